@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+namespace tulvo {
+
+// How core routines talk to the person at the keyboard. The desktop program
+// shows message boxes, the command line prints to stderr, tests record.
+// All texts are UTF-8.
+class Operator {
+public:
+    enum class Choice { Abort, Ignore, Cancel };
+
+    virtual ~Operator() = default;
+
+    virtual void Message(const std::string& text) = 0;
+    virtual void Error(const std::string& text) = 0;
+    // Error with the operating system's reason as detail text.
+    virtual void ErrorWithDetail(const std::string& text, const std::string& detail) {
+        (void)detail;
+        Error(text);
+    }
+    virtual bool AskYesNo(const std::string& text) = 0;
+    virtual Choice AskAbortIgnoreCancel(const std::string& text) = 0;
+};
+
+}  // namespace tulvo
