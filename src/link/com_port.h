@@ -1,0 +1,67 @@
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tulvo {
+
+// One serial port (a POSIX tty in raw 8N1 mode, no flow control) carrying the
+// link's frames. It knows nothing of requests or checksums. Every operation
+// returns a success flag; none throws.
+class TComPort {
+  public:
+    TComPort() = default;
+    ~TComPort();
+    TComPort(const TComPort&) = delete;
+    TComPort& operator=(const TComPort&) = delete;
+
+    // Opens the device exclusively when the port is closed, then (on the new
+    // or already open descriptor) applies the line settings and the time-out.
+    // If applying fails the port is closed. On failure LastError() holds the
+    // operating system's reason in words fit for an operator.
+    bool Open(const std::string& device, int baud, std::chrono::milliseconds timeout);
+    // Applies the line settings with another rate; on failure the port closes.
+    bool SetBaudRate(int baud);
+    // Discards everything waiting in both directions, including bytes already
+    // taken from the driver into this object's read-ahead buffer.
+    bool Purge();
+    // Always true.
+    bool Close();
+
+    // Reads one byte, waiting at most twice the time-out given to Open.
+    // False on time-out, hang-up or read error.
+    bool ReadByte(std::uint8_t& byte);
+    // Encodes n data bytes as one frame, writes it whole and waits until the
+    // driver has passed it on. True only if every byte of the frame was taken.
+    bool WriteFrame(const std::uint8_t* data, std::size_t n);
+    // Waits for the next frame and stores at most `limit` decoded body bytes.
+    // Returns the count stored; 0 when closed, on a failed read or an empty body.
+    std::size_t ReadFrame(std::uint8_t* buffer, std::size_t limit);
+
+    bool IsOpen() const { return fd_ >= 0; }
+    const std::string& LastError() const { return lastError_; }
+
+    // Bytes discarded while hunting for a start byte before ReadFrame gives
+    // up, so a line that only carries noise cannot hold the caller forever.
+    static constexpr std::size_t kMaxHuntBytes = 65536;
+
+  private:
+    bool OpenDevice(const std::string& device);
+    bool ApplyLineSettings(int baud);
+    bool FillReadAhead();
+    void CloseDescriptor();
+
+    int fd_ = -1;
+    std::chrono::milliseconds timeout_{1000};
+    std::string lastError_;
+    std::array<std::uint8_t, 4096> readAhead_{};
+    std::size_t readPos_ = 0;
+    std::size_t readEnd_ = 0;
+    std::vector<std::uint8_t> frameOut_;
+};
+
+}  // namespace tulvo

@@ -1,0 +1,135 @@
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+
+#include "link/com_port.h"
+#include "link/link_timing.h"
+#include "link/port_most_interfice.h"
+
+namespace tulvo {
+
+// The device protocol object: every command is one Transact, a request frame
+// followed by a checked reply frame, repeated with fixed pauses on failure.
+// Not thread-safe; one thread uses it at a time.
+class TPortMost : public TPortMostInterfice {
+  public:
+    // Largest payload in either direction (request or reply).
+    static constexpr int kMaxPayload = 530;
+
+    explicit TPortMost(LinkTiming timing = {});
+
+    // Opens the port at timing.baudRate with timing.readTimeout.
+    bool Open(const std::string& device) override;
+    bool Close() override;
+    bool IsOpen() const { return port_.IsOpen(); }
+    // The operating system's reason for the last failed Open, in plain words.
+    const std::string& LastOpenError() const { return port_.LastError(); }
+
+    const LinkTiming& Timing() const { return timing_; }
+    void SetTiming(const LinkTiming& timing) { timing_ = timing; }
+
+    // Sends one request and waits for its reply, up to `attempts` times. On
+    // true, data holds the reply payload (checksum byte included) and status
+    // the reply's status byte; on false data is untouched. `data` supplies
+    // requestLength bytes (the last one is replaced by their checksum when
+    // there are two or more) and must have room for replyLength bytes.
+    bool Transact(std::uint8_t* data, std::uint8_t& status, std::uint8_t command, int requestLength,
+                  int replyLength, std::uint16_t index, int attempts);
+
+    bool WriteSettingFXO(std::uint8_t* data, std::uint8_t& status) override;
+    bool ReadSettingFXO(std::uint8_t* data, std::uint8_t& status) override;
+    bool WriteSettingFXS(std::uint8_t* data, std::uint8_t& status) override;
+    bool ReadSettingFXS(std::uint8_t* data, std::uint8_t& status) override;
+    bool WriteSettingPASSWORD(std::uint8_t* data, std::uint8_t& status) override;
+    bool ReadSettingPASSWORD(std::uint8_t* data, std::uint8_t& status) override;
+    bool WriteSettingMOB(std::uint8_t* data, std::uint8_t& status) override;
+    bool ReadSettingMOB(std::uint8_t* data, std::uint8_t& status) override;
+    bool ReadControlAccount(std::uint8_t* data, std::uint8_t& status) override;
+    bool WriteControlAccount(std::uint8_t* data, std::uint8_t& status) override;
+    bool WriteSettingAlarm(std::uint8_t* data, std::uint8_t& status) override;
+    bool ReadSettingAlarm(std::uint8_t* data, std::uint8_t& status) override;
+    // n is the 1-based subscriber or entry number; it travels as n - 1.
+    bool WriteAbInfo(int n, std::uint8_t* data, std::uint8_t& status) override;
+    bool ReadAbInfo(int n, std::uint8_t* data, std::uint8_t& status) override;
+    bool SendCode08(std::uint16_t index, std::uint8_t* data, std::uint8_t& status) override;
+    bool SendCode09(std::uint8_t* data, std::uint8_t& status) override;
+    bool WriteAbPhone(int n, std::uint8_t* data, std::uint8_t& status) override;
+    bool ReadAbPhone(int n, std::uint8_t* data, std::uint8_t& status) override;
+    bool SendCode0A(std::uint16_t index, std::uint8_t* data, std::uint8_t& status) override;
+    bool WriteBlackListEntry(int n, std::uint8_t* data, std::uint8_t& status) override;
+    bool ReadBlackListEntry(int n, std::uint8_t* data, std::uint8_t& status) override;
+    // Sends a 22-byte entry whose first byte is 0xFF; data may be null, else
+    // its other bytes go along (data itself is not modified).
+    bool ClearBlackListEntry(int n, std::uint8_t* data, std::uint8_t& status) override;
+    bool SendCode0E(std::uint8_t* data, std::uint8_t& status) override;
+    bool WriteClock(std::uint8_t* data, std::uint8_t& status) override;
+    bool ReadClock(std::uint8_t* data, std::uint8_t& status) override;
+    bool ReadSysInfo(std::uint8_t* data, std::uint8_t& status) override;
+    bool SendCodeF0(std::uint8_t* data, std::uint8_t& status) override;
+    // "+++_EXIT" at the exit baud rate, a pause, back to the normal rate, then
+    // ReadSysInfo into data.
+    bool SendExit(std::uint8_t* data, std::uint8_t& status) override;
+    bool SendCode01(std::uint8_t* data, std::uint8_t& status) override;
+    bool SendCode0F(std::uint8_t* data, std::uint8_t& status) override;
+    bool SendCode12(std::uint8_t* data, std::uint8_t& status) override;
+    // Resets LogSequence to 0 before its request.
+    bool ReadLogHeader(std::uint8_t* data, std::uint8_t& status) override;
+    // Sends LogSequence as the index and advances it, successful or not.
+    bool ReadLogRecord(std::uint8_t* data, std::uint8_t& status) override;
+    bool EraseLogBlock(std::uint8_t* data, std::uint8_t& status) override;
+
+    bool ReadAbLimit(int n, std::uint8_t* data, std::uint8_t& status);
+    bool WriteAbLimit(int n, std::uint8_t* data, std::uint8_t& status);
+    // m is the message number 0 to 9 and travels unchanged.
+    bool WriteSMSMessage(int m, std::uint8_t* data, std::uint8_t& status);
+    bool ReadSMSMessage(int m, std::uint8_t* data, std::uint8_t& status);
+    bool ReadTotalLimit(std::uint8_t* data, std::uint8_t& status);
+    bool WriteTotalLimit(std::uint8_t* data, std::uint8_t& status);
+    bool ReadDevName(std::uint8_t* data, std::uint8_t& status);
+    bool WriteDevName(std::uint8_t* data, std::uint8_t& status);
+    bool WritePinCode(std::uint8_t* data, std::uint8_t& status);
+    // The balance in 1/10000 currency units (1234 hundredths -> 123400);
+    // 0 when the read fails or the status is not 0. data receives the payload.
+    std::int64_t ReadAccountBalance(std::uint8_t* data, std::uint8_t& status);
+    bool WriteFirmwareBlock(std::uint16_t address, std::uint8_t* data, std::uint8_t& status);
+    bool EndFirmwareUpdate(std::uint8_t* data, std::uint8_t& status);
+
+    // Called with each pause just before it is slept (for diagnostics/tests).
+    using PauseObserver = std::function<void(std::chrono::milliseconds)>;
+    void SetPauseObserver(PauseObserver observer) { pauseObserver_ = std::move(observer); }
+
+    // Running index of ReadLogRecord; ReadLogHeader sets it to 0.
+    std::int32_t LogSequence = 0;
+
+  private:
+    // Offsets inside message_: the header fields and the buffer form one
+    // contiguous run, so a request or reply is simply its first 6 + n bytes.
+    static constexpr std::size_t kCommand = 0;
+    static constexpr std::size_t kRequestLength = 1;
+    static constexpr std::size_t kReplyLength = 2;
+    static constexpr std::size_t kIndex = 3;   // 16 bits, little-endian
+    static constexpr std::size_t kBuffer = 5;  // header checksum, then payload
+    static constexpr std::size_t kHeaderSize = 6;
+    static constexpr std::size_t kBufferSize = 531;
+
+    bool Block(std::uint8_t command, int requestLength, int replyLength, std::uint16_t index,
+               std::uint8_t* data, std::uint8_t& status, int attempts = 5);
+    void BuildRequest(const std::uint8_t* data, std::uint8_t command, int requestLength,
+                      int replyLength, std::uint16_t index);
+    void Resynchronise();
+    // The one place the link waits a fixed time.
+    void Pause(std::chrono::milliseconds duration);
+
+    LinkTiming timing_;
+    // command, request length, reply length, index (2), buffer (531).
+    std::array<std::uint8_t, kBuffer + kBufferSize> message_{};
+    TComPort port_;
+    PauseObserver pauseObserver_;
+};
+
+}  // namespace tulvo
