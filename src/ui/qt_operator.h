@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+#include <string>
+
+#include "model/operator.h"
+
+class QWidget;
+
+namespace tulvo {
+
+// Operator that shows message boxes. Calls from a worker thread block on a
+// queued call into the user-interface thread until the box is acknowledged.
+class QtOperator : public QObject, public Operator {
+    Q_OBJECT
+  public:
+    explicit QtOperator(QWidget* parentWindow = nullptr);
+
+    // The window the boxes are centred on; may change as windows come and go.
+    void SetParentWindow(QWidget* window);
+
+    void Message(const std::string& text) override;
+    void Error(const std::string& text) override;
+    void ErrorWithDetail(const std::string& text, const std::string& detail) override;
+    bool AskYesNo(const std::string& text) override;
+    Choice AskAbortIgnoreCancel(const std::string& text) override;
+
+  private:
+    // Runs fn on the thread that owns this object, waiting for it to finish.
+    template <typename Fn>
+    void OnUiThread(Fn&& fn);
+
+    void ShowInformation(const QString& text);
+    void ShowCritical(const QString& text, const QString& detail);
+    bool ShowYesNo(const QString& text);
+    Choice ShowAbortIgnoreCancel(const QString& text);
+
+    QWidget* parentWindow_;
+};
+
+}  // namespace tulvo

@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <stdexcept>
+#include <thread>
+
+#include "guarded_call.h"
+#include "qt_operator.h"
+#include "support/recording_operator.h"
+
+namespace tulvo {
+namespace {
+
+struct SeenBox {
+    QString text;
+    QString detail;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    bool onUiThread = false;
+};
+
+// Answers the next message box that appears by pressing `button`.
+void AnswerNextBox(QMessageBox::StandardButton button, SeenBox& seen) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, button, &seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            return;
+        }
+        seen.text = box->text();
+        seen.detail = box->detailedText();
+        seen.icon = box->icon();
+        seen.onUiThread = QThread::currentThread() == qApp->thread();
+        timer->stop();
+        timer->deleteLater();
+        box->button(button)->click();
+    });
+    timer->start(5);
+}
+
+// Spins the event loop until done is set, for at most five seconds.
+void WaitFor(const std::atomic<bool>& done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done.load() && clock.elapsed() < 5000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+}
+
+TEST(QtOperatorTest, WorkerQuestionWaitsForTheAnswerGivenOnTheUiThread) {
+    QtOperator op;
+    SeenBox seen;
+    AnswerNextBox(QMessageBox::No, seen);
+    std::atomic<bool> done{false};
+    bool answer = true;
+    std::thread worker([&] {
+        answer = op.AskYesNo("Продолжить?");
+        done = true;
+    });
+    WaitFor(done);
+    worker.join();
+    EXPECT_FALSE(answer);
+    EXPECT_EQ(seen.text, QString::fromUtf8("Продолжить?"));
+    EXPECT_TRUE(seen.onUiThread);
+}
+
+TEST(QtOperatorTest, AbortIgnoreCancelMapsEachButton) {
+    const std::pair<QMessageBox::StandardButton, Operator::Choice> cases[] = {
+        {QMessageBox::Abort, Operator::Choice::Abort},
+        {QMessageBox::Ignore, Operator::Choice::Ignore},
+        {QMessageBox::Cancel, Operator::Choice::Cancel},
+    };
+    for (const auto& [button, choice] : cases) {
+        QtOperator op;
+        SeenBox seen;
+        AnswerNextBox(button, seen);
+        EXPECT_EQ(op.AskAbortIgnoreCancel("Ошибка"), choice);
+        EXPECT_EQ(seen.icon, QMessageBox::Critical);
+    }
+}
+
+TEST(QtOperatorTest, ErrorWithDetailPutsTheReasonIntoTheDetailText) {
+    QtOperator op;
+    SeenBox seen;
+    AnswerNextBox(QMessageBox::Ok, seen);
+    op.ErrorWithDetail("Невозможно открыть порт!", "Permission denied");
+    EXPECT_EQ(seen.text, QString::fromUtf8("Невозможно открыть порт!"));
+    EXPECT_EQ(seen.detail, QString("Permission denied"));
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+}
+
+TEST(GuardedCallTest, ShowsTheExceptionTextAndReportsFailure) {
+    test::RecordingOperator op;
+    EXPECT_FALSE(GuardedCall(op, [] { throw std::runtime_error("Недопустимое значение!"); }));
+    ASSERT_EQ(op.entries.size(), 1u);
+    EXPECT_EQ(op.entries[0].kind, test::RecordingOperator::Entry::Kind::Error);
+    EXPECT_EQ(op.entries[0].text, "Недопустимое значение!");
+    EXPECT_TRUE(GuardedCall(op, [] {}));
+    EXPECT_EQ(op.entries.size(), 1u);
+}
+
+}  // namespace
+}  // namespace tulvo
