@@ -10,7 +10,9 @@
 
 namespace tulvo::sim {
 
-PseudoTerminal::~PseudoTerminal() { Close(); }
+PseudoTerminal::~PseudoTerminal() {
+    Close();
+}
 
 bool PseudoTerminal::Open() {
     Close();

@@ -7,7 +7,7 @@ namespace tulvo::sim {
 // A pseudo-terminal pair. The master side is kept by whoever plays the
 // gateway; the slave device path is what a serial client opens.
 class PseudoTerminal {
-public:
+  public:
     PseudoTerminal() = default;
     ~PseudoTerminal();
     PseudoTerminal(const PseudoTerminal&) = delete;
@@ -21,7 +21,7 @@ public:
     const std::string& SlavePath() const { return slavePath_; }
     const std::string& Error() const { return error_; }
 
-private:
+  private:
     int master_ = -1;
     // Held open so the master never sees a hang-up while no client is attached.
     int slaveKeeper_ = -1;

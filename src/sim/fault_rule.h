@@ -1,0 +1,45 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tulvo::sim {
+
+// One way the gateway misbehaves, for the requests it matches.
+struct FaultRule {
+    enum class Kind {
+        Silence,     // no reply at all
+        Delay,       // reply after `delay`
+        BadHeader,   // header checksum of the reply is wrong
+        BadPayload,  // payload checksum of the reply is wrong (if it has one)
+        Status,      // reply carries `status` and no payload
+        Noise,       // each reply byte on the wire is damaged with probability `rate`
+        HangUp,      // the port disappears instead of a reply
+    };
+
+    Kind kind = Kind::Silence;
+    int command = -1;   // request command code to match, -1 = any
+    int fromIndex = 0;  // request index range to match, inclusive
+    int toIndex = 0xFFFF;
+    int count = -1;  // how many matching requests it affects, -1 = all
+    std::chrono::milliseconds delay{0};
+    std::uint8_t status = 1;
+    double rate = 0.0;
+
+    bool Matches(std::uint8_t requestCommand, std::uint16_t requestIndex) const;
+};
+
+// Text form, as given on the command line:
+//   KIND[:cmd=HEX][:from=N][:to=N][:index=N][:count=N][:ms=N][:status=N][:rate=P]
+// KIND is silent, delay, badheader, badpayload, status, noise or hangup.
+// Examples: "silent:cmd=07:from=150:to=300", "delay:ms=200",
+// "status:cmd=05:index=2:status=3", "noise:rate=0.01", "badheader:count=1".
+// Returns nothing (and sets *error) when the text does not parse.
+std::optional<FaultRule> ParseFaultRule(const std::string& text, std::string* error = nullptr);
+
+// The grammar above, for help texts.
+const char* FaultRuleSyntax();
+
+}  // namespace tulvo::sim

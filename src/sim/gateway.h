@@ -1,0 +1,94 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sim/fault_set.h"
+#include "sim/gateway_state.h"
+#include "sim/pacing.h"
+#include "sim/pseudo_terminal.h"
+#include "sim/request_handler.h"
+#include "sim/request_log.h"
+
+namespace tulvo::sim {
+
+// The simulated gateway: serves the command set on the master side of a
+// pseudo-terminal from its own thread. A serial client opens DevicePath().
+//
+//   Gateway gw;
+//   gw.State().Put(RecordFamily::AbInfo, 0, record);
+//   gw.Faults().Add({.kind = FaultRule::Kind::Silence, .command = 0x07});
+//   gw.Start();
+//   ... TPortMost port(LinkTiming::Fast()); port.Open(gw.DevicePath()); ...
+//   gw.Log().WaitForCount(3, 1s);
+class Gateway {
+  public:
+    Gateway();
+    ~Gateway();
+    Gateway(const Gateway&) = delete;
+    Gateway& operator=(const Gateway&) = delete;
+
+    // Opens the pseudo-terminal and starts serving. False (see Error()) when
+    // the pseudo-terminal cannot be opened or the gateway is already running.
+    bool Start();
+    // Stops serving and closes the pseudo-terminal; returns promptly.
+    void Stop();
+    bool Running() const { return running_.load(); }
+
+    // The slave device path a client opens (empty before Start()).
+    const std::string& DevicePath() const { return devicePath_; }
+    const std::string& Error() const { return error_; }
+
+    GatewayState& State() { return state_; }
+    FaultSet& Faults() { return faults_; }
+    RequestLog& Log() { return log_; }
+
+    void SetPacing(const Pacing& pacing);
+    Pacing CurrentPacing() const;
+
+    // Closes the master side, as when the device is unplugged: the client's
+    // reads end with a hang-up. Serving stops; Stop() still has to be called.
+    // Returns once the port is closed.
+    void HangUp();
+    bool HungUp() const { return hungUp_.load(); }
+
+  private:
+    void Serve();
+    void HandleFrame(const std::vector<std::uint8_t>& body,
+                     std::chrono::steady_clock::time_point firstByte, std::size_t wireBytes);
+    void SendReply(const Request& request, std::chrono::steady_clock::time_point firstByte,
+                   std::size_t requestWireBytes);
+    // Waits until the deadline; false when told to stop (or hang up) meanwhile.
+    bool WaitUntil(std::chrono::steady_clock::time_point deadline);
+    bool WriteAll(const std::vector<std::uint8_t>& bytes);
+    void CloseMaster();
+    void Wake();
+
+    PseudoTerminal pty_;
+    std::string devicePath_;
+    std::string error_;
+    GatewayState state_;
+    FaultSet faults_;
+    RequestLog log_;
+    RequestHandler handler_{state_};
+
+    mutable std::mutex pacingMutex_;
+    Pacing pacing_;
+
+    std::thread thread_;
+    int wakeFd_ = -1;  // eventfd that interrupts the serving thread's poll
+    std::atomic<bool> running_{false};
+    std::atomic<bool> stopRequested_{false};
+    std::atomic<bool> hangUpRequested_{false};
+    std::atomic<bool> hungUp_{false};
+    std::mutex hangUpMutex_;
+    std::condition_variable hangUpDone_;
+};
+
+}  // namespace tulvo::sim

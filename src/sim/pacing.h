@@ -1,0 +1,26 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+
+namespace tulvo::sim {
+
+// How fast the simulated wire is. Each byte takes 10 bit times (start, 8 data,
+// stop) in either direction; baud 0 means no wire delay at all.
+struct Pacing {
+    int baud = 0;
+    std::chrono::microseconds latency{0};  // the gateway's own time per request
+
+    // Time the bytes of a request and its reply spend on the wire, plus latency.
+    std::chrono::microseconds ExchangeTime(std::size_t requestWireBytes,
+                                           std::size_t replyWireBytes) const {
+        std::chrono::microseconds wire{0};
+        if (baud > 0) {
+            const auto bits = static_cast<long long>(requestWireBytes + replyWireBytes) * 10;
+            wire = std::chrono::microseconds(bits * 1000000 / baud);
+        }
+        return wire + latency;
+    }
+};
+
+}  // namespace tulvo::sim

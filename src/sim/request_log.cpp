@@ -1,0 +1,75 @@
+#include "sim/request_log.h"
+
+#include <algorithm>
+
+namespace tulvo::sim {
+
+void RequestLog::Add(LoggedRequest request) {
+    {
+        std::lock_guard lock(mutex_);
+        entries_.push_back(std::move(request));
+    }
+    changed_.notify_all();
+}
+
+void RequestLog::AddDropped() {
+    {
+        std::lock_guard lock(mutex_);
+        ++dropped_;
+    }
+    changed_.notify_all();
+}
+
+void RequestLog::AddEmptyFrame() {
+    {
+        std::lock_guard lock(mutex_);
+        ++emptyFrames_;
+    }
+    changed_.notify_all();
+}
+
+void RequestLog::Clear() {
+    std::lock_guard lock(mutex_);
+    entries_.clear();
+    dropped_ = 0;
+    emptyFrames_ = 0;
+}
+
+std::vector<LoggedRequest> RequestLog::Entries() const {
+    std::lock_guard lock(mutex_);
+    return entries_;
+}
+
+std::size_t RequestLog::Count() const {
+    std::lock_guard lock(mutex_);
+    return entries_.size();
+}
+
+std::size_t RequestLog::DroppedCount() const {
+    std::lock_guard lock(mutex_);
+    return dropped_;
+}
+
+std::size_t RequestLog::EmptyFrameCount() const {
+    std::lock_guard lock(mutex_);
+    return emptyFrames_;
+}
+
+std::size_t RequestLog::CountOf(std::uint8_t command) const {
+    std::lock_guard lock(mutex_);
+    return static_cast<std::size_t>(std::count_if(
+        entries_.begin(), entries_.end(), [&](const auto& e) { return e.command == command; }));
+}
+
+bool RequestLog::WaitForCount(std::size_t n, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] { return entries_.size() >= n; });
+}
+
+bool RequestLog::WaitFor(const std::function<bool(const std::vector<LoggedRequest>&)>& done,
+                         std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] { return done(entries_); });
+}
+
+}  // namespace tulvo::sim
