@@ -40,6 +40,8 @@ class TPortMost : public TPortMostInterfice {
     // there are two or more) and must have room for replyLength bytes.
     bool Transact(std::uint8_t* data, std::uint8_t& status, std::uint8_t command, int requestLength,
                   int replyLength, std::uint16_t index, int attempts);
+    // Payload bytes copied to data by the last successful Transact.
+    std::size_t LastReplyLength() const { return lastReplyLength_; }
 
     bool WriteSettingFXO(std::uint8_t* data, std::uint8_t& status) override;
     bool ReadSettingFXO(std::uint8_t* data, std::uint8_t& status) override;
@@ -130,6 +132,7 @@ class TPortMost : public TPortMostInterfice {
     std::array<std::uint8_t, kBuffer + kBufferSize> message_{};
     TComPort port_;
     PauseObserver pauseObserver_;
+    std::size_t lastReplyLength_ = 0;
 };
 
 }  // namespace tulvo

@@ -1,0 +1,279 @@
+#include "link/com_port.h"
+
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <span>
+
+#include "link/frame_codec.h"
+
+namespace tulvo {
+namespace {
+
+bool BaudToSpeed(int baud, speed_t& speed) {
+    struct Rate {
+        int baud;
+        speed_t speed;
+    };
+    static constexpr Rate kRates[] = {
+        {1200, B1200},     {2400, B2400},     {4800, B4800},     {9600, B9600},
+        {19200, B19200},   {38400, B38400},   {57600, B57600},   {115200, B115200},
+        {230400, B230400}, {460800, B460800}, {921600, B921600},
+    };
+    for (const Rate& rate : kRates) {
+        if (rate.baud == baud) {
+            speed = rate.speed;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The operating system's reason for a failed open, in words an operator can act on.
+std::string DescribeOpenError(const std::string& device, int error) {
+    const std::string reason = std::strerror(error);
+    switch (error) {
+        case EACCES:
+        case EPERM:
+            return "No permission to open " + device + " (" + reason +
+                   "). Add the user to the dialout group or install the gateway's udev "
+                   "rule, then log in again.";
+        case EBUSY:
+        case EWOULDBLOCK:
+            return "The port " + device + " is busy: another program has it open (" + reason + ").";
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+            return "The device " + device + " does not exist or was unplugged (" + reason + ").";
+        case ENOTTY:
+            return device + " is not a serial port (" + reason + ").";
+        default:
+            return "Cannot open " + device + ": " + reason + ".";
+    }
+}
+
+// Milliseconds left until deadline, never negative.
+int MsUntil(std::chrono::steady_clock::time_point deadline) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+}
+
+}  // namespace
+
+TComPort::~TComPort() {
+    Close();
+}
+
+bool TComPort::Open(const std::string& device, int baud, std::chrono::milliseconds timeout) {
+    if (!IsOpen() && !OpenDevice(device)) {
+        return false;
+    }
+    // Linux has no settable driver queue sizes; its tty buffers are larger than
+    // any frame of the link, so that step has no equivalent here.
+    if (!ApplyLineSettings(baud)) {
+        CloseDescriptor();
+        return false;
+    }
+    timeout_ = timeout;
+    readPos_ = readEnd_ = 0;
+    return true;
+}
+
+bool TComPort::OpenDevice(const std::string& device) {
+    // O_NONBLOCK only for the open itself, so it never waits on modem lines.
+    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        lastError_ = DescribeOpenError(device, errno);
+        return false;
+    }
+    // flock closes the window that TIOCEXCL alone leaves between two opens.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+        lastError_ = DescribeOpenError(device, errno);
+        ::close(fd);
+        return false;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        lastError_ = DescribeOpenError(device, errno);
+        ::ioctl(fd, TIOCNXCL);
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    lastError_.clear();
+    return true;
+}
+
+bool TComPort::ApplyLineSettings(int baud) {
+    speed_t speed{};
+    if (!BaudToSpeed(baud, speed)) {
+        lastError_ = "Unsupported baud rate " + std::to_string(baud) + ".";
+        return false;
+    }
+    termios tio{};
+    if (::tcgetattr(fd_, &tio) != 0) {
+        lastError_ = DescribeOpenError("the port", errno);
+        return false;
+    }
+    ::cfmakeraw(&tio);
+    tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS | HUPCL);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | ISTRIP | IGNPAR | PARMRK);
+    tio.c_cc[VSTART] = 0;
+    tio.c_cc[VSTOP] = 0;
+    // Reads are paced by poll(); a read after poll takes what is there.
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    if (::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0 ||
+        ::tcsetattr(fd_, TCSANOW, &tio) != 0) {
+        lastError_ = DescribeOpenError("the port", errno);
+        return false;
+    }
+    // DTR and RTS off. A pseudo-terminal or a driver without modem lines
+    // refuses the request; that is not a fault of the port.
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    if (::ioctl(fd_, TIOCMBIC, &lines) != 0 && errno != ENOTTY && errno != EINVAL) {
+        lastError_ = DescribeOpenError("the port", errno);
+        return false;
+    }
+    // USB-serial adapters otherwise hold short replies for up to 16 ms.
+    serial_struct serial{};
+    if (::ioctl(fd_, TIOCGSERIAL, &serial) == 0 && !(serial.flags & ASYNC_LOW_LATENCY)) {
+        serial.flags |= ASYNC_LOW_LATENCY;
+        ::ioctl(fd_, TIOCSSERIAL, &serial);
+    }
+    return true;
+}
+
+bool TComPort::SetBaudRate(int baud) {
+    if (!IsOpen()) {
+        return false;
+    }
+    if (!ApplyLineSettings(baud)) {
+        CloseDescriptor();
+        return false;
+    }
+    return true;
+}
+
+bool TComPort::Purge() {
+    if (!IsOpen()) {
+        return false;
+    }
+    readPos_ = readEnd_ = 0;
+    return ::tcflush(fd_, TCIOFLUSH) == 0;
+}
+
+bool TComPort::Close() {
+    CloseDescriptor();
+    return true;
+}
+
+void TComPort::CloseDescriptor() {
+    if (fd_ < 0) {
+        return;
+    }
+    // The exclusive flag outlives this descriptor while anyone else keeps the
+    // tty open (a pseudo-terminal's own side does), so drop it explicitly.
+    ::ioctl(fd_, TIOCNXCL);
+    ::close(fd_);
+    fd_ = -1;
+    readPos_ = readEnd_ = 0;
+}
+
+// Takes what the driver already holds, waiting at most twice the time-out
+// for the first byte. A time-out, a hang-up, an error or a zero-length read
+// all end in false at once.
+bool TComPort::FillReadAhead() {
+    const auto deadline = std::chrono::steady_clock::now() + 2 * timeout_;
+    for (;;) {
+        pollfd pfd{fd_, POLLIN, 0};
+        const int ready = ::poll(&pfd, 1, MsUntil(deadline));
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready <= 0) {
+            return false;
+        }
+        if (!(pfd.revents & POLLIN)) {
+            return false;  // POLLHUP, POLLERR or POLLNVAL without data
+        }
+        const ssize_t got = ::read(fd_, readAhead_.data(), readAhead_.size());
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return false;
+        }
+        readPos_ = 0;
+        readEnd_ = static_cast<std::size_t>(got);
+        return true;
+    }
+}
+
+bool TComPort::ReadByte(std::uint8_t& byte) {
+    if (!IsOpen()) {
+        return false;
+    }
+    if (readPos_ == readEnd_ && !FillReadAhead()) {
+        return false;
+    }
+    byte = readAhead_[readPos_++];
+    return true;
+}
+
+bool TComPort::WriteFrame(const std::uint8_t* data, std::size_t n) {
+    if (!IsOpen() || (data == nullptr && n != 0)) {
+        return false;
+    }
+    frameOut_.clear();
+    EncodeFrameInto(std::span<const std::uint8_t>(data, n), frameOut_);
+    std::size_t written = 0;
+    while (written < frameOut_.size()) {
+        const ssize_t put = ::write(fd_, frameOut_.data() + written, frameOut_.size() - written);
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            return false;
+        }
+        written += static_cast<std::size_t>(put);
+    }
+    while (::tcdrain(fd_) != 0 && errno == EINTR) {
+    }
+    return true;
+}
+
+std::size_t TComPort::ReadFrame(std::uint8_t* buffer, std::size_t limit) {
+    if (!IsOpen() || (buffer == nullptr && limit != 0)) {
+        return 0;
+    }
+    FrameDecoder decoder(limit);
+    std::size_t hunted = 0;
+    std::uint8_t byte = 0;
+    for (;;) {
+        if (!ReadByte(byte)) {
+            return 0;  // time-out or hang-up: a partial frame is dropped
+        }
+        if (decoder.Hunting() && byte != kFrameStart && ++hunted > kMaxHuntBytes) {
+            return 0;
+        }
+        if (decoder.Feed(byte) == FrameDecoder::Result::Complete) {
+            break;
+        }
+    }
+    const std::vector<std::uint8_t>& body = decoder.Data();
+    std::copy(body.begin(), body.end(), buffer);
+    return body.size();
+}
+
+}  // namespace tulvo

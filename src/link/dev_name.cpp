@@ -1,0 +1,28 @@
+#include "link/dev_name.h"
+
+#include <algorithm>
+
+#include "link/crc8.h"
+
+namespace tulvo {
+
+DevName::Payload DevName::Build(std::string_view text) {
+    Payload p{};
+    const std::size_t n = std::min(text.size(), kMaxLength);
+    for (std::size_t i = 0; i < n; ++i) {
+        p[i] = static_cast<std::uint8_t>(text[i]);
+    }
+    p[kSize - 1] = Crc8(p.data(), kSize - 1);
+    return p;
+}
+
+std::string DevName::Parse(std::span<const std::uint8_t> payload) {
+    const std::size_t end = std::min(payload.size(), kSize - 1);
+    std::string text;
+    for (std::size_t i = 0; i < end && payload[i] != 0; ++i) {
+        text.push_back(static_cast<char>(payload[i]));
+    }
+    return text;
+}
+
+}  // namespace tulvo
