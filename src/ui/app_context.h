@@ -9,6 +9,7 @@ namespace tulvo {
 class TData;
 class RegistryStore;
 class Operator;
+class PortDiscovery;
 
 // What the windows of the desktop program share. The image, the store and the
 // operator are owned by main() and outlive every window; the main window
@@ -17,12 +18,10 @@ struct AppContext {
     TData& image;
     RegistryStore& store;
     Operator& op;
+    // The ports of this machine, with the extra ports already added
+    // (TULVO_EXTRA_PORTS, the demo gateway).
+    PortDiscovery& ports;
     LinkTiming timing{};
-    // Ports added at run time, in the TULVO_EXTRA_PORTS syntax
-    // "name=path[:usb],..." (the demo gateway joins this way).
-    std::string extraPorts;
-    // Root of the sysfs tree that port discovery scans ("/sys" on a real system).
-    std::string sysfsRoot = "/sys";
     // Folder of the call-log table file.
     std::string dataDir;
 };
