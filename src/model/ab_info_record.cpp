@@ -1,0 +1,157 @@
+#include "model/ab_info_record.h"
+
+namespace tulvo {
+
+namespace {
+constexpr std::array<std::uint8_t, 32> kBlank = {
+    0x8E, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x3F, 0x00, 0xFF,
+    0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+}  // namespace
+
+template <typename Byte>
+std::uint8_t BasicAbInfoRecord<Byte>::FLAG() const {
+    return Empty() ? kEmpty : ReadU8(this->ro(), kFLAG.offset);
+}
+
+template <typename Byte>
+bool BasicAbInfoRecord<Byte>::Empty() const {
+    return (ReadU8(this->ro(), kFLAG.offset) & kEmpty) != 0;
+}
+
+template <typename Byte>
+bool BasicAbInfoRecord<Byte>::Activation() const {
+    return (FLAG() & kActivation) != 0;
+}
+
+template <typename Byte>
+std::uint32_t BasicAbInfoRecord<Byte>::ID() const {
+    return ReadU32le(this->ro(), kID.offset);
+}
+
+template <typename Byte>
+std::string BasicAbInfoRecord<Byte>::Password() const {
+    return Empty() ? std::string() : this->ReadText(kPassword, kPasswordChars);
+}
+
+template <typename Byte>
+std::uint8_t BasicAbInfoRecord<Byte>::LM() const {
+    return Empty() ? 0 : ReadU8(this->ro(), kLM.offset);
+}
+
+template <typename Byte>
+std::uint8_t BasicAbInfoRecord<Byte>::DL() const {
+    return Empty() ? 0 : ReadU8(this->ro(), kDL.offset);
+}
+
+template <typename Byte>
+std::uint8_t BasicAbInfoRecord<Byte>::Gr() const {
+    return Empty() ? 0 : ReadU8(this->ro(), kGr.offset);
+}
+
+template <typename Byte>
+std::uint16_t BasicAbInfoRecord<Byte>::LimIn() const {
+    return Empty() ? 0 : ReadU16le(this->ro(), kLimIn.offset);
+}
+
+template <typename Byte>
+std::uint16_t BasicAbInfoRecord<Byte>::LimOut() const {
+    return Empty() ? 0 : ReadU16le(this->ro(), kLimOut.offset);
+}
+
+template <typename Byte>
+void BasicAbInfoRecord<Byte>::SetFLAG(std::uint8_t value) const requires Base::kMutable {
+    WriteU8(this->rw(), kFLAG.offset, value);
+    this->UpdateChecksum();
+}
+
+template <typename Byte>
+void BasicAbInfoRecord<Byte>::SetID(std::uint32_t value) const requires Base::kMutable {
+    WriteU32le(this->rw(), kID.offset, value);
+    this->UpdateChecksum();
+}
+
+template <typename Byte>
+void BasicAbInfoRecord<Byte>::SetPassword(std::string_view text) const requires Base::kMutable {
+    this->StoreText(kPassword, text, kPasswordChars);
+    this->UpdateChecksum();
+}
+
+template <typename Byte>
+void BasicAbInfoRecord<Byte>::SetLM(std::uint8_t value) const requires Base::kMutable {
+    WriteU8(this->rw(), kLM.offset, value);
+    this->UpdateChecksum();
+}
+
+template <typename Byte>
+void BasicAbInfoRecord<Byte>::SetDL(std::uint8_t value) const requires Base::kMutable {
+    WriteU8(this->rw(), kDL.offset, value);
+    this->UpdateChecksum();
+}
+
+template <typename Byte>
+void BasicAbInfoRecord<Byte>::SetGr(std::uint8_t value) const requires Base::kMutable {
+    WriteU8(this->rw(), kGr.offset, value);
+    this->UpdateChecksum();
+}
+
+template <typename Byte>
+void BasicAbInfoRecord<Byte>::SetReserved1(std::uint8_t value) const requires Base::kMutable {
+    WriteU8(this->rw(), kReserved1.offset, value);
+    this->UpdateChecksum();
+}
+
+template <typename Byte>
+void BasicAbInfoRecord<Byte>::SetReserved2(std::uint32_t value) const requires Base::kMutable {
+    WriteU32le(this->rw(), kReserved2.offset, value);
+    this->UpdateChecksum();
+}
+
+template <typename Byte>
+void BasicAbInfoRecord<Byte>::SetReserved3(std::uint8_t value) const requires Base::kMutable {
+    WriteU8(this->rw(), kReserved3.offset, value);
+    this->UpdateChecksum();
+}
+
+template <typename Byte>
+void BasicAbInfoRecord<Byte>::SetDateStamp(int day, int month,
+                                           int year) const requires Base::kMutable {
+    const auto bytes = this->rw();
+    const std::size_t at = kDateStamp.offset;
+    WriteU8(bytes, at, 0);
+    WriteU8(bytes, at + 1, 0);
+    WriteU8(bytes, at + 2, 0);
+    WriteU8(bytes, at + 3, static_cast<std::uint8_t>(day));
+    WriteU8(bytes, at + 4, static_cast<std::uint8_t>(month));
+    WriteU8(bytes, at + 5, static_cast<std::uint8_t>(year & 0xFF));
+    this->UpdateChecksum();
+}
+
+template <typename Byte>
+void BasicAbInfoRecord<Byte>::SetLimIn(std::uint32_t value) const requires Base::kMutable {
+    WriteU16le(this->rw(), kLimIn.offset, static_cast<std::uint16_t>(value & 0xFFFF));
+    this->UpdateChecksum();
+}
+
+template <typename Byte>
+void BasicAbInfoRecord<Byte>::SetLimOut(std::uint32_t value) const requires Base::kMutable {
+    WriteU16le(this->rw(), kLimOut.offset, static_cast<std::uint16_t>(value & 0xFFFF));
+    this->UpdateChecksum();
+}
+
+template <typename Byte>
+void BasicAbInfoRecord<Byte>::Reset() const requires Base::kMutable {
+    std::copy(kBlank.begin(), kBlank.end(), this->bytes().begin());
+    this->UpdateChecksum();
+}
+
+template <typename Byte>
+typename BasicAbInfoRecord<Byte>::Base::Array BasicAbInfoRecord<Byte>::CopyOut()
+    const requires Base::kMutable {
+    this->UpdateChecksum();
+    return this->SealedCopy();
+}
+
+template class BasicAbInfoRecord<std::uint8_t>;
+template class BasicAbInfoRecord<const std::uint8_t>;
+
+}  // namespace tulvo

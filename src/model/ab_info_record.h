@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "model/record_view.h"
+
+namespace tulvo {
+
+// The 33-byte subscriber record. Every store recomputes the checksum at
+// once. Reads of an empty slot (FLAG bit 7 set) give 0 or "" for the fields
+// the grid and editor show.
+template <typename Byte>
+class BasicAbInfoRecord : public RecordView<Byte, 33> {
+    using Base = RecordView<Byte, 33>;
+
+  public:
+    // FLAG bits.
+    static constexpr std::uint8_t kCallBack = 0x01;
+    static constexpr std::uint8_t kLongDistance = 0x02;
+    static constexpr std::uint8_t kActivation = 0x08;
+    static constexpr std::uint8_t kUssdBarred = 0x40;
+    static constexpr std::uint8_t kEmpty = 0x80;
+
+    static constexpr Field kFLAG{0, 1};
+    static constexpr Field kID{1, 4};
+    static constexpr Field kPassword{5, 8};
+    static constexpr Field kLM{13, 1};
+    static constexpr Field kDL{14, 1};
+    static constexpr Field kReserved1{15, 1};
+    static constexpr Field kReserved2{16, 4};
+    static constexpr Field kDateStamp{20, 6};
+    static constexpr Field kGr{26, 1};
+    static constexpr Field kReserved3{27, 1};
+    static constexpr Field kLimIn{28, 2};
+    static constexpr Field kLimOut{30, 2};
+    static constexpr std::size_t kPasswordChars = 7;
+
+    using Base::Base;
+
+    // FLAG: 0x80 for an empty slot, else the whole byte.
+    std::uint8_t FLAG() const;
+    bool Empty() const;
+    bool Activation() const;
+    std::uint32_t ID() const;  // also for an empty slot
+    std::string Password() const;
+    std::uint8_t LM() const;
+    std::uint8_t DL() const;
+    std::uint8_t Gr() const;
+    std::uint16_t LimIn() const;
+    std::uint16_t LimOut() const;
+
+    void SetFLAG(std::uint8_t value) const requires Base::kMutable;
+    void SetID(std::uint32_t value) const requires Base::kMutable;
+    // The first 7 characters, zero-padded; the terminator byte 12 is 0.
+    void SetPassword(std::string_view text) const requires Base::kMutable;
+    void SetLM(std::uint8_t value) const requires Base::kMutable;
+    void SetDL(std::uint8_t value) const requires Base::kMutable;
+    void SetGr(std::uint8_t value) const requires Base::kMutable;
+    void SetReserved1(std::uint8_t value) const requires Base::kMutable;
+    void SetReserved2(std::uint32_t value) const requires Base::kMutable;
+    void SetReserved3(std::uint8_t value) const requires Base::kMutable;
+    // Bytes 20..22 := 0, then day, month and the low 8 bits of the year.
+    void SetDateStamp(int day, int month, int year) const requires Base::kMutable;
+    // The low 16 bits of value.
+    void SetLimIn(std::uint32_t value) const requires Base::kMutable;
+    void SetLimOut(std::uint32_t value) const requires Base::kMutable;
+
+    // The blank record: 8E FF FF FF FF, 8 x 00, 3F 00 FF FF FF FF FF,
+    // 00 00 00 FF 00 00, FF FF FF FF FF FF, checksum.
+    void Reset() const requires Base::kMutable;
+    // Recomputes the checksum in the record, then returns its bytes.
+    typename Base::Array CopyOut() const requires Base::kMutable;
+};
+
+using AbInfoRecord = BasicAbInfoRecord<std::uint8_t>;
+using ConstAbInfoRecord = BasicAbInfoRecord<const std::uint8_t>;
+
+extern template class BasicAbInfoRecord<std::uint8_t>;
+extern template class BasicAbInfoRecord<const std::uint8_t>;
+
+}  // namespace tulvo

@@ -1,0 +1,67 @@
+#include "model/ab_phone_record.h"
+
+namespace tulvo {
+
+template <typename Byte>
+std::uint8_t BasicAbPhoneRecord<Byte>::FlagPhone() const {
+    return ReadU8(this->ro(), kFlagPhone.offset);
+}
+
+template <typename Byte>
+std::uint16_t BasicAbPhoneRecord<Byte>::PhoneIndex() const {
+    return ReadU16le(this->ro(), kPhoneIndex.offset);
+}
+
+template <typename Byte>
+std::uint8_t BasicAbPhoneRecord<Byte>::PhoneLen() const {
+    return ReadU8(this->ro(), kPhoneLen.offset);
+}
+
+template <typename Byte>
+std::string BasicAbPhoneRecord<Byte>::PhoneIn() const {
+    return this->ReadText(kPhoneIn, kPhoneInChars);
+}
+
+template <typename Byte>
+std::string BasicAbPhoneRecord<Byte>::PhoneOut() const {
+    return this->ReadText(kPhoneOut, kPhoneOutChars);
+}
+
+template <typename Byte>
+void BasicAbPhoneRecord<Byte>::SetFlagPhone(std::uint8_t value) const requires Base::kMutable {
+    WriteU8(this->rw(), kFlagPhone.offset, value);
+}
+
+template <typename Byte>
+void BasicAbPhoneRecord<Byte>::SetPhoneIndex(std::uint16_t value) const requires Base::kMutable {
+    WriteU16le(this->rw(), kPhoneIndex.offset, value);
+}
+
+template <typename Byte>
+void BasicAbPhoneRecord<Byte>::SetPhoneLen(std::uint8_t value) const requires Base::kMutable {
+    WriteU8(this->rw(), kPhoneLen.offset, value);
+}
+
+template <typename Byte>
+void BasicAbPhoneRecord<Byte>::SetPhoneIn(std::string_view text) const requires Base::kMutable {
+    this->StoreText(kPhoneIn, text, kPhoneInChars);
+}
+
+template <typename Byte>
+void BasicAbPhoneRecord<Byte>::SetPhoneOut(std::string_view text) const requires Base::kMutable {
+    this->StoreText(kPhoneOut, text, kPhoneOutChars);
+}
+
+template <typename Byte>
+void BasicAbPhoneRecord<Byte>::Reset() const requires Base::kMutable {
+    const auto bytes = this->bytes();
+    std::fill(bytes.begin(), bytes.end(), std::uint8_t{0});
+    WriteU8(this->rw(), kFlagPhone.offset, kNotInUse);
+    WriteU16le(this->rw(), kPhoneIndex.offset, 0xFFFF);
+    this->UpdateChecksum();
+}
+
+template class BasicAbPhoneRecord<std::uint8_t>;
+template class BasicAbPhoneRecord<const std::uint8_t>;
+
+}  // namespace tulvo

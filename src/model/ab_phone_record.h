@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "model/record_view.h"
+
+namespace tulvo {
+
+// The 38-byte phone record of a subscriber. Its stores leave the checksum
+// as it is; it is made valid when the record is sent.
+template <typename Byte>
+class BasicAbPhoneRecord : public RecordView<Byte, 38> {
+    using Base = RecordView<Byte, 38>;
+
+  public:
+    static constexpr std::uint8_t kNotInUse = 0x80;
+
+    static constexpr Field kFlagPhone{0, 1};
+    static constexpr Field kPhoneIndex{1, 2};
+    static constexpr Field kPhoneLen{3, 1};
+    static constexpr Field kPhoneIn{4, 25};
+    static constexpr Field kPhoneOut{29, 8};
+    static constexpr std::size_t kPhoneInChars = 24;
+    static constexpr std::size_t kPhoneOutChars = 7;
+
+    using Base::Base;
+
+    std::uint8_t FlagPhone() const;
+    std::uint16_t PhoneIndex() const;
+    std::uint8_t PhoneLen() const;
+    std::string PhoneIn() const;   // at most 24 characters
+    std::string PhoneOut() const;  // at most 7 characters
+
+    void SetFlagPhone(std::uint8_t value) const requires Base::kMutable;
+    void SetPhoneIndex(std::uint16_t value) const requires Base::kMutable;
+    void SetPhoneLen(std::uint8_t value) const requires Base::kMutable;
+    // The first 24 characters, zero-padded; the terminator byte 28 is 0.
+    void SetPhoneIn(std::string_view text) const requires Base::kMutable;
+    // The first 7 characters, zero-padded; the terminator byte 36 is 0.
+    void SetPhoneOut(std::string_view text) const requires Base::kMutable;
+
+    // The blank phone record: 80 FF FF, 34 x 00, checksum.
+    void Reset() const requires Base::kMutable;
+};
+
+using AbPhoneRecord = BasicAbPhoneRecord<std::uint8_t>;
+using ConstAbPhoneRecord = BasicAbPhoneRecord<const std::uint8_t>;
+
+extern template class BasicAbPhoneRecord<std::uint8_t>;
+extern template class BasicAbPhoneRecord<const std::uint8_t>;
+
+}  // namespace tulvo

@@ -1,0 +1,204 @@
+#include "model/alarm_setting_record.h"
+
+#include <algorithm>
+
+namespace tulvo {
+
+namespace {
+constexpr std::uint16_t kDefaultInTimeout = 120;
+constexpr std::uint16_t kDefaultInDebounce = 10;
+constexpr std::uint8_t kDefaultSetTimeout = 5;
+constexpr std::size_t kArrayEntries = 8;
+constexpr int kAllPasswordSlots = 9;
+
+bool ValidChannel(int channel) {
+    return channel >= 1 && channel <= 4;
+}
+
+// Offset of a channel's entry in a per-channel array of width-byte entries.
+std::size_t ChannelAt(Field array, int channel, std::size_t width) {
+    return array.offset + width * static_cast<std::size_t>(channel - 1);
+}
+}  // namespace
+
+template <typename Byte>
+std::uint8_t BasicAlarmSettingRecord<Byte>::EM() const {
+    return ReadU8(this->ro(), kEM.offset);
+}
+template <typename Byte>
+std::uint8_t BasicAlarmSettingRecord<Byte>::Active() const {
+    return ReadU8(this->ro(), kActive.offset);
+}
+template <typename Byte>
+std::uint8_t BasicAlarmSettingRecord<Byte>::KeyMode() const {
+    return ReadU8(this->ro(), kKeyMode.offset);
+}
+template <typename Byte>
+std::uint32_t BasicAlarmSettingRecord<Byte>::MM() const {
+    return ReadU32le(this->ro(), kMM.offset);
+}
+template <typename Byte>
+std::uint8_t BasicAlarmSettingRecord<Byte>::FLAG() const {
+    return ReadU8(this->ro(), kFLAG.offset);
+}
+template <typename Byte>
+std::uint8_t BasicAlarmSettingRecord<Byte>::KeyTime(int channel) const {
+    return ValidChannel(channel) ? ReadU8(this->ro(), ChannelAt(kKeyTime, channel, 1)) : 0;
+}
+template <typename Byte>
+std::uint8_t BasicAlarmSettingRecord<Byte>::OutMask(int channel) const {
+    return ValidChannel(channel) ? ReadU8(this->ro(), ChannelAt(kOutMask, channel, 1)) : 0;
+}
+template <typename Byte>
+std::uint16_t BasicAlarmSettingRecord<Byte>::InTimeout(int channel) const {
+    return ValidChannel(channel) ? ReadU16le(this->ro(), ChannelAt(kInTimeout, channel, 2)) : 0;
+}
+template <typename Byte>
+std::uint16_t BasicAlarmSettingRecord<Byte>::InDebounce(int channel) const {
+    return ValidChannel(channel) ? ReadU16le(this->ro(), ChannelAt(kInDebounce, channel, 2)) : 0;
+}
+template <typename Byte>
+std::uint8_t BasicAlarmSettingRecord<Byte>::SetTimeout(int channel) const {
+    return ValidChannel(channel) ? ReadU8(this->ro(), ChannelAt(kSetTimeout, channel, 1)) : 0;
+}
+template <typename Byte>
+std::string BasicAlarmSettingRecord<Byte>::Password(int slot) const {
+    if (slot < 0 || slot >= kPasswordSlots) {
+        return {};
+    }
+    const Field field{kPasswords.offset + kPasswordSlotWidth * static_cast<std::size_t>(slot),
+                      kPasswordSlotWidth};
+    return this->ReadText(field, kPasswordChars);
+}
+template <typename Byte>
+std::int16_t BasicAlarmSettingRecord<Byte>::AbName(int position) const {
+    if (position < 1 || position > kNotified) {
+        return 0;
+    }
+    return ReadI16le(this->ro(), ChannelAt(kAbName, position, 2));
+}
+template <typename Byte>
+std::uint16_t BasicAlarmSettingRecord<Byte>::PutSMS() const {
+    return ReadU16le(this->ro(), kPutSMS.offset);
+}
+template <typename Byte>
+std::uint16_t BasicAlarmSettingRecord<Byte>::Call() const {
+    return ReadU16le(this->ro(), kCall.offset);
+}
+
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetEM(std::uint8_t value) const requires Base::kMutable {
+    WriteU8(this->rw(), kEM.offset, value);
+    this->UpdateChecksum();
+}
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetMM(std::uint32_t value) const requires Base::kMutable {
+    WriteU32le(this->rw(), kMM.offset, value);
+    this->UpdateChecksum();
+}
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetFLAG(std::uint8_t value) const requires Base::kMutable {
+    WriteU8(this->rw(), kFLAG.offset, value);
+    this->UpdateChecksum();
+}
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetInTimeout(
+    int channel, std::uint16_t seconds) const requires Base::kMutable {
+    if (!ValidChannel(channel)) {
+        return;
+    }
+    WriteU16le(this->rw(), ChannelAt(kInTimeout, channel, 2), seconds);
+    this->UpdateChecksum();
+}
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetPassword(
+    int slot, std::string_view text) const requires Base::kMutable {
+    if (slot < 0 || slot >= kPasswordSlots) {
+        return;
+    }
+    const Field field{kPasswords.offset + kPasswordSlotWidth * static_cast<std::size_t>(slot),
+                      kPasswordSlotWidth};
+    this->StoreText(field, text, kPasswordChars);
+    this->UpdateChecksum();
+}
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetAbName(
+    int position, std::int16_t subscriber) const requires Base::kMutable {
+    if (position < 1 || position > kNotified) {
+        return;
+    }
+    WriteI16le(this->rw(), ChannelAt(kAbName, position, 2), subscriber);
+    this->UpdateChecksum();
+}
+
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetActive(std::uint8_t value) const requires Base::kMutable {
+    WriteU8(this->rw(), kActive.offset, static_cast<std::uint8_t>(value & 0x0F));
+}
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetKeyMode(std::uint8_t value) const requires Base::kMutable {
+    WriteU8(this->rw(), kKeyMode.offset, value);
+}
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetKeyTime(int channel,
+                                               std::uint8_t seconds) const requires Base::kMutable {
+    if (ValidChannel(channel)) {
+        WriteU8(this->rw(), ChannelAt(kKeyTime, channel, 1), seconds);
+    }
+}
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetOutMask(int channel,
+                                               std::uint8_t inputs) const requires Base::kMutable {
+    if (ValidChannel(channel)) {
+        WriteU8(this->rw(), ChannelAt(kOutMask, channel, 1),
+                static_cast<std::uint8_t>(inputs & 0x0F));
+    }
+}
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetInDebounce(
+    int channel, std::uint16_t tenths) const requires Base::kMutable {
+    if (ValidChannel(channel)) {
+        WriteU16le(this->rw(), ChannelAt(kInDebounce, channel, 2), tenths);
+    }
+}
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetSetTimeout(
+    int channel, std::uint8_t seconds) const requires Base::kMutable {
+    if (ValidChannel(channel)) {
+        WriteU8(this->rw(), ChannelAt(kSetTimeout, channel, 1), seconds);
+    }
+}
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetPutSMS(std::uint16_t value) const requires Base::kMutable {
+    WriteU16le(this->rw(), kPutSMS.offset, value);
+}
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetCall(std::uint16_t value) const requires Base::kMutable {
+    WriteU16le(this->rw(), kCall.offset, value);
+}
+
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::Reset() const requires Base::kMutable {
+    const auto bytes = this->rw();
+    std::fill(bytes.begin(), bytes.end(), std::uint8_t{0});
+    for (std::size_t i = 0; i < kArrayEntries; ++i) {
+        WriteU16le(bytes, kInTimeout.offset + 2 * i, kDefaultInTimeout);
+        WriteU16le(bytes, kInDebounce.offset + 2 * i, kDefaultInDebounce);
+        WriteU8(bytes, kSetTimeout.offset + i, kDefaultSetTimeout);
+    }
+    for (int slot = 0; slot < kAllPasswordSlots; ++slot) {
+        const Field field{kPasswords.offset + kPasswordSlotWidth * static_cast<std::size_t>(slot),
+                          kPasswordSlotWidth};
+        this->StoreText(field, "9387", kPasswordChars);
+    }
+    for (int position = 1; position <= kNotified; ++position) {
+        WriteI16le(bytes, ChannelAt(kAbName, position, 2), -1);
+    }
+    WriteU16le(bytes, kCall.offset, 0xFFFF);
+    this->UpdateChecksum();
+}
+
+template class BasicAlarmSettingRecord<std::uint8_t>;
+template class BasicAlarmSettingRecord<const std::uint8_t>;
+
+}  // namespace tulvo

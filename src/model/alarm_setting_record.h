@@ -1,0 +1,91 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "model/record_view.h"
+
+namespace tulvo {
+
+// The 161-byte alarm system record (SettingAlarm). Channels are numbered 1
+// to 4; the arrays have room for 8, entries 5 to 8 are carried unchanged.
+// Some stores recompute the checksum at once, the others leave it stale;
+// each declaration says which.
+template <typename Byte>
+class BasicAlarmSettingRecord : public RecordView<Byte, 161> {
+    using Base = RecordView<Byte, 161>;
+
+  public:
+    static constexpr Field kEM{0, 1};
+    static constexpr Field kActive{1, 1};
+    static constexpr Field kKeyMode{2, 1};
+    static constexpr Field kMM{3, 4};
+    static constexpr Field kKeyTime{7, 8};       // byte per channel 1..8
+    static constexpr Field kOutMask{15, 8};      // byte per channel 1..8
+    static constexpr Field kInTimeout{23, 16};   // u16 per channel 1..8
+    static constexpr Field kInDebounce{39, 16};  // u16 per channel 1..8
+    static constexpr Field kSetTimeout{55, 8};   // byte per channel 1..8
+    static constexpr Field kPasswords{63, 72};   // nine slots of 8 bytes
+    static constexpr Field kAbName{135, 20};     // i16 per position 1..10
+    static constexpr Field kPutSMS{155, 2};
+    static constexpr Field kCall{157, 2};
+    static constexpr Field kFLAG{159, 1};
+    static constexpr std::size_t kPasswordSlotWidth = 8;
+    static constexpr std::size_t kPasswordChars = 7;
+    static constexpr int kChannels = 4;
+    static constexpr int kPasswordSlots = 5;  // slots with operations: 0..4
+    static constexpr int kNotified = 10;
+
+    using Base::Base;
+
+    std::uint8_t EM() const;
+    std::uint8_t Active() const;
+    std::uint8_t KeyMode() const;
+    std::uint32_t MM() const;
+    std::uint8_t FLAG() const;
+    // Per channel 1..4; another channel reads as 0.
+    std::uint8_t KeyTime(int channel) const;
+    std::uint8_t OutMask(int channel) const;
+    std::uint16_t InTimeout(int channel) const;
+    std::uint16_t InDebounce(int channel) const;
+    std::uint8_t SetTimeout(int channel) const;
+    // Slot 0 the common password, 1..4 the channels'; another slot reads "".
+    std::string Password(int slot) const;
+    // Position 1..10: subscriber number - 1, or -1; another position reads 0.
+    std::int16_t AbName(int position) const;
+    std::uint16_t PutSMS() const;
+    std::uint16_t Call() const;
+
+    // Recompute the checksum.
+    void SetEM(std::uint8_t value) const requires Base::kMutable;
+    void SetMM(std::uint32_t value) const requires Base::kMutable;
+    void SetFLAG(std::uint8_t value) const requires Base::kMutable;
+    void SetInTimeout(int channel, std::uint16_t seconds) const requires Base::kMutable;
+    // The first 7 characters, zero-padded, the slot's byte 7 := 0.
+    void SetPassword(int slot, std::string_view text) const requires Base::kMutable;
+    void SetAbName(int position, std::int16_t subscriber) const requires Base::kMutable;
+
+    // Leave the checksum stale.
+    void SetActive(std::uint8_t value) const  // low 4 bits
+        requires Base::kMutable;
+    void SetKeyMode(std::uint8_t value) const requires Base::kMutable;
+    void SetKeyTime(int channel, std::uint8_t seconds) const requires Base::kMutable;
+    void SetOutMask(int channel, std::uint8_t inputs) const  // low 4 bits
+        requires Base::kMutable;
+    void SetInDebounce(int channel, std::uint16_t tenths) const requires Base::kMutable;
+    void SetSetTimeout(int channel, std::uint8_t seconds) const requires Base::kMutable;
+    void SetPutSMS(std::uint16_t value) const requires Base::kMutable;
+    void SetCall(std::uint16_t value) const requires Base::kMutable;
+
+    // The default record, checksum recomputed.
+    void Reset() const requires Base::kMutable;
+};
+
+using AlarmSettingRecord = BasicAlarmSettingRecord<std::uint8_t>;
+using ConstAlarmSettingRecord = BasicAlarmSettingRecord<const std::uint8_t>;
+
+extern template class BasicAlarmSettingRecord<std::uint8_t>;
+extern template class BasicAlarmSettingRecord<const std::uint8_t>;
+
+}  // namespace tulvo

@@ -1,0 +1,232 @@
+#include "model/line_setting_record.h"
+
+#include <algorithm>
+
+#include "model/record_error.h"
+
+namespace tulvo {
+
+namespace {
+// Checks a mode value before it is stored.
+void Require(int value, int max, const char* message) {
+    if (value < 0 || value > max) {
+        throw RecordError(message);
+    }
+}
+}  // namespace
+
+template <typename Byte>
+std::uint8_t BasicLineSettingRecord<Byte>::OCM() const {
+    return ReadU8(this->ro(), kOCM.offset);
+}
+template <typename Byte>
+std::uint8_t BasicLineSettingRecord<Byte>::PM() const {
+    return ReadU8(this->ro(), kPM.offset);
+}
+template <typename Byte>
+std::uint8_t BasicLineSettingRecord<Byte>::MLDM() const {
+    return ReadU8(this->ro(), kMLDM.offset);
+}
+template <typename Byte>
+std::uint8_t BasicLineSettingRecord<Byte>::EchoDepth() const {
+    return this->GetBits(kEcho.offset, kEchoDepthMask);
+}
+template <typename Byte>
+std::uint8_t BasicLineSettingRecord<Byte>::EchoLength() const {
+    return this->GetBits(kEcho.offset, kEchoLengthMask);
+}
+template <typename Byte>
+std::uint8_t BasicLineSettingRecord<Byte>::HLP() const {
+    return this->GetBits(kModes.offset, kHLPMask);
+}
+template <typename Byte>
+std::uint8_t BasicLineSettingRecord<Byte>::FlashTime() const {
+    return this->GetBits(kModes.offset, kFlashTimeMask);
+}
+template <typename Byte>
+std::uint8_t BasicLineSettingRecord<Byte>::EndSignal() const {
+    return this->GetBits(kModes.offset, kEndSignalMask);
+}
+template <typename Byte>
+std::uint8_t BasicLineSettingRecord<Byte>::EndSignalTime() const {
+    return this->GetBits(kModes.offset, kEndSignalTimeMask);
+}
+template <typename Byte>
+std::uint8_t BasicLineSettingRecord<Byte>::LMDM() const {
+    return ReadU8(this->ro(), kLMDM.offset);
+}
+template <typename Byte>
+std::uint16_t BasicLineSettingRecord<Byte>::LMFT() const {
+    return ReadU16le(this->ro(), kLMFT.offset);
+}
+template <typename Byte>
+std::uint16_t BasicLineSettingRecord<Byte>::LMNT() const {
+    return ReadU16le(this->ro(), kLMNT.offset);
+}
+template <typename Byte>
+std::uint8_t BasicLineSettingRecord<Byte>::FLAG() const {
+    return ReadU8(this->ro(), kFLAG.offset);
+}
+template <typename Byte>
+bool BasicLineSettingRecord<Byte>::ForwardToMain() const {
+    return this->GetBits(kFLAG.offset, kForwardToMainMask) != 0;
+}
+template <typename Byte>
+bool BasicLineSettingRecord<Byte>::PreDialing() const {
+    return this->GetBits(kFLAG.offset, kPreDialingMask) != 0;
+}
+template <typename Byte>
+bool BasicLineSettingRecord<Byte>::BusyControl() const {
+    return this->GetBits(kFLAG.offset, kBusyControlMask) != 0;
+}
+template <typename Byte>
+std::uint8_t BasicLineSettingRecord<Byte>::CallerID() const {
+    return this->GetBits(kFLAG.offset, kCallerIDMask);
+}
+template <typename Byte>
+std::uint8_t BasicLineSettingRecord<Byte>::VL() const {
+    return this->GetBits(kVL.offset, 0x0F);
+}
+template <typename Byte>
+std::uint16_t BasicLineSettingRecord<Byte>::MAB() const {
+    return ReadU16le(this->ro(), kMAB.offset);
+}
+template <typename Byte>
+std::uint8_t BasicLineSettingRecord<Byte>::PR() const {
+    return ReadU8(this->ro(), kPR.offset);
+}
+template <typename Byte>
+std::uint8_t BasicLineSettingRecord<Byte>::RingTime1() const {
+    return this->GetBits(kPR.offset, kRingTime1Mask);
+}
+template <typename Byte>
+std::uint8_t BasicLineSettingRecord<Byte>::RingTime2() const {
+    return this->GetBits(kPR.offset, kRingTime2Mask);
+}
+template <typename Byte>
+std::uint16_t BasicLineSettingRecord<Byte>::OUTLIM() const {
+    return ReadU16le(this->ro(), kOUTLIM.offset);
+}
+template <typename Byte>
+std::uint16_t BasicLineSettingRecord<Byte>::INLIM() const {
+    return ReadU16le(this->ro(), kINLIM.offset);
+}
+
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetOCM(int value) const requires Base::kMutable {
+    Require(value, 4, "Недопустимое значение OutCallMode!");
+    WriteU8(this->rw(), kOCM.offset, static_cast<std::uint8_t>(value));
+}
+
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetPM(int value) const requires Base::kMutable {
+    Require(value, 2, "Недопустимое значение PasswordMode!");
+    WriteU8(this->rw(), kPM.offset, static_cast<std::uint8_t>(value));
+}
+
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetMLDM(int value) const requires Base::kMutable {
+    Require(value, 1, "Недопустимое значение M_LDialMode!");
+    WriteU8(this->rw(), kMLDM.offset, static_cast<std::uint8_t>(value));
+}
+
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetLMDM(int value) const requires Base::kMutable {
+    Require(value, 1, "Недопустимое значение L_MDialMode!");
+    WriteU8(this->rw(), kLMDM.offset, static_cast<std::uint8_t>(value));
+}
+
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetVL(int value) const requires Base::kMutable {
+    const int volume = value & 0x0F;
+    Require(volume, 5, "Недопустимое значение Volume!");
+    WriteU8(this->rw(), kVL.offset, static_cast<std::uint8_t>(volume));
+}
+
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetEchoDepth(unsigned value) const requires Base::kMutable {
+    this->SetBits(kEcho.offset, kEchoDepthMask, value);
+}
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetEchoLength(unsigned value) const requires Base::kMutable {
+    this->SetBits(kEcho.offset, kEchoLengthMask, value);
+}
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetHLP(unsigned value) const requires Base::kMutable {
+    this->SetBits(kModes.offset, kHLPMask, value);
+}
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetFlashTime(unsigned value) const requires Base::kMutable {
+    this->SetBits(kModes.offset, kFlashTimeMask, value);
+}
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetEndSignal(unsigned value) const requires Base::kMutable {
+    this->SetBits(kModes.offset, kEndSignalMask, value);
+}
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetEndSignalTime(unsigned value) const requires Base::kMutable {
+    this->SetBits(kModes.offset, kEndSignalTimeMask, value);
+}
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetLMFT(unsigned value) const requires Base::kMutable {
+    WriteU16le(this->rw(), kLMFT.offset, static_cast<std::uint16_t>(value & 0xFF));
+}
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetLMNT(unsigned value) const requires Base::kMutable {
+    WriteU16le(this->rw(), kLMNT.offset, static_cast<std::uint16_t>(value & 0xFF));
+}
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetFLAG(std::uint8_t value) const requires Base::kMutable {
+    WriteU8(this->rw(), kFLAG.offset, value);
+}
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetForwardToMain(bool on) const requires Base::kMutable {
+    this->SetBits(kFLAG.offset, kForwardToMainMask, on ? 1 : 0);
+}
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetPreDialing(bool on) const requires Base::kMutable {
+    this->SetBits(kFLAG.offset, kPreDialingMask, on ? 1 : 0);
+}
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetBusyControl(bool on) const requires Base::kMutable {
+    this->SetBits(kFLAG.offset, kBusyControlMask, on ? 1 : 0);
+}
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetCallerID(unsigned value) const requires Base::kMutable {
+    this->SetBits(kFLAG.offset, kCallerIDMask, value);
+}
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetMAB(std::uint16_t value) const requires Base::kMutable {
+    WriteU16le(this->rw(), kMAB.offset, value);
+}
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetPR(std::uint8_t value) const requires Base::kMutable {
+    WriteU8(this->rw(), kPR.offset, value);
+}
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetRingTime1(unsigned value) const requires Base::kMutable {
+    this->SetBits(kPR.offset, kRingTime1Mask, value);
+}
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetRingTime2(unsigned value) const requires Base::kMutable {
+    this->SetBits(kPR.offset, kRingTime2Mask, value);
+}
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetOUTLIM(std::uint32_t value) const requires Base::kMutable {
+    WriteU16le(this->rw(), kOUTLIM.offset, static_cast<std::uint16_t>(std::min(value, 0xFFFFu)));
+}
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::SetINLIM(std::uint32_t value) const requires Base::kMutable {
+    WriteU16le(this->rw(), kINLIM.offset, static_cast<std::uint16_t>(std::min(value, 0xFFFFu)));
+}
+
+template <typename Byte>
+void BasicLineSettingRecord<Byte>::Reset() const requires Base::kMutable {
+    const auto bytes = this->bytes();
+    std::fill(bytes.begin(), bytes.end(), std::uint8_t{0});
+}
+
+template class BasicLineSettingRecord<std::uint8_t>;
+template class BasicLineSettingRecord<const std::uint8_t>;
+
+}  // namespace tulvo

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "model/record_view.h"
+
+namespace tulvo {
+
+// The 9-byte administrator password record (SettingPASSWORD).
+template <typename Byte>
+class BasicPasswordSettingRecord : public RecordView<Byte, 9> {
+    using Base = RecordView<Byte, 9>;
+
+  public:
+    static constexpr Field kPassword{0, 8};
+    static constexpr std::size_t kPasswordChars = 7;
+
+    using Base::Base;
+
+    std::string Password() const;  // at most 7 characters
+
+    // The first 7 characters, zero-padded, byte 7 := 0; recomputes the
+    // checksum.
+    void SetPassword(std::string_view text) const requires Base::kMutable;
+
+    // "9387", checksum valid.
+    void Reset() const requires Base::kMutable;
+};
+
+using PasswordSettingRecord = BasicPasswordSettingRecord<std::uint8_t>;
+using ConstPasswordSettingRecord = BasicPasswordSettingRecord<const std::uint8_t>;
+
+extern template class BasicPasswordSettingRecord<std::uint8_t>;
+extern template class BasicPasswordSettingRecord<const std::uint8_t>;
+
+}  // namespace tulvo
