@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+#include "sync/device_access.h"
+
+namespace Ui {
+class TSetDevNameForm;
+}
+
+namespace tulvo {
+
+// The device identifier (up to 8 characters): "Записать" writes Edit1 to the
+// gateway and closes with Accepted, "Считать" reads it into Edit1. Each
+// button opens and closes the port itself.
+class TSetDevNameForm : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TSetDevNameForm(const DeviceAccess& device, QWidget* owner = nullptr);
+    ~TSetDevNameForm() override;
+
+    // The main window's N09Click: create, show modally, destroy.
+    static void N09Click(QWidget* owner, const DeviceAccess& device);
+
+  private:
+    void BitBtn1Click();
+    void BitBtn2Click();
+
+    std::unique_ptr<Ui::TSetDevNameForm> ui_;
+    DeviceAccess device_;
+};
+
+}  // namespace tulvo
