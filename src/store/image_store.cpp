@@ -1,0 +1,174 @@
+#include "store/image_store.h"
+
+#include <string>
+
+namespace tulvo {
+
+namespace {
+
+std::string Numbered(std::string_view name, int n) {
+    return std::string(name) + std::to_string(n);
+}
+
+// Copies a stored record into view when it is present with the record's size
+// and a valid checksum; otherwise the record keeps its bytes.
+template <typename View>
+bool LoadRecord(const RegistryKey& key, std::string_view name, const View& view) {
+    const auto bytes = key.ReadBinary(name);
+    return bytes && view.CopyIn(*bytes);
+}
+
+template <typename View>
+void SaveSealed(RegistryKey& key, std::string_view name, const View& view) {
+    const auto copy = view.SealedCopy();
+    key.WriteBinary(name, copy);
+}
+
+// The key is closed (and the file saved) when the operation's scope ends; the
+// store then tells whether the values reached the file.
+template <typename Work>
+bool SaveOperation(RegistryStore& store, std::string_view keyPath, Work work) {
+    {
+        RegistryKey key = store.OpenKey(keyPath);
+        work(key);
+    }
+    return !store.HasPendingChanges();
+}
+
+void LoadSubscriber(TData& image, const RegistryKey& key, int n) {
+    const AbInfoRecord info = image.AbInfo(n);
+    info.SetFLAG(AbInfoRecord::kEmpty);
+    info.SetID(static_cast<std::uint32_t>(n));
+    NameEntry& name = image.Name(n);
+    const AbPhoneRecord phone = image.AbPhone(n);
+    if (LoadRecord(key, Numbered("AbInfo", n), info)) {
+        name.AbFNS = key.ReadString(Numbered("AbFNS", n)).value_or("");
+        const auto idCod = key.ReadDword(Numbered("AbIdCod", n));
+        name.AbIdCod = idCod ? static_cast<std::int32_t>(*idCod) : -1;
+        const std::string phoneIn = key.ReadString(Numbered("PhoneIn", n)).value_or("");
+        phone.SetPhoneIn(phoneIn);
+        phone.SetPhoneLen(static_cast<std::uint8_t>(phoneIn.size() & 0xFF));
+        phone.SetPhoneOut(key.ReadString(Numbered("PhoneOut", n)).value_or(""));
+        const auto flag = key.ReadDword(Numbered("FlagPhone", n));
+        phone.SetFlagPhone(flag ? static_cast<std::uint8_t>(*flag & 0xFF) : 0xFF);
+        return;
+    }
+    name.AbFNS.clear();
+    name.AbIdCod = -1;
+    phone.SetPhoneIn("");
+    phone.SetPhoneLen(0);
+    phone.SetPhoneOut("");
+    phone.SetFlagPhone(0xFF);
+}
+
+void SaveSubscriber(TData& image, RegistryKey& key, int n) {
+    const auto record = image.AbInfo(n).CopyOut();
+    key.WriteBinary(Numbered("AbInfo", n), record);
+    const NameEntry& name = image.Name(n);
+    key.WriteString(Numbered("AbFNS", n), name.AbFNS);
+    key.WriteDword(Numbered("AbIdCod", n), static_cast<std::uint32_t>(name.AbIdCod));
+    const ConstAbPhoneRecord phone = std::as_const(image).AbPhone(n);
+    key.WriteString(Numbered("PhoneIn", n), phone.PhoneIn());
+    key.WriteString(Numbered("PhoneOut", n), phone.PhoneOut());
+    key.WriteDword(Numbered("FlagPhone", n), phone.FlagPhone());
+}
+
+}  // namespace
+
+void LoadSubscribers(TData& image, RegistryStore& store) {
+    const RegistryKey key = store.OpenKey(kDBaseKey);
+    for (int n = 1; n <= TData::kSubscribers; ++n) {
+        LoadSubscriber(image, key, n);
+    }
+}
+
+bool SaveSubscribers(TData& image, RegistryStore& store, int n) {
+    if (n < 0 || n > TData::kSubscribers) {
+        return true;
+    }
+    return SaveOperation(store, kDBaseKey, [&](RegistryKey& key) {
+        const int first = n == 0 ? 1 : n;
+        const int last = n == 0 ? TData::kSubscribers : n;
+        for (int i = first; i <= last; ++i) {
+            SaveSubscriber(image, key, i);
+        }
+    });
+}
+
+void LoadSettings(TData& image, RegistryStore& store) {
+    const RegistryKey key = store.OpenKey(kSettingKey);
+    LoadRecord(key, "SettingFXO", image.SettingFXO());
+    LoadRecord(key, "SettingFXS", image.SettingFXS());
+    LoadRecord(key, "SettingMOB", image.SettingMOB());
+    LoadRecord(key, "SettingPASSWORD", image.SettingPASSWORD());
+    LoadRecord(key, "ControlAccount", image.ControlAccount());
+}
+
+bool SaveSettings(const TData& image, RegistryStore& store) {
+    return SaveOperation(store, kSettingKey, [&](RegistryKey& key) {
+        SaveSealed(key, "SettingFXO", image.SettingFXO());
+        SaveSealed(key, "SettingFXS", image.SettingFXS());
+        SaveSealed(key, "SettingMOB", image.SettingMOB());
+        SaveSealed(key, "SettingPASSWORD", image.SettingPASSWORD());
+        SaveSealed(key, "ControlAccount", image.ControlAccount());
+    });
+}
+
+void LoadAlarm(TData& image, RegistryStore& store) {
+    const RegistryKey key = store.OpenKey(kSettingKey);
+    LoadRecord(key, "SettingAlarm", image.SettingAlarm());
+}
+
+bool SaveAlarm(const TData& image, RegistryStore& store) {
+    return SaveOperation(store, kSettingKey, [&](RegistryKey& key) {
+        SaveSealed(key, "SettingAlarm", image.SettingAlarm());
+    });
+}
+
+void LoadBlackList(TData& image, RegistryStore& store) {
+    const RegistryKey key = store.OpenKey(kSettingKey);
+    for (int i = 1; i < TData::kBlackListEntries; ++i) {
+        LoadRecord(key, Numbered("BlackList", i), image.BlackListEntry(i));
+    }
+}
+
+bool SaveBlackList(const TData& image, RegistryStore& store) {
+    return SaveOperation(store, kSettingKey, [&](RegistryKey& key) {
+        for (int i = 1; i < TData::kBlackListEntries; ++i) {
+            SaveSealed(key, Numbered("BlackList", i), image.BlackListEntry(i));
+        }
+    });
+}
+
+void LoadSms(TData& image, RegistryStore& store) {
+    const RegistryKey key = store.OpenKey(kSettingKey);
+    for (int m = 0; m < TData::kSmsMessages; ++m) {
+        LoadRecord(key, Numbered("SMSMessage", m), image.SMSMessage(m));
+    }
+}
+
+bool SaveSms(const TData& image, RegistryStore& store) {
+    return SaveOperation(store, kSettingKey, [&](RegistryKey& key) {
+        for (int m = 0; m < TData::kSmsMessages; ++m) {
+            key.WriteBinary(Numbered("SMSMessage", m), image.SMSMessage(m).bytes());
+        }
+    });
+}
+
+void LoadImage(TData& image, RegistryStore& store) {
+    LoadSubscribers(image, store);
+    LoadSettings(image, store);
+    LoadAlarm(image, store);
+    LoadBlackList(image, store);
+    LoadSms(image, store);
+}
+
+bool SaveImage(TData& image, RegistryStore& store) {
+    bool ok = SaveSubscribers(image, store);
+    ok = SaveSettings(image, store) && ok;
+    ok = SaveAlarm(image, store) && ok;
+    ok = SaveBlackList(image, store) && ok;
+    return SaveSms(image, store) && ok;
+}
+
+}  // namespace tulvo

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string_view>
+
+#include "model/t_data.h"
+#include "store/registry_store.h"
+
+namespace tulvo {
+
+// The configuration image in the registry store. Each function is one store
+// operation: it opens its key, reads or writes its values and closes the key,
+// which saves the file once when a value changed. The saves return false when
+// the file could not be written (store.LastError() says why).
+
+inline constexpr std::string_view kDBaseKey = "\\SOFTWARE\\ZARQ\\MTulvo\\DBase";
+inline constexpr std::string_view kSettingKey = "\\SOFTWARE\\ZARQ\\MTulvo\\Setting";
+
+// Subscribers 1 to 300 with their names and phone records. A subscriber
+// without a stored record with a valid checksum comes up empty with ID n.
+void LoadSubscribers(TData& image, RegistryStore& store);
+// n = 0: subscribers 1 to 300; n = 1 to 300: that subscriber only.
+// Recomputes the checksum of each saved subscriber record in the image too.
+bool SaveSubscribers(TData& image, RegistryStore& store, int n = 0);
+
+// SettingFXO, SettingFXS, SettingMOB, SettingPASSWORD, ControlAccount.
+void LoadSettings(TData& image, RegistryStore& store);
+bool SaveSettings(const TData& image, RegistryStore& store);
+
+void LoadAlarm(TData& image, RegistryStore& store);
+bool SaveAlarm(const TData& image, RegistryStore& store);
+
+// List elements 1 to 186 as "BlackList1" to "BlackList186"; element 0 is
+// never stored.
+void LoadBlackList(TData& image, RegistryStore& store);
+bool SaveBlackList(const TData& image, RegistryStore& store);
+
+// Messages 0 to 9, saved as they stand in the image.
+void LoadSms(TData& image, RegistryStore& store);
+bool SaveSms(const TData& image, RegistryStore& store);
+
+// The five loads, in the order above (start-up).
+void LoadImage(TData& image, RegistryStore& store);
+// The five saves, in the order above (exit). False when one of them failed.
+bool SaveImage(TData& image, RegistryStore& store);
+
+}  // namespace tulvo

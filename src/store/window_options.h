@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "store/registry_store.h"
+
+namespace tulvo {
+
+// Options of the main window kept under the Setting key.
+struct MainWindowOptions {
+    std::string portName = "COM1";  // "PortName"
+    bool usbCom = false;            // "USB_COM": connect through the gateway's USB port
+    bool abHelpEnable = true;       // "ABHelpEnable": the help pane is shown
+};
+
+// Reads "PortName" (empty or missing: "COM1"), "USB_COM" and "ABHelpEnable".
+// When one of the two booleans cannot be read, writes "PortName" = "COM1",
+// "USB_COM" = 0 and "ABHelpEnable" = 1 and returns the serial-port choice with
+// the help pane shown, keeping a port name that was read.
+MainWindowOptions LoadMainWindowOptions(RegistryStore& store);
+bool SaveMainWindowOptions(RegistryStore& store, const MainWindowOptions& options);
+
+// "DSHelpEnable" of the device parameters dialog; when it cannot be read, 1 is
+// written and used.
+bool LoadDeviceHelpEnable(RegistryStore& store);
+bool SaveDeviceHelpEnable(RegistryStore& store, bool enabled);
+
+}  // namespace tulvo
