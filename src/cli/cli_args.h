@@ -1,0 +1,61 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "link/link_timing.h"
+#include "model/operator.h"
+
+namespace tulvo::cli {
+
+// Bad command-line usage: main() prints the text with the usage and exits 2.
+class UsageError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The arguments of one sub-command: positional words and --options.
+// "--name value" and "--name=value" both work; a few names are flags that
+// take no value (IsFlag). Repeated options keep every value in order.
+class CliArgs {
+  public:
+    // Parses words[first..]; throws UsageError on a malformed option.
+    CliArgs(std::vector<std::string> words, Operator& op, LinkTiming timing = {});
+
+    static bool IsFlag(std::string_view name);
+
+    const std::vector<std::string>& Positional() const { return positional_; }
+    const std::vector<std::pair<std::string, std::string>>& Options() const { return options_; }
+
+    // The last value of an option, or nothing.
+    std::optional<std::string> Value(std::string_view name) const;
+    std::vector<std::string> Values(std::string_view name) const;
+    bool Has(std::string_view name) const;
+    // An integer option within [min, max]; throws UsageError when malformed.
+    std::optional<long> Int(std::string_view name, long min, long max) const;
+    // The one value of a required option; throws UsageError when missing.
+    std::string Required(std::string_view name) const;
+
+    // --store, or the default registry store file.
+    std::string StorePath() const;
+    // --data-dir, or the default folder of the call-log file.
+    std::string DataDir() const;
+    // The device to open for a --port value: a path as given, a bare tty
+    // name under /dev. Throws UsageError when --port is missing.
+    std::string PortDevice() const;
+
+    Operator& Op() const { return op_; }
+    const LinkTiming& Timing() const { return timing_; }
+
+  private:
+    std::vector<std::string> positional_;
+    std::vector<std::pair<std::string, std::string>> options_;
+    Operator& op_;
+    LinkTiming timing_;
+};
+
+}  // namespace tulvo::cli

@@ -1,0 +1,8 @@
+#pragma once
+
+// The sub-commands of `tulvo`, in help order. To add one, define
+// `CliCommand XxxCommand()` in its own file (namespace tulvo::cli), add the
+// file to CMakeLists.txt and add one line X(XxxCommand) below.
+#define TULVO_CLI_COMMANDS(X) \
+    X(InfoCommand)            \
+    X(SimulateCommand)

@@ -1,0 +1,131 @@
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/cli_command.h"
+#include "cli/stderr_operator.h"
+#include "sim/fault_rule.h"
+
+namespace tulvo::cli {
+namespace {
+
+constexpr std::size_t kSummaryColumn = 44;
+constexpr std::string_view kCommonOptions = "store data-dir yes on-error help";
+
+std::string HelpText() {
+    std::ostringstream out;
+    out << "usage: tulvo COMMAND [OPTIONS]\n\ncommands:\n";
+    for (const auto& command : AllCommands()) {
+        std::string line = std::string("  ") + command.name + " " + command.usage;
+        if (line.size() < kSummaryColumn) {
+            line.resize(kSummaryColumn, ' ');
+        } else {
+            line += "\n" + std::string(kSummaryColumn, ' ');
+        }
+        out << line << command.summary << "\n";
+    }
+    out << "\ncommon options:\n"
+           "  --store FILE       settings store (default ~/.config/ZARQ/MTulvo.reg)\n"
+           "  --data-dir DIR     folder of the call-log file (default ~/.local/share/ZARQ/MTulvo)\n"
+           "  --yes              answer yes to questions\n"
+           "  --on-error abort|ignore|cancel   answer to error boxes (default abort)\n"
+           "  --port DEV         a device path or a port name from `tulvo ports`\n"
+           "\nfault rules of `simulate --fault RULE` (repeatable):\n  "
+        << sim::FaultRuleSyntax()
+        << "\n\nexit status: 0 done, 1 the operation failed, 2 bad usage\n";
+    return out.str();
+}
+
+const CliCommand* FindCommand(std::string_view name) {
+    for (const auto& command : AllCommands()) {
+        if (name == command.name) {
+            return &command;
+        }
+    }
+    return nullptr;
+}
+
+bool Accepts(const CliCommand& command, const std::string& option) {
+    auto listed = [&](std::string_view list) {
+        std::istringstream words{std::string(list)};
+        for (std::string word; words >> word;) {
+            if (word == "*" || word == option) {
+                return true;
+            }
+        }
+        return false;
+    };
+    return listed(kCommonOptions) || listed(command.options);
+}
+
+Operator::Choice ParseChoice(const std::optional<std::string>& value) {
+    if (!value || *value == "abort") {
+        return Operator::Choice::Abort;
+    }
+    if (*value == "ignore") {
+        return Operator::Choice::Ignore;
+    }
+    if (*value == "cancel") {
+        return Operator::Choice::Cancel;
+    }
+    throw UsageError("--on-error takes abort, ignore or cancel");
+}
+
+int UsageFailure(const CliCommand* command, const std::string& why) {
+    std::fprintf(stderr, "tulvo: %s\n", why.c_str());
+    if (command != nullptr) {
+        std::fprintf(stderr, "usage: tulvo %s %s\n", command->name, command->usage);
+    } else {
+        std::fputs("run `tulvo --help` for the commands\n", stderr);
+    }
+    return kExitUsage;
+}
+
+int Run(int argc, char** argv) {
+    if (argc < 2) {
+        return UsageFailure(nullptr, "no command given");
+    }
+    const std::string_view name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        std::fputs(HelpText().c_str(), stdout);
+        return kExitDone;
+    }
+    const CliCommand* command = FindCommand(name);
+    if (command == nullptr) {
+        return UsageFailure(nullptr, "unknown command \"" + std::string(name) + "\"");
+    }
+    const std::vector<std::string> words(argv + 2, argv + argc);
+    try {
+        StderrOperator op;
+        CliArgs args(words, op);
+        op.SetAnswers(args.Has("yes"), ParseChoice(args.Value("on-error")));
+        if (args.Has("help")) {
+            std::printf("usage: tulvo %s %s\n  %s\n", command->name, command->usage,
+                        command->summary);
+            return kExitDone;
+        }
+        for (const auto& [option, value] : args.Options()) {
+            if (!Accepts(*command, option)) {
+                throw UsageError("unknown option --" + option);
+            }
+        }
+        return command->run(args);
+    } catch (const UsageError& e) {
+        return UsageFailure(command, e.what());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tulvo %s: %s\n", command->name, e.what());
+        return kExitFailed;
+    }
+}
+
+}  // namespace
+}  // namespace tulvo::cli
+
+int main(int argc, char** argv) {
+    return tulvo::cli::Run(argc, argv);
+}
