@@ -1,0 +1,47 @@
+#include "sync/clock_sync.h"
+
+#include <cstdint>
+#include <utility>
+
+#include "link/clock_set.h"
+#include "link/port_most.h"
+#include "model/operator.h"
+
+namespace tulvo {
+
+ClockSync::ClockSync(TPortMost& port, Operator& op, LocalTimeSource now)
+    : port_(port), op_(op), now_(std::move(now)) {}
+
+std::tm ClockSync::LocalTimeNow() const {
+    if (now_) {
+        return now_();
+    }
+    const std::time_t seconds = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    return local;
+}
+
+bool ClockSync::Send() {
+    ClockSet::Payload payload = ClockSet::FromLocalTime(LocalTimeNow());
+    std::uint8_t status = 0;
+    return port_.WriteClock(payload.data(), status) && status == 0;
+}
+
+bool ClockSync::AfterWrite() {
+    const bool done = Send();
+    if (!done) {
+        op_.Message("Ошибка синхронизации времени в устройстве!");
+    }
+    op_.Message("Синхронизация завершена");
+    return done;
+}
+
+bool ClockSync::SetClock() {
+    const bool done = Send();
+    op_.Message(done ? "Синхронизация времени прошла успешно!"
+                     : "Ошибка синхронизации времени в устройстве!");
+    return done;
+}
+
+}  // namespace tulvo

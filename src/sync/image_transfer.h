@@ -1,0 +1,60 @@
+#pragma once
+
+#include "sync/transfer_progress.h"
+
+namespace tulvo {
+
+class Operator;
+class TData;
+class TPortMost;
+
+// Moves the configuration image between the PC and the gateway, one group
+// of records at a time, over a port the caller has opened (and closes).
+// Every problem is told to the operator with its fixed text before the
+// routine goes on or returns; replies are copied into the image as they
+// come and nothing is rolled back when a transfer stops early. The
+// routines keep no state between calls and know nothing of threads.
+class ImageTransfer {
+  public:
+    ImageTransfer(TData& image, TPortMost& port, Operator& op, TransferProgress& progress);
+
+    // Subscribers 1..300: AbInfo, AbPhone and AbLimit each (one progress
+    // step per slot). False when a transaction fails.
+    bool ReadSubscribers();
+    // AbInfo and AbPhone of every slot, empty ones included; AbLimit is
+    // not written. False when a transaction fails.
+    bool WriteSubscribers();
+    // FXO, FXS, MOB, administrator password and account control blocks.
+    // False when a transaction fails or a block is refused.
+    bool ReadSettings();
+    bool WriteSettings();
+    bool ReadAlarm();
+    bool WriteAlarm();
+    // Entries 0..185 (one progress step each). A problem ends the loop but
+    // the read still returns true.
+    bool ReadBlackList();
+    bool WriteBlackList();
+    // Messages 0..9. A read problem ends the loop but returns true.
+    bool ReadSMSMessages();
+    bool WriteSMSMessages();
+
+    // The five reads, or the five writes, in order, stopping at the first
+    // that returns false. True only when all five returned true.
+    bool FullRead();
+    bool FullWrite();
+
+    static constexpr int kBlackListTransferred = 186;
+
+  private:
+    void Tell(const char* text);
+    void TellSlot(const char* text, int n);
+    bool LinkFailed();
+    bool ReadSubscriber(int n);
+
+    TData& image_;
+    TPortMost& port_;
+    Operator& op_;
+    TransferProgress& progress_;
+};
+
+}  // namespace tulvo

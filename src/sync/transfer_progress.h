@@ -1,0 +1,24 @@
+#pragma once
+
+#include <atomic>
+
+namespace tulvo {
+
+// The progress of a whole-image transfer: a counter that the transfer
+// advances and another thread (a progress window's timer) may read at any
+// time. A full transfer makes kFullTransferSteps steps: one per subscriber
+// and one per black/white list entry.
+class TransferProgress {
+  public:
+    static constexpr int kFullTransferSteps = 486;
+
+    void Advance() { position_.fetch_add(1, std::memory_order_relaxed); }
+    int Position() const { return position_.load(std::memory_order_relaxed); }
+    int Maximum() const { return kFullTransferSteps; }
+    void Reset() { position_.store(0, std::memory_order_relaxed); }
+
+  private:
+    std::atomic<int> position_{0};
+};
+
+}  // namespace tulvo
