@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <type_traits>
+#include <vector>
+
+#include "hex_bytes.h"
+#include "model/t_data.h"
+
+namespace tulvo {
+namespace {
+
+using test::HexBytes;
+using test::ToVector;
+
+static_assert(!std::is_copy_constructible_v<TData>);
+static_assert(!std::is_copy_assignable_v<TData>);
+
+class FreshImageTest : public ::testing::Test {
+  protected:
+    TData image;
+};
+
+TEST_F(FreshImageTest, HoldsThreeHundredEmptySubscribers) {
+    const auto blankInfo = HexBytes(
+        "8E FF FF FF FF 00 00 00 00 00 00 00 00 3F 00 FF FF FF FF FF 00 00 00 FF 00 00 FF FF FF FF "
+        "FF FF 78");
+    for (int n = 1; n <= 300; ++n) {
+        SCOPED_TRACE(n);
+        EXPECT_EQ(ToVector(image.AbInfo(n).bytes()), blankInfo);
+        EXPECT_EQ(ToVector(image.AbLimit(n).bytes()), HexBytes("01 00 00 00 00 A4"));
+        EXPECT_EQ(image.AbPhone(n).bytes()[0], 0x80);
+        EXPECT_EQ(image.AbPhone(n).bytes()[37], 0xD0);
+        EXPECT_TRUE(image.AbPhone(n).ChecksumValid());
+        EXPECT_EQ(image.Name(n).AbFNS, "");
+    }
+}
+
+TEST_F(FreshImageTest, LineSettingsAreAllZero) {
+    EXPECT_EQ(ToVector(image.SettingFXO().bytes()), std::vector<std::uint8_t>(20, 0));
+    EXPECT_EQ(ToVector(image.SettingFXS().bytes()), std::vector<std::uint8_t>(20, 0));
+}
+
+TEST_F(FreshImageTest, GsmDefaultLeavesChecksumByteZero) {
+    std::vector<std::uint8_t> expected(52, 0);
+    expected[0] = 0x01;
+    expected[1] = 0x01;
+    EXPECT_EQ(ToVector(image.SettingMOB().bytes()), expected);
+    EXPECT_TRUE(image.SettingMOB().AutoHangup());
+    EXPECT_EQ(image.SettingMOB().RM(), 1);
+    EXPECT_EQ(image.SettingMOB().SealedCopy()[51], 0x28);
+}
+
+TEST_F(FreshImageTest, PasswordIsDefault) {
+    EXPECT_EQ(ToVector(image.SettingPASSWORD().bytes()), HexBytes("39 33 38 37 00 00 00 00 B4"));
+}
+
+TEST_F(FreshImageTest, AccountControlDefaultLeavesChecksumByteZero) {
+    EXPECT_EQ(ToVector(image.ControlAccount().bytes()),
+              HexBytes("00 01 00 2A 31 30 31 23 00000000000000000000 55 41 48 00 00 00 00 05 00 "
+                       "FFFFFFFFFFFFFFFF 00"));
+    EXPECT_EQ(image.ControlAccount().SealedCopy()[35], 0x64);
+    const auto account = image.ControlAccount();
+    EXPECT_EQ(account.USSD(), "*101#");
+    EXPECT_EQ(account.UNIT(), "UAH");
+    EXPECT_EQ(account.AL(), 5);
+    EXPECT_EQ(account.TO1(), 1);
+    EXPECT_FALSE(account.AccountOn());
+}
+
+TEST_F(FreshImageTest, ListAndSmsAreBlank) {
+    for (int k = 0; k <= 186; ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(ToVector(image.BlackListEntry(k).bytes()),
+                  HexBytes("80 00 00000000000000000000000000000000000000 20"));
+    }
+    for (int m = 0; m <= 9; ++m) {
+        EXPECT_EQ(ToVector(image.SMSMessage(m).bytes()), std::vector<std::uint8_t>(162, 0));
+        EXPECT_EQ(image.SMSMessage(m).Text(), "");
+    }
+}
+
+TEST_F(FreshImageTest, AlarmIsDefaultWithValidChecksum) {
+    EXPECT_TRUE(image.SettingAlarm().ChecksumValid());
+    EXPECT_EQ(image.SettingAlarm().bytes()[160], 0xE4);
+}
+
+TEST_F(FreshImageTest, IndexesOutsideTheirRangeThrow) {
+    EXPECT_THROW(image.AbInfo(0), std::out_of_range);
+    EXPECT_THROW(image.AbInfo(301), std::out_of_range);
+    EXPECT_THROW(image.AbPhone(301), std::out_of_range);
+    EXPECT_THROW(image.AbLimit(-1), std::out_of_range);
+    EXPECT_THROW(image.Name(301), std::out_of_range);
+    EXPECT_THROW(image.BlackListEntry(187), std::out_of_range);
+    EXPECT_THROW(image.BlackListEntry(-1), std::out_of_range);
+    EXPECT_THROW(image.SMSMessage(10), std::out_of_range);
+}
+
+TEST_F(FreshImageTest, SubscriberNumbersMapToDistinctElements) {
+    image.AbInfo(1).SetID(1);
+    image.AbInfo(300).SetID(300);
+    image.AbPhone(300).SetPhoneIn("300");
+    image.Name(300).AbFNS = "last";
+    EXPECT_EQ(image.AbInfo(1).ID(), 1u);
+    EXPECT_EQ(image.AbInfo(2).ID(), 0xFFFFFFFFu);
+    EXPECT_EQ(image.AbInfo(299).ID(), 0xFFFFFFFFu);
+    EXPECT_EQ(image.AbInfo(300).ID(), 300u);
+    EXPECT_EQ(image.AbPhone(299).PhoneIn(), "");
+    EXPECT_EQ(image.Name(299).AbFNS, "");
+    EXPECT_EQ(image.Name(300).AbFNS, "last");
+}
+
+}  // namespace
+}  // namespace tulvo
