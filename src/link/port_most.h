@@ -31,6 +31,7 @@ class TPortMost : public TPortMostInterfice {
     const std::string& LastOpenError() const { return port_.LastError(); }
 
     const LinkTiming& Timing() const { return timing_; }
+    // Pauses apply at once; the read time-out and baud rate from the next Open.
     void SetTiming(const LinkTiming& timing) { timing_ = timing; }
 
     // Sends one request and waits for its reply, up to `attempts` times. On

@@ -1,0 +1,171 @@
+#include "link/com_port.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "link_test_util.h"
+#include "support/pty_peer.h"
+
+namespace tulvo {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Hex;
+using test::PtyPeer;
+using Bytes = std::vector<std::uint8_t>;
+using Clock = std::chrono::steady_clock;
+
+class ComPortTest : public ::testing::Test {
+  protected:
+    void Connect(std::chrono::milliseconds timeout) {
+        ASSERT_TRUE(port.Open(peer.DevicePath(), 115200, timeout)) << port.LastError();
+    }
+    Bytes Read(std::size_t limit) {
+        Bytes buffer(limit + 8, 0xEE);
+        buffer.resize(port.ReadFrame(buffer.data(), limit));
+        return buffer;
+    }
+
+    PtyPeer peer;
+    TComPort port;
+};
+
+TEST_F(ComPortTest, WritesOneEscapedFrame) {
+    Connect(500ms);
+    const Bytes data = Hex("41 0A");
+    EXPECT_TRUE(port.WriteFrame(data.data(), data.size()));
+    EXPECT_TRUE(port.WriteFrame(nullptr, 0));
+    ASSERT_TRUE(peer.WaitForFrames(2));
+    EXPECT_EQ(peer.Frames()[0].wire, Hex("0A 0C BE 0C F5 0D"));
+    EXPECT_EQ(peer.Frames()[1].wire, Hex("0A 0D"));
+}
+
+TEST_F(ComPortTest, ReadsFramesAndKeepsTheRestOfTheStream) {
+    Connect(500ms);
+    peer.Send(Hex("55 0A 31 0C BE 32 0D  0A 31 32 33 0D 0A 34 0D  0A 31 0A 32 0D"));
+    EXPECT_EQ(Read(16), Hex("31 41 32"));
+    // A frame cut at the limit leaves its tail, which the next hunt skips.
+    EXPECT_EQ(Read(2), Hex("31 32"));
+    EXPECT_EQ(Read(16), Hex("34"));
+    EXPECT_EQ(Read(16), Hex("31 0A 32"));
+}
+
+TEST_F(ComPortTest, FloodWithoutEndStopsAtTheLimit) {
+    Connect(500ms);
+    peer.Send(test::Concat(Hex("0A"), test::Repeat(0x31, 3000)));
+    Bytes buffer(40, 0xEE);
+    EXPECT_EQ(port.ReadFrame(buffer.data(), 26), 26u);
+    EXPECT_EQ(buffer[25], 0x31);
+    EXPECT_EQ(buffer[26], 0xEE);  // nothing past the limit
+}
+
+TEST_F(ComPortTest, NoiseWithoutStartByteEndsTheHunt) {
+    Connect(2000ms);
+    std::thread flood([&] { peer.Send(test::Repeat(0x55, 4 * TComPort::kMaxHuntBytes)); });
+    const auto start = Clock::now();
+    EXPECT_TRUE(Read(16).empty());
+    // Ended by the hunt limit while noise still arrives, not by a time-out.
+    EXPECT_LT(Clock::now() - start, 3s);
+    peer.HangUp();
+    flood.join();
+}
+
+TEST_F(ComPortTest, SilenceAndTruncatedFramesGiveNothingAfterTwiceTheTimeout) {
+    Connect(50ms);
+    auto start = Clock::now();
+    EXPECT_TRUE(Read(16).empty());
+    EXPECT_GE(Clock::now() - start, 90ms);
+
+    peer.Send(Hex("0A 31 32 0C"));
+    EXPECT_TRUE(Read(16).empty());
+    peer.Send(Hex("0A 0D"));
+    EXPECT_TRUE(Read(16).empty());
+}
+
+TEST_F(ComPortTest, HangUpMidFrameEndsTheReadAtOnce) {
+    Connect(3000ms);
+    peer.Send(Hex("0A 31 32"));
+    std::thread closer([&] {
+        std::this_thread::sleep_for(50ms);
+        peer.HangUp();
+    });
+    const auto start = Clock::now();
+    EXPECT_TRUE(Read(16).empty());
+    EXPECT_LT(Clock::now() - start, 2s);  // the time-out alone would take 6 s
+    closer.join();
+    // Every further read fails at once instead of spinning or waiting.
+    const auto again = Clock::now();
+    std::uint8_t byte = 0;
+    EXPECT_FALSE(port.ReadByte(byte));
+    EXPECT_LT(Clock::now() - again, 2s);
+}
+
+TEST_F(ComPortTest, PurgeDropsBytesAlreadyReadAhead) {
+    Connect(50ms);
+    peer.Send(Hex("0A 31 0D 0A 32 0D"));
+    EXPECT_EQ(Read(16), Hex("31"));
+    EXPECT_TRUE(port.Purge());
+    EXPECT_TRUE(Read(16).empty());
+}
+
+TEST_F(ComPortTest, OpenFailuresExplainThemselves) {
+    TComPort missing;
+    EXPECT_FALSE(missing.Open("/dev/tulvo-no-such-port", 115200, 100ms));
+    EXPECT_FALSE(missing.IsOpen());
+    EXPECT_NE(missing.LastError().find("does not exist"), std::string::npos) << missing.LastError();
+
+    Connect(100ms);
+    TComPort second;
+    EXPECT_FALSE(second.Open(peer.DevicePath(), 115200, 100ms));
+    EXPECT_NE(second.LastError().find("busy"), std::string::npos) << second.LastError();
+
+    const std::string file = ::testing::TempDir() + "/tulvo_not_a_tty";
+    std::ofstream(file) << "x";
+    TComPort plain;
+    EXPECT_FALSE(plain.Open(file, 115200, 100ms));
+    EXPECT_FALSE(plain.IsOpen());
+    EXPECT_FALSE(plain.LastError().empty());
+    std::remove(file.c_str());
+}
+
+TEST_F(ComPortTest, OpenWithoutPermissionNamesTheRemedy) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "permission checks do not apply to root";
+    }
+    const std::string file = ::testing::TempDir() + "/tulvo_no_access";
+    std::ofstream(file) << "x";
+    ::chmod(file.c_str(), 0);
+    TComPort denied;
+    EXPECT_FALSE(denied.Open(file, 115200, 100ms));
+    EXPECT_NE(denied.LastError().find("dialout"), std::string::npos) << denied.LastError();
+    std::remove(file.c_str());
+}
+
+TEST_F(ComPortTest, ReopenAndCloseKeepThePortUsable) {
+    Connect(100ms);
+    EXPECT_TRUE(port.Open(peer.DevicePath(), 9600, 100ms));  // re-applies on the open port
+    EXPECT_TRUE(port.Close());
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_FALSE(port.Purge());
+    Connect(100ms);  // the exclusive hold was released by Close
+}
+
+TEST_F(ComPortTest, FailedBaudChangeClosesThePort) {
+    Connect(100ms);
+    EXPECT_FALSE(port.SetBaudRate(12345));
+    EXPECT_FALSE(port.IsOpen());
+    const std::uint8_t byte = 0x31;
+    EXPECT_FALSE(port.WriteFrame(&byte, 1));
+    Bytes buffer(4);
+    EXPECT_EQ(port.ReadFrame(buffer.data(), 4), 0u);
+}
+
+}  // namespace
+}  // namespace tulvo

@@ -1,0 +1,359 @@
+#include "link/port_most.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "link/crc8.h"
+#include "link/frame_codec.h"
+#include "link_test_util.h"
+#include "support/pty_peer.h"
+
+namespace tulvo {
+namespace {
+
+using namespace std::chrono_literals;
+using test::FrameBody;
+using test::Hex;
+using test::PtyPeer;
+using test::ReplyFrame;
+using Bytes = std::vector<std::uint8_t>;
+using Ms = std::chrono::milliseconds;
+
+LinkTiming Timing(Ms readTimeout, Ms noReply = 5ms, Ms beforeResync = 5ms, Ms afterResync = 5ms) {
+    LinkTiming t;
+    t.readTimeout = readTimeout;
+    t.noReplyPause = noReply;
+    t.beforeResyncPause = beforeResync;
+    t.afterResyncPause = afterResync;
+    t.exitPause = 5ms;
+    return t;
+}
+
+class PortMostTest : public ::testing::Test {
+  protected:
+    // A generous time-out where the peer answers (it costs nothing then) and a
+    // short one where it stays silent.
+    void Connect(LinkTiming timing = Timing(500ms)) {
+        port = std::make_unique<TPortMost>(timing);
+        ASSERT_TRUE(port->Open(peer.DevicePath())) << port->LastOpenError();
+    }
+    void AnswerEvery(Bytes reply) {
+        peer.SetResponder([reply](const PtyPeer::Frame&, std::size_t) { return reply; });
+    }
+    std::vector<Bytes> Wires() {
+        std::vector<Bytes> out;
+        for (const auto& f : peer.Frames()) {
+            out.push_back(f.wire);
+        }
+        return out;
+    }
+    // Frames seen once a finished call's last frame has surely arrived.
+    std::vector<Bytes> WiresAfter(std::size_t atLeast) {
+        peer.WaitForFrames(atLeast);
+        return Wires();
+    }
+
+    PtyPeer peer;
+    std::unique_ptr<TPortMost> port;
+    std::uint8_t status = 0xAA;
+};
+
+using Call = std::function<bool(TPortMost&, std::uint8_t*, std::uint8_t&)>;
+
+struct RequestCase {
+    const char* name;
+    Call call;
+    Bytes wire;
+};
+
+TEST_F(PortMostTest, RequestsGoOutAsTheirWorkedFrames) {
+    Connect();
+    AnswerEvery(ReplyFrame(0));
+    const RequestCase cases[] = {
+        {"ReadSettingFXO", [](auto& p, auto* d, auto& s) { return p.ReadSettingFXO(d, s); },
+         Hex("0A 05 00 14 00 00 6C 0D")},
+        {"ReadDevName", [](auto& p, auto* d, auto& s) { return p.ReadDevName(d, s); },
+         Hex("0A 05 00 0C F5 06 00 0C F3 0D")},
+        {"ReadSysInfo", [](auto& p, auto* d, auto& s) { return p.ReadSysInfo(d, s); },
+         Hex("0A 00 00 22 00 00 B4 0D")},
+        {"ReadTotalLimit", [](auto& p, auto* d, auto& s) { return p.ReadTotalLimit(d, s); },
+         Hex("0A 05 00 0C F5 05 00 CC 0D")},
+        {"ReadSMSMessage 9", [](auto& p, auto* d, auto& s) { return p.ReadSMSMessage(9, d, s); },
+         Hex("0A 19 00 A2 09 00 18 0D")},
+        {"ReadLogRecord",
+         [](auto& p, auto* d, auto& s) {
+             p.LogSequence = 0;
+             return p.ReadLogRecord(d, s);
+         },
+         Hex("0A 10 00 0C BE 00 00 A4 0D")},
+        // A request without payload is its six header bytes.
+        {"EraseLogBlock", [](auto& p, auto* d, auto& s) { return p.EraseLogBlock(d, s); },
+         Hex("0A 13 00 00 00 00 70 0D")},
+        // A single payload byte goes unchanged, with no checksum put in its place.
+        {"length 1",
+         [](auto& p, auto* d, auto& s) {
+             d[0] = 0x55;
+             return p.Transact(d, s, 0x01, 1, 0, 0, 5);
+         },
+         Hex("0A 01 01 00 00 00 A0 55 0D")},
+        {"WriteAbInfo 1",
+         [](auto& p, auto* d, auto& s) {
+             std::fill(d, d + 33, 0x01);
+             d[32] = 0x99;  // replaced by the checksum of the 32 before it
+             return p.WriteAbInfo(1, d, s);
+         },
+         test::Concat(Hex("0A 06 21 00 00 00 44"),
+                      test::Concat(test::Repeat(0x01, 32), Hex("CC 0D")))},
+        {"ClearBlackListEntry 5",
+         [](auto& p, auto*, auto& s) { return p.ClearBlackListEntry(5, nullptr, s); },
+         test::Concat(Hex("0A 0C F3 16 00 04 00 D8 FF"),
+                      test::Concat(test::Repeat(0, 20), Hex("44 0D")))},
+    };
+    std::size_t sent = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes data(600, 0);
+        EXPECT_TRUE(c.call(*port, data.data(), status));
+        ASSERT_TRUE(peer.WaitForFrames(++sent));
+        EXPECT_EQ(Wires().back(), c.wire);
+    }
+}
+
+TEST_F(PortMostTest, FirmwareBlockAnnouncesLowLengthByteAndSendsWholePayload) {
+    Connect();
+    AnswerEvery(ReplyFrame(0));
+    Bytes block(529);
+    for (std::size_t i = 0; i < block.size(); ++i) {
+        block[i] = static_cast<std::uint8_t>(i);
+    }
+    EXPECT_TRUE(port->WriteFirmwareBlock(3336, block.data(), status));
+    const Bytes wire = WiresAfter(1).at(0);
+    const Bytes header = Hex("0A 16 11 00 08 0C F2 EC");
+    ASSERT_GT(wire.size(), header.size());
+    EXPECT_TRUE(std::equal(header.begin(), header.end(), wire.begin()));
+    const Bytes body = FrameBody(wire);
+    ASSERT_EQ(body.size(), 6u + 529u);
+    EXPECT_TRUE(std::equal(block.begin(), block.begin() + 528, body.begin() + 6));
+    EXPECT_EQ(Crc8(body.data() + 6, 529), 0);
+}
+
+struct ReplyCase {
+    const char* name;
+    std::optional<Bytes> reply;
+    bool ok;
+    std::uint8_t status;  // expected status afterwards
+    std::size_t copied;   // payload bytes expected in data
+};
+
+Bytes Payload20() {
+    Bytes p(20);
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        p[i] = static_cast<std::uint8_t>(0x30 + i);
+    }
+    p.back() = Crc8(p.data(), 19);
+    return p;
+}
+
+TEST_F(PortMostTest, RepliesAreAcceptedOnlyWhenWellFormed) {
+    Connect(Timing(300ms));
+    Bytes good = Payload20();
+    Bytes longer = Hex("00 00 00 00 00");
+    longer.push_back(Crc8(longer.data(), 5));
+    longer = test::Concat(test::Concat(longer, good), Hex("77 77 77 77"));
+    const ReplyCase cases[] = {
+        {"silence", std::nullopt, false, 0xAA, 0},
+        {"five bytes", Hex("0A 00 00 00 00 00 0D"), false, 0xAA, 0},
+        {"header checksum", ReplyFrame(0, good, true), false, 0xAA, 0},
+        {"payload checksum", ReplyFrame(0x00, good, false, true), false, 0x00, 0},
+        {"header only", ReplyFrame(0), true, 0x00, 0},
+        {"status 2", ReplyFrame(2), true, 0x02, 0},
+        {"one byte unchecked", ReplyFrame(0, Hex("5A")), true, 0x00, 1},
+        {"whole payload", ReplyFrame(0, good), true, 0x00, 20},
+        {"longer than announced", EncodeFrame(longer), true, 0x00, 20},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        peer.SetResponder([&c](const PtyPeer::Frame&, std::size_t) { return c.reply; });
+        Bytes data(32, 0xEE);
+        status = 0xAA;
+        EXPECT_EQ(port->Transact(data.data(), status, 0x05, 0, 20, 0, 1), c.ok);
+        EXPECT_EQ(status, c.status);
+        const Bytes expected = c.copied == 1 ? Hex("5A") : c.copied == 20 ? good : Bytes{};
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), data.begin()));
+        EXPECT_TRUE(std::all_of(data.begin() + c.copied, data.end(),
+                                [](std::uint8_t b) { return b == 0xEE; }));
+    }
+}
+
+TEST_F(PortMostTest, MissingReplyIsRetriedAfterThePauseWithoutResync) {
+    Connect(Timing(50ms, 150ms, 100ms, 200ms));
+    peer.SetResponder([](const PtyPeer::Frame&, std::size_t n) -> std::optional<Bytes> {
+        if (n == 0) {
+            return std::nullopt;
+        }
+        return ReplyFrame(0);
+    });
+    EXPECT_TRUE(port->SendCode09(nullptr, status));
+    const auto frames = peer.Frames();
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].wire, frames[1].wire);
+    // Twice the 50 ms time-out, then the 150 ms pause.
+    EXPECT_GE(frames[1].at - frames[0].at, 220ms);
+    EXPECT_LT(frames[1].at - frames[0].at, 3s);
+}
+
+TEST_F(PortMostTest, ChecksumMismatchIsAnsweredByEmptyFrameBetweenPauses) {
+    Connect(Timing(300ms, 1000ms, 100ms, 200ms));
+    const Bytes payload = Payload20();
+    peer.SetResponder([&](const PtyPeer::Frame& f, std::size_t n) -> std::optional<Bytes> {
+        if (f.wire == Hex("0A 0D")) {
+            return std::nullopt;
+        }
+        if (n == 0) {
+            return ReplyFrame(0, payload, true);  // header checksum spoilt
+        }
+        if (n == 2) {
+            return ReplyFrame(3, payload, false, true);  // payload checksum spoilt
+        }
+        return ReplyFrame(0, payload);
+    });
+    Bytes data(20, 0);
+    EXPECT_TRUE(port->ReadSettingFXO(data.data(), status));
+    EXPECT_EQ(data, payload);
+    const auto frames = peer.Frames();
+    ASSERT_EQ(frames.size(), 5u);
+    const Bytes request = Hex("0A 05 00 14 00 00 6C 0D");
+    for (std::size_t i : {0u, 2u, 4u}) {
+        EXPECT_EQ(frames[i].wire, request) << i;
+    }
+    for (std::size_t i : {1u, 3u}) {
+        EXPECT_EQ(frames[i].wire, Hex("0A 0D")) << i;
+        EXPECT_GE(frames[i].at - frames[i - 1].at, 90ms);
+        EXPECT_GE(frames[i + 1].at - frames[i].at, 180ms);
+        // Far below the 1000 ms a missing reply would have cost.
+        EXPECT_LT(frames[i + 1].at - frames[i - 1].at, 900ms);
+    }
+}
+
+struct AttemptCase {
+    const char* name;
+    Call call;
+    std::size_t attempts;
+};
+
+TEST_F(PortMostTest, EachCommandGivesUpAfterItsAttempts) {
+    Connect(Timing(5ms, 2ms));
+    const AttemptCase cases[] = {
+        {"ReadSettingFXO", [](auto& p, auto* d, auto& s) { return p.ReadSettingFXO(d, s); }, 5},
+        {"ReadAbInfo", [](auto& p, auto* d, auto& s) { return p.ReadAbInfo(7, d, s); }, 5},
+        {"ReadTotalLimit", [](auto& p, auto* d, auto& s) { return p.ReadTotalLimit(d, s); }, 2},
+        {"WriteTotalLimit", [](auto& p, auto* d, auto& s) { return p.WriteTotalLimit(d, s); }, 2},
+        {"ReadSysInfo", [](auto& p, auto* d, auto& s) { return p.ReadSysInfo(d, s); }, 1},
+        {"WriteFirmwareBlock",
+         [](auto& p, auto* d, auto& s) { return p.WriteFirmwareBlock(0, d, s); }, 1},
+        {"EndFirmwareUpdate", [](auto& p, auto* d, auto& s) { return p.EndFirmwareUpdate(d, s); },
+         5},
+        {"no attempts",
+         [](auto& p, auto* d, auto& s) { return p.Transact(d, s, 0x01, 0, 0, 0, 0); }, 0},
+    };
+    std::size_t seen = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes data(600, 0x11);
+        const Bytes before = data;
+        EXPECT_FALSE(c.call(*port, data.data(), status));
+        EXPECT_EQ(data, before);
+        seen += c.attempts;
+        // A marker request shows that no stray frame of this command follows.
+        std::uint8_t marker = 0x5B;
+        port->Transact(&marker, status, 0x01, 1, 0, 0, 1);
+        ASSERT_TRUE(peer.WaitForFrames(seen + 1));
+        const auto wires = Wires();
+        EXPECT_EQ(wires.size(), seen + 1);
+        EXPECT_EQ(FrameBody(wires.back()).back(), marker);
+        seen = wires.size();
+    }
+}
+
+TEST_F(PortMostTest, LogSequenceAdvancesEvenWhenARecordFails) {
+    Connect(Timing(100ms, 2ms));
+    peer.SetResponder([](const PtyPeer::Frame& f, std::size_t) -> std::optional<Bytes> {
+        const Bytes body = FrameBody(f.wire);
+        if (body[0] == 0x11) {
+            return ReplyFrame(0, Hex("03 00 00 00 00"));
+        }
+        if (body[3] == 1) {
+            return std::nullopt;
+        }
+        return ReplyFrame(0, Bytes(65, body[3]));
+    });
+    Bytes data(65, 0);
+    port->LogSequence = 40;
+    EXPECT_TRUE(port->ReadLogHeader(data.data(), status));
+    EXPECT_EQ(port->LogSequence, 0);
+    EXPECT_TRUE(port->ReadLogRecord(data.data(), status));
+    EXPECT_FALSE(port->ReadLogRecord(data.data(), status));
+    EXPECT_TRUE(port->ReadLogRecord(data.data(), status));
+    EXPECT_EQ(port->LogSequence, 3);
+
+    std::vector<int> indexes;
+    int ones = 0;
+    for (const auto& wire : Wires()) {
+        const Bytes body = FrameBody(wire);
+        if (body[0] == 0x10 && (indexes.empty() || indexes.back() != body[3])) {
+            indexes.push_back(body[3]);
+        }
+        ones += body[0] == 0x10 && body[3] == 1;
+    }
+    EXPECT_EQ(indexes, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(ones, 5);
+}
+
+TEST_F(PortMostTest, AccountBalanceIsAFixedPointAmount) {
+    Connect(Timing(300ms, 2ms));
+    struct Case {
+        std::optional<Bytes> reply;
+        std::int64_t amount;
+    } const cases[] = {
+        {ReplyFrame(0, Hex("D2 04 00 00 00")), 123400},  // 1234 -> 12.34
+        {ReplyFrame(0, Hex("CE FF FF FF 00")), -5000},   // -50 -> -0.5
+        {ReplyFrame(2, Hex("D2 04 00 00 00")), 0},
+        {ReplyFrame(0), 0},  // no balance in the reply
+    };
+    for (const auto& c : cases) {
+        peer.SetResponder([&c](const PtyPeer::Frame&, std::size_t) { return c.reply; });
+        Bytes data(5, 0x7F);
+        EXPECT_EQ(port->ReadAccountBalance(data.data(), status), c.amount);
+    }
+    port->SetTiming(Timing(5ms, 2ms));
+    ASSERT_TRUE(port->Open(peer.DevicePath()));  // takes the new time-out
+    peer.SetResponder(nullptr);
+    Bytes data(5, 0x7F);
+    EXPECT_EQ(port->ReadAccountBalance(data.data(), status), 0);
+}
+
+TEST_F(PortMostTest, ExitIsSentAtTheExitRateThenSysInfoAtTheNormalRate) {
+    LinkTiming timing = Timing(500ms);
+    timing.exitPause = 200ms;
+    Connect(timing);
+    peer.SetResponder([](const PtyPeer::Frame& f, std::size_t) -> std::optional<Bytes> {
+        if (FrameBody(f.wire)[0] == 0x00) {
+            return ReplyFrame(0, Bytes(34, 0x30));
+        }
+        return std::nullopt;
+    });
+    Bytes data(34, 0);
+    EXPECT_TRUE(port->SendExit(data.data(), status));
+    const auto frames = peer.Frames();
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].wire, Hex("0A 2B 2B 2B 5F 45 58 49 54 0D"));
+    EXPECT_EQ(frames[0].baud, 9600u);
+    EXPECT_EQ(frames[1].wire, Hex("0A 00 00 22 00 00 B4 0D"));
+    EXPECT_EQ(frames[1].baud, 115200u);
+    EXPECT_GE(frames[1].at - frames[0].at, 180ms);
+}
+
+}  // namespace
+}  // namespace tulvo
