@@ -153,56 +153,74 @@ class LineParser {
     ConfigLoadResult& result_;
 };
 
+enum class Check { kDigit, kHelp, kDigits3, kDigits5, kHex2 };
+
+std::optional<std::uint64_t> Checked(Check check, std::string_view v) {
+    switch (check) {
+        case Check::kDigit:
+            return Dec(v, 1);
+        case Check::kHelp: {
+            const auto n = Dec(v, 1);
+            return n && *n <= 2 ? n : std::nullopt;
+        }
+        case Check::kDigits3:
+            return Dec(v, 3);
+        case Check::kDigits5:
+            return Dec(v, 5);
+        case Check::kHex2:
+            return Hex(v, 2);
+    }
+    return std::nullopt;
+}
+
+using LineStore = void (*)(LineSettingRecord, unsigned);
+
+struct LineKey {
+    std::string_view key;
+    Check check;
+    LineStore store;
+};
+
+// The "FXO" and "FXS" keys. OCM, PM, MLDM, LMDM and VL go through the record's
+// own checks, which end the load when they refuse.
+constexpr LineKey kLineKeys[] = {
+    {"OCM", Check::kDigit, [](LineSettingRecord r, unsigned v) { r.SetOCM(static_cast<int>(v)); }},
+    {"PM", Check::kDigit, [](LineSettingRecord r, unsigned v) { r.SetPM(static_cast<int>(v)); }},
+    {"MLDM", Check::kDigit,
+     [](LineSettingRecord r, unsigned v) { r.SetMLDM(static_cast<int>(v)); }},
+    {"MLFT", Check::kDigits3, [](LineSettingRecord, unsigned) {}},
+    {"MLNT", Check::kDigits3, [](LineSettingRecord, unsigned) {}},
+    {"LMDM", Check::kDigit,
+     [](LineSettingRecord r, unsigned v) { r.SetLMDM(static_cast<int>(v)); }},
+    {"LMFT", Check::kDigits3, [](LineSettingRecord r, unsigned v) { r.SetLMFT(v & 0xFF); }},
+    {"LMNT", Check::kDigits3, [](LineSettingRecord r, unsigned v) { r.SetLMNT(v & 0xFF); }},
+    {"FLAG", Check::kHex2,
+     [](LineSettingRecord r, unsigned v) { r.SetFLAG(static_cast<std::uint8_t>(v)); }},
+    {"PR", Check::kDigits3,
+     [](LineSettingRecord r, unsigned v) { r.SetPR(static_cast<std::uint8_t>(v)); }},
+    {"VL", Check::kDigit, [](LineSettingRecord r, unsigned v) { r.SetVL(static_cast<int>(v)); }},
+    {"MAB", Check::kDigits3,
+     [](LineSettingRecord r, unsigned v) { r.SetMAB(static_cast<std::uint16_t>(v)); }},
+    {"OUTLIM", Check::kDigits5,
+     [](LineSettingRecord r, unsigned v) { r.SetOUTLIM(std::min(v, 65535u)); }},
+    {"INLIM", Check::kDigits5,
+     [](LineSettingRecord r, unsigned v) { r.SetINLIM(std::min(v, 65535u)); }},
+    {"HLP", Check::kHelp, [](LineSettingRecord r, unsigned v) { r.SetHLP(v); }},
+};
+
 void ReadLineSetting(LineParser& p, std::string_view rest, LineSettingRecord r) {
     p.Tokens(rest, [&](std::string_view key, std::string_view v) {
-        std::optional<std::uint64_t> n;
-        if (key == "OCM" || key == "PM" || key == "MLDM" || key == "LMDM" || key == "VL" ||
-            key == "HLP") {
-            n = Dec(v, 1);
-            if (key == "HLP" && n && *n > 2) {
-                n.reset();
-            }
-        } else if (key == "MLFT" || key == "MLNT" || key == "LMFT" || key == "LMNT" ||
-                   key == "PR" || key == "MAB") {
-            n = Dec(v, 3);
-        } else if (key == "OUTLIM" || key == "INLIM") {
-            n = Dec(v, 5);
-        } else if (key == "FLAG") {
-            n = Hex(v, 2);
-        } else {
+        const auto entry = std::find_if(std::begin(kLineKeys), std::end(kLineKeys),
+                                        [key](const LineKey& k) { return k.key == key; });
+        if (entry == std::end(kLineKeys)) {
             return;
         }
+        const auto n = Checked(entry->check, v);
         if (!n) {
             p.Refuse(kSettingsError);
             return;
         }
-        const auto value = static_cast<unsigned>(*n);
-        if (key == "OCM")
-            r.SetOCM(static_cast<int>(value));
-        else if (key == "PM")
-            r.SetPM(static_cast<int>(value));
-        else if (key == "MLDM")
-            r.SetMLDM(static_cast<int>(value));
-        else if (key == "LMDM")
-            r.SetLMDM(static_cast<int>(value));
-        else if (key == "VL")
-            r.SetVL(static_cast<int>(value));
-        else if (key == "HLP")
-            r.SetHLP(value);
-        else if (key == "LMFT")
-            r.SetLMFT(value & 0xFF);
-        else if (key == "LMNT")
-            r.SetLMNT(value & 0xFF);
-        else if (key == "PR")
-            r.SetPR(static_cast<std::uint8_t>(value));
-        else if (key == "MAB")
-            r.SetMAB(static_cast<std::uint16_t>(value));
-        else if (key == "OUTLIM")
-            r.SetOUTLIM(std::min(value, 65535u));
-        else if (key == "INLIM")
-            r.SetINLIM(std::min(value, 65535u));
-        else if (key == "FLAG")
-            r.SetFLAG(static_cast<std::uint8_t>(value));
+        entry->store(r, static_cast<unsigned>(*n));
     });
 }
 

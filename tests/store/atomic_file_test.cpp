@@ -1,0 +1,63 @@
+#include "store/atomic_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "temp_dir.h"
+
+namespace tulvo {
+namespace {
+
+using test::ReadAll;
+using test::TempDir;
+
+size_t EntriesIn(const std::string& folder) {
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) {
+        ++count;
+    }
+    return count;
+}
+
+TEST(AtomicFileTest, CreatesAndReplacesWithTheGivenMode) {
+    TempDir dir;
+    const std::string path = dir.File("a.txt");
+    ASSERT_TRUE(WriteFileAtomically(path, "first", 0600));
+    EXPECT_EQ(ReadAll(path), "first");
+    EXPECT_EQ(test::ModeOf(path), 0600u);
+    ASSERT_TRUE(WriteFileAtomically(path, std::string("sec\0ond", 7), 0644));
+    EXPECT_EQ(ReadAll(path), std::string("sec\0ond", 7));
+    EXPECT_EQ(test::ModeOf(path), 0644u);
+    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+}
+
+TEST(AtomicFileTest, InterruptedBeforeRenameLeavesOldFileWholeAndNoTemporary) {
+    TempDir dir;
+    const std::string path = dir.File("a.txt");
+    ASSERT_TRUE(WriteFileAtomically(path, "old contents", 0600));
+    AtomicWriteOptions options;
+    std::string seenTemp;
+    options.beforeRename = [&](const std::string& temp) {
+        seenTemp = temp;
+        EXPECT_EQ(ReadAll(temp), "new");  // fully written before the rename
+        return false;
+    };
+    const AtomicWriteResult result = WriteFileAtomically(path, "new", options);
+    EXPECT_FALSE(result);
+    EXPECT_FALSE(result.error.empty());
+    EXPECT_EQ(ReadAll(path), "old contents");
+    EXPECT_FALSE(std::filesystem::exists(seenTemp));
+    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+}
+
+TEST(AtomicFileTest, MissingFolderIsReportedWithThePath) {
+    TempDir dir;
+    const std::string path = dir.File("no/such/folder/a.txt");
+    const AtomicWriteResult result = WriteFileAtomically(path, "x", 0600);
+    EXPECT_FALSE(result);
+    EXPECT_NE(result.error.find(path), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tulvo
