@@ -67,6 +67,10 @@ char ToCp1251(char32_t cp) {
     if (cp < 0x80) {
         return static_cast<char>(cp);
     }
+    // The Russian alphabet without Ё/ё is one run: А (U+0410) .. я (U+044F) at 0xC0.
+    if (cp >= 0x0410 && cp <= 0x044F) {
+        return static_cast<char>(0xC0 + (cp - 0x0410));
+    }
     const auto it = std::lower_bound(kFromUnicode.begin(), kFromUnicode.end(),
                                      std::pair<char32_t, std::uint8_t>{cp, 0});
     if (it == kFromUnicode.end() || it->first != cp) {

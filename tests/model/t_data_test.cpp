@@ -15,6 +15,13 @@ using test::ToVector;
 
 static_assert(!std::is_copy_constructible_v<TData>);
 static_assert(!std::is_copy_assignable_v<TData>);
+// A view of a const image only reads.
+template <typename Record>
+concept Storable = requires(Record r) {
+    r.Reset();
+};
+static_assert(Storable<AbInfoRecord> && !Storable<ConstAbInfoRecord>);
+static_assert(Storable<BlackListRecord> && !Storable<ConstBlackListRecord>);
 
 class FreshImageTest : public ::testing::Test {
   protected:
