@@ -45,15 +45,10 @@ std::string SysInfo::BootloaderText() const {
     if (!bootloader) {
         return "NA";
     }
-    static constexpr char kDigits[] = "0123456789ABCDEF";
+    // Each 4-bit digit in decimal, so a digit of 0xA shows as "10".
     const std::uint16_t v = *bootloader;
-    std::string text;
-    text.push_back(kDigits[(v >> 12) & 0xF]);
-    text.push_back(kDigits[(v >> 8) & 0xF]);
-    text.push_back('.');
-    text.push_back(kDigits[(v >> 4) & 0xF]);
-    text.push_back(kDigits[v & 0xF]);
-    return text;
+    auto digit = [v](int shift) { return std::to_string((v >> shift) & 0xF); };
+    return digit(12) + digit(8) + "." + digit(4) + digit(0);
 }
 
 }  // namespace tulvo

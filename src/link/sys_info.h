@@ -24,8 +24,8 @@ class SysInfo {
     // Present only when the complement agrees and the version is 2 or more.
     std::optional<std::uint16_t> bootloader;
 
-    // "02.00" for 0x0200: four 4-bit digits, most significant first; "NA"
-    // when no bootloader version is present.
+    // "02.00" for 0x0200, "03.15" for 0x0315: four 4-bit digits, most
+    // significant first, each in decimal; "NA" when no version is present.
     std::string BootloaderText() const;
 };
 

@@ -50,4 +50,12 @@ TotalLimit::Payload TotalLimit::ForWrite(bool enabled, std::uint32_t limitSecond
     return out;
 }
 
+TotalLimit::Payload TotalLimit::ForWrite(bool enabled, std::uint32_t limitSeconds,
+                                         std::uint32_t thresholdSeconds) const {
+    Payload out = ForWrite(enabled, limitSeconds);
+    WriteU32le(out, kThreshold, thresholdSeconds);
+    Seal(out);
+    return out;
+}
+
 }  // namespace tulvo

@@ -29,6 +29,9 @@ class TotalLimit {
     // The block to write: bit 0 of the flags and the time left change, the
     // other flag bits and the threshold stay as last read.
     Payload ForWrite(bool enabled, std::uint32_t limitSeconds) const;
+    // The same with a new threshold as well.
+    Payload ForWrite(bool enabled, std::uint32_t limitSeconds,
+                     std::uint32_t thresholdSeconds) const;
 
     const Payload& Bytes() const { return bytes_; }
 

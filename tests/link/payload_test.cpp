@@ -89,7 +89,8 @@ TEST(SysInfo, AppliesTheDisplayRules) {
     } const cases[] = {
         {"typical", SysInfoPayload("V2.14", "356938035643809", 17, 0x0200, 0xFDFF), "V2.14",
          "356938035643809", 17, "02.00"},
-        {"hex digits", SysInfoPayload("A", "1", 31, 0x12AB, 0xED54), "A", "1", 31, "12.AB"},
+        {"decimal digits", SysInfoPayload("A", "1", 31, 0x0315, 0xFCEA), "A", "1", 31, "03.15"},
+        {"digit above 9", SysInfoPayload("A", "1", 0, 0x12AB, 0xED54), "A", "1", 0, "12.1011"},
         {"signal too high", SysInfoPayload("A", "1", 32, 0x0200, 0x1234), "A", "1", 0, "NA"},
         {"version 1", SysInfoPayload("", "", 99, 0x0001, 0xFFFE), "", "", 0, "NA"},
         {"full-width texts", SysInfoPayload("ABCDEFGHIJKL", "1234567890123456", 0, 2, 0xFFFD),
@@ -121,6 +122,10 @@ TEST(TotalLimit, DefaultsOffAndWritesOnlyTheSwitchAndTheTime) {
     EXPECT_EQ(Bytes(off.begin(), off.end() - 1), Hex("85 10 0E 00 00 1E 00 00 00"));
     EXPECT_EQ(Crc8(off.data(), off.size()), 0);
     EXPECT_EQ(limit.ForWrite(true, 0)[0], 0x84);
+    const auto withThreshold = limit.ForWrite(true, 60, 600);
+    EXPECT_EQ(Bytes(withThreshold.begin(), withThreshold.end() - 1),
+              Hex("84 3C 00 00 00 58 02 00 00"));
+    EXPECT_EQ(Crc8(withThreshold.data(), withThreshold.size()), 0);
     EXPECT_THROW(limit.Load(Hex("00 00")), std::out_of_range);
 }
 
