@@ -1,0 +1,77 @@
+#include "about/form4.h"
+
+#include <QDesktopServices>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QUrl>
+
+#include "ui_form4.h"
+
+namespace tulvo {
+namespace {
+
+// The logo: a gateway box with an antenna and radio waves.
+QPixmap DrawLogo() {
+    constexpr int kSize = 256;
+    QPixmap pixmap(kSize, kSize);
+    pixmap.fill(Qt::white);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+
+    QLinearGradient body(0, 120, 0, 230);
+    body.setColorAt(0, QColor(0x2f, 0x6f, 0xb5));
+    body.setColorAt(1, QColor(0x17, 0x3f, 0x6e));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(body);
+    painter.drawRoundedRect(QRectF(36, 128, 184, 96), 18, 18);
+
+    painter.setBrush(QColor(0x7c, 0xe0, 0x7a));
+    for (int i = 0; i < 3; ++i) {
+        painter.drawEllipse(QPointF(76 + i * 28, 196), 8, 8);
+    }
+    painter.setPen(QPen(QColor(0x17, 0x3f, 0x6e), 10, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(180, 128), QPointF(180, 60));
+
+    painter.setPen(QPen(QColor(0xe0, 0x6c, 0x1c), 8, Qt::SolidLine, Qt::RoundCap));
+    painter.setBrush(Qt::NoBrush);
+    for (int r = 24; r <= 56; r += 16) {
+        const QRectF arc(180 - r, 60 - r, 2 * r, 2 * r);
+        painter.drawArc(arc, 30 * 16, 120 * 16);
+    }
+    painter.setPen(Qt::white);
+    QFont font("DejaVu Sans", 40, QFont::Bold);
+    painter.setFont(font);
+    painter.drawText(QRectF(36, 128, 120, 64), Qt::AlignCenter, "TU");
+    return pixmap;
+}
+
+}  // namespace
+
+TForm4::TForm4(QWidget* owner) : QDialog(owner), ui_(std::make_unique<Ui::TForm4>()) {
+    ui_->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    ui_->Image1->setPixmap(DrawLogo());
+    const QUrl url(kWebAddress);
+    ui_->Label5->setText(QStringLiteral("<a href=\"%1\" style=\"color:#0000ff; font-weight:bold; "
+                                        "text-decoration:underline\">%2</a>")
+                             .arg(url.toString(), url.host()));
+    connect(ui_->Label5, &QLabel::linkActivated, this, [this] { Label5Click(); });
+    setFixedSize(sizeHint());
+}
+
+TForm4::~TForm4() = default;
+
+void TForm4::N8Click(QWidget* owner) {
+    TForm4 form(owner);
+    form.exec();
+}
+
+// The shell's answer is not examined: the box stays open either way.
+void TForm4::Label5Click() {
+    QDesktopServices::openUrl(QUrl(kWebAddress));
+}
+
+}  // namespace tulvo

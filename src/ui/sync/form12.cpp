@@ -1,0 +1,104 @@
+#include "sync/form12.h"
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+#include "link/byte_io.h"
+#include "link/crc8.h"
+#include "link/port_most.h"
+#include "model/operator.h"
+#include "sync/port_session.h"
+#include "ui_form12.h"
+
+namespace tulvo {
+namespace {
+
+constexpr const char* kLinkError = "Ошибка связи с устройством";
+constexpr std::uint32_t kSecondsPerMinute = 60;
+
+// Minutes typed into a field, as seconds. Nothing when the text is not a
+// whole number of minutes that fits the block's 32-bit seconds.
+std::optional<std::uint32_t> MinutesToSeconds(const QString& text) {
+    bool ok = false;
+    const qulonglong minutes = text.trimmed().toULongLong(&ok, 10);
+    if (!ok || minutes > std::numeric_limits<std::uint32_t>::max() / kSecondsPerMinute) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(minutes) * kSecondsPerMinute;
+}
+
+// The threshold is bytes 5-8 of the block; the checksum follows it.
+TotalLimit::Payload WithThreshold(TotalLimit::Payload payload, std::uint32_t seconds) {
+    constexpr std::size_t kThreshold = 5;
+    WriteU32le(payload, kThreshold, seconds);
+    payload[TotalLimit::kSize - 1] = Crc8(payload.data(), TotalLimit::kSize - 1);
+    return payload;
+}
+
+std::string NotAWholeNumber(const QString& text) {
+    return QStringLiteral("'%1' не является допустимым целым числом").arg(text).toStdString();
+}
+
+}  // namespace
+
+TForm12::TForm12(const DeviceAccess& device, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::TForm12>()), device_(device) {
+    ui_->setupUi(this);
+    setFixedSize(sizeHint());
+    connect(ui_->SpeedButton18, &QToolButton::clicked, this, &TForm12::SpeedButton18Click);
+    connect(ui_->SpeedButton19, &QToolButton::clicked, this, &TForm12::SpeedButton19Click);
+}
+
+TForm12::~TForm12() = default;
+
+void TForm12::SpeedButton18Click() {
+    PortSession session(device_);
+    if (!session.IsOpen()) {
+        return;
+    }
+    std::array<std::uint8_t, TPortMost::kMaxPayload + 1> data{};
+    std::copy(limit_.Bytes().begin(), limit_.Bytes().end(), data.begin());
+    std::uint8_t status = 0xFF;
+    if (!device_.port.ReadTotalLimit(data.data(), status) || status != 0) {
+        device_.op.Message(kLinkError);
+        return;
+    }
+    limit_.Load(std::span(data).first(TotalLimit::kSize));
+    ui_->CheckBox1->setChecked(limit_.Enabled());
+    ui_->Edit2->setText(QString::number(limit_.Threshold() / kSecondsPerMinute));
+    const std::uint32_t left = limit_.TimeLeft();
+    ui_->Edit3->setText(QString::number(left / kSecondsPerMinute) + " мин " +
+                        QString::number(left % kSecondsPerMinute) + " сек");
+    device_.op.Message("Данные считаны");
+}
+
+void TForm12::SpeedButton19Click() {
+    // Both numbers are checked before the port is opened, so a refused entry
+    // sends nothing and leaves no port open.
+    const std::optional<std::uint32_t> limit = MinutesToSeconds(ui_->Edit1->text());
+    if (!limit) {
+        device_.op.Error(NotAWholeNumber(ui_->Edit1->text()));
+        return;
+    }
+    const std::optional<std::uint32_t> threshold = MinutesToSeconds(ui_->Edit2->text());
+    if (!threshold) {
+        device_.op.Error(NotAWholeNumber(ui_->Edit2->text()));
+        return;
+    }
+    PortSession session(device_);
+    if (!session.IsOpen()) {
+        return;
+    }
+    TotalLimit::Payload payload =
+        WithThreshold(limit_.ForWrite(ui_->CheckBox1->isChecked(), *limit), *threshold);
+    std::uint8_t status = 0xFF;
+    if (!device_.port.WriteTotalLimit(payload.data(), status) || status != 0) {
+        device_.op.Message(kLinkError);
+        return;
+    }
+    limit_.Load(payload);
+    device_.op.Message("Данные записаны");
+}
+
+}  // namespace tulvo

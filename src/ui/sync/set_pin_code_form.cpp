@@ -1,0 +1,66 @@
+#include "sync/set_pin_code_form.h"
+
+#include <QKeyEvent>
+#include <QRegularExpressionValidator>
+#include <cstdint>
+
+#include "link/pin_code.h"
+#include "link/port_most.h"
+#include "model/operator.h"
+#include "sync/port_session.h"
+#include "ui_set_pin_code_form.h"
+
+namespace tulvo {
+
+TSetPinCodeForm::TSetPinCodeForm(const DeviceAccess& device, QWidget* owner)
+    : QDialog(owner), ui_(std::make_unique<Ui::TSetPinCodeForm>()), device_(device) {
+    ui_->setupUi(this);
+    setFixedSize(sizeHint());
+    ui_->Edit1->installEventFilter(this);
+    // Pasted text bypasses the key filter.
+    ui_->Edit1->setValidator(
+        new QRegularExpressionValidator(QRegularExpression("[0-9]{0,4}"), ui_->Edit1));
+    connect(ui_->Button1, &QPushButton::clicked, this, &TSetPinCodeForm::Button1Click);
+}
+
+TSetPinCodeForm::~TSetPinCodeForm() = default;
+
+void TSetPinCodeForm::PIN1Click(QWidget* owner, const DeviceAccess& device) {
+    TSetPinCodeForm form(device, owner);
+    form.exec();
+}
+
+// Edit1KeyPress: editing and confirming keys pass; a digit passes only while
+// the field holds fewer than four characters; every other typed character is
+// discarded.
+bool TSetPinCodeForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != ui_->Edit1 || event->type() != QEvent::KeyPress) {
+        return QDialog::eventFilter(watched, event);
+    }
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const QString text = key->text();
+    if (text.isEmpty() || !text.at(0).isPrint()) {
+        return false;  // backspace, Enter, Escape, cursor keys
+    }
+    const bool digit = text.size() == 1 && text.at(0) >= u'0' && text.at(0) <= u'9';
+    const bool room = ui_->Edit1->text().size() < static_cast<int>(PinCode::kMaxLength);
+    return !(digit && room);
+}
+
+void TSetPinCodeForm::Button1Click() {
+    PortSession session(device_);
+    if (!session.IsOpen()) {
+        return;
+    }
+    PinCode::Payload payload = PinCode::Build(ui_->Edit1->text().toStdString());
+    std::uint8_t status = 0xFF;
+    if (!device_.port.WritePinCode(payload.data(), status) || status != 0) {
+        device_.op.Message("Ошибка связи с устройством");
+        return;
+    }
+    hide();
+    device_.op.Message("PIN код записан");
+    accept();
+}
+
+}  // namespace tulvo
