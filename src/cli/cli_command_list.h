@@ -4,5 +4,9 @@
 // `CliCommand XxxCommand()` in its own file (namespace tulvo::cli), add the
 // file to CMakeLists.txt and add one line X(XxxCommand) below.
 #define TULVO_CLI_COMMANDS(X) \
+    X(PortsCommand)           \
     X(InfoCommand)            \
+    X(ReadCommand)            \
+    X(WriteCommand)           \
+    X(ClockCommand)           \
     X(SimulateCommand)
