@@ -4,8 +4,6 @@
 #include <limits>
 #include <optional>
 
-#include "link/byte_io.h"
-#include "link/crc8.h"
 #include "link/port_most.h"
 #include "model/operator.h"
 #include "sync/port_session.h"
@@ -26,14 +24,6 @@ std::optional<std::uint32_t> MinutesToSeconds(const QString& text) {
         return std::nullopt;
     }
     return static_cast<std::uint32_t>(minutes) * kSecondsPerMinute;
-}
-
-// The threshold is bytes 5-8 of the block; the checksum follows it.
-TotalLimit::Payload WithThreshold(TotalLimit::Payload payload, std::uint32_t seconds) {
-    constexpr std::size_t kThreshold = 5;
-    WriteU32le(payload, kThreshold, seconds);
-    payload[TotalLimit::kSize - 1] = Crc8(payload.data(), TotalLimit::kSize - 1);
-    return payload;
 }
 
 std::string NotAWholeNumber(const QString& text) {
@@ -90,8 +80,7 @@ void TForm12::SpeedButton19Click() {
     if (!session.IsOpen()) {
         return;
     }
-    TotalLimit::Payload payload =
-        WithThreshold(limit_.ForWrite(ui_->CheckBox1->isChecked(), *limit), *threshold);
+    TotalLimit::Payload payload = limit_.ForWrite(ui_->CheckBox1->isChecked(), *limit, *threshold);
     std::uint8_t status = 0xFF;
     if (!device_.port.WriteTotalLimit(payload.data(), status) || status != 0) {
         device_.op.Message(kLinkError);

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "sync/read_write_data.h"
+
+namespace tulvo {
+
+// Writes the whole image to the gateway: subscribers, settings, alarm,
+// black/white list and SMS texts, stopping at the first failure.
+class TWriteData : public TReadWriteData {
+    Q_OBJECT
+  public:
+    using TReadWriteData::TReadWriteData;
+
+  protected:
+    bool Transfer(ImageTransfer& transfer) override;
+};
+
+}  // namespace tulvo
