@@ -1,0 +1,334 @@
+#include "main/form1.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QScreen>
+#include <QStyle>
+
+#include "about/form4.h"
+#include "guarded_call.h"
+#include "main/connection_bar.h"
+#include "main/help_pane.h"
+#include "main/subscriber_editor.h"
+#include "main/subscriber_grid_model.h"
+#include "main/subscriber_limit_writer.h"
+#include "main/tray_controller.h"
+#include "model/operator.h"
+#include "model/t_data.h"
+#include "store/config_file.h"
+#include "store/image_store.h"
+#include "store/window_options.h"
+#include "sync/acount_ctrl.h"
+#include "sync/form10.h"
+#include "sync/form12.h"
+#include "sync/set_dev_name_form.h"
+#include "sync/set_pin_code_form.h"
+#include "sync/sys_info_form.h"
+#include "ui_form1.h"
+
+namespace tulvo {
+
+namespace {
+
+constexpr const char* kConfigSuffix = "cnfg";
+
+}  // namespace
+
+TForm1::TForm1(AppContext& context, QWidget* parent)
+    : QMainWindow(parent),
+      context_(context),
+      ui_(std::make_unique<Ui::TForm1>()),
+      port_(context.timing),
+      grid_(new SubscriberGridModel(this)) {
+    ui_->setupUi(this);
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    FormDestroy();
+}
+
+void TForm1::FormCreate() {
+    SetUpWindow();
+    SetUpIcons();
+    SetUpStatusBar();
+    ui_->StringGrid1->Attach(grid_);
+    SubscriberEditor::Hooks hooks{
+        .currentRow = [this] { return ui_->StringGrid1->CurrentRow(); },
+        .fillGrid = [this] { FillGrid(); },
+        .saveSlot = [this](int n) { SaveSubscribers(context_.image, context_.store, n); },
+        .scrollRowToTop = [this](int n) { ui_->StringGrid1->ScrollRowToTop(n); },
+        .message = [this](const char* text) { context_.op.Message(text); },
+    };
+    editor_ = new SubscriberEditor(*ui_, context_.image, std::move(hooks), this);
+    connectionBar_ = new ConnectionBar(context_.ports, ui_->RadioButton1, ui_->RadioButton2,
+                                       ui_->ComboBox2, this);
+    tray_ = new TrayController(this, ui_->N900, ui_->N901, this);
+    SetUpHelp();
+
+    const MainWindowOptions options = LoadMainWindowOptions(context_.store);
+    connectionBar_->Restore(options.portName, options.usbCom);
+    ui_->CheckBox8->setChecked(options.abHelpEnable);
+    CheckBox8Click();
+
+    FillGrid();
+    ConnectActions();
+    ConnectGrid();
+}
+
+void TForm1::SetUpWindow() {
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(1000, 690);
+}
+
+void TForm1::SetUpIcons() {
+    const struct {
+        QToolButton* button;
+        QStyle::StandardPixmap pixmap;
+    } icons[] = {
+        {ui_->SpeedButton3, QStyle::SP_DialogSaveButton},
+        {ui_->SpeedButton4, QStyle::SP_DialogOpenButton},
+        {ui_->SpeedButton81, QStyle::SP_TitleBarMinButton},
+        {ui_->SpeedButton18, QStyle::SP_ArrowDown},
+        {ui_->SpeedButton19, QStyle::SP_ArrowUp},
+        {ui_->SpeedButton5, QStyle::SP_FileDialogDetailedView},
+        {ui_->SpeedButton17, QStyle::SP_FileDialogListView},
+        {ui_->SpeedButton7, QStyle::SP_MessageBoxWarning},
+        {ui_->SpeedButton29, QStyle::SP_DialogApplyButton},
+        {ui_->SpeedButton1, QStyle::SP_DialogOkButton},
+        {ui_->SpeedButton2, QStyle::SP_DialogCancelButton},
+        {ui_->SpeedButton6, QStyle::SP_TrashIcon},
+    };
+    for (const auto& entry : icons) {
+        entry.button->setIcon(style()->standardIcon(entry.pixmap));
+    }
+    // The windows of the parameters, alarm and list dialogs are not part of
+    // this program yet: their buttons are present but disabled.
+    for (QToolButton* b : {ui_->SpeedButton5, ui_->SpeedButton17, ui_->SpeedButton7}) {
+        b->setEnabled(false);
+    }
+}
+
+void TForm1::SetUpStatusBar() {
+    auto* first = new QLabel(ui_->StatusBar1);
+    first->setObjectName(QStringLiteral("StatusBar1Panel0"));
+    first->setAlignment(Qt::AlignCenter);
+    first->setMinimumWidth(300);
+    auto* second = new QLabel(ui_->StatusBar1);
+    second->setObjectName(QStringLiteral("StatusBar1Panel1"));
+    second->setMinimumWidth(300);
+    progressBar_ = new QProgressBar(ui_->StatusBar1);
+    progressBar_->setObjectName(QStringLiteral("ProgressBar"));
+    progressBar_->setRange(0, 299);
+    progressBar_->setValue(0);
+    progressBar_->setTextVisible(false);
+    ui_->StatusBar1->addWidget(first);
+    ui_->StatusBar1->addWidget(second);
+    ui_->StatusBar1->addWidget(progressBar_, 1);
+}
+
+void TForm1::SetUpHelp() {
+    using T = HelpTexts::Topic;
+    helpPane_ = new HelpPane(ui_->GroupBox3, ui_->ListBox1, ui_->Panel2, this);
+    helpPane_->Bind(T::Edit1, {ui_->Edit1}, {ui_->Label2});
+    helpPane_->Bind(T::Edit2, {ui_->Edit2}, {ui_->Label3});
+    helpPane_->Bind(T::Edit4, {ui_->Edit4}, {ui_->Label5});
+    helpPane_->Bind(T::Edit3, {ui_->Edit3}, {ui_->Label6});
+    helpPane_->Bind(T::ComboBox1, {ui_->ComboBox1}, {ui_->Label10});
+    helpPane_->Bind(T::Edit5, {ui_->Edit5}, {ui_->Label11});
+    helpPane_->Bind(T::CheckBox3, {ui_->CheckBox3});
+    helpPane_->Bind(T::CheckBox2, {ui_->CheckBox2});
+    helpPane_->Bind(T::CheckBox4, {ui_->CheckBox4});
+    helpPane_->Bind(T::CheckBox7, {ui_->CheckBox7});
+    helpPane_->Bind(T::RadioGroup1,
+                    {ui_->RadioGroup1Item0, ui_->RadioGroup1Item1, ui_->RadioGroup1Item2});
+    helpPane_->Bind(T::GroupBox1, {ui_->CheckBox5, ui_->CheckBox6, ui_->CheckBox1});
+    helpPane_->Bind(T::CheckBox9, {ui_->CheckBox9});
+    helpPane_->BindClick(T::Edit7, ui_->Edit7);
+}
+
+template <typename Sender, typename Signal>
+void TForm1::Bind(Sender* sender, Signal signal, void (TForm1::*handler)()) {
+    connect(sender, signal, this,
+            [this, handler] { GuardedCall(context_.op, [&] { (this->*handler)(); }); });
+}
+
+void TForm1::ConnectActions() {
+    Bind(ui_->N4, &QAction::triggered, &TForm1::N4Click);
+    Bind(ui_->N2, &QAction::triggered, &TForm1::SpeedButton8Click);
+    Bind(ui_->N3, &QAction::triggered, &TForm1::SpeedButton9Click);
+    Bind(ui_->SpeedButton3, &QToolButton::clicked, &TForm1::SpeedButton8Click);
+    Bind(ui_->SpeedButton4, &QToolButton::clicked, &TForm1::SpeedButton9Click);
+    Bind(ui_->N12, &QAction::triggered, &TForm1::N12Click);
+    Bind(ui_->N13, &QAction::triggered, &TForm1::N13Click);
+    Bind(ui_->SpeedButton18, &QToolButton::clicked, &TForm1::N12Click);
+    Bind(ui_->SpeedButton19, &QToolButton::clicked, &TForm1::N13Click);
+    Bind(ui_->IMEI1, &QAction::triggered, &TForm1::IMEI1Click);
+    Bind(ui_->N9, &QAction::triggered, &TForm1::N9Click);
+    Bind(ui_->N7, &QAction::triggered, &TForm1::N7Click);
+    Bind(ui_->N8, &QAction::triggered, &TForm1::N8Click);
+    Bind(ui_->N09, &QAction::triggered, &TForm1::N09Click);
+    Bind(ui_->PIN1, &QAction::triggered, &TForm1::PIN1Click);
+    Bind(ui_->SpeedButton81, &QToolButton::clicked, &TForm1::SpeedButton81Click);
+    Bind(ui_->SpeedButton29, &QToolButton::clicked, &TForm1::SpeedButton29Click);
+    Bind(ui_->CheckBox8, &QCheckBox::clicked, &TForm1::CheckBox8Click);
+}
+
+void TForm1::ConnectGrid() {
+    SubscriberGridView* grid = ui_->StringGrid1;
+    connect(grid, &SubscriberGridView::RowFollowed, this,
+            [this](int n) { GuardedCall(context_.op, [&] { editor_->FollowRow(n); }); });
+    connect(grid, &SubscriberGridView::GridDoubleClicked, this,
+            [this] { GuardedCall(context_.op, [&] { editor_->StringGrid1DblClick(); }); });
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TForm1::FormShow() {
+    if (const QScreen* screen = this->screen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+    connectionBar_->Timer1Timer();
+    connectionBar_->Start();
+    GuardedCall(context_.op, [this] { editor_->FollowRow(ui_->StringGrid1->CurrentRow()); });
+}
+
+void TForm1::FormDestroy() {
+    SaveMainWindowOptions(context_.store, {.portName = connectionBar_->ChosenPort(),
+                                           .usbCom = ui_->RadioButton1->isChecked(),
+                                           .abHelpEnable = ui_->CheckBox8->isChecked()});
+    port_.Close();
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    // While the tray icon shows, minimising hides the window to the tray.
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && tray_->IconVisible()) {
+        hide();
+    }
+    QMainWindow::changeEvent(event);
+}
+
+void TForm1::FillGrid() {
+    grid_->FillGrid(context_.image);
+}
+
+std::string TForm1::GetPortName() const {
+    return connectionBar_->GetPortName();
+}
+
+DeviceAccess TForm1::Device() {
+    return DeviceAccess{port_, context_.op, [this] { return GetPortName(); }};
+}
+
+void TForm1::SetPathChooser(PathChooser chooser) {
+    pathChooser_ = std::move(chooser);
+}
+
+QString TForm1::ChooseFile(bool save) {
+    if (pathChooser_) {
+        return pathChooser_(save);
+    }
+    QFileDialog dialog(this);
+    dialog.setObjectName(save ? QStringLiteral("SaveDialog1") : QStringLiteral("OpenDialog1"));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QString::fromLatin1(kConfigSuffix));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+void TForm1::N4Click() {
+    close();
+}
+
+void TForm1::N12Click() {
+    TForm10::ReadEverything(this, {context_.image, context_.store}, Device(),
+                            [this] { FillGrid(); });
+}
+
+void TForm1::N13Click() {
+    TForm10::WriteEverything(this, context_.image, Device());
+}
+
+void TForm1::SpeedButton8Click() {
+    const QString path = ChooseFile(true);
+    if (!path.isEmpty()) {
+        SaveConfigFile(context_.image, path.toStdString(), context_.op);
+    }
+}
+
+void TForm1::SpeedButton9Click() {
+    const QString path = ChooseFile(false);
+    if (path.isEmpty()) {
+        return;
+    }
+    // A value refused by a record's own check ends the load; the grid then
+    // keeps what it showed.
+    const ConfigLoadResult result = LoadConfigFile(context_.image, path.toStdString(), context_.op);
+    if (!result.stopped) {
+        FillGrid();
+    }
+}
+
+void TForm1::IMEI1Click() {
+    TTSysInfoForm::IMEI1Click(this, Device());
+}
+
+void TForm1::N9Click() {
+    if (accountWindow_ != nullptr) {
+        accountWindow_->N9Click();
+    }
+}
+
+void TForm1::N7Click() {
+    if (totalLimitWindow_ != nullptr) {
+        totalLimitWindow_->exec();
+    }
+}
+
+void TForm1::N8Click() {
+    TForm4::N8Click(this);
+}
+
+void TForm1::N09Click() {
+    TSetDevNameForm::N09Click(this, Device());
+}
+
+void TForm1::PIN1Click() {
+    TSetPinCodeForm::PIN1Click(this, Device());
+}
+
+void TForm1::SpeedButton81Click() {
+    tray_->HideToTray();
+}
+
+void TForm1::SpeedButton29Click() {
+    const int n = ui_->StringGrid1->CurrentRow();
+    const SubscriberLimitWriter::Request request{
+        .limitOn = ui_->CheckBox9->isChecked(),
+        .limitIn = ui_->CheckBox10->isChecked(),
+        .limitOut = ui_->CheckBox11->isChecked(),
+        .minutes = ui_->Edit6->text().toStdString(),
+    };
+    SubscriberLimitWriter writer(context_.image, Device());
+    if (writer.Write(n, request)) {
+        editor_->ShowSubscriber(n, true);
+    }
+}
+
+void TForm1::CheckBox8Click() {
+    helpPane_->SetEnabled(ui_->CheckBox8->isChecked());
+}
+
+}  // namespace tulvo

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app_context.h"
+#include "link/port_most.h"
+#include "sync/device_access.h"
+
+namespace Ui {
+class TForm1;
+}
+
+class QLabel;
+class QProgressBar;
+
+namespace tulvo {
+
+class ConnectionBar;
+class HelpPane;
+class SubscriberEditor;
+class SubscriberGridModel;
+class TAcountCtrl;
+class TForm12;
+class TrayController;
+
+// The main window: the subscriber grid and its editor, the menus, the two
+// toolbars, the connection bar, the help pane, the tray icon and the status
+// bar. It owns the one protocol object and lends it to every window that
+// talks to the gateway.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit TForm1(AppContext& context, QWidget* parent = nullptr);
+    // Stores the window options (FormDestroy).
+    ~TForm1() override;
+
+    // Chooses the file of the save (save = true) or load dialog; an empty
+    // result means the operator cancelled. Tests replace the dialogs here.
+    using PathChooser = std::function<QString(bool save)>;
+    void SetPathChooser(PathChooser chooser);
+
+    void FillGrid();
+    std::string GetPortName() const;
+    TPortMost& PortMost() { return port_; }
+    DeviceAccess Device();
+    SubscriberEditor& Editor() { return *editor_; }
+    const SubscriberGridModel& Grid() const { return *grid_; }
+
+    // Long-lived windows created after this one.
+    void SetTotalLimitWindow(TForm12* window) { totalLimitWindow_ = window; }
+    void SetAccountWindow(TAcountCtrl* window) { accountWindow_ = window; }
+
+    void N4Click();             // "Выход"
+    void N12Click();            // "Чтение"
+    void N13Click();            // "Запись"
+    void SpeedButton8Click();   // save to file
+    void SpeedButton9Click();   // load from file
+    void IMEI1Click();          // device information
+    void N9Click();             // account balance
+    void N7Click();             // total time limit
+    void N8Click();             // About box
+    void N09Click();            // device identifier
+    void PIN1Click();           // SIM PIN
+    void SpeedButton81Click();  // hide to the tray
+    void SpeedButton29Click();  // write the subscriber's total limit
+    void CheckBox8Click();      // help pane on/off
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+  private:
+    void FormCreate();
+    void FormShow();
+    void FormDestroy();
+    void SetUpWindow();
+    void SetUpIcons();
+    void SetUpStatusBar();
+    void SetUpHelp();
+    void ConnectActions();
+    void ConnectGrid();
+    // Connects a control's signal to a handler that runs guarded: an
+    // exception shows its text in an error box and the program goes on.
+    template <typename Sender, typename Signal>
+    void Bind(Sender* sender, Signal signal, void (TForm1::*handler)());
+    QString ChooseFile(bool save);
+
+    AppContext& context_;
+    std::unique_ptr<Ui::TForm1> ui_;
+    TPortMost port_;
+    SubscriberGridModel* grid_;
+    SubscriberEditor* editor_ = nullptr;
+    ConnectionBar* connectionBar_ = nullptr;
+    HelpPane* helpPane_ = nullptr;
+    TrayController* tray_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
+    TForm12* totalLimitWindow_ = nullptr;
+    TAcountCtrl* accountWindow_ = nullptr;
+    PathChooser pathChooser_;
+    bool shown_ = false;
+};
+
+}  // namespace tulvo

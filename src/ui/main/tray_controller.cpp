@@ -1,0 +1,59 @@
+#include "main/tray_controller.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QWidget>
+
+namespace tulvo {
+
+TrayController::TrayController(QWidget* window, QAction* open, QAction* quit, QObject* parent)
+    : QObject(parent), window_(window), popupMenu1_(new QMenu(window)) {
+    popupMenu1_->setObjectName(QStringLiteral("PopupMenu1"));
+    popupMenu1_->addAction(open);
+    popupMenu1_->addAction(quit);
+    connect(open, &QAction::triggered, this, &TrayController::Restore);
+    // "Выйти" ends the program the same way as closing the main window.
+    connect(quit, &QAction::triggered, window_, &QWidget::close);
+}
+
+bool TrayController::IconVisible() const {
+    return trayIcon1_ != nullptr && trayIcon1_->isVisible();
+}
+
+void TrayController::HideToTray() {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        window_->showMinimized();
+        return;
+    }
+    if (trayIcon1_ == nullptr) {
+        trayIcon1_ = new QSystemTrayIcon(window_->windowIcon(), this);
+        trayIcon1_->setObjectName(QStringLiteral("TrayIcon1"));
+        trayIcon1_->setContextMenu(popupMenu1_);
+        connect(trayIcon1_, &QSystemTrayIcon::activated, this, &TrayController::Activated);
+    }
+    trayIcon1_->setIcon(window_->windowIcon());
+    trayIcon1_->show();
+    window_->hide();
+}
+
+void TrayController::Activated(QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::Trigger) {
+        Restore();
+    }
+}
+
+void TrayController::Restore() {
+    window_->showNormal();
+    window_->raise();
+    window_->activateWindow();
+    TrayIcon1Restore();
+}
+
+void TrayController::TrayIcon1Restore() {
+    if (trayIcon1_ != nullptr) {
+        trayIcon1_->hide();
+    }
+}
+
+}  // namespace tulvo

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+#include <QSystemTrayIcon>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+namespace tulvo {
+
+// Hides the main window to the notification area and brings it back.
+// Without a notification area the window is only minimised.
+class TrayController : public QObject {
+    Q_OBJECT
+  public:
+    TrayController(QWidget* window, QAction* open, QAction* quit, QObject* parent = nullptr);
+
+    // SpeedButton81Click.
+    void HideToTray();
+    // N900Click, a left click on the icon, a restore command.
+    void Restore();
+    bool IconVisible() const;
+
+  private:
+    void Activated(QSystemTrayIcon::ActivationReason reason);
+    void TrayIcon1Restore();
+
+    QWidget* window_;
+    QMenu* popupMenu1_;
+    QSystemTrayIcon* trayIcon1_ = nullptr;
+};
+
+}  // namespace tulvo

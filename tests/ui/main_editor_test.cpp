@@ -1,0 +1,307 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolButton>
+
+#include "main/subscriber_editor.h"
+#include "main_form_fixture.h"
+
+namespace tulvo::test {
+namespace {
+
+class EditorTest : public MainFormTest {
+  protected:
+    QToolButton* Ok() { return Find<QToolButton>("SpeedButton1"); }
+    QToolButton* Cancel() { return Find<QToolButton>("SpeedButton2"); }
+    QToolButton* Delete() { return Find<QToolButton>("SpeedButton6"); }
+    QLineEdit* Edit(const char* name) { return Find<QLineEdit>(name); }
+    QCheckBox* Box(const char* name) { return Find<QCheckBox>(name); }
+
+    void ExpectButtons(bool ok, bool cancel, bool remove) {
+        EXPECT_EQ(Ok()->isEnabled(), ok);
+        EXPECT_EQ(Cancel()->isEnabled(), cancel);
+        EXPECT_EQ(Delete()->isEnabled(), remove);
+    }
+    // Types into the phone box and presses "Ок" for the current row.
+    void StorePhone(const QString& phone) {
+        Edit("Edit2")->setText(phone);
+        Ok()->click();
+    }
+};
+
+TEST_F(EditorTest, UsedSlotIsShownWithOnlyDeleteEnabled) {
+    PutSubscriber(1, 7, "Petrov", "80501112233");
+    Form();
+    EXPECT_EQ(Find<QLabel>("Label9")->text(), "1");
+    EXPECT_EQ(Edit("Edit1")->text(), "Petrov");
+    EXPECT_EQ(Edit("Edit2")->text(), "80501112233");
+    EXPECT_EQ(Edit("Edit3")->text(), "60");
+    EXPECT_EQ(Edit("Edit4")->text(), "120");
+    EXPECT_EQ(Edit("Edit5")->text(), "1234");
+    EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentText(), "3");
+    EXPECT_TRUE(Box("CheckBox4")->isChecked());
+    EXPECT_TRUE(Box("CheckBox2")->isChecked());
+    EXPECT_FALSE(Box("CheckBox3")->isChecked());
+    EXPECT_TRUE(Box("CheckBox7")->isChecked());
+    ExpectButtons(false, false, true);
+}
+
+TEST_F(EditorTest, EmptySlotGetsNewSubscriberDefaultsWithAllButtonsOff) {
+    PutSubscriber(1, 41);
+    Form();
+    ClickRow(5);
+    EXPECT_EQ(Find<QLabel>("Label9")->text(), "5");
+    EXPECT_EQ(Edit("Edit1")->text(), "");
+    EXPECT_EQ(Edit("Edit3")->text(), "7200");
+    EXPECT_EQ(Edit("Edit4")->text(), "7200");
+    EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentText(), "1");
+    EXPECT_TRUE(Find<QRadioButton>("RadioGroup1Item0")->isChecked());
+    for (const char* name : {"CheckBox2", "CheckBox4", "CheckBox5", "CheckBox6", "CheckBox1"}) {
+        EXPECT_TRUE(Box(name)->isChecked()) << name;
+    }
+    EXPECT_FALSE(Box("CheckBox3")->isChecked());
+    ExpectButtons(false, false, false);
+    // The fresh identifier is reserved in the image while the slot stays empty.
+    EXPECT_EQ(image_.AbInfo(5).ID(), 42u);
+    EXPECT_EQ(image_.Name(5).AbIdCod, 42);
+    EXPECT_TRUE(image_.AbInfo(5).Empty());
+}
+
+TEST_F(EditorTest, ChangesEnableOkAndCancelButAccessBoxesAloneDoNot) {
+    PutSubscriber(1, 1);
+    Form();
+    Box("CheckBox6")->click();  // FXS access, not the default line
+    ExpectButtons(false, false, true);
+    Box("CheckBox9")->click();  // total-limit controls do not count either
+    ExpectButtons(false, false, true);
+    Edit("Edit1")->setText("Sidorov");
+    ExpectButtons(true, true, true);
+    // "Отмена" reloads the slot and leaves the Shown state.
+    Cancel()->click();
+    EXPECT_EQ(Edit("Edit1")->text(), "Ivanov");
+    ExpectButtons(false, false, true);
+}
+
+TEST_F(EditorTest, ConferenceAccessAndDefaultLineCountAsChanges) {
+    PutSubscriber(1, 1);
+    Form();
+    Box("CheckBox1")->click();
+    ExpectButtons(true, true, true);
+    Cancel()->click();
+    Find<QRadioButton>("RadioGroup1Item1")->click();
+    ExpectButtons(true, true, true);
+}
+
+TEST_F(EditorTest, FollowingAnotherRowDropsUnsavedChanges) {
+    PutSubscriber(1, 1, "First");
+    PutSubscriber(2, 2, "Second");
+    Form();
+    Edit("Edit1")->setText("Changed");
+    ClickRow(2);
+    ClickRow(1);
+    EXPECT_EQ(Edit("Edit1")->text(), "First");
+    EXPECT_EQ(image_.Name(1).AbFNS, "First");
+    ExpectButtons(false, false, true);
+}
+
+TEST_F(EditorTest, DefaultLineAccessBoxCannotBeCleared) {
+    PutSubscriber(1, 1);
+    Form();
+    const struct {
+        const char* radio;
+        const char* access;
+    } lines[] = {{"RadioGroup1Item0", "CheckBox5"},
+                 {"RadioGroup1Item1", "CheckBox6"},
+                 {"RadioGroup1Item2", "CheckBox1"}};
+    for (const auto& line : lines) {
+        Box(line.access)->setChecked(false);
+        Find<QRadioButton>(line.radio)->click();
+        EXPECT_TRUE(Box(line.access)->isChecked()) << line.radio;
+        Box(line.access)->click();
+        EXPECT_TRUE(Box(line.access)->isChecked()) << line.access;
+    }
+    // Another line's box can be cleared.
+    Box("CheckBox5")->click();
+    EXPECT_FALSE(Box("CheckBox5")->isChecked());
+}
+
+TEST_F(EditorTest, ShownSlotGetsItsDefaultLineAccessEvenWhenTheRecordLacksIt) {
+    PutSubscriber(1, 1);
+    image_.AbInfo(1).SetDL(1);
+    image_.AbInfo(1).SetLM(0x38 | 0x01);  // FXS access missing
+    Form();
+    EXPECT_TRUE(Find<QRadioButton>("RadioGroup1Item1")->isChecked());
+    EXPECT_TRUE(Box("CheckBox6")->isChecked());
+}
+
+TEST_F(EditorTest, NumericBoxesRefuseTypedAndPastedNonDigits) {
+    Form();
+    const struct {
+        const char* name;
+        int maxLength;
+    } boxes[] = {{"Edit3", 4}, {"Edit4", 4}, {"Edit5", 7}, {"Edit6", 6}};
+    for (const auto& box : boxes) {
+        QLineEdit* edit = Edit(box.name);
+        edit->setEnabled(true);
+        edit->clear();
+        QTest::keyClicks(edit, "1a2-b3");
+        EXPECT_EQ(edit->text(), "123") << box.name;
+        edit->clear();
+        QApplication::clipboard()->setText("12x4");
+        edit->paste();
+        EXPECT_EQ(edit->text(), "") << box.name;
+        QTest::keyClicks(edit, "9876543210");
+        EXPECT_EQ(edit->text().size(), box.maxLength) << box.name;
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        EXPECT_EQ(edit->text().size(), box.maxLength - 1) << box.name;
+    }
+}
+
+TEST_F(EditorTest, PhoneBoxTakesOnlyDigitsPlusSeparatorsAndUpperP) {
+    Form();
+    QLineEdit* edit = Edit("Edit2");
+    edit->clear();
+    QTest::keyClicks(edit, "+380 50/12\\3pP9#*");
+    EXPECT_EQ(edit->text(), "+38050/12\\3P9");
+}
+
+TEST_F(EditorTest, OkWithEmptyPhoneShowsMessageAndStoresNothing) {
+    Form();
+    ClickRow(3);
+    Edit("Edit1")->setText("Nobody");
+    const auto before = image_.AbInfo(3).SealedCopy();
+    StorePhone("");
+    ASSERT_EQ(op_.Texts(), std::vector<std::string>{"Введите номер телефона абонента!"});
+    EXPECT_EQ(image_.AbInfo(3).SealedCopy(), before);
+    EXPECT_EQ(image_.Name(3).AbFNS, "");
+    EXPECT_TRUE(Ok()->isEnabled());
+}
+
+TEST_F(EditorTest, OkStoresEditorIntoSlotAndSavesIt) {
+    Form();
+    ClickRow(4);
+    Edit("Edit1")->setText("Kuznetsov");
+    Edit("Edit3")->setText("");
+    Edit("Edit4")->setText("30");
+    Edit("Edit5")->setText("7654321");
+    Box("CheckBox3")->setChecked(true);
+    Box("CheckBox7")->setChecked(false);
+    Find<QComboBox>("ComboBox1")->setCurrentIndex(7);
+    StorePhone("80501234569/8881");
+
+    const AbInfoRecord info = image_.AbInfo(4);
+    EXPECT_FALSE(info.Empty());
+    EXPECT_EQ(info.FLAG(), 0x02 | 0x01 | 0x08 | 0x40);
+    EXPECT_EQ(info.LM(), 0x3F);
+    EXPECT_EQ(info.DL(), 0);
+    EXPECT_EQ(info.Gr(), 0x80);
+    EXPECT_EQ(info.LimIn(), 0);
+    EXPECT_EQ(info.LimOut(), 30);
+    EXPECT_EQ(info.Password(), "7654321");
+    EXPECT_EQ(info.ID(), 1u);
+    EXPECT_TRUE(info.ChecksumValid());
+    const auto bytes = info.bytes();
+    EXPECT_EQ(std::vector<int>(bytes.begin() + 15, bytes.begin() + 28),
+              (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0xF3, 0x80, 0xFF}));
+    EXPECT_EQ(image_.Name(4).AbFNS, "Kuznetsov");
+    EXPECT_EQ(image_.Name(4).AbIdCod, 1);
+    const AbPhoneRecord phone = image_.AbPhone(4);
+    EXPECT_EQ(phone.PhoneIn(), "80501234569");
+    EXPECT_EQ(phone.PhoneOut(), "8881");
+    EXPECT_EQ(phone.PhoneLen(), 4);
+    EXPECT_EQ(phone.PhoneIndex(), 3);
+    EXPECT_EQ(phone.FlagPhone(), 0);
+    EXPECT_TRUE(op_.entries.empty());
+    EXPECT_FALSE(Ok()->isEnabled());
+    EXPECT_TRUE(Delete()->isEnabled());
+    EXPECT_NE(RegistryText().find("Kuznetsov"), std::string::npos);
+}
+
+TEST_F(EditorTest, PhoneTextSplitsIntoMainAndShortNumber) {
+    const struct {
+        const char* typed;
+        const char* in;
+        const char* out;
+        int len;
+    } cases[] = {
+        {"123\\45/6", "123", "456", 3},
+        {"/5", "", "5", 1},
+        {"123456789012345678901234567890", "123456789012345678901234", "", 0},
+        {"1/1234567890", "1", "1234567", 10},
+    };
+    Form();
+    for (const auto& c : cases) {
+        ClickRow(6);
+        StorePhone(QString::fromLatin1(c.typed));
+        EXPECT_EQ(image_.AbPhone(6).PhoneIn(), c.in) << c.typed;
+        EXPECT_EQ(image_.AbPhone(6).PhoneOut(), c.out) << c.typed;
+        EXPECT_EQ(image_.AbPhone(6).PhoneLen(), c.len) << c.typed;
+    }
+}
+
+TEST_F(EditorTest, TypedGroupWithoutListChoiceStoresGroupZero) {
+    Form();
+    ClickRow(2);
+    auto* combo = Find<QComboBox>("ComboBox1");
+    combo->setCurrentIndex(-1);
+    combo->setEditText("5");
+    StorePhone("111");
+    EXPECT_EQ(image_.AbInfo(2).Gr(), 0);
+    ClickRow(1);
+    ClickRow(2);
+    EXPECT_EQ(combo->currentIndex(), -1);
+}
+
+TEST_F(EditorTest, DeleteEmptiesSlotAndPreparesNewSubscriber) {
+    PutSubscriber(1, 5);
+    PutSubscriber(2, 9);
+    Form();
+    ClickRow(2);
+    Delete()->click();
+    const AbInfoRecord info = image_.AbInfo(2);
+    EXPECT_TRUE(info.Empty());
+    EXPECT_EQ(info.bytes()[13], 0);   // LM
+    EXPECT_EQ(info.bytes()[26], 1);   // Gr
+    EXPECT_EQ(info.bytes()[27], 0);   // Reserved3
+    EXPECT_EQ(info.Password(), "");   // empty slot reads no password ...
+    EXPECT_EQ(info.bytes()[5], '1');  // ... but its bytes are kept
+    EXPECT_EQ(image_.Name(2).AbFNS, "");
+    // The fresh ID reuses the deleted one's place: the largest used ID + 1.
+    EXPECT_EQ(info.ID(), 6u);
+    EXPECT_EQ(image_.Name(2).AbIdCod, 6);
+    EXPECT_EQ(Edit("Edit3")->text(), "7200");
+    ExpectButtons(false, false, false);
+}
+
+TEST_F(EditorTest, NextIdCodeCountsOnlyUsedSlotsWithBit31Clear) {
+    Form();
+    EXPECT_EQ(Form().Editor().NextIdCode(), 1u);
+    PutSubscriber(10, 0x80000005u);
+    EXPECT_EQ(Form().Editor().NextIdCode(), 1u);
+    PutSubscriber(11, 300);
+    PutSubscriber(12, 17);
+    image_.AbInfo(13).SetID(999);  // reserved in an empty slot
+    EXPECT_EQ(Form().Editor().NextIdCode(), 301u);
+}
+
+TEST_F(EditorTest, LimitBoxTurnsLimitControlsAndImageBitTogether) {
+    PutSubscriber(1, 1);
+    image_.AbLimit(1).SetLimitSeconds(725);
+    Form();
+    EXPECT_EQ(Edit("Edit7")->text(), "12мин 5сек");
+    EXPECT_FALSE(Box("CheckBox9")->isChecked());
+    EXPECT_FALSE(Edit("Edit6")->isEnabled());
+    Box("CheckBox9")->click();
+    EXPECT_TRUE(Edit("Edit6")->isEnabled());
+    EXPECT_TRUE(Box("CheckBox10")->isEnabled());
+    EXPECT_TRUE(image_.AbLimit(1).LimitOn());
+    EXPECT_TRUE(image_.AbLimit(1).ChecksumValid());
+}
+
+}  // namespace
+}  // namespace tulvo::test
