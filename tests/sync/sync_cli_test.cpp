@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "cli_child.h"
+#include "link/port_fake_sysfs.h"
+#include "model/t_data.h"
+#include "sim/gateway.h"
+#include "store/config_file.h"
+#include "store/image_store.h"
+#include "store/registry_store.h"
+#include "sync_population.h"
+
+namespace tulvo {
+namespace {
+
+namespace fs = std::filesystem;
+using sim::FaultRule;
+using sim::RecordFamily;
+using Bytes = std::vector<std::uint8_t>;
+using Pop = test::SyncPopulation;
+
+// Puts the whole population of a full gateway into an image.
+void ApplyPopulation(TData& image) {
+    for (int n = 1; n <= 300; ++n) {
+        std::ranges::copy(Pop::AbInfo(n), image.AbInfo(n).bytes().begin());
+        std::ranges::copy(Pop::AbPhone(n), image.AbPhone(n).bytes().begin());
+        std::ranges::copy(Pop::AbLimit(n), image.AbLimit(n).bytes().begin());
+    }
+    for (int k = 0; k < 186; ++k) {
+        std::ranges::copy(Pop::BlackListEntry(k), image.BlackListEntry(k).bytes().begin());
+    }
+    for (int m = 0; m < 10; ++m) {
+        std::ranges::copy(Pop::Sms(m), image.SMSMessage(m).bytes().begin());
+    }
+    std::ranges::copy(Pop::Block(0, 20), image.SettingFXO().bytes().begin());
+    std::ranges::copy(Pop::Block(1, 20), image.SettingFXS().bytes().begin());
+    std::ranges::copy(Pop::Block(2, 52), image.SettingMOB().bytes().begin());
+    std::ranges::copy(Pop::Block(3, 9), image.SettingPASSWORD().bytes().begin());
+    std::ranges::copy(Pop::Block(4, 161), image.SettingAlarm().bytes().begin());
+    std::ranges::copy(Pop::Block(8, 36), image.ControlAccount().bytes().begin());
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+template <typename View>
+Bytes Sealed(const View& view) {
+    const auto copy = view.SealedCopy();
+    return {copy.begin(), copy.end()};
+}
+
+class SyncCliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "tulvo-sync-cli-XXXXXX").string();
+        dir = mkdtemp(pattern.data());
+        store = (dir / "store.reg").string();
+        ASSERT_TRUE(gateway.Start()) << gateway.Error();
+    }
+    void TearDown() override {
+        gateway.Stop();
+        fs::remove_all(dir);
+    }
+
+    test::CliChild Tulvo(std::vector<std::string> arguments,
+                         const std::vector<std::string>& environment = {}) {
+        arguments.insert(arguments.end(), {"--store", store});
+        return test::CliChild::Run(arguments, dir, environment);
+    }
+
+    std::unique_ptr<TData> StoredImage() {
+        auto image = std::make_unique<TData>();
+        RegistryStore registry(store);
+        LoadImage(*image, registry);
+        return image;
+    }
+
+    fs::path dir;
+    std::string store;
+    sim::Gateway gateway;
+};
+
+TEST_F(SyncCliTest, ReadThenExportGivesTheFileOfTheGatewaysPopulation) {
+    Pop::Seed(gateway.State());
+
+    const auto read = Tulvo({"read", "--port", gateway.DevicePath()});
+    ASSERT_EQ(read.exitCode, 0) << read.err;
+    EXPECT_EQ(read.err, "Чтение завершено!\n");
+
+    const fs::path file = dir / "out.cnfg";
+    const auto exported = Tulvo({"export", file.string()});
+    if (exported.err.find("unknown command") != std::string::npos) {
+        GTEST_SKIP() << "tulvo export is not built in";
+    }
+    ASSERT_EQ(exported.exitCode, 0) << exported.err;
+
+    // The same population put into an image and through the store by hand.
+    auto expected = std::make_unique<TData>();
+    {
+        RegistryStore scratch((dir / "expected.reg").string());
+        LoadImage(*expected, scratch);
+        ApplyPopulation(*expected);
+        ASSERT_TRUE(SaveImage(*expected, scratch));
+    }
+    auto reloaded = std::make_unique<TData>();
+    RegistryStore scratch((dir / "expected.reg").string());
+    LoadImage(*reloaded, scratch);
+    const std::string text = ReadFile(file);
+    EXPECT_EQ(text, WriteConfigText(*reloaded));
+    EXPECT_NE(text.find("380501000300"), std::string::npos);
+    EXPECT_NE(text.find("067185"), std::string::npos);
+}
+
+TEST_F(SyncCliTest, WriteMakesAnEmptyGatewayHoldTheStoreAndSetsItsClock) {
+    {
+        auto image = std::make_unique<TData>();
+        RegistryStore registry(store);
+        LoadImage(*image, registry);
+        ApplyPopulation(*image);
+        ASSERT_TRUE(SaveImage(*image, registry));
+    }
+
+    const auto write = Tulvo({"write", "--port", gateway.DevicePath()});
+    ASSERT_EQ(write.exitCode, 0) << write.err;
+    EXPECT_EQ(write.err, "Синхронизация завершена\n");
+
+    auto image = StoredImage();
+    auto& state = gateway.State();
+    for (int n = 1; n <= 300; ++n) {
+        image->AbPhone(n).SetPhoneIndex(static_cast<std::uint16_t>(n - 1));
+        ASSERT_EQ(state.Get(RecordFamily::AbInfo, n - 1), Sealed(image->AbInfo(n))) << n;
+        ASSERT_EQ(state.Get(RecordFamily::AbPhone, n - 1), Sealed(image->AbPhone(n))) << n;
+        ASSERT_EQ(state.Get(RecordFamily::AbInfo, n - 1), Pop::AbInfo(n)) << n;
+    }
+    EXPECT_EQ(state.StoredCount(RecordFamily::AbLimit), 0u);
+    // The store keeps list elements 1 to 186, so element 0 goes out as the
+    // image's default while the others carry the population.
+    EXPECT_EQ(state.Get(RecordFamily::BlackListEntry, 185), Pop::BlackListEntry(185));
+    for (int k = 0; k < 186; ++k) {
+        ASSERT_EQ(state.Get(RecordFamily::BlackListEntry, k), Sealed(image->BlackListEntry(k)))
+            << k;
+    }
+    for (int m = 0; m < 10; ++m) {
+        ASSERT_EQ(state.Get(RecordFamily::SMSMessage, m), Pop::Sms(m)) << m;
+    }
+    EXPECT_EQ(state.Get(RecordFamily::Block, 2), Pop::Block(2, 52));
+    EXPECT_EQ(state.Get(RecordFamily::Block, 4), Pop::Block(4, 161));
+    EXPECT_EQ(state.ClockWrites(), 1);
+}
+
+TEST_F(SyncCliTest, FailedReadStillStoresWhatItReadAndExitsOne) {
+    Pop::Seed(gateway.State());
+    gateway.Faults().Add(
+        {.kind = FaultRule::Kind::Status, .command = 0x05, .fromIndex = 0, .toIndex = 0});
+
+    const auto read = Tulvo({"read", "--port", gateway.DevicePath()});
+    EXPECT_EQ(read.exitCode, 1);
+    EXPECT_EQ(read.err, "Ошибка чтения FXO!\n");
+
+    auto image = StoredImage();
+    EXPECT_EQ(Pop::BytesOf(image->AbInfo(300)), Pop::AbInfo(300));
+}
+
+TEST_F(SyncCliTest, FailedWriteSkipsTheClock) {
+    gateway.Faults().Add(
+        {.kind = FaultRule::Kind::Status, .command = 0x18, .fromIndex = 0, .toIndex = 0});
+    const auto write = Tulvo({"write", "--port", gateway.DevicePath()});
+    EXPECT_EQ(write.exitCode, 1);
+    EXPECT_EQ(write.err, "Ошибка записи SMS сообщения!\nОшибка при записи данных в устройсво!\n");
+    EXPECT_EQ(gateway.State().ClockWrites(), 0);
+}
+
+TEST_F(SyncCliTest, PortIsFoundByItsListedNameOrReportedWithTheReason) {
+    const std::string env = "TULVO_EXTRA_PORTS=gw=" + gateway.DevicePath() + ":usb";
+    const auto clock = Tulvo({"clock", "--port", "gw"}, {env});
+    EXPECT_EQ(clock.exitCode, 0) << clock.err;
+    EXPECT_EQ(clock.err, "Синхронизация времени прошла успешно!\n");
+    EXPECT_EQ(gateway.State().ClockWrites(), 1);
+
+    const auto missing = Tulvo({"read", "--port", (dir / "absent").string()});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err.rfind("Невозможно открыть порт!\n", 0), 0u) << missing.err;
+    EXPECT_GT(missing.err.size(), std::string("Невозможно открыть порт!\n").size());
+
+    const auto noPort = Tulvo({"write"});
+    EXPECT_EQ(noPort.exitCode, 2);
+}
+
+TEST_F(SyncCliTest, PortsListsGatewayPortsFirstAndMarked) {
+    test::FakeSysfs sysfs;
+    sysfs.AddUsbAcm("ttyACM1", "c251", "1305");
+    sysfs.AddUsbSerial("ttyUSB0", "0403", "6001");
+    sysfs.AddLegacyUart("ttyS1", 0);
+    const auto ports = Tulvo({"ports", "--sysfs", sysfs.Root().string()},
+                             {"TULVO_EXTRA_PORTS=demo=" + gateway.DevicePath() + ":usb"});
+    EXPECT_EQ(ports.exitCode, 0);
+    std::istringstream lines(ports.out);
+    std::vector<std::vector<std::string>> rows;
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::vector<std::string> row;
+        for (std::string w; words >> w;) {
+            row.push_back(w);
+        }
+        rows.push_back(row);
+    }
+    const std::vector<std::vector<std::string>> expected = {
+        {"USB", "demo", gateway.DevicePath()},
+        {"USB", "ttyACM1", "/dev/ttyACM1"},
+        {"COM", "ttyUSB0", "/dev/ttyUSB0"},
+    };
+    EXPECT_EQ(rows, expected);
+}
+
+}  // namespace
+}  // namespace tulvo
