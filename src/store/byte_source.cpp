@@ -8,7 +8,7 @@
 namespace tulvo {
 
 namespace {
-constexpr std::size_t kBufferSize = 64 * 1024;
+constexpr std::size_t kBufferSize = 1 << 20;
 }
 
 ByteSource::ByteSource(int fd, std::uint64_t limit)

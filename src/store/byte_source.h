@@ -32,6 +32,19 @@ class ByteSource {
         return true;
     }
 
+    // The bytes read ahead and not yet handed out, reading more when there are
+    // none; empty at the end. Consume(n) hands out the first n of them.
+    std::string_view Chunk() {
+        if (next_ == end_ && !Refill()) {
+            return {};
+        }
+        return {next_, static_cast<std::size_t>(end_ - next_)};
+    }
+    void Consume(std::size_t n) {
+        next_ += n;
+        consumed_ += n;
+    }
+
     // True when reading stopped at the limit with more data left.
     bool HitLimit() const { return hitLimit_; }
     // True when the descriptor reported a read error.

@@ -31,11 +31,12 @@ struct Token {
 };
 
 Token SplitToken(std::string_view token) {
-    const auto split = token.find_first_of(":=");
-    if (split == std::string_view::npos) {
-        return {token, {}, false};
+    for (std::size_t i = 0; i < token.size(); ++i) {
+        if (token[i] == ':' || token[i] == '=') {
+            return {token.substr(0, i), token.substr(i + 1), true};
+        }
     }
-    return {token.substr(0, split), token.substr(split + 1), true};
+    return {token, {}, false};
 }
 
 bool IsDecDigit(char c) {

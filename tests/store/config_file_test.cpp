@@ -1,0 +1,321 @@
+#include "store/config_file.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <random>
+
+#include "support/recording_operator.h"
+#include "temp_dir.h"
+
+namespace tulvo {
+namespace {
+
+using test::ReadAll;
+using test::RecordingOperator;
+using test::TempDir;
+
+// The file written from an image with default settings except for the alarm
+// line, one black-list entry and one subscriber named "Иванов Иван"
+// (Windows-1251).
+const std::string kExample =
+    "FXO,OCM:0,PM:0,MLDM:0,MLFT:0,MLNT:0,LMDM:0,LMFT:0,LMNT:0,FLAG:00,PR:0,VL:0,MAB:0,OUTLIM:0,"
+    "INLIM:0,HLP:0\r\n"
+    "FXS,OCM:0,PM:0,MLDM:0,MLFT:0,MLNT:0,LMDM:0,LMFT:0,LMNT:0,FLAG:00,PR:0,VL:0,MAB:0,OUTLIM:0,"
+    "INLIM:0,HLP:0\r\n"
+    "GSM,FLAG:01,RM:1,RP:\r\n"
+    "PASSWORD:9387\r\n"
+    "ALARM,EM:00,MM:00010001,P0:9387,P1:9387,P2:9387,P3:9387,P4:9387,I0:0,I1:0,I2:1,I3:2,T0:0,"
+    "T1:120,T2:120,T3:120,FLAG:00\r\n"
+    "BL:1,GM:01,FLAG:05,NUM:8800\r\n"
+    "Ab:1,ID:0001,Lim:7200/7200,LM:3F,DL:0,Gr:01,FLAG:0A,Ph:0123456789,"
+    "FNS:\xC8\xE2\xE0\xED\xEE\xE2/\xC8\xE2\xE0\xED\r\n"
+    "AC_CTRL,TO1:1,USSD:*101#,UNIT:UAH,AL:5,AB1:65535,AB2:65535,AB3:65535,AB4:65535\r\n";
+
+const std::string kSubscriberError = "Ошибка при базы абонентов! Абонент № ";
+
+void BuildExampleImage(TData& image) {
+    const AlarmSettingRecord alarm = image.SettingAlarm();
+    alarm.SetMM(0x00010001);
+    for (int position = 1; position <= 3; ++position) {
+        alarm.SetAbName(position, static_cast<std::int16_t>(position - 1));
+    }
+    const BlackListRecord entry = image.BlackListEntry(1);
+    entry.SetFLAG(0x05);
+    entry.SetGM(0x01);
+    entry.SetNUM("8800");
+    const AbInfoRecord info = image.AbInfo(1);
+    info.SetID(1);
+    info.SetLimIn(7200);
+    info.SetLimOut(7200);
+    info.SetLM(0x3F);
+    info.SetDL(0);
+    info.SetGr(0x01);
+    info.SetFLAG(0x0A);
+    image.AbPhone(1).SetPhoneIn("0123456789");
+    image.Name(1).AbFNS = "\xC8\xE2\xE0\xED\xEE\xE2 \xC8\xE2\xE0\xED";
+}
+
+class ConfigFileTest : public ::testing::Test {
+  protected:
+    ConfigLoadResult Load(const std::string& text) {
+        test::WriteAll(path_, text);
+        return LoadConfigFile(image_, path_, op_);
+    }
+    ConstAbInfoRecord Info(int n) const { return std::as_const(image_).AbInfo(n); }
+    const TData& Image() const { return image_; }
+
+    TempDir dir_;
+    std::string path_ = dir_.File("a.cnfg");
+    TData image_;
+    RecordingOperator op_;
+};
+
+TEST_F(ConfigFileTest, ExampleFileIsWrittenByteForByte) {
+    BuildExampleImage(image_);
+    ASSERT_TRUE(SaveConfigFile(image_, path_, op_));
+    EXPECT_EQ(ReadAll(path_), kExample);
+    EXPECT_TRUE(op_.entries.empty());
+}
+
+TEST_F(ConfigFileTest, ExampleFileReadsBackAndIsWrittenAgainUnchanged) {
+    const ConfigLoadResult result = Load(kExample);
+    EXPECT_TRUE(result.opened);
+    EXPECT_EQ(result.messages, 0);
+    EXPECT_TRUE(op_.entries.empty());
+    EXPECT_EQ(Image().Name(1).AbFNS, "\xC8\xE2\xE0\xED\xEE\xE2 \xC8\xE2\xE0\xED");
+    EXPECT_EQ(Image().Name(1).AbIdCod, 1);
+    EXPECT_EQ(Image().AbPhone(1).PhoneIndex(), 0);
+    EXPECT_EQ(Image().AbPhone(1).FlagPhone(), 0x00);
+    EXPECT_EQ(Image().SettingAlarm().AbName(3), 2);
+    EXPECT_EQ(Image().SettingAlarm().AbName(4), -1);
+    EXPECT_EQ(Image().BlackListEntry(1).NUM(), "8800");
+    EXPECT_EQ(WriteConfigText(image_), kExample);
+}
+
+TEST_F(ConfigFileTest, NameOnlyLineSetsTheNameButLeavesTheSlotEmpty) {
+    Load("Ab:5,FNS:\xC8\xE2\xE0\xED/\xCF\xE5\xF2\xF0\xEE\xE2\r\n");
+    EXPECT_EQ(Image().Name(5).AbFNS, "\xC8\xE2\xE0\xED \xCF\xE5\xF2\xF0\xEE\xE2");
+    EXPECT_TRUE(Info(5).Empty());
+    EXPECT_EQ(Image().AbPhone(5).FlagPhone() & 0x80, 0);
+}
+
+TEST_F(ConfigFileTest, SubscriberNumbersOutsideTheTableAreIgnoredSilently) {
+    Load("Ab:301,ID:1\nAb:0,ID:1\nAb:1234,ID:1\nAb,ID:1\n");
+    EXPECT_TRUE(op_.entries.empty());
+    for (int n = 1; n <= TData::kSubscribers; ++n) {
+        ASSERT_TRUE(Info(n).Empty()) << n;
+    }
+}
+
+TEST_F(ConfigFileTest, SubscriberFieldsFollowTheirChecks) {
+    Load(
+        "Ab:7,DL:5\n"
+        "Ab:8,Lim:7200/72000\n"
+        "Ab:9,Gr:0x\n"
+        "Ab:3,ID:1,FNS:Smith,John\n"
+        "Ab:4,LM:C1,Ph:050\\12/3,Lim:10\\20\n"
+        "Ab:6,FLAG:8A,Password:12345678\n");
+    EXPECT_FALSE(Info(7).Empty());
+    EXPECT_EQ(Info(7).DL(), 0);
+    // Neither limit of 8 is stored: the blank FF FF FF FF stays.
+    const auto raw8 = Info(8).bytes();
+    EXPECT_TRUE(
+        std::all_of(raw8.begin() + 28, raw8.begin() + 32, [](auto b) { return b == 0xFF; }));
+    EXPECT_TRUE(Info(8).Empty());
+    EXPECT_EQ(Image().Name(3).AbFNS, "Smith");
+    EXPECT_EQ(Info(4).LM(), 0x39);  // (C1 AND 3F) OR 38
+    EXPECT_EQ(Image().AbPhone(4).PhoneIn(), "050");
+    EXPECT_EQ(Image().AbPhone(4).PhoneOut(), "12/3");
+    EXPECT_EQ(Info(4).LimIn(), 10);
+    EXPECT_EQ(Info(4).LimOut(), 20);
+    // FLAG alone does not put the slot in use.
+    EXPECT_TRUE(Info(6).Empty());
+    EXPECT_EQ(op_.Texts(), (std::vector<std::string>{
+                               "Ошибка при чтении базы абонентов! Абонент № 8",
+                               kSubscriberError + "9",
+                               kSubscriberError + "6",
+                           }));
+}
+
+TEST_F(ConfigFileTest, RecordCheckEndsTheWholeLoad) {
+    const ConfigLoadResult result = Load("FXO,OCM:1,PM:7\nPASSWORD:1234\nAb:1,ID:1\n");
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(op_.Texts(), (std::vector<std::string>{"Недопустимое значение PasswordMode!"}));
+    EXPECT_EQ(Image().SettingFXO().OCM(), 1);  // stored before the refusal
+    EXPECT_EQ(Image().SettingPASSWORD().Password(), "9387");
+    EXPECT_TRUE(Info(1).Empty());
+}
+
+TEST_F(ConfigFileTest, RefusedValuesShowTheirLinesMessageAndReadingGoesOn) {
+    struct Case {
+        std::string line;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"FXO,HLP:3", "Ошибка при чтении настроек!"},
+        {"FXS,OUTLIM:123456", "Ошибка при чтении настроек!"},
+        {"FXO,FLAG:ff", "Ошибка при чтении настроек!"},
+        {"GSM,FLAG:1G", "Ошибка при чтении настроек GSM канала!"},
+        {"GSM,RM:", "Ошибка при чтении настроек GSM канала!"},
+        {"ALARM,MM:123456789", "Ошибка при чтении настроек системы оповещения"},
+        {"ALARM,P1:12a", "Ошибка при чтении настроек системы оповещения"},
+        {"ALARM,I2:1000", "Ошибка при чтении настроек системы оповещения"},
+        {"BL:3,NUM:12-34", "Ошибка при чтении черного списка"},
+        {"BL:x1", ""},
+        {"PASSWORD:12ab", "Ошибка при чтении пароля администратора!"},
+        {"AC_CTRL,TO1:1.5", "Ошибка при чтении настроек!"},
+        {"AC_CTRL,AL:5x", "Ошибка при чтении настроек!"},
+    };
+    for (const Case& c : cases) {
+        op_.entries.clear();
+        Load(c.line + "\r\nPASSWORD:4321\r\n");
+        EXPECT_EQ(op_.Texts(), std::vector<std::string>{c.message}) << c.line;
+        EXPECT_EQ(Image().SettingPASSWORD().Password(), "4321") << c.line;
+    }
+}
+
+TEST_F(ConfigFileTest, SettingsLinesStoreOnlyWhatTheyCarry) {
+    image_.SettingFXO().SetEchoDepth(9);
+    image_.SettingMOB().SetNoPlusReplace(true);
+    image_.SettingAlarm().SetPutSMS(0x3FF);
+    image_.SettingAlarm().SetAbName(5, 7);
+    image_.BlackListEntry(186).SetNUM("old");
+    image_.SettingPASSWORD().SetPassword("5555");
+    const std::string text = WriteConfigText(image_);
+    Load(text + "ALARM,EM:0F\r\nBL:187,NUM:123\r\nBL:186,NUM:999\r\nPASSWORD\r\n" +
+         "GSM,RP:" + std::string(49, '1') + "\r\nAC_CTRL,AL:12.75,AB2:-1,AB3:299,TO1:65537\r\n");
+    EXPECT_TRUE(op_.entries.empty());
+    EXPECT_EQ(Image().SettingFXO().EchoDepth(), 9);
+    EXPECT_TRUE(Image().SettingMOB().NoPlusReplace());
+    EXPECT_EQ(Image().SettingMOB().RP(), "");  // 49 characters are not stored
+    TData defaults;
+    defaults.SettingAlarm().SetEM(0x0F);
+    EXPECT_TRUE(std::ranges::equal(Image().SettingAlarm().bytes(),
+                                   std::as_const(defaults).SettingAlarm().bytes()));
+    EXPECT_EQ(Image().BlackListEntry(186).NUM(), "999");
+    EXPECT_EQ(Image().SettingPASSWORD().Password(), "5555");
+    EXPECT_EQ(Image().ControlAccount().AL(), 12);
+    EXPECT_EQ(Image().ControlAccount().AB(1), -1);
+    EXPECT_EQ(Image().ControlAccount().AB(2), 299);
+    EXPECT_EQ(Image().ControlAccount().TO1(), 1);  // low 16 bits of 65537
+}
+
+TEST_F(ConfigFileTest, LoadResetsSubscribersAndListButNotNamesOrElement186) {
+    BuildExampleImage(image_);
+    image_.BlackListEntry(186).SetNUM("186");
+    image_.AbLimit(1).SetLimitSeconds(60);
+    const ConfigLoadResult result = LoadConfigFile(image_, dir_.File("missing.cnfg"), op_);
+    EXPECT_FALSE(result.opened);
+    EXPECT_TRUE(op_.entries.empty());
+    EXPECT_TRUE(Info(1).Empty());
+    EXPECT_EQ(Image().AbPhone(1).PhoneIn(), "");
+    EXPECT_TRUE(Image().BlackListEntry(1).Empty());
+    EXPECT_EQ(Image().BlackListEntry(186).NUM(), "186");
+    EXPECT_EQ(Image().Name(1).AbFNS, "\xC8\xE2\xE0\xED\xEE\xE2 \xC8\xE2\xE0\xED");
+    EXPECT_EQ(Image().AbLimit(1).LimitSeconds(), 60u);
+}
+
+TEST_F(ConfigFileTest, UnsetNotifiedSubscriberReadsBackSilently) {
+    image_.SettingAlarm().SetAbName(2, 4);
+    const std::string text = WriteConfigText(image_);
+    ASSERT_NE(text.find("I1:65535,I2:4,I3:65535"), std::string::npos);
+    image_.SettingAlarm().SetAbName(1, 9);
+    Load(text);
+    EXPECT_TRUE(op_.entries.empty());
+    EXPECT_EQ(Image().SettingAlarm().AbName(1), -1);
+    EXPECT_EQ(Image().SettingAlarm().AbName(2), 4);
+}
+
+TEST_F(ConfigFileTest, LongTimeoutsReadBackAsWritten) {
+    image_.SettingAlarm().SetInTimeout(1, 3600);
+    image_.SettingAlarm().SetInTimeout(3, 65535);
+    Load(WriteConfigText(image_));
+    EXPECT_TRUE(op_.entries.empty());
+    EXPECT_EQ(Image().SettingAlarm().InTimeout(1), 3600);
+    EXPECT_EQ(Image().SettingAlarm().InTimeout(3), 65535);
+}
+
+TEST_F(ConfigFileTest, OverlongNameIsShortenedSoTheLineReadsBackAsWritten) {
+    BuildExampleImage(image_);
+    image_.Name(1).AbFNS = std::string(400, 'x') + " y";
+    image_.AbInfo(1).SetPassword("1234567");
+    image_.AbPhone(1).SetPhoneOut("7654321");
+    const std::string text = WriteConfigText(image_);
+    const auto start = text.find("Ab:1,");
+    const std::string line = text.substr(start, text.find("\r\n", start) - start);
+    EXPECT_EQ(line.size(), 255u);
+    Load(text);
+    EXPECT_TRUE(op_.entries.empty());
+    EXPECT_EQ(Image().Name(1).AbFNS, line.substr(line.find("FNS:") + 4));
+    EXPECT_EQ(WriteConfigText(image_), text);
+}
+
+TEST_F(ConfigFileTest, LineBreaksInsideTextsCannotStartNewLines) {
+    image_.AbInfo(2).SetFLAG(0x08);
+    image_.Name(2).AbFNS = "a\r\nPASSWORD:1111\nb";
+    Load(WriteConfigText(image_));
+    EXPECT_EQ(Image().SettingPASSWORD().Password(), "9387");
+    EXPECT_EQ(Image().Name(2).AbFNS, "aPASSWORD:1111b");
+}
+
+TEST_F(ConfigFileTest, LongLinesAreSplitAfter255Characters) {
+    // Spaces and CR do not count. "Ab:1,ID:1,FNS:" and 241 characters fill the
+    // line; the 256th ('L') is lost and the rest is read as a line of its own.
+    Load("Ab:1, ID:1,FNS:" + std::string(241, 'n') + "LPASSWORD:2468\r\n");
+    EXPECT_EQ(Image().Name(1).AbFNS, std::string(241, 'n'));
+    EXPECT_EQ(Image().SettingPASSWORD().Password(), "2468");
+    // One character less: 'L' is kept, 'P' is lost, "ASSWORD:1357" selects nothing.
+    Load("Ab:1,ID:1,FNS:" + std::string(240, 'n') + "LPASSWORD:1357\r\n" + "PASSWORD:1" +
+         std::string(300, ' ') + "1\n");
+    EXPECT_EQ(Image().Name(1).AbFNS, std::string(240, 'n') + "L");
+    EXPECT_EQ(Image().SettingPASSWORD().Password(), "11");
+    EXPECT_TRUE(op_.entries.empty());
+}
+
+TEST_F(ConfigFileTest, SaveThatCannotCreateItsFileIsReported) {
+    const std::string path = dir_.File("no/such/folder/a.cnfg");
+    EXPECT_FALSE(SaveConfigFile(image_, path, op_));
+    EXPECT_EQ(op_.Texts(), (std::vector<std::string>{"Невозможно сохранить файл " + path + "!"}));
+}
+
+TEST_F(ConfigFileTest, HostileInputChangesNothingButTheReset) {
+    image_.SettingPASSWORD().SetPassword("2222");
+    const auto settings = std::as_const(image_).SettingFXO().SealedCopy();
+    // Random bytes without any of the line kinds' keys, then a 10 MB line.
+    std::mt19937 random(7);
+    std::string noise(1 << 20, '\0');
+    for (char& c : noise) {
+        c = static_cast<char>(random() % 256);
+        if (c == ',' || c == '\n') {
+            c = '.';  // keeps every line a single unknown token
+        }
+    }
+    Load(noise + "\n" + std::string(10 << 20, 'A') + "\n" + kExample.substr(0, 30));
+    EXPECT_TRUE(op_.entries.empty());
+    EXPECT_EQ(Image().SettingPASSWORD().Password(), "2222");
+    EXPECT_EQ(std::as_const(image_).SettingFXO().SealedCopy(), settings);
+}
+
+TEST_F(ConfigFileTest, EnormousFileIsReadWithBoundedMemory) {
+    // 1 GB of zero bytes without a line end, in memory-backed pages.
+    const int fd = ::memfd_create("enormous.cnfg", MFD_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, off_t{1} << 30), 0);
+    rusage before{};
+    ::getrusage(RUSAGE_SELF, &before);
+    const ConfigLoadResult result =
+        LoadConfigFile(image_, "/proc/self/fd/" + std::to_string(fd), op_);
+    ::close(fd);
+    rusage after{};
+    ::getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 16 * 1024);  // KiB
+    EXPECT_TRUE(result.opened);
+    EXPECT_TRUE(op_.entries.empty());
+}
+
+}  // namespace
+}  // namespace tulvo
