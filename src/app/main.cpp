@@ -1,0 +1,140 @@
+// tulvo-configurator: the desktop program.
+//
+// Start-up: the configuration image is created and loaded from the store
+// before anything else; then the application and the windows that live for
+// the whole run, the main window first. Shutdown: once the message loop has
+// ended, the image saves itself to the store and is destroyed, and only then
+// are the windows destroyed (the main window stores its options as it goes).
+
+#include <QApplication>
+#include <QSessionManager>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_options.h"
+#include "app/demo_gateway.h"
+#include "app/demo_image.h"
+#include "app/shutdown_signals.h"
+#include "app/startup_probe.h"
+#include "app_context.h"
+#include "link/port_discovery.h"
+#include "main/form1.h"
+#include "model/t_data.h"
+#include "qt_operator.h"
+#include "store/image_store.h"
+#include "store/registry_store.h"
+#include "store/window_options.h"
+#include "sync/acount_ctrl.h"
+#include "sync/form12.h"
+
+namespace tulvo {
+namespace {
+
+// The demo gateway is the only USB port, and "USB" is checked at start, so
+// the connection bar picks it by itself.
+bool OfferDemoGateway(DemoGateway& demo, PortDiscovery& ports, RegistryStore& store, TData& image) {
+    if (!demo.Start()) {
+        std::cerr << "tulvo-configurator: cannot start the demo gateway: " << demo.Error() << '\n';
+        return false;
+    }
+    ports.AddExtraPort({DemoGateway::kPortName, demo.DevicePath(), true});
+    MainWindowOptions options = LoadMainWindowOptions(store);
+    options.usbCom = true;
+    options.portName = DemoGateway::kPortName;
+    SaveMainWindowOptions(store, options);
+    AddDemoNames(image);
+    return true;
+}
+
+// Argument vector for QApplication, which keeps pointers into it for the
+// whole run.
+struct QtArguments {
+    explicit QtArguments(std::vector<std::string> args) : strings(std::move(args)) {
+        for (std::string& s : strings) {
+            pointers.push_back(s.data());
+        }
+        pointers.push_back(nullptr);
+        count = static_cast<int>(strings.size());
+    }
+    std::vector<std::string> strings;
+    std::vector<char*> pointers;
+    int count = 0;
+};
+
+int Run(const AppOptions& options, QtArguments& qtArgs) {
+    RegistryStore store(options.storePath.empty() ? RegistryStore::DefaultPath()
+                                                  : options.storePath);
+    auto image = std::make_unique<TData>();
+    LoadImage(*image, store);
+
+    QApplication app(qtArgs.count, qtArgs.pointers.data());
+    QApplication::setApplicationName("tulvo-configurator");
+    QApplication::setApplicationDisplayName("Конфигуратор TulvoUniversal");
+
+    QtOperator op;
+    PortDiscovery ports;
+    ports.AddExtraPortsFromEnvironment();
+    DemoGateway demo;
+    if (options.demo && !OfferDemoGateway(demo, ports, store, *image)) {
+        return 1;
+    }
+    AppContext context{
+        *image,       store,
+        op,           ports,
+        LinkTiming{}, options.dataDir.empty() ? AppOptions::DefaultDataDir() : options.dataDir};
+
+    auto form1 = std::make_unique<TForm1>(context);
+    op.SetParentWindow(form1.get());
+    auto form12 = std::make_unique<TForm12>(form1->Device(), form1.get());
+    auto acountCtrl = std::make_unique<TAcountCtrl>(form1->Device(), form1.get());
+    form1->SetTotalLimitWindow(form12.get());
+    form1->SetAccountWindow(acountCtrl.get());
+
+    // A termination signal or the end of the desktop session closes the main
+    // window as "Выход" does; quitting also ends any modal loop that is open.
+    auto closeMainWindow = [&form1] {
+        form1->N4Click();
+        QCoreApplication::quit();
+    };
+    ShutdownSignals shutdownSignals;
+    QObject::connect(&shutdownSignals, &ShutdownSignals::requested, form1.get(), closeMainWindow);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, form1.get(),
+                     [closeMainWindow](QSessionManager&) { closeMainWindow(); });
+
+    StartupProbe probe;
+    if (options.measureStartup) {
+        probe.Watch(form1.get());
+    }
+    form1->show();
+    const int status = QApplication::exec();
+
+    SaveImage(*image, store);
+    image.reset();
+    acountCtrl.reset();
+    form12.reset();
+    form1.reset();
+    return status;
+}
+
+}  // namespace
+}  // namespace tulvo
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv, argv + argc);
+    const tulvo::AppOptions options = tulvo::AppOptions::Parse(args);
+    if (options.help) {
+        std::cout << tulvo::AppOptions::Usage();
+        return 0;
+    }
+    if (!options.error.empty()) {
+        std::cerr << "tulvo-configurator: " << options.error << '\n' << tulvo::AppOptions::Usage();
+        return 2;
+    }
+    tulvo::QtArguments qtArgs(args);
+    return tulvo::Run(options, qtArgs);
+}
