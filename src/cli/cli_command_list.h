@@ -9,4 +9,6 @@
     X(ReadCommand)            \
     X(WriteCommand)           \
     X(ClockCommand)           \
+    X(ExportCommand)          \
+    X(ImportCommand)          \
     X(SimulateCommand)
