@@ -13,8 +13,13 @@ TrayController::TrayController(QWidget* window, QAction* open, QAction* quit, QO
     popupMenu1_->addAction(open);
     popupMenu1_->addAction(quit);
     connect(open, &QAction::triggered, this, &TrayController::Restore);
-    // "Выйти" ends the program the same way as closing the main window.
-    connect(quit, &QAction::triggered, window_, &QWidget::close);
+    // "Выйти" ends the program the same way as closing the main window, also
+    // while the window is hidden in the tray (closing a hidden window alone
+    // would not end the event loop).
+    connect(quit, &QAction::triggered, window_, [this] {
+        window_->close();
+        QCoreApplication::quit();
+    });
 }
 
 bool TrayController::IconVisible() const {

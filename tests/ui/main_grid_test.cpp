@@ -1,0 +1,116 @@
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+#include <QWheelEvent>
+#include <chrono>
+
+#include "main/subscriber_grid_model.h"
+#include "main/subscriber_grid_view.h"
+#include "main_form_fixture.h"
+#include "model/cp1251.h"
+
+namespace tulvo::test {
+namespace {
+
+class GridTest : public MainFormTest {
+  protected:
+    QString Cell(int column, int row) { return Form().Grid().Cell(column, row); }
+    SubscriberGridView* Grid() { return Find<SubscriberGridView>("StringGrid1"); }
+    QString Label9() { return Find<QLabel>("Label9")->text(); }
+};
+
+TEST_F(GridTest, TitleRowNamesTheSixColumns) {
+    const char* titles[] = {"№", "Вкл", "ФИО абонента", "Тел.номер вход", "Группа", "ID-код"};
+    for (int c = 0; c < 6; ++c) {
+        EXPECT_EQ(Cell(c, 0), QString::fromUtf8(titles[c]));
+    }
+}
+
+TEST_F(GridTest, UsedSlotShowsItsFieldsAndEmptySlotOnlyNumberAndUncheckedBox) {
+    PutSubscriber(7, 0x00ABCDEF, Utf8ToCp1251("Иванов И.И."), "80501234569");
+    image_.AbPhone(7).SetPhoneOut("8881");
+    PutSubscriber(8, 3);
+    image_.AbInfo(8).SetFLAG(0x02);  // not active
+    image_.AbInfo(8).SetGr(0x05);    // two bits: no single group
+    Form();
+    EXPECT_EQ(Cell(0, 7), "7");
+    EXPECT_EQ(Cell(1, 7), "1");
+    EXPECT_EQ(Cell(2, 7), QString::fromUtf8("Иванов И.И."));
+    EXPECT_EQ(Cell(3, 7), "80501234569/8881");
+    EXPECT_EQ(Cell(4, 7), "3");
+    EXPECT_EQ(Cell(5, 7), "00ABCDEF");
+    EXPECT_EQ(Cell(1, 8), "0");
+    EXPECT_EQ(Cell(4, 8), "0");
+    EXPECT_EQ(Cell(3, 8), "80501234567");
+    for (int c = 2; c < 6; ++c) {
+        EXPECT_EQ(Cell(c, 9), "") << c;
+    }
+    EXPECT_EQ(Cell(0, 300), "300");
+    EXPECT_EQ(Cell(1, 300), "0");
+}
+
+TEST_F(GridTest, DeletedRowIsEmptiedInTheGrid) {
+    PutSubscriber(1, 1);
+    Form();
+    EXPECT_EQ(Cell(1, 1), "1");
+    Find<QToolButton>("SpeedButton6")->click();
+    EXPECT_EQ(Cell(1, 1), "0");
+    EXPECT_EQ(Cell(2, 1), "");
+    EXPECT_EQ(Cell(5, 1), "");
+}
+
+TEST_F(GridTest, ArrowKeysAndWheelFollowTheRowWithinRange) {
+    PutSubscriber(2, 2, "Second");
+    Form();
+    Grid()->setFocus();
+    QTest::keyClick(Grid(), Qt::Key_Up);
+    EXPECT_EQ(Grid()->CurrentRow(), 1);
+    EXPECT_EQ(Label9(), "1");
+    QTest::keyClick(Grid(), Qt::Key_Down);
+    EXPECT_EQ(Grid()->CurrentRow(), 2);
+    EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "Second");
+
+    const auto wheel = [&](int delta) {
+        QWheelEvent event(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(Grid()->viewport(), &event);
+    };
+    wheel(-120);
+    EXPECT_EQ(Label9(), "3");
+    wheel(120);
+    wheel(120);
+    wheel(120);
+    EXPECT_EQ(Grid()->CurrentRow(), 1);
+    EXPECT_EQ(Label9(), "1");
+    QTest::keyClick(Grid(), Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(Label9(), "300");
+    wheel(-120);
+    EXPECT_EQ(Grid()->CurrentRow(), 300);
+}
+
+TEST_F(GridTest, ClickOnNumberColumnKeepsRowButReloadsSlot) {
+    PutSubscriber(1, 1, "One");
+    PutSubscriber(2, 2, "Two");
+    Form();
+    ClickRow(2);
+    Find<QLineEdit>("Edit1")->setText("Changed");
+    const QRect number = Grid()->visualRect(Grid()->model()->index(0, 0));
+    QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, number.center());
+    EXPECT_EQ(Grid()->CurrentRow(), 2);
+    EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "Two");
+}
+
+TEST_F(GridTest, DoubleClickScrollsRowToTopAndReloads) {
+    PutSubscriber(40, 1, "Forty");
+    Form();
+    Grid()->SetCurrentRow(40);
+    Find<QLineEdit>("Edit1")->setText("x");
+    emit Grid()->GridDoubleClicked();
+    EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "Forty");
+    EXPECT_EQ(Grid()->rowAt(0), 39);
+    EXPECT_FALSE(Find<QToolButton>("SpeedButton1")->isEnabled());
+}
+
+}  // namespace
+}  // namespace tulvo::test

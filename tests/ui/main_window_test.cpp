@@ -1,0 +1,201 @@
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QToolButton>
+#include <filesystem>
+#include <fstream>
+
+#include "main/subscriber_grid_model.h"
+#include "main_form_fixture.h"
+#include "sim/gateway.h"
+#include "store/image_store.h"
+
+namespace tulvo::test {
+namespace {
+
+using Kind = RecordingOperator::Entry::Kind;
+
+class WindowOptionsTest : public MainFormTest {
+  protected:
+    // Reads the Setting key as a second program would.
+    std::optional<bool> StoredBool(const char* name) {
+        RegistryStore store((dir_ / "MTulvo.reg").string());
+        return store.OpenKey(kSettingKey).ReadBool(name);
+    }
+    std::optional<std::string> StoredString(const char* name) {
+        RegistryStore store((dir_ / "MTulvo.reg").string());
+        return store.OpenKey(kSettingKey).ReadString(name);
+    }
+};
+
+TEST_F(WindowOptionsTest, FirstRunChoosesComShowsHelpAndWritesTheDefaults) {
+    Form();
+    EXPECT_TRUE(Find<QRadioButton>("RadioButton2")->isChecked());
+    EXPECT_FALSE(Find<QRadioButton>("RadioButton1")->isChecked());
+    EXPECT_TRUE(Find<QCheckBox>("CheckBox8")->isChecked());
+    EXPECT_TRUE(Find<QGroupBox>("GroupBox3")->isVisible());
+    EXPECT_EQ(StoredBool("USB_COM"), false);
+    EXPECT_EQ(StoredBool("ABHelpEnable"), true);
+    EXPECT_TRUE(StoredString("PortName").has_value());
+}
+
+TEST_F(WindowOptionsTest, HelpPaneOffAndUsbChoiceSurviveARestart) {
+    Form();
+    Find<QCheckBox>("CheckBox8")->click();
+    EXPECT_FALSE(Find<QGroupBox>("GroupBox3")->isVisible());
+    Find<QRadioButton>("RadioButton1")->click();
+    Restart();
+    EXPECT_FALSE(Find<QCheckBox>("CheckBox8")->isChecked());
+    EXPECT_FALSE(Find<QGroupBox>("GroupBox3")->isVisible());
+    EXPECT_TRUE(Find<QRadioButton>("RadioButton1")->isChecked());
+    EXPECT_EQ(StoredBool("USB_COM"), true);
+    EXPECT_EQ(StoredBool("ABHelpEnable"), false);
+}
+
+TEST_F(WindowOptionsTest, FocusOnFieldFillsHelpPaneAndLeavingPanelClearsIt) {
+    Form().activateWindow();
+    auto* list = Find<QListWidget>("ListBox1");
+    Find<QLineEdit>("Edit5")->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->item(0)->text(), QString::fromUtf8("  Введите пароль абонента."));
+    Find<QWidget>("StringGrid1")->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(list->count(), 0);
+}
+
+class FileActionsTest : public MainFormTest {};
+
+TEST_F(FileActionsTest, CancelledDialogsWriteAndChangeNothing) {
+    PutSubscriber(1, 1);
+    Form().SetPathChooser([](bool) { return QString(); });
+    const auto before = std::distance(std::filesystem::directory_iterator(dir_),
+                                      std::filesystem::directory_iterator());
+    Find<QToolButton>("SpeedButton3")->click();
+    Find<QToolButton>("SpeedButton4")->click();
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_),
+                            std::filesystem::directory_iterator()),
+              before);
+    EXPECT_FALSE(image_.AbInfo(1).Empty());
+    EXPECT_TRUE(op_.entries.empty());
+}
+
+TEST_F(FileActionsTest, SavedFileLoadsBackIntoTheGrid) {
+    PutSubscriber(3, 12, "Saved");
+    const QString path = QString::fromStdString((dir_ / "image.cnfg").string());
+    Form().SetPathChooser([path](bool) { return path; });
+    Find<QToolButton>("SpeedButton3")->click();
+    ASSERT_TRUE(std::filesystem::exists(dir_ / "image.cnfg"));
+    image_.AbInfo(3).SetFLAG(AbInfoRecord::kEmpty);
+    Form().FillGrid();
+    EXPECT_EQ(Form().Grid().Cell(2, 3), "");
+    Find<QToolButton>("SpeedButton4")->click();
+    EXPECT_EQ(Form().Grid().Cell(2, 3), "Saved");
+    EXPECT_EQ(Form().Grid().Cell(5, 3), "0000000C");
+}
+
+// The subscriber's total limit written to the simulated gateway.
+class SubscriberLimitTest : public MainFormTest {
+  protected:
+    void SetUp() override {
+        MainFormTest::SetUp();
+        ASSERT_TRUE(gateway_.Start()) << gateway_.Error();
+        ports_->AddExtraPort({"ttyGW0", gateway_.DevicePath(), true});
+        PutSubscriber(1, 1);
+        image_.AbLimit(1).SetLimitSeconds(61);
+        Form();
+        Find<QRadioButton>("RadioButton1")->click();  // the only USB port is chosen
+        ASSERT_EQ(Form().GetPortName(), gateway_.DevicePath());
+    }
+    void TearDown() override {
+        MainFormTest::TearDown();
+        gateway_.Stop();
+    }
+    void Press(bool on, bool in, bool out, const char* minutes) {
+        Find<QCheckBox>("CheckBox9")->setChecked(on);
+        Find<QCheckBox>("CheckBox10")->setChecked(in);
+        Find<QCheckBox>("CheckBox11")->setChecked(out);
+        Find<QLineEdit>("Edit6")->setText(QString::fromLatin1(minutes));
+        Find<QToolButton>("SpeedButton29")->click();
+    }
+    std::vector<std::uint8_t> ImageLimit() {
+        const auto bytes = image_.AbLimit(1).bytes();
+        return {bytes.begin(), bytes.end()};
+    }
+
+    sim::Gateway gateway_;
+};
+
+TEST_F(SubscriberLimitTest, AcceptedWriteReplacesImageRecordAndReloadsEditor) {
+    Find<QLineEdit>("Edit1")->setText("unsaved");
+    Press(true, true, false, "15");
+    EXPECT_TRUE(op_.entries.empty()) << op_.Texts().front();
+    const auto sent = gateway_.State().Get(sim::RecordFamily::AbLimit, 0);
+    ASSERT_TRUE(sent.has_value());
+    // Flags: limit on, incoming calls; 900 s little-endian; Crc8.
+    EXPECT_EQ(sent->at(0), 0x02);
+    EXPECT_EQ(std::vector<std::uint8_t>(sent->begin() + 1, sent->begin() + 5),
+              (std::vector<std::uint8_t>{0x84, 0x03, 0x00, 0x00}));
+    EXPECT_EQ(ImageLimit(), std::vector<std::uint8_t>(sent->begin(), sent->end()));
+    EXPECT_EQ(Find<QLineEdit>("Edit7")->text(), QString::fromUtf8("15мин 0сек"));
+    EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "Ivanov");
+    EXPECT_FALSE(Find<QToolButton>("SpeedButton1")->isEnabled());
+}
+
+TEST_F(SubscriberLimitTest, LimitOffSendsBitZeroAndNoTimeWhateverEdit6Holds) {
+    Press(false, false, false, "abc");
+    const auto sent = gateway_.State().Get(sim::RecordFamily::AbLimit, 0);
+    ASSERT_TRUE(sent.has_value());
+    EXPECT_EQ(std::vector<std::uint8_t>(sent->begin(), sent->begin() + 5),
+              (std::vector<std::uint8_t>{0x01, 0, 0, 0, 0}));
+}
+
+TEST_F(SubscriberLimitTest, RefusedWriteIsAFailureAndLeavesTheImageAlone) {
+    gateway_.Faults().Add({.kind = sim::FaultRule::Kind::Status, .command = 0x15, .status = 1});
+    const auto before = ImageLimit();
+    Press(true, true, true, "10");
+    ASSERT_EQ(op_.entries.size(), 1u);
+    EXPECT_EQ(op_.entries[0].kind, Kind::Error);
+    EXPECT_EQ(op_.entries[0].text, "Ошибка при чтении данных!");
+    EXPECT_EQ(ImageLimit(), before);
+    EXPECT_EQ(Find<QLineEdit>("Edit7")->text(), QString::fromUtf8("1мин 1сек"));
+}
+
+TEST_F(SubscriberLimitTest, InputChecksStopBeforeAnythingIsSent) {
+    const struct {
+        bool in, out;
+        const char* minutes;
+        const char* message;
+    } cases[] = {
+        {true, false, "", "Введите лимит!"},
+        {false, false, "5",
+         "Выберете тип звонков на которые будет распространяться лимит(Исх, Вход, или оба)"},
+    };
+    const auto before = ImageLimit();
+    for (const auto& c : cases) {
+        op_.entries.clear();
+        Press(true, c.in, c.out, c.minutes);
+        EXPECT_EQ(op_.Texts(), std::vector<std::string>{c.message});
+    }
+    EXPECT_EQ(gateway_.Log().Count(), 0u);
+    EXPECT_EQ(ImageLimit(), before);
+}
+
+TEST_F(SubscriberLimitTest, PortThatDoesNotOpenGivesTheReasonAsDetail) {
+    const auto notTty = dir_ / "not_a_tty";
+    std::ofstream(notTty) << "x";
+    ports_->RemoveExtraPort("ttyGW0");
+    ports_->AddExtraPort({"ttyBAD0", notTty.string(), true});
+    Find<QRadioButton>("RadioButton2")->click();
+    Find<QRadioButton>("RadioButton1")->click();
+    ASSERT_EQ(Form().GetPortName(), notTty.string());
+    Press(false, false, false, "");
+    ASSERT_EQ(op_.entries.size(), 1u);
+    EXPECT_EQ(op_.entries[0].text, "Невозможно открыть порт!");
+    EXPECT_FALSE(op_.entries[0].detail.empty());
+}
+
+}  // namespace
+}  // namespace tulvo::test
