@@ -6,6 +6,7 @@
 #include <string>
 
 #include "link/byte_io.h"
+#include "link/total_limit.h"
 #include "model/cp1251.h"
 #include "model/t_data.h"
 
@@ -29,7 +30,7 @@ constexpr std::array<DemoSubscriber, 12> kSubscribers{{
     {"Петрова Анна", "80672345678", "8881", "", 0x03, 1, 10, 0, 0},
     {"Сидоренко Олег", "80933456789", "", "", 0x01, 2, 5, 5, 120},
     {"Коваленко Ирина", "80504567890", "", "77", 0x07, 1, 0, 0, 0},
-    {"Охрана объекта", "80675678901", "", "", 0x01, 3, 0, 0, 0},
+    {"Охрана объекта", "80675678901", "", "", 0x01, 2, 0, 0, 0},
     {"Мельник Дмитрий", "80636789012", "8883", "", 0x02, 1, 15, 0, 0},
     {"Шевчук Наталья", "80957890123", "", "", 0x07, 1, 0, 0, 300},
     {"Бондаренко Юрий", "80508901234", "", "4321", 0x01, 2, 3, 3, 0},
@@ -191,6 +192,9 @@ sim::DemoPopulation BuildDemoPopulation() {
     AddRecord(population, RecordFamily::Block, sim::kBlockPassword, image.SettingPASSWORD());
     AddRecord(population, RecordFamily::Block, sim::kBlockAlarm, image.SettingAlarm());
     AddRecord(population, RecordFamily::Block, sim::kBlockControlAccount, image.ControlAccount());
+    const TotalLimit::Payload totalLimit = TotalLimit().ForWrite(true, 3725, 600);
+    population.records.push_back({RecordFamily::Block, sim::kBlockTotalLimit,
+                                  sim::Bytes(totalLimit.begin(), totalLimit.end())});
     population.callLog = DemoCallLog();
     population.accountBalance = 4275;  // 42.75
     return population;

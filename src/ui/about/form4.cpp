@@ -1,6 +1,7 @@
 #include "about/form4.h"
 
 #include <QDesktopServices>
+#include <QLayout>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -59,7 +60,7 @@ TForm4::TForm4(QWidget* owner) : QDialog(owner), ui_(std::make_unique<Ui::TForm4
                                         "text-decoration:underline\">%2</a>")
                              .arg(url.toString(), url.host()));
     connect(ui_->Label5, &QLabel::linkActivated, this, [this] { Label5Click(); });
-    setFixedSize(sizeHint());
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 TForm4::~TForm4() = default;

@@ -1,5 +1,6 @@
 #include "sync/acount_ctrl.h"
 
+#include <QLayout>
 #include <QLocale>
 #include <QShowEvent>
 #include <array>
@@ -18,7 +19,7 @@ constexpr std::int64_t kUnit = 10000;  // amounts carry four decimal places
 TAcountCtrl::TAcountCtrl(const DeviceAccess& device, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::TAcountCtrl>()), device_(device) {
     ui_->setupUi(this);
-    setFixedSize(sizeHint());
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     connect(ui_->BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 }
 

@@ -35,7 +35,7 @@ std::string NotAWholeNumber(const QString& text) {
 TForm12::TForm12(const DeviceAccess& device, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::TForm12>()), device_(device) {
     ui_->setupUi(this);
-    setFixedSize(sizeHint());
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     connect(ui_->SpeedButton18, &QToolButton::clicked, this, &TForm12::SpeedButton18Click);
     connect(ui_->SpeedButton19, &QToolButton::clicked, this, &TForm12::SpeedButton19Click);
 }

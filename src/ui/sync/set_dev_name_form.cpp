@@ -20,7 +20,7 @@ constexpr const char* kLinkError = "Ошибка связи с устройст�
 TSetDevNameForm::TSetDevNameForm(const DeviceAccess& device, QWidget* owner)
     : QDialog(owner), ui_(std::make_unique<Ui::TSetDevNameForm>()), device_(device) {
     ui_->setupUi(this);
-    setFixedSize(sizeHint());
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     connect(ui_->BitBtn1, &QPushButton::clicked, this, &TSetDevNameForm::BitBtn1Click);
     connect(ui_->BitBtn2, &QPushButton::clicked, this, &TSetDevNameForm::BitBtn2Click);
 }

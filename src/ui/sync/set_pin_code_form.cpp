@@ -1,6 +1,7 @@
 #include "sync/set_pin_code_form.h"
 
 #include <QKeyEvent>
+#include <QLayout>
 #include <QRegularExpressionValidator>
 #include <cstdint>
 
@@ -15,7 +16,7 @@ namespace tulvo {
 TSetPinCodeForm::TSetPinCodeForm(const DeviceAccess& device, QWidget* owner)
     : QDialog(owner), ui_(std::make_unique<Ui::TSetPinCodeForm>()), device_(device) {
     ui_->setupUi(this);
-    setFixedSize(sizeHint());
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     ui_->Edit1->installEventFilter(this);
     // Pasted text bypasses the key filter.
     ui_->Edit1->setValidator(

@@ -1,5 +1,6 @@
 #include "sync/sys_info_form.h"
 
+#include <QLayout>
 #include <QShowEvent>
 #include <array>
 #include <cstdint>
@@ -26,7 +27,7 @@ QString FromCp1251(const std::string& text) {
 TTSysInfoForm::TTSysInfoForm(QWidget* owner, TPortMost& port, Operator& op)
     : QDialog(owner), ui_(std::make_unique<Ui::TTSysInfoForm>()), port_(port), op_(op) {
     ui_->setupUi(this);
-    setFixedSize(sizeHint());
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     timer1_.setObjectName("Timer1");
     connect(&timer1_, &QTimer::timeout, this, &TTSysInfoForm::Timer1Timer);
 }

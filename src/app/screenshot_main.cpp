@@ -1,0 +1,166 @@
+// tulvo-screenshots OUTDIR: renders every window of the desktop program to
+// PNG files, with sample data from the demo gateway, for a person to look
+// at. Runs on any Qt platform; the build uses the offscreen one.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "about/form4.h"
+#include "app/demo_gateway.h"
+#include "app/demo_image.h"
+#include "app_context.h"
+#include "link/link_timing.h"
+#include "link/port_discovery.h"
+#include "link/port_most.h"
+#include "link/total_limit.h"
+#include "main/form1.h"
+#include "model/operator.h"
+#include "model/t_data.h"
+#include "store/registry_store.h"
+#include "sync/acount_ctrl.h"
+#include "sync/form10.h"
+#include "sync/form12.h"
+#include "sync/read_data.h"
+#include "sync/set_dev_name_form.h"
+#include "sync/set_pin_code_form.h"
+#include "sync/sys_info_form.h"
+
+namespace tulvo {
+namespace {
+
+// Messages go to standard error; questions get "yes".
+class PrintingOperator : public Operator {
+  public:
+    void Message(const std::string& text) override { std::cerr << "message: " << text << '\n'; }
+    void Error(const std::string& text) override { std::cerr << "error: " << text << '\n'; }
+    bool AskYesNo(const std::string& text) override {
+        Message(text);
+        return true;
+    }
+    Choice AskAbortIgnoreCancel(const std::string& text) override {
+        Error(text);
+        return Choice::Ignore;
+    }
+};
+
+class Shooter {
+  public:
+    explicit Shooter(QString dir) : dir_(std::move(dir)) {}
+
+    bool Shoot(QWidget& window, const QString& name) {
+        window.show();
+        QApplication::processEvents();
+        const QString path = dir_ + "/" + name + ".png";
+        const bool ok = window.grab().save(path);
+        std::cout << (ok ? "wrote " : "FAILED ") << path.toStdString() << '\n';
+        failures_ += ok ? 0 : 1;
+        return ok;
+    }
+    // For windows whose show would start work (the progress window starts
+    // its transfer when shown).
+    bool ShootHidden(QWidget& window, const QString& name) {
+        window.ensurePolished();
+        window.adjustSize();
+        const QString path = dir_ + "/" + name + ".png";
+        const bool ok = window.grab().save(path);
+        std::cout << (ok ? "wrote " : "FAILED ") << path.toStdString() << '\n';
+        failures_ += ok ? 0 : 1;
+        return ok;
+    }
+    int Failures() const { return failures_; }
+
+  private:
+    QString dir_;
+    int failures_ = 0;
+};
+
+// The port is open while the windows that expect an open port are shown.
+void ShootDeviceWindows(Shooter& shooter, QWidget* owner, const DeviceAccess& device) {
+    if (!device.port.Open(device.portName())) {
+        std::cerr << "cannot open the demo gateway: " << device.port.LastOpenError() << '\n';
+        return;
+    }
+    {
+        TTSysInfoForm form(owner, device.port, device.op);
+        form.show();
+        form.Timer1Timer();
+        shooter.Shoot(form, "TTSysInfoForm");
+        form.close();
+    }
+    {
+        TAcountCtrl form(device, owner);
+        shooter.Shoot(form, "TAcountCtrl");
+    }
+    device.port.Close();
+    {
+        TSetDevNameForm form(device, owner);
+        form.findChild<QLineEdit*>("Edit1")->setText("DEMO-01");
+        shooter.Shoot(form, "TSetDevNameForm");
+    }
+    {
+        TSetPinCodeForm form(device, owner);
+        form.findChild<QLineEdit*>("Edit1")->setText("1234");
+        shooter.Shoot(form, "TSetPinCodeForm");
+    }
+    {
+        TForm12 form(device, owner);
+        form.findChild<QLineEdit*>("Edit1")->setText("120");
+        form.show();
+        form.findChild<QToolButton*>("SpeedButton18")->click();
+        shooter.Shoot(form, "TForm12");
+    }
+}
+
+int Run(const QString& outDir) {
+    QDir().mkpath(outDir);
+    QTemporaryDir temp;
+    RegistryStore store((temp.path() + "/store.reg").toStdString());
+    TData image;
+    BuildDemoImage(image);
+    PrintingOperator op;
+    PortDiscovery ports(temp.path().toStdString() + "/no-sysfs");
+
+    DemoGateway demo;
+    if (!demo.Start()) {
+        std::cerr << "cannot start the demo gateway: " << demo.Error() << '\n';
+        return 1;
+    }
+    ports.AddExtraPort({DemoGateway::kPortName, demo.DevicePath(), true});
+    AppContext context{image, store, op, ports, LinkTiming::Fast(), temp.path().toStdString()};
+
+    Shooter shooter(outDir);
+    TForm1 form1(context);
+    shooter.Shoot(form1, "TForm1");
+
+    {
+        TReadData thread(image, form1.PortMost(), op);
+        TForm10 form(&form1, thread, form1.PortMost());
+        form.findChild<QProgressBar*>("ProgressBar1")->setValue(TForm10::kSteps / 3);
+        shooter.ShootHidden(form, "TForm10");
+    }
+
+    const DeviceAccess device{form1.PortMost(), op, [&demo] { return demo.DevicePath(); }};
+    ShootDeviceWindows(shooter, &form1, device);
+
+    TForm4 about(&form1);
+    shooter.Shoot(about, "TForm4");
+    return shooter.Failures() == 0 ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace tulvo
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString("screenshots");
+    return tulvo::Run(outDir);
+}
