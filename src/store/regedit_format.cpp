@@ -169,7 +169,7 @@ class Parser {
         }
     }
 
-    bool Full() const { return tree_.ValueCount() >= limits_.maxValues; }
+    bool Full() const { return keysFull_ || tree_.ValueCount() >= limits_.maxValues; }
 
   private:
     void KeyLine(std::string_view line) {
@@ -180,6 +180,10 @@ class Parser {
         if (path.empty() || path.front() == '-') {
             inKey_ = false;
             ++stats_.skippedLines;
+            return;
+        }
+        if (tree_.FindKey(path) == nullptr && tree_.Keys().size() >= limits_.maxKeys) {
+            keysFull_ = true;
             return;
         }
         key_ = std::string(path);
@@ -215,6 +219,7 @@ class Parser {
     RegeditReadStats& stats_;
     std::string key_;
     bool inKey_ = false;
+    bool keysFull_ = false;
 };
 
 struct PhysicalLine {

@@ -25,6 +25,7 @@ struct RegeditLimits {
     std::uint64_t maxFileBytes = 16u << 20;
     std::size_t maxLineBytes = 64u << 10;  // a logical line, continuations included
     std::size_t maxValues = 1u << 16;
+    std::size_t maxKeys = 1u << 12;
 };
 
 struct RegeditReadStats {

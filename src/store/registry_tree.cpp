@@ -13,13 +13,8 @@ std::string RegistryTree::Fold(std::string_view text) {
 }
 
 RegistryTree::Key* RegistryTree::FindKeyMutable(std::string_view path) {
-    const std::string folded = Fold(path);
-    for (Key& key : keys_) {
-        if (key.path.size() == folded.size() && Fold(key.path) == folded) {
-            return &key;
-        }
-    }
-    return nullptr;
+    const auto it = keyIndex_.find(Fold(path));
+    return it == keyIndex_.end() ? nullptr : &keys_[it->second];
 }
 
 const RegistryTree::Key* RegistryTree::FindKey(std::string_view path) const {
@@ -30,6 +25,7 @@ RegistryTree::Key& RegistryTree::AddKey(std::string_view path) {
     if (Key* key = FindKeyMutable(path)) {
         return *key;
     }
+    keyIndex_.emplace(Fold(path), keys_.size());
     keys_.push_back(Key{std::string(path), {}, {}});
     return keys_.back();
 }

@@ -40,6 +40,7 @@ class RegistryTree {
     Key* FindKeyMutable(std::string_view path);
 
     std::vector<Key> keys_;
+    std::unordered_map<std::string, std::size_t> keyIndex_;  // folded path -> position
     std::size_t valueCount_ = 0;
 };
 

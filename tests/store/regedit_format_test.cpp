@@ -138,7 +138,7 @@ TEST(RegeditFormatTest, OverlongLinesAndFilesAreCutWithoutLosingWhatParsed) {
     EXPECT_TRUE(stats.truncated);
 }
 
-TEST(RegeditFormatTest, StopsAtTheValueLimit) {
+TEST(RegeditFormatTest, StopsAtTheValueAndKeyLimits) {
     RegeditLimits limits;
     limits.maxValues = 3;
     std::string text = "[HKEY_CURRENT_USER\\K]\n";
@@ -147,6 +147,15 @@ TEST(RegeditFormatTest, StopsAtTheValueLimit) {
     }
     RegeditReadStats stats;
     EXPECT_EQ(ReadRegeditText(text, limits, &stats).ValueCount(), 3u);
+    EXPECT_TRUE(stats.truncated);
+
+    limits = {};
+    limits.maxKeys = 2;
+    text = "[HKEY_CURRENT_USER\\A]\n\"V\"=dword:1\n[HKEY_CURRENT_USER\\B]\n[hkey_current_user\\a]\n"
+           "\"W\"=dword:1\n[HKEY_CURRENT_USER\\C]\n\"X\"=dword:1\n";
+    const RegistryTree keys = ReadRegeditText(text, limits, &stats);
+    EXPECT_EQ(keys.Keys().size(), 2u);
+    EXPECT_EQ(keys.ValueCount(), 2u);  // V and W, both in A
     EXPECT_TRUE(stats.truncated);
 }
 

@@ -1,0 +1,78 @@
+#include "fuzz_entries.h"
+
+#include <memory>
+#include <string_view>
+
+#include "model/operator.h"
+#include "model/t_data.h"
+#include "store/byte_source.h"
+#include "store/config_file.h"
+#include "store/regedit_format.h"
+
+namespace tulvo::fuzz {
+namespace {
+
+class SilentOperator : public Operator {
+public:
+    void Message(const std::string&) override {}
+    void Error(const std::string&) override {}
+    bool AskYesNo(const std::string&) override { return false; }
+    Choice AskAbortIgnoreCancel(const std::string&) override { return Choice::Abort; }
+};
+
+std::string WrittenAfterReading(std::string_view text) {
+    auto image = std::make_unique<TData>();
+    SilentOperator op;
+    ByteSource source(text, ByteSource::kNoLimit);
+    ReadConfig(*image, source, op);
+    return WriteConfigText(*image);
+}
+
+bool LinesFit(std::string_view text) {
+    while (!text.empty()) {
+        const auto end = text.find("\r\n");
+        if (end == std::string_view::npos || end > 255) {
+            return false;
+        }
+        text.remove_prefix(end + 2);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string ConfigFileInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::string first = WrittenAfterReading(input);
+    if (!LinesFit(first)) {
+        return "a written line does not fit 255 characters";
+    }
+    if (WrittenAfterReading(first) != first) {
+        return "a written file does not read back as written";
+    }
+    return {};
+}
+
+std::string RegeditInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const RegistryTree tree = ReadRegeditText(input);
+    const std::string text = WriteRegedit(tree);
+    const RegistryTree back = ReadRegeditText(text);
+    if (back.Keys().size() != tree.Keys().size() || back.ValueCount() != tree.ValueCount()) {
+        return "the written file reads back with other keys or values";
+    }
+    for (const auto& key : tree.Keys()) {
+        for (const auto& [name, value] : key.values) {
+            const RegistryValue* read = back.Find(key.path, name);
+            if (read == nullptr || !(*read == value)) {
+                return "value \"" + name + "\" reads back changed";
+            }
+        }
+    }
+    if (WriteRegedit(back) != text) {
+        return "writing is not stable";
+    }
+    return {};
+}
+
+}  // namespace tulvo::fuzz

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace tulvo::fuzz {
+
+// Each entry reads one input the way the program reads an outside file and
+// checks what must hold whatever the input. The text of the first broken
+// rule is returned; an empty text means all held. The libFuzzer targets abort
+// on a non-empty text; the corpus replay test expects it empty.
+
+// Configuration file: read into a fresh image, written back, read again into
+// another fresh image and written again; both writings must be equal and
+// every line must fit the reader's 255 characters.
+std::string ConfigFileInput(const std::uint8_t* data, std::size_t size);
+
+// Registry file: whatever was read is written, and the writing reads back to
+// the same keys and values.
+std::string RegeditInput(const std::uint8_t* data, std::size_t size);
+
+}  // namespace tulvo::fuzz
