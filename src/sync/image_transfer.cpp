@@ -50,10 +50,34 @@ void NormaliseBlackListEntry(BlackListRecord entry) {
     }
 }
 
-// One settings block: its transfer and its refusal message.
+// How often a record is asked for again when its reply comes back short.
+constexpr int kShortReplyAttempts = 5;
+
+// Issues a read until its reply is usable. A reply with status 0 must carry
+// the whole record: a frame cut short by a damaged byte can still pass the
+// payload checksum (a run of zero bytes keeps the checksum at 0), and
+// taking it would leave a record with a stale tail. Such a reply is asked
+// for again; when it keeps coming back short the read counts as a failed
+// transaction. Replies with another status may carry less or nothing.
+template <typename Request>
+bool ReadWhole(TPortMost& port, std::size_t size, std::uint8_t& status, Request&& request) {
+    for (int attempt = 0; attempt < kShortReplyAttempts; ++attempt) {
+        if (!request(status)) {
+            return false;
+        }
+        if (status != kDone || port.LastReplyLength() >= size) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// One settings block: its transfer, its size when it is read (0 for a
+// write) and its refusal message.
 struct BlockStep {
     bool (TPortMost::*transfer)(std::uint8_t*, std::uint8_t&);
     std::uint8_t* data;
+    std::size_t readSize;
     const char* refused;
 };
 
@@ -92,13 +116,16 @@ bool ImageTransfer::ReadSubscriber(int n) {
     WorkSlot work;
     work.BlankAll(n);
     std::uint8_t status = 0;
-    if (!port_.ReadAbInfo(n, work.info.data(), status)) {
+    if (!ReadWhole(port_, work.info.size(), status,
+                   [&](std::uint8_t& s) { return port_.ReadAbInfo(n, work.info.data(), s); })) {
         return LinkFailed();
     }
     NameEntry& name = image_.Name(n);
     if (status == kDone) {
         std::uint8_t phoneStatus = 0;
-        if (!port_.ReadAbPhone(n, work.phone.data(), phoneStatus)) {
+        if (!ReadWhole(port_, work.phone.size(), phoneStatus, [&](std::uint8_t& s) {
+                return port_.ReadAbPhone(n, work.phone.data(), s);
+            })) {
             return LinkFailed();
         }
         if (phoneStatus != kDone) {
@@ -108,7 +135,9 @@ bool ImageTransfer::ReadSubscriber(int n) {
             name.AbFNS.clear();
         }
         std::uint8_t limitStatus = 0;
-        if (!port_.ReadAbLimit(n, work.limit.data(), limitStatus)) {
+        if (!ReadWhole(port_, work.limit.size(), limitStatus, [&](std::uint8_t& s) {
+                return port_.ReadAbLimit(n, work.limit.data(), s);
+            })) {
             return LinkFailed();
         }
         if (limitStatus != kDone) {
@@ -158,7 +187,8 @@ namespace {
 bool RunBlocks(TPortMost& port, Operator& op, const std::array<BlockStep, 5>& steps) {
     for (const BlockStep& step : steps) {
         std::uint8_t status = 0;
-        if (!(port.*step.transfer)(step.data, status)) {
+        auto transfer = [&](std::uint8_t& s) { return (port.*step.transfer)(step.data, s); };
+        if (!ReadWhole(port, step.readSize, status, transfer)) {
             op.Message(kLinkError);
             return false;
         }
@@ -173,32 +203,41 @@ bool RunBlocks(TPortMost& port, Operator& op, const std::array<BlockStep, 5>& st
 }  // namespace
 
 bool ImageTransfer::ReadSettings() {
+    const auto fxo = image_.SettingFXO(), fxs = image_.SettingFXS();
+    const auto mob = image_.SettingMOB();
+    const auto password = image_.SettingPASSWORD();
+    const auto account = image_.ControlAccount();
     return RunBlocks(
         port_, op_,
-        {{{&TPortMost::ReadSettingFXO, image_.SettingFXO().bytes().data(), "Ошибка чтения FXO!"},
-          {&TPortMost::ReadSettingFXS, image_.SettingFXS().bytes().data(), "Ошибка чтения FXS!"},
-          {&TPortMost::ReadSettingMOB, image_.SettingMOB().bytes().data(), "Ошибка чтения MOB!"},
-          {&TPortMost::ReadSettingPASSWORD, image_.SettingPASSWORD().bytes().data(),
+        {{{&TPortMost::ReadSettingFXO, fxo.bytes().data(), fxo.kSize, "Ошибка чтения FXO!"},
+          {&TPortMost::ReadSettingFXS, fxs.bytes().data(), fxs.kSize, "Ошибка чтения FXS!"},
+          {&TPortMost::ReadSettingMOB, mob.bytes().data(), mob.kSize, "Ошибка чтения MOB!"},
+          {&TPortMost::ReadSettingPASSWORD, password.bytes().data(), password.kSize,
            "Ошибка чтения пароля администратора!"},
-          {&TPortMost::ReadControlAccount, image_.ControlAccount().bytes().data(),
+          {&TPortMost::ReadControlAccount, account.bytes().data(), account.kSize,
            "Ошибка чтения!"}}});
 }
 
 bool ImageTransfer::WriteSettings() {
-    return RunBlocks(
-        port_, op_,
-        {{{&TPortMost::WriteSettingFXO, image_.SettingFXO().bytes().data(), "Ошибка записи FXO!"},
-          {&TPortMost::WriteSettingFXS, image_.SettingFXS().bytes().data(), "Ошибка записи FXS!"},
-          {&TPortMost::WriteSettingMOB, image_.SettingMOB().bytes().data(), "Ошибка записи MOB!"},
-          {&TPortMost::WriteSettingPASSWORD, image_.SettingPASSWORD().bytes().data(),
-           "Ошибка записи пароля администратора!"},
-          {&TPortMost::WriteControlAccount, image_.ControlAccount().bytes().data(),
-           "Ошибка записи в устройство!"}}});
+    return RunBlocks(port_, op_,
+                     {{{&TPortMost::WriteSettingFXO, image_.SettingFXO().bytes().data(), 0,
+                        "Ошибка записи FXO!"},
+                       {&TPortMost::WriteSettingFXS, image_.SettingFXS().bytes().data(), 0,
+                        "Ошибка записи FXS!"},
+                       {&TPortMost::WriteSettingMOB, image_.SettingMOB().bytes().data(), 0,
+                        "Ошибка записи MOB!"},
+                       {&TPortMost::WriteSettingPASSWORD, image_.SettingPASSWORD().bytes().data(),
+                        0, "Ошибка записи пароля администратора!"},
+                       {&TPortMost::WriteControlAccount, image_.ControlAccount().bytes().data(), 0,
+                        "Ошибка записи в устройство!"}}});
 }
 
 bool ImageTransfer::ReadAlarm() {
     std::uint8_t status = 0;
-    if (!port_.ReadSettingAlarm(image_.SettingAlarm().bytes().data(), status)) {
+    AlarmSettingRecord alarm = image_.SettingAlarm();
+    if (!ReadWhole(port_, alarm.kSize, status, [&](std::uint8_t& s) {
+            return port_.ReadSettingAlarm(alarm.bytes().data(), s);
+        })) {
         return LinkFailed();
     }
     if (status != kDone) {
@@ -224,7 +263,9 @@ bool ImageTransfer::ReadBlackList() {
     for (int n = 1; n <= kBlackListTransferred; ++n) {
         BlackListRecord entry = image_.BlackListEntry(n - 1);
         std::uint8_t status = 0;
-        const bool replied = port_.ReadBlackListEntry(n, entry.bytes().data(), status);
+        const bool replied = ReadWhole(port_, entry.kSize, status, [&](std::uint8_t& s) {
+            return port_.ReadBlackListEntry(n, entry.bytes().data(), s);
+        });
         if (replied && status == kDone) {
             NormaliseBlackListEntry(entry);
         } else if (!replied || status != kEmptyEntry) {
@@ -253,7 +294,9 @@ bool ImageTransfer::ReadSMSMessages() {
     for (int m = 0; m < TData::kSmsMessages; ++m) {
         std::array<std::uint8_t, SmsMessageRecord::kSize> work{};
         std::uint8_t status = 0;
-        const bool replied = port_.ReadSMSMessage(m, work.data(), status);
+        const bool replied = ReadWhole(port_, work.size(), status, [&](std::uint8_t& s) {
+            return port_.ReadSMSMessage(m, work.data(), s);
+        });
         if (replied && status == kDone) {
             std::copy(work.begin(), work.end(), image_.SMSMessage(m).bytes().begin());
         } else if (!replied || status != kEmptyEntry) {

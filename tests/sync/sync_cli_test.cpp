@@ -25,27 +25,6 @@ using sim::RecordFamily;
 using Bytes = std::vector<std::uint8_t>;
 using Pop = test::SyncPopulation;
 
-// Puts the whole population of a full gateway into an image.
-void ApplyPopulation(TData& image) {
-    for (int n = 1; n <= 300; ++n) {
-        std::ranges::copy(Pop::AbInfo(n), image.AbInfo(n).bytes().begin());
-        std::ranges::copy(Pop::AbPhone(n), image.AbPhone(n).bytes().begin());
-        std::ranges::copy(Pop::AbLimit(n), image.AbLimit(n).bytes().begin());
-    }
-    for (int k = 0; k < 186; ++k) {
-        std::ranges::copy(Pop::BlackListEntry(k), image.BlackListEntry(k).bytes().begin());
-    }
-    for (int m = 0; m < 10; ++m) {
-        std::ranges::copy(Pop::Sms(m), image.SMSMessage(m).bytes().begin());
-    }
-    std::ranges::copy(Pop::Block(0, 20), image.SettingFXO().bytes().begin());
-    std::ranges::copy(Pop::Block(1, 20), image.SettingFXS().bytes().begin());
-    std::ranges::copy(Pop::Block(2, 52), image.SettingMOB().bytes().begin());
-    std::ranges::copy(Pop::Block(3, 9), image.SettingPASSWORD().bytes().begin());
-    std::ranges::copy(Pop::Block(4, 161), image.SettingAlarm().bytes().begin());
-    std::ranges::copy(Pop::Block(8, 36), image.ControlAccount().bytes().begin());
-}
-
 std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
@@ -109,7 +88,7 @@ TEST_F(SyncCliTest, ReadThenExportGivesTheFileOfTheGatewaysPopulation) {
     {
         RegistryStore scratch((dir / "expected.reg").string());
         LoadImage(*expected, scratch);
-        ApplyPopulation(*expected);
+        Pop::ApplyTo(*expected);
         ASSERT_TRUE(SaveImage(*expected, scratch));
     }
     auto reloaded = std::make_unique<TData>();
@@ -126,7 +105,7 @@ TEST_F(SyncCliTest, WriteMakesAnEmptyGatewayHoldTheStoreAndSetsItsClock) {
         auto image = std::make_unique<TData>();
         RegistryStore registry(store);
         LoadImage(*image, registry);
-        ApplyPopulation(*image);
+        Pop::ApplyTo(*image);
         ASSERT_TRUE(SaveImage(*image, registry));
     }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <span>
@@ -114,6 +115,30 @@ struct SyncPopulation {
             state.Put(RecordFamily::Block, index,
                       Block(index, sim::RecordSize(RecordFamily::Block, index)));
         }
+    }
+
+    // Puts the whole population of a full gateway into an image.
+    static void ApplyTo(TData& image) {
+        auto put = [](const Bytes& from, auto view) {
+            std::copy(from.begin(), from.end(), view.bytes().begin());
+        };
+        for (int n = 1; n <= 300; ++n) {
+            put(AbInfo(n), image.AbInfo(n));
+            put(AbPhone(n), image.AbPhone(n));
+            put(AbLimit(n), image.AbLimit(n));
+        }
+        for (int k = 0; k < 186; ++k) {
+            put(BlackListEntry(k), image.BlackListEntry(k));
+        }
+        for (int m = 0; m < 10; ++m) {
+            put(Sms(m), image.SMSMessage(m));
+        }
+        put(Block(0, 20), image.SettingFXO());
+        put(Block(1, 20), image.SettingFXS());
+        put(Block(2, 52), image.SettingMOB());
+        put(Block(3, 9), image.SettingPASSWORD());
+        put(Block(4, 161), image.SettingAlarm());
+        put(Block(8, 36), image.ControlAccount());
     }
 
     template <typename View>
