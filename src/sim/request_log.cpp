@@ -66,6 +66,11 @@ bool RequestLog::WaitForCount(std::size_t n, std::chrono::milliseconds timeout) 
     return changed_.wait_for(lock, timeout, [&] { return entries_.size() >= n; });
 }
 
+bool RequestLog::WaitForEmptyFrames(std::size_t n, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] { return emptyFrames_ >= n; });
+}
+
 bool RequestLog::WaitFor(const std::function<bool(const std::vector<LoggedRequest>&)>& done,
                          std::chrono::milliseconds timeout) const {
     std::unique_lock lock(mutex_);

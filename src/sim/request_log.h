@@ -39,7 +39,10 @@ class RequestLog {
 
     // Waits until at least n requests were logged; false after the timeout.
     bool WaitForCount(std::size_t n, std::chrono::milliseconds timeout) const;
-    // Waits until the predicate holds over the entries; false after the timeout.
+    // Waits until at least n empty frames arrived; false after the timeout.
+    bool WaitForEmptyFrames(std::size_t n, std::chrono::milliseconds timeout) const;
+    // Waits until the predicate holds over the entries; false after the
+    // timeout. The predicate runs under the log's lock: it must not call back.
     bool WaitFor(const std::function<bool(const std::vector<LoggedRequest>&)>& done,
                  std::chrono::milliseconds timeout) const;
 

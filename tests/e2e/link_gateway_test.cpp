@@ -1,0 +1,285 @@
+// TPortMost against the simulated gateway over a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <functional>
+#include <numeric>
+#include <vector>
+
+#include "link/crc8.h"
+#include "link/link_timing.h"
+#include "link/port_most.h"
+#include "link/sys_info.h"
+#include "sim/gateway.h"
+
+namespace tulvo {
+namespace {
+
+using namespace std::chrono_literals;
+using sim::ParseFaultRule;
+using sim::RecordFamily;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Sealed(std::size_t size, std::uint8_t seed) {
+    Bytes record(size);
+    std::iota(record.begin(), record.end(), seed);
+    record[0] &= 0x7F;  // not flagged as empty
+    record.back() = Crc8(record.data(), size - 1);
+    return record;
+}
+
+class LinkAgainstGateway : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(gateway.Start()) << gateway.Error();
+        ASSERT_TRUE(port.Open(gateway.DevicePath())) << port.LastOpenError();
+    }
+
+    void AddFault(const std::string& rule) { gateway.Faults().Add(*ParseFaultRule(rule)); }
+
+    sim::Gateway gateway;
+    TPortMost port{LinkTiming::Fast()};
+    std::array<std::uint8_t, TPortMost::kMaxPayload> data{};
+    std::uint8_t status = 0xEE;
+};
+
+// A write operation, the read operation that fetches it back, and the size.
+struct RoundTrip {
+    const char* name;
+    std::size_t size;
+    std::function<bool(TPortMost&, std::uint8_t*, std::uint8_t&)> write, read;
+};
+
+TEST_F(LinkAgainstGateway, EveryRecordWrittenReadsBackUnchanged) {
+    using P = TPortMost;
+    auto fixed = [](bool (P::*op)(std::uint8_t*, std::uint8_t&)) {
+        return [op](P& p, std::uint8_t* d, std::uint8_t& s) { return (p.*op)(d, s); };
+    };
+    auto numbered = [](bool (P::*op)(int, std::uint8_t*, std::uint8_t&), int n) {
+        return [op, n](P& p, std::uint8_t* d, std::uint8_t& s) { return (p.*op)(n, d, s); };
+    };
+    const std::vector<RoundTrip> trips = {
+        {"FXO", 20, fixed(&P::WriteSettingFXO), fixed(&P::ReadSettingFXO)},
+        {"FXS", 20, fixed(&P::WriteSettingFXS), fixed(&P::ReadSettingFXS)},
+        {"MOB", 52, fixed(&P::WriteSettingMOB), fixed(&P::ReadSettingMOB)},
+        {"PASSWORD", 9, fixed(&P::WriteSettingPASSWORD), fixed(&P::ReadSettingPASSWORD)},
+        {"Alarm", 161, fixed(&P::WriteSettingAlarm), fixed(&P::ReadSettingAlarm)},
+        {"ControlAccount", 36, fixed(&P::WriteControlAccount), fixed(&P::ReadControlAccount)},
+        {"TotalLimit", 10, fixed(&P::WriteTotalLimit), fixed(&P::ReadTotalLimit)},
+        {"DevName", 10, fixed(&P::WriteDevName), fixed(&P::ReadDevName)},
+        {"Clock", 10, fixed(&P::WriteClock), fixed(&P::ReadClock)},
+        {"AbInfo 1", 33, numbered(&P::WriteAbInfo, 1), numbered(&P::ReadAbInfo, 1)},
+        {"AbInfo 300", 33, numbered(&P::WriteAbInfo, 300), numbered(&P::ReadAbInfo, 300)},
+        {"AbPhone 7", 38, numbered(&P::WriteAbPhone, 7), numbered(&P::ReadAbPhone, 7)},
+        {"AbLimit 300", 6, numbered(&P::WriteAbLimit, 300), numbered(&P::ReadAbLimit, 300)},
+        {"BlackList 186", 22, numbered(&P::WriteBlackListEntry, 186),
+         numbered(&P::ReadBlackListEntry, 186)},
+        {"SMS 0", 162, numbered(&P::WriteSMSMessage, 0), numbered(&P::ReadSMSMessage, 0)},
+        {"SMS 9", 162, numbered(&P::WriteSMSMessage, 9), numbered(&P::ReadSMSMessage, 9)},
+    };
+    std::uint8_t seed = 1;
+    for (const auto& trip : trips) {
+        const Bytes record = Sealed(trip.size, seed++);
+        std::copy(record.begin(), record.end(), data.begin());
+        ASSERT_TRUE(trip.write(port, data.data(), status)) << trip.name;
+        EXPECT_EQ(status, 0) << trip.name;
+        data.fill(0);
+        ASSERT_TRUE(trip.read(port, data.data(), status)) << trip.name;
+        EXPECT_EQ(status, 0) << trip.name;
+        EXPECT_EQ(Bytes(data.begin(), data.begin() + trip.size), record) << trip.name;
+    }
+}
+
+TEST_F(LinkAgainstGateway, SingleValueCommandsReachTheGateway) {
+    gateway.State().SetAccountBalance(-50);
+    EXPECT_EQ(port.ReadAccountBalance(data.data(), status), -5000);
+    EXPECT_EQ(status, 0);
+
+    const Bytes pin{'1', '2', '3', '4', 0, 0};
+    std::copy(pin.begin(), pin.end(), data.begin());
+    ASSERT_TRUE(port.WritePinCode(data.data(), status));
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(gateway.State().Get(RecordFamily::Block, 7)->at(3), '4');
+
+    gateway.State().SetSysInfo({"FW 3.1", "490154203237518", 40, 0x0315, true});
+    ASSERT_TRUE(port.ReadSysInfo(data.data(), status));
+    const SysInfo info = SysInfo::Parse(std::span(data).first(SysInfo::kSize));
+    EXPECT_EQ(info.firmware, "FW 3.1");
+    EXPECT_EQ(info.imei, "490154203237518");
+    EXPECT_EQ(info.signal, 0) << "levels above 31 read as 0";
+    EXPECT_EQ(info.BootloaderText(), "03.15");
+
+    gateway.State().SetSysInfo({"FW", "1", 5, 0x0200, false});
+    ASSERT_TRUE(port.SendExit(data.data(), status)) << "the exit text is ignored";
+    EXPECT_EQ(SysInfo::Parse(std::span(data).first(SysInfo::kSize)).BootloaderText(), "NA");
+}
+
+TEST_F(LinkAgainstGateway, CommandsThatAreNeverIssuedAreStillAnswered) {
+    using P = TPortMost;
+    const std::vector<std::function<bool()>> calls = {
+        [&] { return port.SendCode08(3, data.data(), status); },
+        [&] { return port.SendCode09(data.data(), status); },
+        [&] { return port.SendCode0A(4, data.data(), status); },
+        [&] { return port.SendCode0E(data.data(), status); },
+        [&] { return port.SendCodeF0(data.data(), status); },
+        [&] { return port.SendCode01(data.data(), status); },
+        [&] { return port.SendCode0F(data.data(), status); },
+        [&] { return port.SendCode12(data.data(), status); },
+    };
+    (void)sizeof(P);
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        status = 0xEE;
+        EXPECT_TRUE(calls[i]()) << "call " << i;
+        EXPECT_EQ(status, 0) << "call " << i;
+    }
+    EXPECT_FALSE(gateway.State().Get(RecordFamily::AbPhone, 4))
+        << "0A without payload stores nothing";
+}
+
+TEST_F(LinkAgainstGateway, EmptyEntriesAnswerStatusTwoAndLeaveTheBufferAlone) {
+    const Bytes empty = Sealed(33, 0x80);
+    std::copy(empty.begin(), empty.end(), data.begin());
+    data[0] = 0x80;
+    data[32] = Crc8(data.data(), 32);
+    ASSERT_TRUE(port.WriteAbInfo(2, data.data(), status));
+    ASSERT_TRUE(port.ClearBlackListEntry(5, nullptr, status));
+
+    const std::vector<std::pair<const char*, std::function<bool()>>> reads = {
+        {"never written subscriber", [&] { return port.ReadAbInfo(1, data.data(), status); }},
+        {"flagged subscriber", [&] { return port.ReadAbInfo(2, data.data(), status); }},
+        {"phone", [&] { return port.ReadAbPhone(1, data.data(), status); }},
+        {"limit", [&] { return port.ReadAbLimit(1, data.data(), status); }},
+        {"cleared list entry", [&] { return port.ReadBlackListEntry(5, data.data(), status); }},
+        {"list entry", [&] { return port.ReadBlackListEntry(1, data.data(), status); }},
+        {"SMS", [&] { return port.ReadSMSMessage(3, data.data(), status); }},
+    };
+    for (const auto& [name, read] : reads) {
+        data.fill(0x5A);
+        status = 0xEE;
+        ASSERT_TRUE(read()) << name;
+        EXPECT_EQ(status, 2) << name;
+        EXPECT_EQ(data[0], 0x5A) << name;
+    }
+}
+
+TEST_F(LinkAgainstGateway, CallLogIsReadBlockByBlockAndErased) {
+    gateway.State().AddLogBlock({Sealed(65, 1), Sealed(65, 2), Sealed(65, 3)});
+    gateway.State().AddLogBlock({Sealed(65, 4)});
+    std::vector<Bytes> read;
+    while (port.ReadLogHeader(data.data(), status) && status == 0) {
+        const int count = data[0] | (data[1] << 8);
+        for (int k = 0; k < count; ++k) {
+            ASSERT_TRUE(port.ReadLogRecord(data.data(), status));
+            ASSERT_EQ(status, 0);
+            read.emplace_back(data.begin(), data.begin() + 65);
+        }
+        ASSERT_TRUE(port.EraseLogBlock(data.data(), status));
+    }
+    EXPECT_NE(status, 0);
+    ASSERT_EQ(read.size(), 4u);
+    EXPECT_EQ(read[2], Sealed(65, 3));
+    EXPECT_EQ(read[3], Sealed(65, 4));
+    EXPECT_EQ(gateway.State().LogBlockCount(), 0u);
+}
+
+TEST_F(LinkAgainstGateway, FirmwareBlocksArriveWhole) {
+    for (std::uint16_t address = 3336; address < 3339; ++address) {
+        const Bytes block = Sealed(529, static_cast<std::uint8_t>(address));
+        std::copy(block.begin(), block.end(), data.begin());
+        ASSERT_TRUE(port.WriteFirmwareBlock(address, data.data(), status));
+        EXPECT_EQ(status, 0);
+    }
+    ASSERT_TRUE(port.EndFirmwareUpdate(data.data(), status));
+    const auto blocks = gateway.State().FirmwareBlocks();
+    ASSERT_EQ(blocks.size(), 3u);
+    EXPECT_EQ(blocks.at(3337), Sealed(529, static_cast<std::uint8_t>(3337)));
+    EXPECT_EQ(gateway.State().FirmwareEnds(), 1);
+}
+
+TEST_F(LinkAgainstGateway, SilenceUsesEveryAttemptThenFails) {
+    AddFault("silent:cmd=07");
+    EXPECT_FALSE(port.ReadAbInfo(1, data.data(), status));
+    EXPECT_EQ(gateway.Log().CountOf(0x07), 5u);
+    EXPECT_EQ(gateway.Log().EmptyFrameCount(), 0u) << "no resync after a missing reply";
+    AddFault("silent:cmd=00");
+    EXPECT_FALSE(port.ReadSysInfo(data.data(), status));
+    EXPECT_EQ(gateway.Log().CountOf(0x00), 1u) << "one attempt only";
+}
+
+TEST_F(LinkAgainstGateway, ChecksumFaultsAreRetriedAfterAnEmptyFrame) {
+    struct Case {
+        const char* rule;
+        bool done;
+        std::size_t requests;
+    };
+    const Case cases[] = {
+        {"badheader:cmd=05:count=1", true, 2},
+        {"badpayload:cmd=05:count=2", true, 3},
+        {"badheader:cmd=05", false, 5},
+    };
+    for (const auto& c : cases) {
+        gateway.Faults().Clear();
+        gateway.Log().Clear();
+        AddFault(c.rule);
+        EXPECT_EQ(port.ReadSettingFXO(data.data(), status), c.done) << c.rule;
+        EXPECT_EQ(gateway.Log().Count(), c.requests) << c.rule;
+    }
+    // Resynchronising frames sent before a retry may be purged along with the
+    // retry; the one after the last attempt always arrives.
+    EXPECT_TRUE(gateway.Log().WaitForEmptyFrames(1, 2s));
+}
+
+TEST_F(LinkAgainstGateway, AChosenStatusIsAWellFormedReply) {
+    AddFault("status:cmd=07:index=0:status=3");
+    ASSERT_TRUE(port.ReadAbInfo(1, data.data(), status));
+    EXPECT_EQ(status, 3);
+    EXPECT_EQ(gateway.Log().Count(), 1u);
+}
+
+TEST_F(LinkAgainstGateway, DelayLongerThanTheTimeOutLooksLikeSilence) {
+    AddFault("delay:cmd=0B:ms=200:count=1");
+    gateway.State().Put(RecordFamily::AbPhone, 0, Sealed(38, 9));
+    // The delayed reply misses its attempt; the next attempt purges it and succeeds.
+    ASSERT_TRUE(port.ReadAbPhone(1, data.data(), status));
+    EXPECT_EQ(status, 0);
+    EXPECT_GE(gateway.Log().CountOf(0x0B), 2u);
+}
+
+TEST_F(LinkAgainstGateway, NoisyLineEitherDeliversTheRecordOrFailsCleanly) {
+    const Bytes record = Sealed(33, 3);
+    gateway.State().Put(RecordFamily::AbInfo, 0, record);
+    gateway.Faults().SetSeed(1234);
+    AddFault("noise:rate=0.02");
+    int delivered = 0;
+    for (int i = 0; i < 30; ++i) {
+        data.fill(0);
+        if (port.ReadAbInfo(1, data.data(), status)) {
+            ASSERT_EQ(status, 0);
+            ASSERT_EQ(Bytes(data.begin(), data.begin() + 33), record) << "transaction " << i;
+            ++delivered;
+        }
+    }
+    EXPECT_GT(delivered, 20);
+    EXPECT_GT(gateway.Log().Count(), 30u) << "some replies were damaged and retried";
+}
+
+TEST_F(LinkAgainstGateway, HangUpMidTransferEndsQuickly) {
+    // A long read time-out: had the hang-up gone unnoticed, each attempt would wait it out.
+    LinkTiming timing = LinkTiming::Fast();
+    timing.readTimeout = 1000ms;
+    port.SetTiming(timing);
+    AddFault("hangup:cmd=07:index=149");
+    const auto start = std::chrono::steady_clock::now();
+    int n = 1;
+    while (n <= 300 && port.ReadAbInfo(n, data.data(), status)) {
+        ++n;
+    }
+    EXPECT_EQ(n, 150);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
+    port.Close();
+    EXPECT_FALSE(port.Open(gateway.DevicePath())) << "the device is gone";
+}
+
+}  // namespace
+}  // namespace tulvo
