@@ -81,7 +81,7 @@ void TForm1::FormCreate() {
 void TForm1::SetUpWindow() {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFixedSize(1000, 690);
+    setFixedSize(1080, 780);
 }
 
 void TForm1::SetUpIcons() {
