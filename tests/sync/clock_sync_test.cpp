@@ -41,7 +41,7 @@ class ClockSyncTest : public ::testing::Test {
     }
 
     sim::Gateway gateway;
-    TPortMost port{LinkTiming::Fast()};
+    TPortMost port{LinkTiming::Fast(50)};
     test::RecordingOperator op;
     ClockSync clock{port, op, FixedTime};
 };
