@@ -21,7 +21,7 @@ RegistryKey::~RegistryKey() {
 }
 
 std::optional<std::string> RegistryKey::ReadString(std::string_view name) const {
-    const RegistryValue* value = store_->Find(path_, name);
+    const RegistryValue* value = store_->Read(path_, name);
     if (value == nullptr || value->type != RegistryValue::kString) {
         return std::nullopt;
     }
@@ -29,7 +29,7 @@ std::optional<std::string> RegistryKey::ReadString(std::string_view name) const 
 }
 
 std::optional<std::uint32_t> RegistryKey::ReadDword(std::string_view name) const {
-    const RegistryValue* value = store_->Find(path_, name);
+    const RegistryValue* value = store_->Read(path_, name);
     if (value == nullptr || value->type != RegistryValue::kDword || value->data.size() != 4) {
         return std::nullopt;
     }
@@ -46,7 +46,7 @@ std::optional<bool> RegistryKey::ReadBool(std::string_view name) const {
 }
 
 std::optional<std::vector<std::uint8_t>> RegistryKey::ReadBinary(std::string_view name) const {
-    const RegistryValue* value = store_->Find(path_, name);
+    const RegistryValue* value = store_->Read(path_, name);
     if (value == nullptr || value->type != RegistryValue::kBinary) {
         return std::nullopt;
     }

@@ -154,11 +154,23 @@ const RegistryValue* RegistryStore::Find(const std::string& key, std::string_vie
     return file_.Find(key, name);
 }
 
+const RegistryValue* RegistryStore::Read(const std::string& key, std::string_view name) {
+    const RegistryValue* value = Find(key, name);
+    if (value != nullptr) {
+        seen_.Set(key, name, *value);
+    }
+    return value;
+}
+
 void RegistryStore::Write(const std::string& key, std::string_view name, RegistryValue value) {
-    const RegistryValue* current = Find(key, name);
-    if (current != nullptr && *current == value) {
+    const RegistryValue* before = seen_.Find(key, name);
+    if (before == nullptr) {
+        before = Find(key, name);
+    }
+    if (before != nullptr && *before == value) {
         return;
     }
+    seen_.Set(key, name, value);
     pending_.Set(key, name, std::move(value));
 }
 

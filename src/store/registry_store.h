@@ -18,7 +18,7 @@ namespace tulvo {
 // Values written through open keys are kept in memory until the last key is
 // closed; then they are saved in one go: under an exclusive lock on
 // "<file>.lock" the file is read again, only the values this process changed
-// are put into it, and it is replaced atomically (mode 0600, it holds
+// are put into it (see seen_), and it is replaced atomically (mode 0600, it holds
 // passwords). Two programs sharing the file therefore never lose each other's
 // values. A damaged file never stops anything: what parses is used.
 //
@@ -67,6 +67,7 @@ class RegistryStore {
     void Release();
     void Refresh();
     const RegistryValue* Find(const std::string& key, std::string_view name) const;
+    const RegistryValue* Read(const std::string& key, std::string_view name);
     void Write(const std::string& key, std::string_view name, RegistryValue value);
     bool SaveLocked();
     RegistryTree ReadFile(FileStamp& stamp) const;
@@ -76,6 +77,10 @@ class RegistryStore {
     std::string path_;
     RegistryTree file_;     // the file as last read or written
     RegistryTree pending_;  // values this process changed since
+    // Each value as this process last read or wrote it. A write that gives a
+    // value back what this process saw is no change of its own, even when
+    // another program has changed the value since: that change is kept.
+    RegistryTree seen_;
     FileStamp stamp_;
     int openKeys_ = 0;
     int saveCount_ = 0;

@@ -28,7 +28,9 @@ TEST(FuzzCorpusTest, ConfigFileSeedsKeepTheReadersRules) {
     Replay("config_file", fuzz::ConfigFileInput);
 }
 
-TEST(FuzzCorpusTest, RegeditSeedsKeepTheReadersRules) { Replay("regedit", fuzz::RegeditInput); }
+TEST(FuzzCorpusTest, RegeditSeedsKeepTheReadersRules) {
+    Replay("regedit", fuzz::RegeditInput);
+}
 
 }  // namespace
 }  // namespace tulvo

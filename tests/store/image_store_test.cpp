@@ -147,6 +147,33 @@ TEST_F(ImageStoreTest, SavingOneSubscriberRewritesOnlyItsSixValues) {
                                               "PhoneOut7", "FlagPhone7"}));
 }
 
+TEST_F(ImageStoreTest, ExitSaveKeepsWhatAnotherProgramChangedMeanwhile) {
+    TData seed;
+    FillSubscriber(seed, 5);
+    ASSERT_TRUE(SaveImage(seed, store_));
+
+    TData running;  // a program started before the other one's change
+    LoadImage(running, store_);
+    {
+        RegistryStore other(path_);
+        TData changed;
+        LoadImage(changed, other);
+        changed.Name(5).AbFNS = "renamed";
+        changed.SettingPASSWORD().SetPassword("4444");
+        ASSERT_TRUE(SaveImage(changed, other));
+    }
+    running.Name(6).AbFNS = "own change";
+    running.AbInfo(6).SetFLAG(0x08);
+    ASSERT_TRUE(SaveImage(running, store_));
+
+    RegistryStore reader(path_);
+    TData result;
+    LoadImage(result, reader);
+    EXPECT_EQ(result.Name(5).AbFNS, "renamed");
+    EXPECT_EQ(std::as_const(result).SettingPASSWORD().Password(), "4444");
+    EXPECT_EQ(result.Name(6).AbFNS, "own change");
+}
+
 TEST_F(ImageStoreTest, BlackListUsesElementsOneTo186) {
     TData image;
     for (int k : {0, 1, 186}) {

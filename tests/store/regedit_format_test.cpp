@@ -151,8 +151,9 @@ TEST(RegeditFormatTest, StopsAtTheValueAndKeyLimits) {
 
     limits = {};
     limits.maxKeys = 2;
-    text = "[HKEY_CURRENT_USER\\A]\n\"V\"=dword:1\n[HKEY_CURRENT_USER\\B]\n[hkey_current_user\\a]\n"
-           "\"W\"=dword:1\n[HKEY_CURRENT_USER\\C]\n\"X\"=dword:1\n";
+    text =
+        "[HKEY_CURRENT_USER\\A]\n\"V\"=dword:1\n[HKEY_CURRENT_USER\\B]\n[hkey_current_user\\a]\n"
+        "\"W\"=dword:1\n[HKEY_CURRENT_USER\\C]\n\"X\"=dword:1\n";
     const RegistryTree keys = ReadRegeditText(text, limits, &stats);
     EXPECT_EQ(keys.Keys().size(), 2u);
     EXPECT_EQ(keys.ValueCount(), 2u);  // V and W, both in A
