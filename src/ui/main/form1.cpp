@@ -48,6 +48,10 @@ TForm1::TForm1(AppContext& context, QWidget* parent)
 
 TForm1::~TForm1() {
     FormDestroy();
+    // The help pane follows application-wide focus changes; it goes first so
+    // the focus moves while the controls are destroyed do not reach it.
+    delete helpPane_;
+    helpPane_ = nullptr;
 }
 
 void TForm1::FormCreate() {
