@@ -96,8 +96,8 @@ TEST_F(FileActionsTest, SavedFileLoadsBackIntoTheGrid) {
     EXPECT_EQ(Form().Grid().Cell(5, 3), "0000000C");
 }
 
-// The subscriber's total limit written to the simulated gateway.
-class SubscriberLimitTest : public MainFormTest {
+// Main-window actions against the simulated gateway.
+class GatewayActionsTest : public MainFormTest {
   protected:
     void SetUp() override {
         MainFormTest::SetUp();
@@ -128,7 +128,7 @@ class SubscriberLimitTest : public MainFormTest {
     sim::Gateway gateway_;
 };
 
-TEST_F(SubscriberLimitTest, AcceptedWriteReplacesImageRecordAndReloadsEditor) {
+TEST_F(GatewayActionsTest, AcceptedWriteReplacesImageRecordAndReloadsEditor) {
     Find<QLineEdit>("Edit1")->setText("unsaved");
     Press(true, true, false, "15");
     EXPECT_TRUE(op_.entries.empty()) << op_.Texts().front();
@@ -144,7 +144,7 @@ TEST_F(SubscriberLimitTest, AcceptedWriteReplacesImageRecordAndReloadsEditor) {
     EXPECT_FALSE(Find<QToolButton>("SpeedButton1")->isEnabled());
 }
 
-TEST_F(SubscriberLimitTest, LimitOffSendsBitZeroAndNoTimeWhateverEdit6Holds) {
+TEST_F(GatewayActionsTest, LimitOffSendsBitZeroAndNoTimeWhateverEdit6Holds) {
     Press(false, false, false, "abc");
     const auto sent = gateway_.State().Get(sim::RecordFamily::AbLimit, 0);
     ASSERT_TRUE(sent.has_value());
@@ -152,7 +152,7 @@ TEST_F(SubscriberLimitTest, LimitOffSendsBitZeroAndNoTimeWhateverEdit6Holds) {
               (std::vector<std::uint8_t>{0x01, 0, 0, 0, 0}));
 }
 
-TEST_F(SubscriberLimitTest, RefusedWriteIsAFailureAndLeavesTheImageAlone) {
+TEST_F(GatewayActionsTest, RefusedWriteIsAFailureAndLeavesTheImageAlone) {
     gateway_.Faults().Add({.kind = sim::FaultRule::Kind::Status, .command = 0x15, .status = 1});
     const auto before = ImageLimit();
     Press(true, true, true, "10");
@@ -163,7 +163,7 @@ TEST_F(SubscriberLimitTest, RefusedWriteIsAFailureAndLeavesTheImageAlone) {
     EXPECT_EQ(Find<QLineEdit>("Edit7")->text(), QString::fromUtf8("1мин 1сек"));
 }
 
-TEST_F(SubscriberLimitTest, InputChecksStopBeforeAnythingIsSent) {
+TEST_F(GatewayActionsTest, InputChecksStopBeforeAnythingIsSent) {
     const struct {
         bool in, out;
         const char* minutes;
@@ -183,7 +183,7 @@ TEST_F(SubscriberLimitTest, InputChecksStopBeforeAnythingIsSent) {
     EXPECT_EQ(ImageLimit(), before);
 }
 
-TEST_F(SubscriberLimitTest, PortThatDoesNotOpenGivesTheReasonAsDetail) {
+TEST_F(GatewayActionsTest, PortThatDoesNotOpenGivesTheReasonAsDetail) {
     const auto notTty = dir_ / "not_a_tty";
     std::ofstream(notTty) << "x";
     ports_->RemoveExtraPort("ttyGW0");
@@ -195,6 +195,31 @@ TEST_F(SubscriberLimitTest, PortThatDoesNotOpenGivesTheReasonAsDetail) {
     ASSERT_EQ(op_.entries.size(), 1u);
     EXPECT_EQ(op_.entries[0].text, "Невозможно открыть порт!");
     EXPECT_FALSE(op_.entries[0].detail.empty());
+}
+
+// "Чтение" against the simulated gateway: the grid shows what was read, the
+// editor keeps the slot it showed until the row changes.
+TEST_F(GatewayActionsTest, ReadEverythingRebuildsGridButLeavesEditor) {
+    TData gatewayImage;
+    const AbInfoRecord info = gatewayImage.AbInfo(1);
+    info.SetFLAG(AbInfoRecord::kActivation);
+    info.SetID(1);
+    const AbPhoneRecord phone = gatewayImage.AbPhone(1);
+    phone.SetFlagPhone(0);
+    phone.SetPhoneIn("70000000001");
+    phone.UpdateChecksum();
+    gateway_.State().Put(sim::RecordFamily::AbInfo, 0, info.CopyOut());
+    gateway_.State().Put(sim::RecordFamily::AbPhone, 0, phone.SealedCopy());
+    Find<QLineEdit>("Edit2")->setText("80501234567");
+
+    Form().N12Click();
+
+    EXPECT_EQ(op_.Texts().back(), "Чтение завершено!");
+    EXPECT_EQ(Form().Grid().Cell(3, 1), "70000000001");
+    EXPECT_EQ(Find<QLineEdit>("Edit2")->text(), "80501234567");
+    EXPECT_NE(RegistryText().find("AbInfo"), std::string::npos);
+    ClickRow(1);
+    EXPECT_EQ(Find<QLineEdit>("Edit2")->text(), "70000000001");
 }
 
 }  // namespace
