@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -93,6 +94,14 @@ Pacing Gateway::CurrentPacing() const {
     return pacing_;
 }
 
+std::chrono::microseconds Gateway::ModelledTime() const {
+    return std::chrono::microseconds(modelledMicroseconds_.load());
+}
+
+void Gateway::ResetModelledTime() {
+    modelledMicroseconds_ = 0;
+}
+
 void Gateway::HangUp() {
     if (!thread_.joinable()) {
         return;
@@ -120,6 +129,9 @@ void Gateway::CloseMaster() {
 }
 
 void Gateway::Serve() {
+    // Paced replies are timed to tens of microseconds; the default slack of
+    // the thread's timers would add about 50 us to each.
+    ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     FrameDecoder decoder(kFrameLimit);
     Clock::time_point firstByte{};
     std::size_t wireBytes = 0;
@@ -202,8 +214,9 @@ void Gateway::SendReply(const Request& request, Clock::time_point firstByte,
     }
     std::vector<std::uint8_t> wire = EncodeFrame(body);
     faults_.AddNoise(wire, plan.noiseRate);
-    const auto due =
-        firstByte + CurrentPacing().ExchangeTime(requestWireBytes, wire.size()) + plan.delay;
+    const auto exchange = CurrentPacing().ExchangeTime(requestWireBytes, wire.size());
+    modelledMicroseconds_ += exchange.count();
+    const auto due = firstByte + exchange + plan.delay;
     if (WaitUntil(due)) {
         WriteAll(wire);
     }

@@ -51,6 +51,10 @@ class Gateway {
 
     void SetPacing(const Pacing& pacing);
     Pacing CurrentPacing() const;
+    // Sum of the paced exchange times of the replies sent so far: what the
+    // exchanges would take on a real wire at the pacing's baud rate.
+    std::chrono::microseconds ModelledTime() const;
+    void ResetModelledTime();
 
     // Closes the master side, as when the device is unplugged: the client's
     // reads end with a hang-up. Serving stops; Stop() still has to be called.
@@ -81,6 +85,7 @@ class Gateway {
     mutable std::mutex pacingMutex_;
     Pacing pacing_;
 
+    std::atomic<long long> modelledMicroseconds_{0};
     std::thread thread_;
     int wakeFd_ = -1;  // eventfd that interrupts the serving thread's poll
     std::atomic<bool> running_{false};

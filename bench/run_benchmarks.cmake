@@ -1,0 +1,15 @@
+# Runs each benchmark in BENCHMARKS (a list of executables) and fails at the
+# end when any of them exited with a non-zero status.
+set(failed)
+foreach(benchmark IN LISTS BENCHMARKS)
+  get_filename_component(name ${benchmark} NAME)
+  message(STATUS "== ${name}")
+  execute_process(COMMAND ${benchmark} RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    list(APPEND failed ${name})
+  endif()
+endforeach()
+if(failed)
+  message(FATAL_ERROR "benchmarks that missed a target or failed: ${failed}")
+endif()
+message(STATUS "every benchmark met its target")
