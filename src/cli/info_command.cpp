@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "cli/cli_command.h"
+#include "cli/gateway_session.h"
 #include "link/port_most.h"
 #include "link/sys_info.h"
 #include "model/cp1251.h"
@@ -19,7 +20,7 @@ void PrintSysInfo(const SysInfo& info) {
 }
 
 int RunInfo(const CliArgs& args) {
-    const std::string device = args.PortDevice();
+    const std::string device = ResolvePortDevice(args);
     TPortMost port(args.Timing());
     if (!port.Open(device)) {
         args.Op().ErrorWithDetail("Невозможно открыть порт!", port.LastOpenError());
@@ -41,7 +42,7 @@ int RunInfo(const CliArgs& args) {
 }  // namespace
 
 CliCommand InfoCommand() {
-    return {"info", RunInfo, "--port DEV", "firmware, IMEI, signal, bootloader", "port"};
+    return {"info", RunInfo, "--port DEV", "firmware, IMEI, signal, bootloader", "port sysfs"};
 }
 
 }  // namespace tulvo::cli
