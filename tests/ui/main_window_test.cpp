@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QTest>
 #include <QToolButton>
 #include <filesystem>
 #include <fstream>
@@ -64,6 +65,45 @@ TEST_F(WindowOptionsTest, FocusOnFieldFillsHelpPaneAndLeavingPanelClearsIt) {
     Find<QWidget>("StringGrid1")->setFocus();
     QApplication::processEvents();
     EXPECT_EQ(list->count(), 0);
+}
+
+TEST_F(WindowOptionsTest, EachFieldAndLabelShowsItsOwnHelp) {
+    const struct {
+        const char* widget;
+        bool click;  // labels and Edit7 answer a click, fields their focus
+        const char* firstLine;
+        int lines;
+    } cases[] = {
+        {"Edit1", false, "  Введите фамилию и имя абонента,", 2},
+        {"Label3", true, "  Введите номер телефона абонента. ", 10},
+        {"Edit4", false, "  Введите лимит времени на ", 2},
+        {"Label6", true, "  Введите лимит времени на ", 2},
+        {"ComboBox1", false, "  Выберете группу к которой будет ", 7},
+        {"Label11", true, "  Введите пароль абонента.", 3},
+        {"CheckBox3", false, "  Установите этот флажок, чтобы", 3},
+        {"CheckBox2", false, "  Снимите этот флажок, чтобы запре-", 8},
+        {"CheckBox4", false, "  Снимите этот флажок, чтобы", 3},
+        {"CheckBox7", false, "  Установите этот флажок, чтобы", 7},
+        {"RadioGroup1Item2", false, "  Выберете линию используемую ", 8},
+        {"CheckBox6", false, "  Установите флажки, напротив", 4},
+        {"CheckBox9", false, "  Установка общего лимита времени", 6},
+        {"Edit7", true, " Остаток времени", 3},
+    };
+    Form().activateWindow();
+    auto* list = Find<QListWidget>("ListBox1");
+    for (const auto& c : cases) {
+        list->clear();
+        auto* widget = Find<QWidget>(c.widget);
+        widget->setEnabled(true);
+        if (c.click) {
+            QTest::mouseClick(widget, Qt::LeftButton);
+        } else {
+            widget->setFocus();
+            QApplication::processEvents();
+        }
+        ASSERT_EQ(list->count(), c.lines) << c.widget;
+        EXPECT_EQ(list->item(0)->text(), QString::fromUtf8(c.firstLine)) << c.widget;
+    }
 }
 
 class FileActionsTest : public MainFormTest {};
