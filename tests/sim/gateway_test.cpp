@@ -222,6 +222,36 @@ TEST_F(SimGateway, HangUpEndsTheClientsReadsPromptly) {
     gateway.Stop();
 }
 
+TEST_F(SimGateway, HangUpFromAnotherThreadClosesThePort) {
+    ASSERT_EQ(Ask(0x00, 0, 34).size(), 40u);
+    gateway.HangUp();
+    EXPECT_TRUE(gateway.HungUp());
+    EXPECT_TRUE(client->WaitForHangUp(kWait));
+}
+
+TEST_F(SimGateway, LogsEachRequestWithItsHeaderAndPayload) {
+    const Bytes limit = Record(6, 0x21);
+    ASSERT_EQ(Ask(0x15, 4, 0, limit)[0], 0);
+    const auto entries = gateway.Log().Entries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].command, 0x15);
+    EXPECT_EQ(entries[0].requestLength, 6);
+    EXPECT_EQ(entries[0].replyLength, 0);
+    EXPECT_EQ(entries[0].index, 4);
+    EXPECT_EQ(entries[0].payload, limit);
+}
+
+TEST_F(SimGateway, PacedReplyNeverArrivesBeforeItsWireTime) {
+    // 1200 baud: the 8-byte request and the 8-byte reply frame take 160 bits,
+    // 133 ms, plus 20 ms of latency.
+    gateway.SetPacing({1200, std::chrono::milliseconds(20)});
+    const auto start = std::chrono::steady_clock::now();
+    client->Send({0x0A, 0x07, 0x00, 0x21, 0x05, 0x00, 0x2C, 0x0D});
+    ASSERT_TRUE(client->ReadFrame(kWait));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 153ms);
+    EXPECT_EQ(gateway.ModelledTime(), std::chrono::microseconds(133333 + 20000));
+}
+
 TEST_F(SimGateway, StopsPromptlyWhileAReplyIsDelayed) {
     gateway.Faults().Add(*ParseFaultRule("delay:ms=60000"));
     client->SendRequest(0x00, 0, 34);
