@@ -76,6 +76,9 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     QApplication::setApplicationName("tulvo-configurator");
     QApplication::setApplicationDisplayName("Конфигуратор TulvoUniversal");
 
+    // Installed before anything else of the run, so a signal that comes
+    // early waits in the socket until the message loop serves it.
+    ShutdownSignals shutdownSignals;
     QtOperator op;
     PortDiscovery ports;
     ports.AddExtraPortsFromEnvironment();
@@ -101,7 +104,6 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
         form1->N4Click();
         QCoreApplication::quit();
     };
-    ShutdownSignals shutdownSignals;
     QObject::connect(&shutdownSignals, &ShutdownSignals::requested, form1.get(), closeMainWindow);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, form1.get(),
                      [closeMainWindow](QSessionManager&) { closeMainWindow(); });

@@ -47,6 +47,7 @@ TForm10::TForm10(QWidget* owner, TReadWriteData& thread, TPortMost& port)
     // No border icons: the operator cannot close or cancel a transfer.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(size());
+    timer1_.setParent(this);  // a member: destroyed before the dialog, which it leaves then
     timer1_.setObjectName("Timer1");
     timer1_.setInterval(kPollMs);
     connect(&timer1_, &QTimer::timeout, this, &TForm10::Timer1Timer);

@@ -28,6 +28,7 @@ TTSysInfoForm::TTSysInfoForm(QWidget* owner, TPortMost& port, Operator& op)
     : QDialog(owner), ui_(std::make_unique<Ui::TTSysInfoForm>()), port_(port), op_(op) {
     ui_->setupUi(this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    timer1_.setParent(this);  // a member: destroyed before the dialog, which it leaves then
     timer1_.setObjectName("Timer1");
     connect(&timer1_, &QTimer::timeout, this, &TTSysInfoForm::Timer1Timer);
 }

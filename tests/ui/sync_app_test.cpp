@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/inotify.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QTemporaryDir>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Waits until `name` appears in `dir` (created or renamed into place).
+bool WaitForFile(const std::string& dir, const std::string& name,
+                 std::chrono::milliseconds timeout) {
+    const int fd = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    if (fd < 0) {
+        return false;
+    }
+    inotify_add_watch(fd, dir.c_str(), IN_MOVED_TO | IN_CLOSE_WRITE);
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    bool found = std::filesystem::exists(dir + "/" + name);
+    while (!found && std::chrono::steady_clock::now() < deadline) {
+        pollfd p{fd, POLLIN, 0};
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        poll(&p, 1, static_cast<int>(std::max<long long>(left.count(), 0)));
+        char buffer[4096];
+        while (read(fd, buffer, sizeof buffer) > 0) {
+        }
+        found = std::filesystem::exists(dir + "/" + name);
+    }
+    close(fd);
+    return found;
+}
+
+// Waits for the child's exit; -1 after the timeout (the child is then killed).
+int WaitForExit(pid_t pid, std::chrono::milliseconds timeout) {
+    const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+    if (pidfd >= 0) {
+        pollfd p{pidfd, POLLIN, 0};
+        const int ready = poll(&p, 1, static_cast<int>(timeout.count()));
+        close(pidfd);
+        if (ready <= 0) {
+            kill(pid, SIGKILL);
+        }
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+struct ShutdownCase {
+    int signalNumber;
+    bool demo;
+};
+
+class ConfiguratorShutdownTest : public ::testing::TestWithParam<ShutdownCase> {};
+
+TEST_P(ConfiguratorShutdownTest, SignalClosesMainWindowAndSavesImage) {
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const std::string dir = temp.path().toStdString();
+    const std::string store = dir + "/store.reg";
+    std::vector<std::string> args{TULVO_CONFIGURATOR, "--store", store, "--data-dir", dir};
+    if (GetParam().demo) {
+        args.push_back("--demo");
+    }
+    std::vector<char*> argv;
+    for (auto& a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+    // The window options are written while the main window is created.
+    ASSERT_TRUE(WaitForFile(dir, "store.reg", 20s));
+    EXPECT_EQ(ReadFile(store).find("\"AbInfo1\""), std::string::npos)
+        << "subscribers are saved only at exit";
+
+    kill(pid, GetParam().signalNumber);
+
+    EXPECT_EQ(WaitForExit(pid, 20s), 0);
+    const std::string saved = ReadFile(store);
+    EXPECT_NE(saved.find("\"AbInfo1\""), std::string::npos);
+    EXPECT_NE(saved.find("\"SettingFXO\""), std::string::npos);
+    EXPECT_NE(saved.find("\"SMSMessage9\""), std::string::npos);
+    EXPECT_NE(saved.find("\"PortName\""), std::string::npos);
+    if (GetParam().demo) {
+        EXPECT_NE(saved.find("\"USB_COM\"=dword:00000001"), std::string::npos);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, ConfiguratorShutdownTest,
+                         ::testing::Values(ShutdownCase{SIGTERM, false},
+                                           ShutdownCase{SIGINT, true}));
+
+}  // namespace

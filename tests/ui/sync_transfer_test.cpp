@@ -1,0 +1,148 @@
+#include <QProgressBar>
+#include <algorithm>
+#include <cstdint>
+
+#include "app/demo_image.h"
+#include "model/t_data.h"
+#include "sim/demo_population.h"
+#include "store/image_store.h"
+#include "store/registry_store.h"
+#include "sync/form10.h"
+#include "sync/read_data.h"
+#include "sync_gateway_fixture.h"
+
+namespace tulvo::test {
+namespace {
+
+constexpr std::uint8_t kWriteClock = 0x02;
+constexpr std::uint8_t kWriteAbInfo = 0x06;
+constexpr std::uint8_t kReadAbInfo = 0x07;
+
+using Texts = std::vector<std::string>;
+
+class TransferTest : public SyncGatewayFixture {
+  protected:
+    void SetUp() override {
+        SyncGatewayFixture::SetUp();
+        sim::SeedDemoPopulation(gateway.State(), BuildDemoPopulation());
+    }
+
+    std::string StorePath() const { return (temp.path() + "/store.reg").toStdString(); }
+
+    bool Read() {
+        RegistryStore store(StorePath());
+        return TForm10::ReadEverything(nullptr, {image, store}, Access(), [this] { ++redraws; });
+    }
+
+    TData image;
+    int redraws = 0;
+};
+
+TEST_F(TransferTest, ReadFillsImageSavesSubscribersAndRedraws) {
+    ASSERT_TRUE(Read());
+
+    EXPECT_EQ(op.Texts(), Texts{"Чтение завершено!"});
+    EXPECT_EQ(redraws, 1);
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_FALSE(image.AbInfo(1).Empty());
+    EXPECT_EQ(image.AbPhone(2).PhoneIn(), "80672345678");
+    EXPECT_TRUE(image.AbInfo(13).Empty());
+
+    // What was read is in the store: a fresh image loads it back.
+    RegistryStore store(StorePath());
+    TData reloaded;
+    LoadSubscribers(reloaded, store);
+    EXPECT_EQ(reloaded.AbPhone(12).PhoneIn(), "80973456789");
+    EXPECT_EQ(reloaded.AbInfo(12).ID(), 12u);
+}
+
+TEST_F(TransferTest, SilentGatewayEndsReadWithLinkErrorButStillSavesAndRedraws) {
+    Silence(-1);
+
+    EXPECT_FALSE(Read());
+
+    const Texts texts = op.Texts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Ошибка связи с устройством!"), texts.end());
+    EXPECT_EQ(std::find(texts.begin(), texts.end(), "Чтение завершено!"), texts.end());
+    EXPECT_EQ(redraws, 1);
+    EXPECT_FALSE(port.IsOpen());
+    RegistryStore store(StorePath());
+    EXPECT_TRUE(store.OpenKey(kDBaseKey).ReadBinary("AbInfo1").has_value());
+}
+
+TEST_F(TransferTest, MissingOrUnopenablePortStopsBeforeAnythingIsCreated) {
+    RegistryStore store(StorePath());
+    EXPECT_FALSE(
+        TForm10::ReadEverything(nullptr, {image, store}, AccessTo(""), [this] { ++redraws; }));
+    EXPECT_FALSE(TForm10::WriteEverything(nullptr, image,
+                                          AccessTo(temp.path().toStdString() + "/no-such-tty")));
+
+    ASSERT_EQ(op.entries.size(), 2u);
+    EXPECT_EQ(op.entries[0].text, "Невозможно открыть порт!");
+    EXPECT_EQ(op.entries[1].text, "Невозможно открыть порт!");
+    EXPECT_FALSE(op.entries[1].detail.empty()) << "the system's reason goes into the detail";
+    EXPECT_EQ(redraws, 0);
+    EXPECT_EQ(gateway.Log().Count(), 0u);
+}
+
+TEST_F(TransferTest, WriteSendsImageThenSetsClock) {
+    BuildDemoImage(image);
+    image.AbPhone(3).SetPhoneIn("80990000003");
+
+    ASSERT_TRUE(TForm10::WriteEverything(nullptr, image, Access()));
+
+    EXPECT_EQ(op.Texts(), Texts{"Синхронизация завершена"});
+    EXPECT_EQ(gateway.State().ClockWrites(), 1);
+    EXPECT_FALSE(port.IsOpen());
+    const auto phone = gateway.State().Get(sim::RecordFamily::AbPhone, 2);
+    ASSERT_TRUE(phone.has_value());
+    EXPECT_EQ(std::string(phone->begin() + 4, phone->begin() + 15), "80990000003");
+    // The clock goes last, after the whole image.
+    EXPECT_EQ(gateway.Log().Entries().back().command, kWriteClock);
+}
+
+TEST_F(TransferTest, FailedWriteReportsAndSendsNoClock) {
+    BuildDemoImage(image);
+    Silence(kWriteAbInfo);
+
+    EXPECT_FALSE(TForm10::WriteEverything(nullptr, image, Access()));
+
+    const Texts texts = op.Texts();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.back(), "Ошибка при записи данных в устройсво!");
+    EXPECT_EQ(gateway.Log().CountOf(kWriteClock), 0u);
+    EXPECT_EQ(gateway.State().ClockWrites(), 0);
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST_F(TransferTest, RefusedClockIsReportedBeforeSynchronisationEnds) {
+    BuildDemoImage(image);
+    sim::FaultRule rule;
+    rule.kind = sim::FaultRule::Kind::Status;
+    rule.command = kWriteClock;
+    rule.status = 3;
+    gateway.Faults().Add(rule);
+
+    EXPECT_TRUE(TForm10::WriteEverything(nullptr, image, Access()));
+
+    EXPECT_EQ(op.Texts(),
+              (Texts{"Ошибка синхронизации времени в устройстве!", "Синхронизация завершена"}));
+}
+
+TEST_F(TransferTest, ProgressWindowReachesAllStepsAndTakesTheThreadsResult) {
+    ASSERT_TRUE(port.Open(gateway.DevicePath()));
+    TReadData thread(image, port, op);
+    TForm10 form(nullptr, thread, port);
+
+    form.exec();
+    thread.wait();
+
+    EXPECT_TRUE(form.Result());
+    EXPECT_TRUE(thread.Done());
+    EXPECT_EQ(form.findChild<QProgressBar*>("ProgressBar1")->value(), TForm10::kSteps);
+    EXPECT_EQ(form.windowTitle(), "Чтение данных");
+    EXPECT_GE(gateway.Log().CountOf(kReadAbInfo), 300u);
+}
+
+}  // namespace
+}  // namespace tulvo::test
