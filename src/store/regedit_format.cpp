@@ -111,11 +111,9 @@ std::optional<std::string> ParseByteList(std::string_view s) {
 }
 
 RegistryValue TypedHexValue(std::uint32_t type, std::string bytes) {
-    if (type == RegistryValue::kString) {
-        const auto zero = bytes.find('\0');
-        if (zero != std::string::npos) {
-            bytes.resize(zero);
-        }
+    // A text in hex(1): form carries its terminator.
+    if (type == RegistryValue::kString && !bytes.empty() && bytes.back() == '\0') {
+        bytes.pop_back();
     }
     return {type, std::move(bytes)};
 }
