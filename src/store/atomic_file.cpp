@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace tulvo {
@@ -46,10 +47,27 @@ void SyncFolder(const std::string& folder) {
     }
 }
 
+// A symbolic link is followed, so the file it names is replaced and the link
+// stays (as dotfiles kept elsewhere expect).
+std::string ResolvedTarget(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+        return path;
+    }
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (real == nullptr) {
+        return path;
+    }
+    std::string resolved(real);
+    std::free(real);
+    return resolved;
+}
+
 }  // namespace
 
-AtomicWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes,
+AtomicWriteResult WriteFileAtomically(const std::string& requestedPath, std::string_view bytes,
                                       const AtomicWriteOptions& options) {
+    const std::string path = ResolvedTarget(requestedPath);
     std::string temp = path + ".tmp.XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -164,7 +166,10 @@ std::string WriteConfigText(const TData& image) {
 }
 
 bool SaveConfigFile(const TData& image, const std::string& path, Operator& op) {
-    if (!WriteFileAtomically(path, WriteConfigText(image), 0644)) {
+    // A file that is replaced keeps its permissions.
+    struct stat info {};
+    const mode_t mode = ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0644;
+    if (!WriteFileAtomically(path, WriteConfigText(image), mode)) {
         op.Error("Невозможно сохранить файл " + path + "!");
         return false;
     }

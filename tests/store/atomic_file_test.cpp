@@ -51,6 +51,17 @@ TEST(AtomicFileTest, InterruptedBeforeRenameLeavesOldFileWholeAndNoTemporary) {
     EXPECT_EQ(EntriesIn(dir.Path()), 1u);
 }
 
+TEST(AtomicFileTest, ReplacesTheFileALinkNamesAndKeepsTheLink) {
+    TempDir dir;
+    const std::string real = dir.File("real.txt");
+    const std::string link = dir.File("link.txt");
+    ASSERT_TRUE(WriteFileAtomically(real, "old", 0600));
+    std::filesystem::create_symlink(real, link);
+    ASSERT_TRUE(WriteFileAtomically(link, "new", 0600));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadAll(real), "new");
+}
+
 TEST(AtomicFileTest, MissingFolderIsReportedWithThePath) {
     TempDir dir;
     const std::string path = dir.File("no/such/folder/a.txt");

@@ -261,6 +261,14 @@ TEST_F(ConfigFileTest, LongLinesAreSplitAfter255Characters) {
     EXPECT_TRUE(op_.entries.empty());
 }
 
+TEST_F(ConfigFileTest, SaveCreatesReadableFilesAndKeepsTheModeOfOldOnes) {
+    ASSERT_TRUE(SaveConfigFile(image_, path_, op_));
+    EXPECT_EQ(test::ModeOf(path_), 0644u);
+    ASSERT_EQ(::chmod(path_.c_str(), 0600), 0);
+    ASSERT_TRUE(SaveConfigFile(image_, path_, op_));
+    EXPECT_EQ(test::ModeOf(path_), 0600u);
+}
+
 TEST_F(ConfigFileTest, SaveThatCannotCreateItsFileIsReported) {
     const std::string path = dir_.File("no/such/folder/a.cnfg");
     EXPECT_FALSE(SaveConfigFile(image_, path, op_));
