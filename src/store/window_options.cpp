@@ -17,7 +17,7 @@ MainWindowOptions LoadMainWindowOptions(RegistryStore& store) {
         options.usbCom = *usbCom;
         options.abHelpEnable = *help;
     } else {
-        key.WriteString("PortName", "COM1");
+        key.WriteString("PortName", PortChooser::kDefaultPort);
         key.WriteBool("USB_COM", false);
         key.WriteBool("ABHelpEnable", true);
     }

@@ -2,21 +2,24 @@
 
 #include <string>
 
+#include "link/port_chooser.h"
 #include "store/registry_store.h"
 
 namespace tulvo {
 
-// Options of the main window kept under the Setting key.
+// Options of the main window kept under the Setting key. The default port is
+// the first serial port, named as on Linux.
 struct MainWindowOptions {
-    std::string portName = "COM1";  // "PortName"
-    bool usbCom = false;            // "USB_COM": connect through the gateway's USB port
-    bool abHelpEnable = true;       // "ABHelpEnable": the help pane is shown
+    std::string portName = PortChooser::kDefaultPort;  // "PortName"
+    bool usbCom = false;       // "USB_COM": connect through the gateway's USB port
+    bool abHelpEnable = true;  // "ABHelpEnable": the help pane is shown
 };
 
-// Reads "PortName" (empty or missing: "COM1"), "USB_COM" and "ABHelpEnable".
-// When one of the two booleans cannot be read, writes "PortName" = "COM1",
-// "USB_COM" = 0 and "ABHelpEnable" = 1 and returns the serial-port choice with
-// the help pane shown, keeping a port name that was read.
+// Reads "PortName" (empty or missing: the default port), "USB_COM" and
+// "ABHelpEnable". When one of the two booleans cannot be read, writes the
+// default port, "USB_COM" = 0 and "ABHelpEnable" = 1, and returns the
+// serial-port choice with the help pane shown, keeping a port name that was
+// read.
 MainWindowOptions LoadMainWindowOptions(RegistryStore& store);
 bool SaveMainWindowOptions(RegistryStore& store, const MainWindowOptions& options);
 

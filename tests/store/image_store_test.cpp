@@ -244,7 +244,7 @@ TEST_F(ImageStoreTest, WindowOptionsFallBackToDefaultsAndWriteThem) {
     EXPECT_TRUE(options.abHelpEnable);
     {
         const RegistryKey key = store_.OpenKey(kSettingKey);
-        EXPECT_EQ(key.ReadString("PortName"), "COM1");
+        EXPECT_EQ(key.ReadString("PortName"), "ttyS0");
         EXPECT_EQ(key.ReadBool("USB_COM"), false);
         EXPECT_EQ(key.ReadBool("ABHelpEnable"), true);
     }
