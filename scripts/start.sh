@@ -7,11 +7,14 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 bash scripts/build.sh
 
-if [[ -x build/src/app/tulvo-configurator && -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
-  exec build/src/app/tulvo-configurator --demo
+if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
+  if [[ -x build/src/app/tulvo-configurator ]]; then
+    exec build/src/app/tulvo-configurator --demo
+  fi
+  echo "The desktop program was not built (Qt 6 missing?): running the headless job instead."
+else
+  echo "No display: running the headless job against the simulated gateway."
 fi
-
-echo "No display: running the headless job against the simulated gateway."
 tmp=$(mktemp -d)
 trap 'kill "$sim" 2>/dev/null || true; rm -rf "$tmp"' EXIT
 build/src/cli/tulvo simulate --link "$tmp/gw" --store "$tmp/sim.reg" >"$tmp/sim.out" &
