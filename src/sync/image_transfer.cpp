@@ -54,11 +54,11 @@ void NormaliseBlackListEntry(BlackListRecord entry) {
 constexpr int kShortReplyAttempts = 5;
 
 // Issues a read until its reply is usable. A reply with status 0 must carry
-// the whole record: a frame cut short by a damaged byte can still pass the
-// payload checksum (a run of zero bytes keeps the checksum at 0), and
-// taking it would leave a record with a stale tail. Such a reply is asked
-// for again; when it keeps coming back short the read counts as a failed
-// transaction. Replies with another status may carry less or nothing.
+// the whole record: a frame cut short by a damaged byte still passes the
+// payload checksum whenever the checksum of the part that arrived happens
+// to be 0, and taking it would leave a record with a stale tail. Such a
+// reply is asked for again; when it keeps coming back short the read counts
+// as a failed transaction. Replies with another status may carry less.
 template <typename Request>
 bool ReadWhole(TPortMost& port, std::size_t size, std::uint8_t& status, Request&& request) {
     for (int attempt = 0; attempt < kShortReplyAttempts; ++attempt) {
