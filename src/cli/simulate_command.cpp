@@ -40,6 +40,7 @@ void RemoveLink(const std::string& target, const std::string& link) {
 }
 
 void Configure(const CliArgs& args, sim::Gateway& gateway) {
+    gateway.Log().SetKeepLimit(10000);  // nobody reads it here; keep memory bounded
     for (const auto& text : args.Values("fault")) {
         std::string error;
         auto rule = sim::ParseFaultRule(text, &error);

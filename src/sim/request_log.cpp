@@ -4,10 +4,21 @@
 
 namespace tulvo::sim {
 
+void RequestLog::SetKeepLimit(std::size_t limit) {
+    std::lock_guard lock(mutex_);
+    keepLimit_ = limit;
+}
+
 void RequestLog::Add(LoggedRequest request) {
     {
         std::lock_guard lock(mutex_);
+        if (keepLimit_ > 0 && entries_.size() >= keepLimit_) {
+            // Drop the older half at once rather than one entry per request.
+            entries_.erase(entries_.begin(),
+                           entries_.begin() + static_cast<std::ptrdiff_t>(entries_.size() / 2 + 1));
+        }
         entries_.push_back(std::move(request));
+        ++total_;
     }
     changed_.notify_all();
 }
@@ -31,6 +42,7 @@ void RequestLog::AddEmptyFrame() {
 void RequestLog::Clear() {
     std::lock_guard lock(mutex_);
     entries_.clear();
+    total_ = 0;
     dropped_ = 0;
     emptyFrames_ = 0;
 }
@@ -42,7 +54,7 @@ std::vector<LoggedRequest> RequestLog::Entries() const {
 
 std::size_t RequestLog::Count() const {
     std::lock_guard lock(mutex_);
-    return entries_.size();
+    return total_;
 }
 
 std::size_t RequestLog::DroppedCount() const {
@@ -63,7 +75,7 @@ std::size_t RequestLog::CountOf(std::uint8_t command) const {
 
 bool RequestLog::WaitForCount(std::size_t n, std::chrono::milliseconds timeout) const {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, timeout, [&] { return entries_.size() >= n; });
+    return changed_.wait_for(lock, timeout, [&] { return total_ >= n; });
 }
 
 bool RequestLog::WaitForEmptyFrames(std::size_t n, std::chrono::milliseconds timeout) const {

@@ -21,8 +21,14 @@ struct LoggedRequest {
 };
 
 // Requests seen by the gateway, for tests to inspect and wait on. Thread-safe.
+// Count() and the waits count every request ever logged; Entries() and
+// CountOf() see the ones retained (all of them unless a keep limit is set).
 class RequestLog {
   public:
+    // Keeps at most about `limit` recent entries (0 = all), so a gateway
+    // serving for days does not grow without bound.
+    void SetKeepLimit(std::size_t limit);
+
     void Add(LoggedRequest request);
     // A non-empty frame that was dropped (bad checksum, too short).
     void AddDropped();
@@ -50,6 +56,8 @@ class RequestLog {
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     std::vector<LoggedRequest> entries_;
+    std::size_t total_ = 0;
+    std::size_t keepLimit_ = 0;
     std::size_t dropped_ = 0;
     std::size_t emptyFrames_ = 0;
 };

@@ -241,6 +241,20 @@ TEST_F(SimGateway, LogsEachRequestWithItsHeaderAndPayload) {
     EXPECT_EQ(entries[0].payload, limit);
 }
 
+TEST(SimRequestLog, KeepsRecentEntriesWithinItsLimitButCountsAll) {
+    RequestLog log;
+    log.SetKeepLimit(10);
+    for (int i = 0; i < 25; ++i) {
+        log.Add(LoggedRequest{0x07, 0, 33, static_cast<std::uint16_t>(i), {}, {}});
+    }
+    EXPECT_EQ(log.Count(), 25u);
+    const auto kept = log.Entries();
+    ASSERT_FALSE(kept.empty());
+    EXPECT_LE(kept.size(), 10u);
+    EXPECT_EQ(kept.back().index, 24);
+    EXPECT_TRUE(log.WaitForCount(25, 0ms));
+}
+
 TEST_F(SimGateway, PacedReplyNeverArrivesBeforeItsWireTime) {
     // 1200 baud: the 8-byte request and the 8-byte reply frame take 160 bits,
     // 133 ms, plus 20 ms of latency.
