@@ -74,6 +74,7 @@ TComPort::~TComPort() {
 }
 
 bool TComPort::Open(const std::string& device, int baud, std::chrono::milliseconds timeout) {
+    lastError_.clear();
     if (!IsOpen() && !OpenDevice(device)) {
         return false;
     }
@@ -109,7 +110,7 @@ bool TComPort::OpenDevice(const std::string& device) {
         return false;
     }
     fd_ = fd;
-    lastError_.clear();
+    device_ = device;
     return true;
 }
 
@@ -121,7 +122,7 @@ bool TComPort::ApplyLineSettings(int baud) {
     }
     termios tio{};
     if (::tcgetattr(fd_, &tio) != 0) {
-        lastError_ = DescribeOpenError("the port", errno);
+        lastError_ = DescribeOpenError(device_, errno);
         return false;
     }
     ::cfmakeraw(&tio);
@@ -135,14 +136,14 @@ bool TComPort::ApplyLineSettings(int baud) {
     tio.c_cc[VTIME] = 0;
     if (::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0 ||
         ::tcsetattr(fd_, TCSANOW, &tio) != 0) {
-        lastError_ = DescribeOpenError("the port", errno);
+        lastError_ = DescribeOpenError(device_, errno);
         return false;
     }
     // DTR and RTS off. A pseudo-terminal or a driver without modem lines
     // refuses the request; that is not a fault of the port.
     int lines = TIOCM_DTR | TIOCM_RTS;
     if (::ioctl(fd_, TIOCMBIC, &lines) != 0 && errno != ENOTTY && errno != EINVAL) {
-        lastError_ = DescribeOpenError("the port", errno);
+        lastError_ = DescribeOpenError(device_, errno);
         return false;
     }
     // USB-serial adapters otherwise hold short replies for up to 16 ms.
@@ -187,6 +188,7 @@ void TComPort::CloseDescriptor() {
     ::ioctl(fd_, TIOCNXCL);
     ::close(fd_);
     fd_ = -1;
+    device_.clear();
     readPos_ = readEnd_ = 0;
 }
 

@@ -57,6 +57,7 @@ class TComPort {
 
     int fd_ = -1;
     std::chrono::milliseconds timeout_{1000};
+    std::string device_;  // path of the open device, for messages
     std::string lastError_;
     std::array<std::uint8_t, 4096> readAhead_{};
     std::size_t readPos_ = 0;
