@@ -170,6 +170,7 @@ bool PacedTransfer(bool write) {
     }
     const Run run = Transfer(gateway, *image, LinkTiming{}, write);
     const double modelled = ModelledSeconds(gateway, pacing);
+    const double simulatorModel = std::chrono::duration<double>(gateway.ModelledTime()).count();
     const auto exchanges = static_cast<double>(gateway.Log().Count());
     gateway.Stop();
     const double ratio = modelled > 0 ? run.seconds / modelled : 0;
@@ -180,6 +181,7 @@ bool PacedTransfer(bool write) {
         Format("measured %.3f s, wire %.3f s, ratio %.4f (target <= 1.03)", run.seconds, modelled,
                ratio) +
             Format(", %.0f exchanges, %.0f us over the wire time each", exchanges, overheadUs) +
+            Format(" (the simulator's own model: %.3f s)", simulatorModel) +
             (run.done ? "" : ", failed: " + run.firstMessage));
 }
 
