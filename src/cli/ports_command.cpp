@@ -36,7 +36,7 @@ int RunPorts(const CliArgs& args) {
 }  // namespace
 
 CliCommand PortsCommand() {
-    return {"ports", RunPorts, "", "list ports: USB (gateway) and COM", "sysfs"};
+    return {"ports", RunPorts, "[--sysfs DIR]", "list ports: USB (gateway) and COM", "sysfs"};
 }
 
 }  // namespace tulvo::cli
