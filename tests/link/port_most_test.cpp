@@ -195,7 +195,10 @@ TEST_F(PortMostTest, MissingReplyIsRetriedAfterThePauseWithoutResync) {
         }
         return ReplyFrame(0);
     });
+    std::vector<Ms> pauses;
+    port->SetPauseObserver([&pauses](Ms pause) { pauses.push_back(pause); });
     EXPECT_TRUE(port->SendCode09(nullptr, status));
+    EXPECT_EQ(pauses, std::vector<Ms>{150ms});
     const auto frames = peer.Frames();
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(frames[0].wire, frames[1].wire);
@@ -219,9 +222,12 @@ TEST_F(PortMostTest, ChecksumMismatchIsAnsweredByEmptyFrameBetweenPauses) {
         }
         return ReplyFrame(0, payload);
     });
+    std::vector<Ms> pauses;
+    port->SetPauseObserver([&pauses](Ms pause) { pauses.push_back(pause); });
     Bytes data(20, 0);
     EXPECT_TRUE(port->ReadSettingFXO(data.data(), status));
     EXPECT_EQ(data, payload);
+    EXPECT_EQ(pauses, (std::vector<Ms>{100ms, 200ms, 100ms, 200ms}));
     const auto frames = peer.Frames();
     ASSERT_EQ(frames.size(), 5u);
     const Bytes request = Hex("0A 05 00 14 00 00 6C 0D");
