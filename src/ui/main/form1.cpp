@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 
 #include "about/form4.h"
 #include "guarded_call.h"
@@ -106,8 +107,10 @@ void TForm1::SetUpIcons() {
         {ui_->SpeedButton2, QStyle::SP_DialogCancelButton},
         {ui_->SpeedButton6, QStyle::SP_TrashIcon},
     };
+    // One pixmap each: a full standard icon loads every size it has, which
+    // costs several times more at start-up.
     for (const auto& entry : icons) {
-        entry.button->setIcon(style()->standardIcon(entry.pixmap));
+        entry.button->setIcon(QIcon(style()->standardPixmap(entry.pixmap, nullptr, this)));
     }
     // The windows of the parameters, alarm and list dialogs are not part of
     // this program yet: their buttons are present but disabled.
@@ -201,7 +204,9 @@ void TForm1::FormShow() {
     if (const QScreen* screen = this->screen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
-    connectionBar_->Timer1Timer();
+    // The first look at the ports comes right after the window is up rather
+    // than a second later, so the box is not empty meanwhile.
+    QTimer::singleShot(0, connectionBar_, &ConnectionBar::Timer1Timer);
     connectionBar_->Start();
     GuardedCall(context_.op, [this] { editor_->FollowRow(ui_->StringGrid1->CurrentRow()); });
 }
