@@ -1,11 +1,13 @@
 #include "app/demo_gateway.h"
 
 #include "app/demo_image.h"
+#include "link/port_discovery.h"
 #include "sim/gateway.h"
+#include "store/window_options.h"
 
 namespace tulvo {
 
-DemoGateway::DemoGateway() : gateway_(std::make_unique<sim::Gateway>()) {}
+DemoGateway::DemoGateway(bool paced) : gateway_(std::make_unique<sim::Gateway>()), paced_(paced) {}
 
 DemoGateway::~DemoGateway() {
     gateway_->Stop();
@@ -18,7 +20,26 @@ bool DemoGateway::Start() {
     info.signal = 23;
     gateway_->State().SetSysInfo(info);
     gateway_->State().SetDevName("DEMO-01");
+    if (paced_) {
+        sim::Pacing pacing;
+        pacing.baud = 115200;
+        pacing.latency = std::chrono::milliseconds(3);
+        gateway_->SetPacing(pacing);
+    }
     return gateway_->Start();
+}
+
+bool DemoGateway::Offer(PortDiscovery& ports, RegistryStore& store, TData& image) {
+    if (!Start()) {
+        return false;
+    }
+    ports.AddExtraPort({kPortName, DevicePath(), true});
+    MainWindowOptions options = LoadMainWindowOptions(store);
+    options.usbCom = true;
+    options.portName = kPortName;
+    SaveMainWindowOptions(store, options);
+    AddDemoNames(image);
+    return true;
 }
 
 std::string DemoGateway::DevicePath() const {

@@ -163,7 +163,7 @@ void BuildDemoImage(TData& image) {
 void AddDemoNames(TData& image) {
     for (std::size_t i = 0; i < kSubscribers.size(); ++i) {
         NameEntry& entry = image.Name(static_cast<int>(i) + 1);
-        if (entry.AbFNS.empty() && entry.AbIdCod == -1) {
+        if (entry.AbFNS.empty() && image.AbInfo(static_cast<int>(i) + 1).Empty()) {
             entry.AbFNS = Utf8ToCp1251(kSubscribers[i].name);
             entry.AbIdCod = static_cast<std::int32_t>(i) + 1;
         }

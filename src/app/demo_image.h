@@ -12,9 +12,9 @@ class TData;
 // dialogs would fill it.
 void BuildDemoImage(TData& image);
 
-// Copies the names of the demo subscribers into slots of `image` whose name
-// entry is still unused, so that a read from the demo gateway shows them
-// (the gateway itself keeps no names).
+// Copies the names of the demo subscribers into the slots of `image` that
+// are empty and unnamed, so that a read from the demo gateway shows them
+// (the gateway itself keeps no names). Slots in use are left alone.
 void AddDemoNames(TData& image);
 
 // The gateway's side of the demo: every record of the demo image, two

@@ -18,7 +18,6 @@
 
 #include "app/app_options.h"
 #include "app/demo_gateway.h"
-#include "app/demo_image.h"
 #include "app/shutdown_signals.h"
 #include "app/startup_probe.h"
 #include "app_context.h"
@@ -28,28 +27,11 @@
 #include "qt_operator.h"
 #include "store/image_store.h"
 #include "store/registry_store.h"
-#include "store/window_options.h"
 #include "sync/acount_ctrl.h"
 #include "sync/form12.h"
 
 namespace tulvo {
 namespace {
-
-// The demo gateway is the only USB port, and "USB" is checked at start, so
-// the connection bar picks it by itself.
-bool OfferDemoGateway(DemoGateway& demo, PortDiscovery& ports, RegistryStore& store, TData& image) {
-    if (!demo.Start()) {
-        std::cerr << "tulvo-configurator: cannot start the demo gateway: " << demo.Error() << '\n';
-        return false;
-    }
-    ports.AddExtraPort({DemoGateway::kPortName, demo.DevicePath(), true});
-    MainWindowOptions options = LoadMainWindowOptions(store);
-    options.usbCom = true;
-    options.portName = DemoGateway::kPortName;
-    SaveMainWindowOptions(store, options);
-    AddDemoNames(image);
-    return true;
-}
 
 // Argument vector for QApplication, which keeps pointers into it for the
 // whole run.
@@ -83,7 +65,8 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     PortDiscovery ports;
     ports.AddExtraPortsFromEnvironment();
     DemoGateway demo;
-    if (options.demo && !OfferDemoGateway(demo, ports, store, *image)) {
+    if (options.demo && !demo.Offer(ports, store, *image)) {
+        std::cerr << "tulvo-configurator: cannot start the demo gateway: " << demo.Error() << '\n';
         return 1;
     }
     AppContext context{
