@@ -104,6 +104,10 @@ std::optional<std::vector<std::uint8_t>> RawPtyClient::ReadFrame(
     return std::nullopt;
 }
 
+void RawPtyClient::Discard() {
+    tcflush(fd_, TCIFLUSH);
+}
+
 bool RawPtyClient::WaitForHangUp(std::chrono::milliseconds timeout) {
     pollfd p{fd_, POLLIN, 0};
     if (::poll(&p, 1, static_cast<int>(timeout.count())) <= 0) {

@@ -30,6 +30,8 @@ class RawPtyClient {
     std::optional<std::vector<std::uint8_t>> ReadFrame(std::chrono::milliseconds timeout);
     // The raw bytes of the next complete frame (start to end byte).
     std::optional<std::vector<std::uint8_t>> ReadWireFrame(std::chrono::milliseconds timeout);
+    // Throws away whatever has arrived and was not read.
+    void Discard();
     // True when the other side hung up within the timeout.
     bool WaitForHangUp(std::chrono::milliseconds timeout);
 
