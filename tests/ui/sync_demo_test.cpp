@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "app/demo_gateway.h"
 #include "app_context.h"
@@ -32,6 +33,8 @@ TEST(DemoGateway, MainWindowChoosesItAndReadsDemoSubscribers) {
 
     TForm1 form(context);
     form.show();
+    // The connection bar takes its first look at the ports once shown.
+    ASSERT_TRUE(QTest::qWaitFor([&form] { return !form.GetPortName().empty(); }, 5000));
     EXPECT_EQ(form.GetPortName(), demo.DevicePath());
 
     form.N12Click();
