@@ -129,12 +129,11 @@ int Run(const QString& outDir) {
     PrintingOperator op;
     PortDiscovery ports(temp.path().toStdString() + "/no-sysfs");
 
-    DemoGateway demo;
-    if (!demo.Start()) {
+    DemoGateway demo(false);
+    if (!demo.Offer(ports, store, image)) {
         std::cerr << "cannot start the demo gateway: " << demo.Error() << '\n';
         return 1;
     }
-    ports.AddExtraPort({DemoGateway::kPortName, demo.DevicePath(), true});
     AppContext context{image, store, op, ports, LinkTiming::Fast(), temp.path().toStdString()};
 
     Shooter shooter(outDir);
