@@ -283,7 +283,7 @@ void ReadAlarm(LineParser& p, std::string_view rest, AlarmSettingRecord r) {
         } else if (const int channel = Slot(key, 'T', 3); channel >= 0) {
             // Time-outs up to 65535 s can be set, and are written, with 5 digits.
             const auto n = Dec(v, 5);
-            if (!n || *n > 65535) {
+            if (!n || (channel > 0 && *n > 65535)) {
                 p.Refuse(kAlarmError);
             } else if (channel > 0) {
                 r.SetInTimeout(channel, static_cast<std::uint16_t>(*n));
