@@ -1,6 +1,7 @@
 #include "store/registry_store.h"
 
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -184,6 +185,21 @@ TEST_F(RegistryStoreTest, DamagedFileIsUsedAsFarAsItParsesAndKeptOnSave) {
     EXPECT_EQ(key.ReadDword("Good"), 2u);
     EXPECT_EQ(key.ReadString("Late"), "ok");
     EXPECT_EQ(key.ReadString("New"), "v");
+}
+
+TEST_F(RegistryStoreTest, EnormousFileIsReadOnlyUpToItsLimit) {
+    const int fd = ::memfd_create("store.reg", MFD_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    const std::string head =
+        "REGEDIT4\r\n[HKEY_CURRENT_USER\\SOFTWARE\\ZARQ\\MTulvo\\Setting]\r\n\"A\"=dword:1\r\n";
+    ASSERT_EQ(::write(fd, head.data(), head.size()), static_cast<ssize_t>(head.size()));
+    ASSERT_EQ(::ftruncate(fd, off_t{1} << 30), 0);  // then 1 GB of zero bytes
+    RegistryStore store("/proc/self/fd/" + std::to_string(fd));
+    {
+        const RegistryKey key = store.OpenKey(kKey);
+        EXPECT_EQ(key.ReadDword("A"), 1u);
+    }
+    ::close(fd);
 }
 
 TEST(RegistryStoreDefaultPathTest, FollowsXdgConfigHomeThenHome) {
