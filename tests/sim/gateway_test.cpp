@@ -1,4 +1,5 @@
 #include "sim/gateway.h"
+#include "sim/demo_population.h"
 
 #include <gtest/gtest.h>
 
@@ -283,6 +284,22 @@ TEST(SimPacing, ModelsTenBitsPerByteBothWaysPlusLatency) {
     // 8 request bytes and 28 reply bytes: 360 bits at 115200 baud = 3125 us.
     EXPECT_EQ(pacing.ExchangeTime(8, 28), std::chrono::microseconds(3125 + 250));
     EXPECT_EQ(Pacing{}.ExchangeTime(500, 500), std::chrono::microseconds(0));
+}
+
+TEST(SimDemoPopulation, SeedsRecordsCallLogAndBalance) {
+    GatewayState state;
+    DemoPopulation demo;
+    demo.records.push_back({RecordFamily::AbInfo, 11, Bytes(33, 0x01)});
+    demo.records.push_back({RecordFamily::Block, kBlockFXO, Bytes(20, 0x02)});
+    demo.callLog = {{Bytes(65, 0x03)}, {Bytes(65, 0x04), Bytes(65, 0x05)}};
+    demo.accountBalance = 1234;
+    SeedDemoPopulation(state, demo);
+    EXPECT_EQ(state.Get(RecordFamily::AbInfo, 11), Bytes(33, 0x01));
+    EXPECT_EQ(state.Get(RecordFamily::Block, kBlockFXO), Bytes(20, 0x02));
+    EXPECT_EQ(state.LogBlockCount(), 2u);
+    const auto balance = state.Get(RecordFamily::Block, kBlockAccountBalance);
+    ASSERT_TRUE(balance);
+    EXPECT_EQ(Bytes(balance->begin(), balance->begin() + 4), (Bytes{0xD2, 0x04, 0, 0}));
 }
 
 TEST(SimGatewayState, RejectsRecordsOfTheWrongShape) {
