@@ -9,6 +9,7 @@
 #include <QToolButton>
 
 #include "main/subscriber_editor.h"
+#include "main/subscriber_grid_model.h"
 #include "main_form_fixture.h"
 
 namespace tulvo::test {
@@ -248,13 +249,20 @@ TEST_F(EditorTest, TypedGroupWithoutListChoiceStoresGroupZero) {
     Form();
     ClickRow(2);
     auto* combo = Find<QComboBox>("ComboBox1");
-    combo->setCurrentIndex(-1);
-    combo->setEditText("5");
+    ASSERT_EQ(combo->currentIndex(), 0);
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), "5");
     StorePhone("111");
     EXPECT_EQ(image_.AbInfo(2).Gr(), 0);
+    EXPECT_EQ(combo->count(), 8);
     ClickRow(1);
     ClickRow(2);
     EXPECT_EQ(combo->currentIndex(), -1);
+    EXPECT_EQ(Form().Grid().Cell(4, 2), "0");
+    // Picking from the list again stores that group.
+    combo->setCurrentIndex(6);
+    StorePhone("111");
+    EXPECT_EQ(image_.AbInfo(2).Gr(), 0x40);
 }
 
 TEST_F(EditorTest, DeleteEmptiesSlotAndPreparesNewSubscriber) {

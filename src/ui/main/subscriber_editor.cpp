@@ -64,6 +64,9 @@ SubscriberEditor::SubscriberEditor(Ui::TForm1& ui, TData& image, Hooks hooks, QO
     for (int g = 1; g <= 8; ++g) {
         ui_.ComboBox1->addItem(QString::number(g));
     }
+    // Typed text never becomes a list item; it only leaves the list without
+    // a choice until an item is picked again.
+    ui_.ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     ui_.Edit2->setValidator(new KeyFilterValidator(&TestPhoneKey, 0, ui_.Edit2));
     ui_.Edit3->setValidator(new KeyFilterValidator(&TestKey, 4, ui_.Edit3));
     ui_.Edit4->setValidator(new KeyFilterValidator(&TestKey, 4, ui_.Edit4));
@@ -77,6 +80,10 @@ void SubscriberEditor::Wire() {
     for (QLineEdit* edit : {ui_.Edit1, ui_.Edit2, ui_.Edit3, ui_.Edit4, ui_.Edit5}) {
         connect(edit, &QLineEdit::textChanged, this, &SubscriberEditor::Edit1Change);
     }
+    connect(ui_.ComboBox1->lineEdit(), &QLineEdit::textEdited, this,
+            [this] { groupTyped_ = true; });
+    connect(ui_.ComboBox1, &QComboBox::currentIndexChanged, this, [this] { groupTyped_ = false; });
+    connect(ui_.ComboBox1, &QComboBox::activated, this, [this] { groupTyped_ = false; });
     connect(ui_.ComboBox1, &QComboBox::currentIndexChanged, this, &SubscriberEditor::Edit1Change);
     connect(ui_.ComboBox1, &QComboBox::editTextChanged, this, &SubscriberEditor::Edit1Change);
     for (QCheckBox* box : {ui_.CheckBox2, ui_.CheckBox3, ui_.CheckBox4, ui_.CheckBox7}) {
@@ -136,6 +143,10 @@ void SubscriberEditor::SetDefaultLine(int line) {
         button->setChecked(false);
     }
     lines_->setExclusive(true);
+}
+
+int SubscriberEditor::GroupIndex() const {
+    return groupTyped_ ? -1 : ui_.ComboBox1->currentIndex();
 }
 
 int SubscriberEditor::ShownSlot() const {
@@ -200,6 +211,7 @@ void SubscriberEditor::ShowSubscriber(int n, bool editable) {
     ui_.CheckBox7->setChecked(!(flag & AbInfoRecord::kUssdBarred));
     ui_.Edit5->setText(FromCp1251(info.Password()));
     ui_.ComboBox1->setCurrentIndex(SubscriberGridModel::GroupNumber(info.Gr()) - 1);
+    groupTyped_ = false;
     ShowLimit(n);
     SetButtons(false, false, true);
     editorReady_ = true;
@@ -228,7 +240,7 @@ void SubscriberEditor::StoreSubscriber(int n) {
     info.SetLimIn(NumberOf(ui_.Edit3->text()));
     info.SetLimOut(NumberOf(ui_.Edit4->text()));
     info.SetDL(static_cast<std::uint8_t>(DefaultLine()));
-    const int group = ui_.ComboBox1->currentIndex();
+    const int group = GroupIndex();
     info.SetGr(group >= 0 ? static_cast<std::uint8_t>(1u << group) : 0);
     info.SetDateStamp(kStampDay, kStampMonth, kStampYear);
     info.SetReserved1(0);
@@ -260,6 +272,7 @@ void SubscriberEditor::SpeedButton7Click(int n) {
     ui_.Edit4->setText(QStringLiteral("7200"));
     ui_.Edit5->clear();
     ui_.ComboBox1->setCurrentIndex(0);
+    groupTyped_ = false;
     ui_.CheckBox2->setChecked(true);
     ui_.CheckBox4->setChecked(true);
     ui_.CheckBox3->setChecked(false);

@@ -54,6 +54,9 @@ class SubscriberEditor : public QObject {
     int ShownSlot() const;
     // Default line chosen in RadioGroup1: 0 FXO, 1 FXS, 2 conference, -1 none.
     int DefaultLine() const;
+    // The group item chosen in ComboBox1; -1 when none is, also after text
+    // was typed into the box instead of picking from the list.
+    int GroupIndex() const;
 
   private:
     void Wire();
@@ -70,6 +73,7 @@ class SubscriberEditor : public QObject {
     Hooks hooks_;
     QButtonGroup* lines_;
     bool editorReady_ = false;
+    bool groupTyped_ = false;
 };
 
 }  // namespace tulvo
