@@ -163,6 +163,28 @@ TEST_F(EditorTest, NumericBoxesRefuseTypedAndPastedNonDigits) {
     }
 }
 
+TEST_F(EditorTest, ValuesFromTheGatewayShowWholeAndStayEditable) {
+    PutSubscriber(1, 1);
+    image_.AbInfo(1).SetLimIn(65535);
+    image_.AbInfo(1).SetPassword("ab12");
+    Form();
+    QLineEdit* limit = Edit("Edit3");
+    EXPECT_EQ(limit->text(), "65535");
+    limit->end(false);
+    QTest::keyClicks(limit, "7");
+    EXPECT_EQ(limit->text(), "65535");
+    QTest::keyClick(limit, Qt::Key_Backspace);
+    EXPECT_EQ(limit->text(), "6553");
+    QLineEdit* password = Edit("Edit5");
+    EXPECT_EQ(password->text(), "ab12");
+    password->end(false);
+    QTest::keyClicks(password, "x9");
+    EXPECT_EQ(password->text(), "ab129");
+    QTest::keyClick(password, Qt::Key_Home);
+    QTest::keyClick(password, Qt::Key_Delete);
+    EXPECT_EQ(password->text(), "b129");
+}
+
 TEST_F(EditorTest, PhoneBoxTakesOnlyDigitsPlusSeparatorsAndUpperP) {
     Form();
     QLineEdit* edit = Edit("Edit2");

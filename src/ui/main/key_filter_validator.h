@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QValidator>
-#include <functional>
+class QLineEdit;
 
 namespace tulvo {
 
@@ -11,22 +11,32 @@ bool TestKey(QChar key);
 // The phone box also takes "+", "/", "\" and an upper-case "P".
 bool TestPhoneKey(QChar key);
 
-// Refuses any text holding a character the filter does not pass, or longer
-// than maxLength (0: no limit). Because it judges the whole new text, pasted
-// text is held to the same rule as typed keys. Text set by the program is
-// not checked, so values read from the gateway are shown as they are.
+// Refuses a change that brings in a character the filter does not pass, or
+// that makes the text longer than maxLength (0: no limit). It judges the
+// change against the text last accepted, so pasted text is held to the same
+// rule as typed keys, while a value set by the program (read from the
+// gateway, possibly longer or with other characters) is shown whole and can
+// still be shortened or edited.
 class KeyFilterValidator : public QValidator {
     Q_OBJECT
   public:
     using KeyTest = bool (*)(QChar);
 
-    KeyFilterValidator(KeyTest test, int maxLength, QObject* parent = nullptr);
+    // Installs itself on edit.
+    KeyFilterValidator(KeyTest test, int maxLength, QLineEdit* edit);
 
     State validate(QString& input, int& pos) const override;
 
+    // Shows a value set by the program: it is taken as accepted before it is
+    // set, so the box starts from it even when it breaks the typing rules.
+    static void SetText(QLineEdit* edit, const QString& text);
+
   private:
+    int Refused(const QString& text) const;
+
     KeyTest test_;
     int maxLength_;
+    QString accepted_;
 };
 
 }  // namespace tulvo

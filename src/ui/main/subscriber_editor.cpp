@@ -67,11 +67,11 @@ SubscriberEditor::SubscriberEditor(Ui::TForm1& ui, TData& image, Hooks hooks, QO
     // Typed text never becomes a list item; it only leaves the list without
     // a choice until an item is picked again.
     ui_.ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-    ui_.Edit2->setValidator(new KeyFilterValidator(&TestPhoneKey, 0, ui_.Edit2));
-    ui_.Edit3->setValidator(new KeyFilterValidator(&TestKey, 4, ui_.Edit3));
-    ui_.Edit4->setValidator(new KeyFilterValidator(&TestKey, 4, ui_.Edit4));
-    ui_.Edit5->setValidator(new KeyFilterValidator(&TestKey, 7, ui_.Edit5));
-    ui_.Edit6->setValidator(new KeyFilterValidator(&TestKey, 6, ui_.Edit6));
+    new KeyFilterValidator(&TestPhoneKey, 0, ui_.Edit2);
+    new KeyFilterValidator(&TestKey, 4, ui_.Edit3);
+    new KeyFilterValidator(&TestKey, 4, ui_.Edit4);
+    new KeyFilterValidator(&TestKey, 7, ui_.Edit5);
+    new KeyFilterValidator(&TestKey, 6, ui_.Edit6);
     SetButtons(false, false, false);
     Wire();
 }
@@ -194,9 +194,10 @@ void SubscriberEditor::ShowSubscriber(int n, bool editable) {
     const ConstAbPhoneRecord phone = image.AbPhone(n);
     ui_.Edit1->setText(FromCp1251(image.Name(n).AbFNS));
     const std::string out = phone.PhoneOut();
-    ui_.Edit2->setText(FromCp1251(out.empty() ? phone.PhoneIn() : phone.PhoneIn() + "/" + out));
-    ui_.Edit3->setText(QString::number(info.LimIn()));
-    ui_.Edit4->setText(QString::number(info.LimOut()));
+    KeyFilterValidator::SetText(
+        ui_.Edit2, FromCp1251(out.empty() ? phone.PhoneIn() : phone.PhoneIn() + "/" + out));
+    KeyFilterValidator::SetText(ui_.Edit3, QString::number(info.LimIn()));
+    KeyFilterValidator::SetText(ui_.Edit4, QString::number(info.LimOut()));
     // Each box runs its handler as it is set, so the default line's access
     // box ends checked even when the record lacks that bit.
     SetDefaultLine(info.DL());
@@ -209,7 +210,7 @@ void SubscriberEditor::ShowSubscriber(int n, bool editable) {
     ui_.CheckBox2->setChecked(flag & AbInfoRecord::kLongDistance);
     ui_.CheckBox3->setChecked(flag & AbInfoRecord::kCallBack);
     ui_.CheckBox7->setChecked(!(flag & AbInfoRecord::kUssdBarred));
-    ui_.Edit5->setText(FromCp1251(info.Password()));
+    KeyFilterValidator::SetText(ui_.Edit5, FromCp1251(info.Password()));
     ui_.ComboBox1->setCurrentIndex(SubscriberGridModel::GroupNumber(info.Gr()) - 1);
     groupTyped_ = false;
     ShowLimit(n);
