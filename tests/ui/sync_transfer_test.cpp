@@ -1,5 +1,8 @@
 #include <QProgressBar>
+#include <QTest>
+#include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 
 #include "app/demo_image.h"
@@ -142,6 +145,28 @@ TEST_F(TransferTest, ProgressWindowReachesAllStepsAndTakesTheThreadsResult) {
     EXPECT_EQ(form.findChild<QProgressBar*>("ProgressBar1")->value(), TForm10::kSteps);
     EXPECT_EQ(form.windowTitle(), "Чтение данных");
     EXPECT_GE(gateway.Log().CountOf(kReadAbInfo), 300u);
+}
+
+TEST_F(TransferTest, OperatorCannotCloseProgressWindowWhileTransferRuns) {
+    sim::Pacing slow;
+    slow.latency = std::chrono::milliseconds(1);
+    gateway.SetPacing(slow);
+    ASSERT_TRUE(port.Open(gateway.DevicePath()));
+    TReadData thread(image, port, op);
+    TForm10 form(nullptr, thread, port);
+    bool visibleAfterAttempts = false;
+    QTimer::singleShot(50, &form, [&] {
+        QTest::keyClick(&form, Qt::Key_Escape);
+        static_cast<QDialog&>(form).reject();
+        form.close();
+        visibleAfterAttempts = form.isVisible();
+    });
+
+    form.exec();
+    thread.wait();
+
+    EXPECT_TRUE(visibleAfterAttempts);
+    EXPECT_TRUE(form.Result());
 }
 
 }  // namespace
