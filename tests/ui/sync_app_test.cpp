@@ -113,6 +113,11 @@ TEST_P(ConfiguratorShutdownTest, SignalClosesMainWindowAndSavesImage) {
 
 INSTANTIATE_TEST_SUITE_P(Signals, ConfiguratorShutdownTest,
                          ::testing::Values(ShutdownCase{SIGTERM, false},
-                                           ShutdownCase{SIGINT, true}));
+                                           ShutdownCase{SIGINT, true}),
+                         [](const ::testing::TestParamInfo<ShutdownCase>& info) {
+                             return std::string(info.param.signalNumber == SIGTERM ? "Term"
+                                                                                   : "Int") +
+                                    (info.param.demo ? "Demo" : "");
+                         });
 
 }  // namespace
