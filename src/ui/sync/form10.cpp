@@ -28,9 +28,14 @@ bool RunTransfer(QWidget* owner, TReadWriteData& thread, TPortMost& port, const 
         form.exec();
         result = form.Result();
     }
-    // The modal run can end early only when the application is quitting; the
-    // transfer still owns the port and the image until it ends, and its
-    // operator calls may need this thread, so keep serving events meanwhile.
+    // The modal run can end early only when the application is quitting.
+    // When that happened before the window was shown, nothing was started;
+    // otherwise the transfer still owns the port and the image until it
+    // ends, and its operator calls may need this thread, so keep serving
+    // events meanwhile.
+    if (!thread.isRunning() && !thread.isFinished()) {
+        return false;
+    }
     while (!thread.Done()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, kPollMs / 10);
         thread.wait(kPollMs / 10);
