@@ -380,7 +380,7 @@ class SubscriberReader {
             phone_.SetPhoneIn(in);
             phone_.SetPhoneOut(out);
             phone_.SetPhoneIndex(static_cast<std::uint16_t>(n_ - 1));
-            inUse_ = true;
+            Stored();
         } else if (key == "FNS") {
             image_.Name(n_).AbFNS = Spaced(v);
         } else if (key == "Password") {
