@@ -24,6 +24,11 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t kFrameLimit = 600;
 // A reply that cannot be written in this time (nobody reads the port) is dropped.
 constexpr auto kWriteGiveUp = std::chrono::seconds(2);
+// A timed sleep here wakes some 50 us late even with the smallest timer slack,
+// which a paced reply of a few milliseconds cannot absorb: waits sleep until
+// this long before their deadline and spin the rest (without yielding, so a
+// busy machine does not hand the core away for a whole time slice).
+constexpr auto kSpinTime = std::chrono::microseconds(100);
 // The text a client sends at 9600 baud to leave the bootloader.
 constexpr std::string_view kExitText = "+++_EXIT";
 
@@ -228,8 +233,11 @@ bool Gateway::WaitUntil(Clock::time_point deadline) {
         if (left <= Clock::duration::zero()) {
             return true;
         }
+        if (left <= kSpinTime) {
+            continue;
+        }
         pollfd fd{wakeFd_, POLLIN, 0};
-        const timespec timeout = ToTimespec(left);
+        const timespec timeout = ToTimespec(left - kSpinTime);
         ::ppoll(&fd, 1, &timeout, nullptr);
     }
     return false;
