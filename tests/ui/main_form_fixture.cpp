@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "main/subscriber_grid_model.h"
 #include "main/subscriber_grid_view.h"
 
