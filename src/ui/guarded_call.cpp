@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "model/operator.h"
+#include "model/record_error.h"
 
 namespace tulvo {
 
@@ -10,8 +11,10 @@ bool GuardedCall(Operator& op, const std::function<void()>& handler) {
     try {
         handler();
         return true;
+    } catch (const RecordError& e) {
+        // A checked store refused a value; what() is the operator's text.
+        op.Error(e.what());
     } catch (const std::exception& e) {
-        // Record stores raise an exception whose what() is the exact UTF-8 text.
         op.Error(e.what());
     } catch (...) {
         op.Error("Unknown error");
