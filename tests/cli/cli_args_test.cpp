@@ -1,0 +1,47 @@
+#include "cli/cli_args.h"
+
+#include <gtest/gtest.h>
+
+#include "cli/stderr_operator.h"
+
+namespace tulvo::cli {
+namespace {
+
+class CliArgsTest : public ::testing::Test {
+  protected:
+    CliArgs Parse(std::vector<std::string> words) { return CliArgs(std::move(words), op); }
+
+    StderrOperator op;
+};
+
+TEST_F(CliArgsTest, TakesValuesInBothFormsAndKeepsRepeats) {
+    const CliArgs args = Parse({"download", "--port", "/tmp/gw", "--fault=silent:cmd=07", "--yes",
+                                "--fault", "delay:ms=5", "report.txt"});
+    EXPECT_EQ(args.Positional(), (std::vector<std::string>{"download", "report.txt"}));
+    EXPECT_EQ(args.Value("port"), "/tmp/gw");
+    EXPECT_EQ(args.Values("fault"), (std::vector<std::string>{"silent:cmd=07", "delay:ms=5"}));
+    EXPECT_TRUE(args.Has("yes"));
+    EXPECT_FALSE(args.Has("store"));
+}
+
+TEST_F(CliArgsTest, RejectsMissingAndMalformedValues) {
+    EXPECT_THROW(Parse({"--port"}), UsageError);
+    const CliArgs args = Parse({"--baud", "fast", "--latency-ms", "70000", "--port="});
+    EXPECT_THROW(args.Int("baud", 0, 4000000), UsageError);
+    EXPECT_THROW(args.Int("latency-ms", 0, 60000), UsageError);
+    EXPECT_FALSE(args.Int("seed", 0, 10));
+    EXPECT_THROW(args.Required("port"), UsageError) << "an empty value counts as missing";
+}
+
+TEST_F(CliArgsTest, ResolvesPortsAndFoldersWithTheirDefaults) {
+    EXPECT_EQ(Parse({"--port", "ttyACM0"}).PortDevice(), "/dev/ttyACM0");
+    EXPECT_EQ(Parse({"--port", "./gw"}).PortDevice(), "./gw");
+    EXPECT_THROW(Parse({}).PortDevice(), UsageError);
+    EXPECT_EQ(Parse({"--data-dir", "/srv/log"}).DataDir(), "/srv/log");
+    EXPECT_EQ(Parse({"--store", "a.reg"}).StorePath(), "a.reg");
+    EXPECT_NE(Parse({}).StorePath().find("ZARQ/MTulvo.reg"), std::string::npos);
+    EXPECT_NE(Parse({}).DataDir().find("ZARQ/MTulvo"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tulvo::cli
