@@ -7,7 +7,9 @@
 
 namespace tulvo::sim {
 
-// One way the gateway misbehaves, for the requests it matches.
+// One way the gateway misbehaves, for the requests it matches. A silenced,
+// hung-up or status-forced request is not carried out (nothing is stored);
+// the other kinds damage or delay the reply of a request that was.
 struct FaultRule {
     enum class Kind {
         Silence,     // no reply at all
