@@ -433,10 +433,16 @@ class SubscriberReader {
         Stored();
     }
 
+    // A limit is 1 to 4 digits; 65535 is the blank record's "no limit", which the
+    // writer writes for a slot whose limits were never set.
+    static std::optional<std::uint64_t> Limit(std::string_view v) {
+        return v == "65535" ? std::optional<std::uint64_t>(kNotSet) : Dec(v, 4);
+    }
+
     void Limits(std::string_view v) {
         const auto [in, out] = SplitPair(v);
-        const auto limIn = Dec(in, 4);
-        const auto limOut = Dec(out, 4);
+        const auto limIn = Limit(in);
+        const auto limOut = Limit(out);
         if (!limIn || !limOut) {
             p_.Refuse(kLimitError + std::to_string(n_));
             return;

@@ -215,6 +215,18 @@ TEST_F(ConfigFileTest, UnsetNotifiedSubscriberReadsBackSilently) {
     EXPECT_EQ(Image().SettingAlarm().AbName(2), 4);
 }
 
+TEST_F(ConfigFileTest, UnsetLimitsReadBackSilently) {
+    image_.AbInfo(4).SetFLAG(0x08);  // in use with the blank record's limits
+    const std::string text = WriteConfigText(image_);
+    ASSERT_NE(text.find("Ab:4,ID:FFFFFFFF,Lim:65535/65535,"), std::string::npos);
+    Load(text + "Ab:5,Lim:65535/10000\r\n");
+    EXPECT_EQ(op_.Texts(),
+              std::vector<std::string>{"Ошибка при чтении базы абонентов! Абонент № 5"});
+    EXPECT_FALSE(Info(4).Empty());
+    EXPECT_EQ(Info(4).LimIn(), 65535);
+    EXPECT_EQ(WriteConfigText(image_), text);  // slot 5 was refused and stays empty
+}
+
 TEST_F(ConfigFileTest, LongTimeoutsReadBackAsWritten) {
     image_.SettingAlarm().SetInTimeout(1, 3600);
     image_.SettingAlarm().SetInTimeout(3, 65535);
