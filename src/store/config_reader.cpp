@@ -154,7 +154,7 @@ class LineParser {
     ConfigLoadResult& result_;
 };
 
-enum class Check { kDigit, kHelp, kDigits3, kDigits5, kHex2 };
+enum class Check { kDigit, kHelp, kDigits3, kReference, kDigits5, kHex2 };
 
 std::optional<std::uint64_t> Checked(Check check, std::string_view v) {
     switch (check) {
@@ -166,6 +166,8 @@ std::optional<std::uint64_t> Checked(Check check, std::string_view v) {
         }
         case Check::kDigits3:
             return Dec(v, 3);
+        case Check::kReference:  // a subscriber number - 1, or 65535 for none
+            return v == "65535" ? std::optional<std::uint64_t>(kNotSet) : Dec(v, 3);
         case Check::kDigits5:
             return Dec(v, 5);
         case Check::kHex2:
@@ -200,7 +202,7 @@ constexpr LineKey kLineKeys[] = {
     {"PR", Check::kDigits3,
      [](LineSettingRecord r, unsigned v) { r.SetPR(static_cast<std::uint8_t>(v)); }},
     {"VL", Check::kDigit, [](LineSettingRecord r, unsigned v) { r.SetVL(static_cast<int>(v)); }},
-    {"MAB", Check::kDigits3,
+    {"MAB", Check::kReference,
      [](LineSettingRecord r, unsigned v) { r.SetMAB(static_cast<std::uint16_t>(v)); }},
     {"OUTLIM", Check::kDigits5,
      [](LineSettingRecord r, unsigned v) { r.SetOUTLIM(std::min(v, 65535u)); }},

@@ -215,15 +215,19 @@ TEST_F(ConfigFileTest, UnsetNotifiedSubscriberReadsBackSilently) {
     EXPECT_EQ(Image().SettingAlarm().AbName(2), 4);
 }
 
-TEST_F(ConfigFileTest, UnsetLimitsReadBackSilently) {
+TEST_F(ConfigFileTest, UnsetLimitsAndMainSubscriberReadBackSilently) {
     image_.AbInfo(4).SetFLAG(0x08);  // in use with the blank record's limits
+    image_.SettingFXS().SetMAB(0xFFFF);
     const std::string text = WriteConfigText(image_);
     ASSERT_NE(text.find("Ab:4,ID:FFFFFFFF,Lim:65535/65535,"), std::string::npos);
+    ASSERT_NE(text.find(",MAB:65535,"), std::string::npos);
+    image_.SettingFXS().SetMAB(3);
     Load(text + "Ab:5,Lim:65535/10000\r\n");
     EXPECT_EQ(op_.Texts(),
               std::vector<std::string>{"Ошибка при чтении базы абонентов! Абонент № 5"});
     EXPECT_FALSE(Info(4).Empty());
     EXPECT_EQ(Info(4).LimIn(), 65535);
+    EXPECT_EQ(Image().SettingFXS().MAB(), 0xFFFF);
     EXPECT_EQ(WriteConfigText(image_), text);  // slot 5 was refused and stays empty
 }
 
