@@ -18,9 +18,12 @@ namespace tulvo {
 // Values written through open keys are kept in memory until the last key is
 // closed; then they are saved in one go: under an exclusive lock on
 // "<file>.lock" the file is read again, only the values this process changed
-// are put into it (see seen_), and it is replaced atomically (mode 0600, it holds
-// passwords). Two programs sharing the file therefore never lose each other's
-// values. A damaged file never stops anything: what parses is used.
+// are put into it, and it is replaced atomically (mode 0600, it holds
+// passwords). A value counts as changed when it differs from what this process
+// last read or wrote, so writing back an image loaded earlier does not undo
+// another program's changes. Two programs sharing the file therefore never
+// lose each other's values. A damaged file never stops anything: what parses
+// is used.
 //
 // Not thread-safe: one thread uses a store at a time.
 class RegistryStore {
