@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QScreen>
 #include <QUrl>
 
 #include "ui_form4.h"
@@ -68,6 +69,14 @@ TForm4::~TForm4() = default;
 void TForm4::N8Click(QWidget* owner) {
     TForm4 form(owner);
     form.exec();
+}
+
+// Centred on the desktop rather than on the window that opened it.
+void TForm4::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (const QScreen* desktop = screen()) {
+        move(desktop->availableGeometry().center() - rect().center());
+    }
 }
 
 // The shell's answer is not examined: the box stays open either way.

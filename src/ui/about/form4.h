@@ -22,6 +22,9 @@ class TForm4 : public QDialog {
     // The main window's N8Click: create, show modally, destroy.
     static void N8Click(QWidget* owner);
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
     void Label5Click();
 
