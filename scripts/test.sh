@@ -6,3 +6,4 @@ bash scripts/install-deps.sh
 bash scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j"$(nproc)" --timeout 300
+bash scripts/fuzz-smoke.sh
