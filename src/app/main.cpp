@@ -1,8 +1,8 @@
 // tulvo-configurator: the desktop program.
 //
 // Start-up: the configuration image is created and loaded from the store
-// before anything else; then the application and the windows that live for
-// the whole run, the main window first. Shutdown: once the message loop has
+// before any window exists; then the windows that live for the whole run,
+// the main window first. Shutdown: once the message loop has
 // ended, the image saves itself to the store and is destroyed, and only then
 // are the windows destroyed (the main window stores its options as it goes).
 
@@ -13,7 +13,9 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/app_options.h"
@@ -52,11 +54,14 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     RegistryStore store(options.storePath.empty() ? RegistryStore::DefaultPath()
                                                   : options.storePath);
     auto image = std::make_unique<TData>();
-    LoadImage(*image, store);
+    // The image loads itself on a second thread while the application
+    // initialises; nothing touches the image or the store until the load
+    // has been joined, before the first window exists.
+    std::jthread loader([&image, &store] { LoadImage(*image, store); });
 
     QApplication app(qtArgs.count, qtArgs.pointers.data());
+    loader.join();
     QApplication::setApplicationName("tulvo-configurator");
-    QApplication::setApplicationDisplayName("Конфигуратор TulvoUniversal");
 
     // Installed before anything else of the run, so a signal that comes
     // early waits in the socket until the message loop serves it.
@@ -64,9 +69,9 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     QtOperator op;
     PortDiscovery ports;
     ports.AddExtraPortsFromEnvironment();
-    DemoGateway demo;
-    if (options.demo && !demo.Offer(ports, store, *image)) {
-        std::cerr << "tulvo-configurator: cannot start the demo gateway: " << demo.Error() << '\n';
+    std::optional<DemoGateway> demo;
+    if (options.demo && !demo.emplace().Offer(ports, store, *image)) {
+        std::cerr << "tulvo-configurator: cannot start the demo gateway: " << demo->Error() << '\n';
         return 1;
     }
     AppContext context{
