@@ -60,15 +60,15 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     std::jthread loader([&image, &store] { LoadImage(*image, store); });
 
     QApplication app(qtArgs.count, qtArgs.pointers.data());
-    loader.join();
     QApplication::setApplicationName("tulvo-configurator");
 
-    // Installed before anything else of the run, so a signal that comes
+    // Installed before any window exists, so a signal that comes
     // early waits in the socket until the message loop serves it.
     ShutdownSignals shutdownSignals;
     QtOperator op;
     PortDiscovery ports;
     ports.AddExtraPortsFromEnvironment();
+    loader.join();
     std::optional<DemoGateway> demo;
     if (options.demo && !demo.emplace().Offer(ports, store, *image)) {
         std::cerr << "tulvo-configurator: cannot start the demo gateway: " << demo->Error() << '\n';
