@@ -6,7 +6,8 @@
 // child's peak resident set (median). Targets: at most 1.5 times the minimal
 // program for both.
 //
-// Run without arguments. "--baseline-child" is the minimal program itself.
+// Run without arguments. "--baseline-child" is the minimal program itself;
+// "--write-store FILE" only writes the full store used.
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -77,7 +78,7 @@ int RunBaseline(int argc, char** argv) {
         table->setItem(row, 4, new QTableWidgetItem(QString::number(row + 1, 16)));
     }
     window.setCentralWidget(table);
-    window.resize(1000, 690);
+    window.resize(1080, 780);  // the main window's size, so both paint the same area
     FirstPaint probe;
     window.installEventFilter(&probe);
     window.show();
@@ -180,6 +181,10 @@ T Median(std::vector<T> values) {
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--baseline-child") == 0) {
         return RunBaseline(argc, argv);
+    }
+    if (argc > 2 && std::strcmp(argv[1], "--write-store") == 0) {
+        WriteFullStore(argv[2]);  // for looking at one run by hand
+        return 0;
     }
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     const std::filesystem::path dir =
