@@ -141,8 +141,9 @@ void BuildDemoImage(TData& image) {
     for (std::size_t i = 0; i < kSubscribers.size(); ++i) {
         StoreSubscriber(image, static_cast<int>(i) + 1, kSubscribers[i]);
     }
+    // From element 1: the settings store keeps elements 1 to 186 only.
     for (std::size_t k = 0; k < kListEntries.size(); ++k) {
-        BlackListRecord entry = image.BlackListEntry(static_cast<int>(k));
+        BlackListRecord entry = image.BlackListEntry(static_cast<int>(k) + 1);
         entry.SetFLAG(kListEntries[k].flag);
         entry.SetGM(kListEntries[k].group);
         entry.SetNUM(kListEntries[k].number);
@@ -180,7 +181,7 @@ sim::DemoPopulation BuildDemoPopulation() {
         AddRecord(population, RecordFamily::AbPhone, n - 1, image.AbPhone(n));
         AddRecord(population, RecordFamily::AbLimit, n - 1, image.AbLimit(n));
     }
-    for (int k = 0; k < static_cast<int>(kListEntries.size()); ++k) {
+    for (int k = 1; k <= static_cast<int>(kListEntries.size()); ++k) {
         AddRecord(population, RecordFamily::BlackListEntry, k, image.BlackListEntry(k));
     }
     for (int m = 0; m < TData::kSmsMessages; ++m) {
