@@ -113,8 +113,12 @@ void Gateway::HangUp() {
     }
     hangUpRequested_ = true;
     Wake();
+    WaitForHangUp(std::chrono::seconds(5));
+}
+
+bool Gateway::WaitForHangUp(std::chrono::milliseconds timeout) {
     std::unique_lock lock(hangUpMutex_);
-    hangUpDone_.wait_for(lock, std::chrono::seconds(5), [this] { return hungUp_.load(); });
+    return hangUpDone_.wait_for(lock, timeout, [this] { return hungUp_.load(); });
 }
 
 void Gateway::Wake() {

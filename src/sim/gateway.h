@@ -61,6 +61,9 @@ class Gateway {
     // Returns once the port is closed.
     void HangUp();
     bool HungUp() const { return hungUp_.load(); }
+    // Waits until the port has been closed by a hang-up (asked for or caused
+    // by a fault rule); false after the timeout.
+    bool WaitForHangUp(std::chrono::milliseconds timeout);
 
   private:
     void Serve();

@@ -221,7 +221,7 @@ TEST_F(SimGateway, HangUpEndsTheClientsReadsPromptly) {
     gateway.Faults().Add(*ParseFaultRule("hangup:cmd=07:index=2"));
     client->SendRequest(0x07, 2, 33);
     EXPECT_TRUE(client->WaitForHangUp(kWait));
-    EXPECT_TRUE(gateway.HungUp());
+    EXPECT_TRUE(gateway.WaitForHangUp(kWait));
     gateway.Stop();
 }
 
