@@ -58,6 +58,17 @@ void Configure(const CliArgs& args, sim::Gateway& gateway) {
     gateway.SetPacing(pacing);
 }
 
+// Serves until a stop signal arrives, or until a hang-up fault has made the
+// device disappear (there is nothing left to serve then).
+void WaitForStop(const sigset_t& stopSignals, const sim::Gateway& gateway) {
+    const timespec tick{0, 200 * 1000 * 1000};
+    while (!gateway.HungUp()) {
+        if (sigtimedwait(&stopSignals, nullptr, &tick) > 0) {
+            return;
+        }
+    }
+}
+
 int RunSimulate(const CliArgs& args) {
     sim::Gateway gateway;
     Configure(args, gateway);
@@ -81,8 +92,7 @@ int RunSimulate(const CliArgs& args) {
     }
     std::printf("%s\n", gateway.DevicePath().c_str());
     std::fflush(stdout);
-    int received = 0;
-    sigwait(&stopSignals, &received);
+    WaitForStop(stopSignals, gateway);
     gateway.Stop();
     if (link) {
         RemoveLink(gateway.DevicePath(), *link);

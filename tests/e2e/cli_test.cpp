@@ -77,6 +77,15 @@ TEST_F(TulvoCli, InfoReportsASilentGatewayAfterOneAttempt) {
     EXPECT_EQ(sim->Wait(10s), 0);
 }
 
+TEST_F(TulvoCli, SimulatorEndsWhenAHangUpFaultTakesTheDeviceAway) {
+    auto sim = StartSimulator({"--fault", "hangup:cmd=00"});
+    const auto info = Info();
+    EXPECT_EQ(info.status, 1);
+    EXPECT_EQ(info.err, "Ошибка при чтении данных!\n");
+    EXPECT_EQ(sim->Wait(10s), 0) << "no signal needed";
+    EXPECT_FALSE(std::filesystem::is_symlink(Link()));
+}
+
 TEST_F(TulvoCli, InfoReportsAPortThatDoesNotOpen) {
     const auto info = Info();
     EXPECT_EQ(info.status, 1);
