@@ -15,7 +15,7 @@ DemoGateway::~DemoGateway() {
 
 bool DemoGateway::Start() {
     sim::SeedDemoPopulation(gateway_->State(), BuildDemoPopulation());
-    sim::SysInfoSpec info;
+    sim::SysInfoValues info;
     info.firmware = "V2.74.1";
     info.signal = 23;
     gateway_->State().SetSysInfo(info);

@@ -119,18 +119,18 @@ bool GatewayState::FlaggedEntriesReadAsEmpty() const {
     return flaggedEmpty_;
 }
 
-void GatewayState::SetSysInfo(const SysInfoSpec& info) {
+void GatewayState::SetSysInfo(const SysInfoValues& info) {
     std::lock_guard lock(mutex_);
     sysInfo_ = info;
 }
 
-SysInfoSpec GatewayState::SysInfo() const {
+SysInfoValues GatewayState::SysInfo() const {
     std::lock_guard lock(mutex_);
     return sysInfo_;
 }
 
 Bytes GatewayState::SysInfoPayload() const {
-    const SysInfoSpec info = SysInfo();
+    const SysInfoValues info = SysInfo();
     Bytes out(kSysInfoSize, 0);
     CopyText(info.firmware, out, 0, 11);  // byte 11 stays 0: the terminator
     CopyText(info.imei, out, 12, 15);

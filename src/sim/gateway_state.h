@@ -17,7 +17,7 @@ namespace tulvo::sim {
 using Bytes = std::vector<std::uint8_t>;
 
 // What the gateway reports about itself (reply of command 0x00).
-struct SysInfoSpec {
+struct SysInfoValues {
     std::string firmware = "TU-2.14";       // up to 11 characters
     std::string imei = "356938035643809";   // up to 15 characters
     std::uint8_t signal = 21;               // 0..31
@@ -53,8 +53,8 @@ class GatewayState {
     void SetFlaggedEntriesReadAsEmpty(bool on);
     bool FlaggedEntriesReadAsEmpty() const;
 
-    void SetSysInfo(const SysInfoSpec& info);
-    SysInfoSpec SysInfo() const;
+    void SetSysInfo(const SysInfoValues& info);
+    SysInfoValues SysInfo() const;
     // The 34-byte payload of the system information reply, checksum included.
     Bytes SysInfoPayload() const;
 
@@ -95,7 +95,7 @@ class GatewayState {
     mutable std::mutex mutex_;
     std::map<RecordFamily, Family> records_;
     bool flaggedEmpty_ = true;
-    SysInfoSpec sysInfo_;
+    SysInfoValues sysInfo_;
     Bytes clock_;
     int clockWrites_ = 0;
     std::deque<std::vector<Bytes>> logBlocks_;

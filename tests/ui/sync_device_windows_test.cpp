@@ -90,13 +90,13 @@ class SysInfoDisplayTest : public SyncGatewayFixture,
 
 TEST_P(SysInfoDisplayTest, ShowsGatewayReport) {
     const SysInfoCase& c = GetParam();
-    sim::SysInfoSpec spec;
-    spec.firmware = "V2.74.1";
-    spec.imei = "356938035643809";
-    spec.signal = c.signal;
-    spec.bootloader = c.bootloader;
-    spec.bootloaderComplementValid = c.complementValid;
-    gateway.State().SetSysInfo(spec);
+    sim::SysInfoValues values;
+    values.firmware = "V2.74.1";
+    values.imei = "356938035643809";
+    values.signal = c.signal;
+    values.bootloader = c.bootloader;
+    values.bootloaderComplementValid = c.complementValid;
+    gateway.State().SetSysInfo(values);
     ASSERT_TRUE(port.Open(gateway.DevicePath()));
     TTSysInfoForm form(nullptr, port, op);
     form.show();
