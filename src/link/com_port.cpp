@@ -43,20 +43,20 @@ std::string DescribeOpenError(const std::string& device, int error) {
     switch (error) {
         case EACCES:
         case EPERM:
-            return "No permission to open " + device + " (" + reason +
-                   "). Add the user to the dialout group or install the gateway's udev "
-                   "rule, then log in again.";
+            return "Нет прав на открытие " + device + " (" + reason +
+                   "). Добавьте пользователя в группу dialout или установите правило udev "
+                   "для шлюза и войдите в систему заново.";
         case EBUSY:
         case EWOULDBLOCK:
-            return "The port " + device + " is busy: another program has it open (" + reason + ").";
+            return "Порт " + device + " занят другой программой (" + reason + ").";
         case ENOENT:
         case ENODEV:
         case ENXIO:
-            return "The device " + device + " does not exist or was unplugged (" + reason + ").";
+            return "Устройство " + device + " не существует или отключено (" + reason + ").";
         case ENOTTY:
-            return device + " is not a serial port (" + reason + ").";
+            return device + " не является последовательным портом (" + reason + ").";
         default:
-            return "Cannot open " + device + ": " + reason + ".";
+            return "Не удалось открыть " + device + ": " + reason + ".";
     }
 }
 
@@ -117,7 +117,7 @@ bool TComPort::OpenDevice(const std::string& device) {
 bool TComPort::ApplyLineSettings(int baud) {
     speed_t speed{};
     if (!BaudToSpeed(baud, speed)) {
-        lastError_ = "Unsupported baud rate " + std::to_string(baud) + ".";
+        lastError_ = "Неподдерживаемая скорость порта " + std::to_string(baud) + ".";
         return false;
     }
     termios tio{};

@@ -119,12 +119,12 @@ TEST_F(ComPortTest, OpenFailuresExplainThemselves) {
     TComPort missing;
     EXPECT_FALSE(missing.Open("/dev/tulvo-no-such-port", 115200, 100ms));
     EXPECT_FALSE(missing.IsOpen());
-    EXPECT_NE(missing.LastError().find("does not exist"), std::string::npos) << missing.LastError();
+    EXPECT_NE(missing.LastError().find("не существует"), std::string::npos) << missing.LastError();
 
     Connect(100ms);
     TComPort second;
     EXPECT_FALSE(second.Open(peer.DevicePath(), 115200, 100ms));
-    EXPECT_NE(second.LastError().find("busy"), std::string::npos) << second.LastError();
+    EXPECT_NE(second.LastError().find("занят"), std::string::npos) << second.LastError();
 
     const std::string file = ::testing::TempDir() + "/tulvo_not_a_tty";
     std::ofstream(file) << "x";
