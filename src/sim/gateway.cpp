@@ -226,8 +226,24 @@ void Gateway::SendReply(const Request& request, Clock::time_point firstByte,
     const auto exchange = CurrentPacing().ExchangeTime(requestWireBytes, wire.size());
     modelledMicroseconds_ += exchange.count();
     const auto due = firstByte + exchange + plan.delay;
-    if (WaitUntil(due)) {
-        WriteAll(wire);
+    WritePaced(wire, due);
+}
+
+// On a real line the reply arrives byte by byte, so a client is already awake
+// reading when its last byte comes in. The bulk is handed over when all but the
+// last byte would have arrived, and the last byte when it is due.
+void Gateway::WritePaced(const std::vector<std::uint8_t>& wire, Clock::time_point due) {
+    const auto byteTime = CurrentPacing().ByteTime();
+    if (byteTime.count() == 0 || wire.size() < 2) {
+        if (WaitUntil(due)) {
+            WriteAll(wire);
+        }
+        return;
+    }
+    const std::vector<std::uint8_t> bulk(wire.begin(), wire.end() - 1);
+    const std::vector<std::uint8_t> last(wire.end() - 1, wire.end());
+    if (WaitUntil(due - byteTime) && WriteAll(bulk) && WaitUntil(due)) {
+        WriteAll(last);
     }
 }
 

@@ -74,6 +74,8 @@ class Gateway {
     // Waits until the deadline; false when told to stop (or hang up) meanwhile.
     bool WaitUntil(std::chrono::steady_clock::time_point deadline);
     bool WriteAll(const std::vector<std::uint8_t>& bytes);
+    void WritePaced(const std::vector<std::uint8_t>& wire,
+                    std::chrono::steady_clock::time_point due);
     void CloseMaster();
     void Wake();
 

@@ -21,6 +21,12 @@ struct Pacing {
         }
         return wire + latency;
     }
+
+    // Time one byte spends on the wire.
+    std::chrono::microseconds ByteTime() const {
+        return baud > 0 ? std::chrono::microseconds(10LL * 1000000 / baud)
+                        : std::chrono::microseconds(0);
+    }
 };
 
 }  // namespace tulvo::sim
