@@ -13,7 +13,7 @@ namespace tulvo::fuzz {
 namespace {
 
 class SilentOperator : public Operator {
-public:
+  public:
     void Message(const std::string&) override {}
     void Error(const std::string&) override {}
     bool AskYesNo(const std::string&) override { return false; }

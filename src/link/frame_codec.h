@@ -26,7 +26,7 @@ void EncodeFrameInto(std::span<const std::uint8_t> data, std::vector<std::uint8_
 // reached the frame counts as complete: the caller stops reading, leaving the
 // rest of that frame to be purged before the next request.
 class FrameDecoder {
-public:
+  public:
     enum class Result { NeedMore, Complete };
 
     explicit FrameDecoder(std::size_t limit) : limit_(limit) {}
@@ -38,7 +38,7 @@ public:
     const std::vector<std::uint8_t>& Data() const { return data_; }
     bool Hunting() const { return state_ == State::Hunt; }
 
-private:
+  private:
     enum class State { Hunt, Body, Escaped, Done };
 
     Result Store(std::uint8_t byte);

@@ -8,7 +8,7 @@ namespace tulvo {
 // shows message boxes, the command line prints to stderr, tests record.
 // All texts are UTF-8.
 class Operator {
-public:
+  public:
     enum class Choice { Abort, Ignore, Cancel };
 
     virtual ~Operator() = default;

@@ -11,7 +11,7 @@ namespace tulvo::test {
 // Records every text shown and answers questions from a script
 // (default answers when the script runs out).
 class RecordingOperator : public Operator {
-public:
+  public:
     struct Entry {
         enum class Kind { Message, Error, YesNo, AbortIgnoreCancel } kind;
         std::string text;
