@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -537,6 +538,12 @@ ConfigLoadResult LoadConfigFile(TData& image, const std::string& path, Operator&
     ResetForLoad(image);
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
+        return {};
+    }
+    // A folder opens for reading on Linux but holds no lines: it is no file.
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(fd);
         return {};
     }
     ByteSource source(fd, ByteSource::kNoLimit);

@@ -204,6 +204,13 @@ TEST_F(ConfigFileTest, LoadResetsSubscribersAndListButNotNamesOrElement186) {
     EXPECT_EQ(Image().AbLimit(1).LimitSeconds(), 60u);
 }
 
+TEST_F(ConfigFileTest, FolderIsNoFileToLoad) {
+    BuildExampleImage(image_);
+    const ConfigLoadResult result = LoadConfigFile(image_, dir_.Path(), op_);
+    EXPECT_FALSE(result.opened);
+    EXPECT_TRUE(Info(1).Empty());  // the reset stays, as for a missing file
+}
+
 TEST_F(ConfigFileTest, UnsetNotifiedSubscriberReadsBackSilently) {
     image_.SettingAlarm().SetAbName(2, 4);
     const std::string text = WriteConfigText(image_);

@@ -88,15 +88,16 @@ TEST_F(ExportImportCliTest, ImportPrintsTheReadersMessagesAndFails) {
               "Недопустимое значение OutCallMode!\n");
 }
 
-TEST_F(ExportImportCliTest, ImportOfAMissingFileLeavesTheStoreAlone) {
+TEST_F(ExportImportCliTest, ImportOfAMissingFileOrAFolderLeavesTheStoreAlone) {
     const std::string in = dir_.File("in.cnfg");
     test::WriteAll(in, kExample);
     ASSERT_EQ(Tulvo({"import", in}), 0);
     const std::string before = ReadAll(store_);
-    const std::string missing = dir_.File("missing.cnfg");
-    EXPECT_EQ(Tulvo({"import", missing}), 1);
-    EXPECT_EQ(Stderr(), "Невозможно открыть файл " + missing + "!\n");
-    EXPECT_EQ(ReadAll(store_), before);
+    for (const std::string& path : {dir_.File("missing.cnfg"), dir_.Path()}) {
+        EXPECT_EQ(Tulvo({"import", path}), 1) << path;
+        EXPECT_EQ(Stderr(), "Невозможно открыть файл " + path + "!\n");
+        EXPECT_EQ(ReadAll(store_), before) << path;
+    }
 }
 
 TEST_F(ExportImportCliTest, ExportThatCannotWriteItsFileFails) {
