@@ -274,7 +274,8 @@ void ReadAlarm(LineParser& p, std::string_view rest, AlarmSettingRecord r) {
                 r.SetMM(*n);
             }
         } else if (const int slot = Slot(key, 'P', 4); slot >= 0) {
-            Dec(v, 18) ? r.SetPassword(slot, v) : p.Refuse(kAlarmError);
+            // A channel without a password is written with an empty value.
+            v.empty() || Dec(v, 18) ? r.SetPassword(slot, v) : p.Refuse(kAlarmError);
         } else if (const int position = Slot(key, 'I', 3); position >= 0) {
             // An unset position is written as 65535; it reads back as unset.
             const auto n = v == "65535" ? std::optional<std::uint64_t>(kNotSet) : Dec(v, 3);

@@ -238,6 +238,16 @@ TEST_F(ConfigFileTest, UnsetLimitsAndMainSubscriberReadBackSilently) {
     EXPECT_EQ(WriteConfigText(image_), text);  // slot 5 was refused and stays empty
 }
 
+TEST_F(ConfigFileTest, EmptyChannelPasswordReadsBackSilently) {
+    image_.SettingAlarm().SetPassword(2, "");
+    const std::string text = WriteConfigText(image_);
+    ASSERT_NE(text.find(",P2:,"), std::string::npos);
+    Load(text);
+    EXPECT_TRUE(op_.entries.empty());
+    EXPECT_EQ(Image().SettingAlarm().Password(2), "");
+    EXPECT_EQ(Image().SettingAlarm().Password(3), "9387");
+}
+
 TEST_F(ConfigFileTest, LongTimeoutsReadBackAsWritten) {
     image_.SettingAlarm().SetInTimeout(1, 3600);
     image_.SettingAlarm().SetInTimeout(3, 65535);
