@@ -296,6 +296,17 @@ TEST_F(SyncGatewayFixture, TotalLimitRefusesNonNumbersBeforeOpeningPort) {
     EXPECT_EQ(gateway.Log().Count(), 0u);
 }
 
+TEST_F(SyncGatewayFixture, TotalLimitThresholdIsCheckedBeforeNewLimit) {
+    TForm12 form(Access());
+    Child<QLineEdit>(form, "Edit1")->setText("limit?");
+    Child<QLineEdit>(form, "Edit2")->setText("threshold?");
+
+    Child<QToolButton>(form, "SpeedButton19")->click();
+
+    ASSERT_EQ(op.entries.size(), 1u);
+    EXPECT_NE(op.entries[0].text.find("threshold?"), std::string::npos) << op.entries[0].text;
+}
+
 TEST_F(SyncGatewayFixture, TotalLimitLinkFailureIsReported) {
     Silence(kReadBlock);
     TForm12 form(Access());

@@ -66,14 +66,15 @@ void TForm12::SpeedButton18Click() {
 void TForm12::SpeedButton19Click() {
     // Both numbers are checked before the port is opened, so a refused entry
     // sends nothing and leaves no port open.
-    const std::optional<std::uint32_t> limit = MinutesToSeconds(ui_->Edit1->text());
-    if (!limit) {
-        device_.op.Error(NotAWholeNumber(ui_->Edit1->text()));
-        return;
-    }
+    // The threshold is taken before the new limit, so its error comes first.
     const std::optional<std::uint32_t> threshold = MinutesToSeconds(ui_->Edit2->text());
     if (!threshold) {
         device_.op.Error(NotAWholeNumber(ui_->Edit2->text()));
+        return;
+    }
+    const std::optional<std::uint32_t> limit = MinutesToSeconds(ui_->Edit1->text());
+    if (!limit) {
+        device_.op.Error(NotAWholeNumber(ui_->Edit1->text()));
         return;
     }
     PortSession session(device_);
