@@ -134,6 +134,19 @@ TEST_F(SyncGatewayFixture, SysInfoFailureStopsPollingAndClosesWindow) {
     EXPECT_EQ(gateway.Log().CountOf(kReadSysInfo), 1u);
 }
 
+TEST_F(SyncGatewayFixture, SysInfoFirstQueryComesSoonAfterShowAndNoneWhileHidden) {
+    ASSERT_TRUE(port.Open(gateway.DevicePath()));
+    TTSysInfoForm form(nullptr, port, op);
+
+    form.Timer1Timer();
+    EXPECT_EQ(gateway.Log().CountOf(kReadSysInfo), 0u);
+
+    form.show();
+    const QTimer* timer = Child<QTimer>(form, "Timer1");
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 100);
+}
+
 TEST_F(SyncGatewayFixture, DeviceInformationActionClosesPortAfterWindow) {
     Silence(kReadSysInfo);
 
