@@ -121,6 +121,97 @@ TEST_F(PortMostTest, RequestsGoOutAsTheirWorkedFrames) {
     }
 }
 
+struct HeaderCase {
+    const char* name;
+    Call call;
+    std::uint8_t code;
+    int requestLength;  // payload bytes that follow the header
+    int replyLength;
+    std::uint16_t index;
+};
+
+TEST_F(PortMostTest, EveryCommandCarriesItsCodeSizesAndIndex) {
+    Connect();
+    AnswerEvery(ReplyFrame(0));
+    using P = TPortMost;
+    auto fixed = [](bool (P::*op)(std::uint8_t*, std::uint8_t&)) -> Call {
+        return [op](P& p, std::uint8_t* d, std::uint8_t& s) { return (p.*op)(d, s); };
+    };
+    auto numbered = [](bool (P::*op)(int, std::uint8_t*, std::uint8_t&), int n) -> Call {
+        return [op, n](P& p, std::uint8_t* d, std::uint8_t& s) { return (p.*op)(n, d, s); };
+    };
+    const HeaderCase cases[] = {
+        {"WriteSettingFXO", fixed(&P::WriteSettingFXO), 0x04, 20, 0, 0},
+        {"ReadSettingFXO", fixed(&P::ReadSettingFXO), 0x05, 0, 20, 0},
+        {"WriteSettingFXS", fixed(&P::WriteSettingFXS), 0x04, 20, 0, 1},
+        {"ReadSettingFXS", fixed(&P::ReadSettingFXS), 0x05, 0, 20, 1},
+        {"WriteSettingPASSWORD", fixed(&P::WriteSettingPASSWORD), 0x04, 9, 0, 3},
+        {"ReadSettingPASSWORD", fixed(&P::ReadSettingPASSWORD), 0x05, 0, 9, 3},
+        {"WriteSettingMOB", fixed(&P::WriteSettingMOB), 0x04, 52, 0, 2},
+        {"ReadSettingMOB", fixed(&P::ReadSettingMOB), 0x05, 0, 52, 2},
+        {"ReadControlAccount", fixed(&P::ReadControlAccount), 0x05, 0, 36, 8},
+        {"WriteControlAccount", fixed(&P::WriteControlAccount), 0x04, 36, 0, 8},
+        {"WriteSettingAlarm", fixed(&P::WriteSettingAlarm), 0x04, 161, 0, 4},
+        {"ReadSettingAlarm", fixed(&P::ReadSettingAlarm), 0x05, 0, 161, 4},
+        {"WriteAbInfo 300", numbered(&P::WriteAbInfo, 300), 0x06, 33, 0, 299},
+        {"ReadAbInfo 2", numbered(&P::ReadAbInfo, 2), 0x07, 0, 33, 1},
+        {"SendCode08", [](P& p, auto* d, auto& s) { return p.SendCode08(0x1234, d, s); }, 0x08, 0,
+         0, 0x1234},
+        {"SendCode09", fixed(&P::SendCode09), 0x09, 0, 0, 0},
+        {"WriteAbPhone 3", numbered(&P::WriteAbPhone, 3), 0x0A, 38, 0, 2},
+        {"ReadAbPhone 300", numbered(&P::ReadAbPhone, 300), 0x0B, 0, 38, 299},
+        {"SendCode0A", [](P& p, auto* d, auto& s) { return p.SendCode0A(7, d, s); }, 0x0A, 0, 0, 7},
+        {"WriteBlackListEntry 186", numbered(&P::WriteBlackListEntry, 186), 0x0C, 22, 0, 185},
+        {"ReadBlackListEntry 1", numbered(&P::ReadBlackListEntry, 1), 0x0D, 0, 22, 0},
+        {"ClearBlackListEntry 2", numbered(&P::ClearBlackListEntry, 2), 0x0C, 22, 0, 1},
+        {"SendCode0E", fixed(&P::SendCode0E), 0x0E, 0, 0, 0},
+        {"WriteClock", fixed(&P::WriteClock), 0x02, 10, 0, 0},
+        {"ReadClock", fixed(&P::ReadClock), 0x03, 0, 10, 0},
+        {"ReadSysInfo", fixed(&P::ReadSysInfo), 0x00, 0, 34, 0},
+        {"SendCodeF0", fixed(&P::SendCodeF0), 0xF0, 0, 0, 0},
+        {"SendCode01", fixed(&P::SendCode01), 0x01, 0, 0, 0},
+        {"SendCode0F", fixed(&P::SendCode0F), 0x0F, 65, 0, 0},
+        {"SendCode12", fixed(&P::SendCode12), 0x12, 0, 0, 0},
+        {"ReadLogHeader", fixed(&P::ReadLogHeader), 0x11, 0, 5, 0},
+        {"ReadLogRecord", fixed(&P::ReadLogRecord), 0x10, 0, 65, 0},
+        {"EraseLogBlock", fixed(&P::EraseLogBlock), 0x13, 0, 0, 0},
+        {"ReadAbLimit 300", numbered(&P::ReadAbLimit, 300), 0x14, 0, 6, 299},
+        {"WriteAbLimit 1", numbered(&P::WriteAbLimit, 1), 0x15, 6, 0, 0},
+        {"WriteSMSMessage 9", numbered(&P::WriteSMSMessage, 9), 0x18, 162, 0, 9},
+        {"ReadSMSMessage 0", numbered(&P::ReadSMSMessage, 0), 0x19, 0, 162, 0},
+        {"ReadTotalLimit", fixed(&P::ReadTotalLimit), 0x05, 0, 10, 5},
+        {"WriteTotalLimit", fixed(&P::WriteTotalLimit), 0x04, 10, 0, 5},
+        {"ReadDevName", fixed(&P::ReadDevName), 0x05, 0, 10, 6},
+        {"WriteDevName", fixed(&P::WriteDevName), 0x04, 10, 0, 6},
+        {"WritePinCode", fixed(&P::WritePinCode), 0x04, 6, 0, 7},
+        {"ReadAccountBalance",
+         [](P& p, auto* d, auto& s) {
+             p.ReadAccountBalance(d, s);
+             return true;
+         },
+         0x05, 0, 5, 9},
+        {"WriteFirmwareBlock",
+         [](P& p, auto* d, auto& s) { return p.WriteFirmwareBlock(3336, d, s); }, 0x16, 529, 0,
+         3336},
+        {"EndFirmwareUpdate", fixed(&P::EndFirmwareUpdate), 0x17, 9, 0, 0},
+    };
+    std::size_t sent = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes data(600, 0);
+        EXPECT_TRUE(c.call(*port, data.data(), status));
+        ASSERT_TRUE(peer.WaitForFrames(++sent));
+        const Bytes body = FrameBody(Wires().back());
+        ASSERT_GE(body.size(), 6u);
+        EXPECT_EQ(body[0], c.code);
+        EXPECT_EQ(body[1], c.requestLength & 0xFF);
+        EXPECT_EQ(body[2], c.replyLength & 0xFF);
+        EXPECT_EQ(body[3] | (body[4] << 8), c.index);
+        EXPECT_EQ(body.size() - 6, static_cast<std::size_t>(c.requestLength));
+        EXPECT_EQ(Crc8(body.data(), 6), 0);
+    }
+}
+
 TEST_F(PortMostTest, FirmwareBlockAnnouncesLowLengthByteAndSendsWholePayload) {
     Connect();
     AnswerEvery(ReplyFrame(0));
