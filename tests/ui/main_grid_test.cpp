@@ -101,6 +101,30 @@ TEST_F(GridTest, ClickOnNumberColumnKeepsRowButReloadsSlot) {
     EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "Two");
 }
 
+// A drag moves the current row; "Ок" then acts on that row, so the editor
+// must show it rather than the row the press started on.
+TEST_F(GridTest, DragToAnotherRowMakesTheEditorFollowIt) {
+    PutSubscriber(2, 2, "Two");
+    PutSubscriber(5, 5, "Five");
+    Form();
+    ClickRow(2);
+    auto* grid = Grid();
+    const QPoint from = grid->visualRect(grid->model()->index(1, 2)).center();
+    const QPoint to = grid->visualRect(grid->model()->index(4, 2)).center();
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, from);
+    QMouseEvent move(QEvent::MouseMove, to, grid->viewport()->mapToGlobal(to), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid->viewport(), &move);
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, to);
+    ASSERT_EQ(grid->CurrentRow(), 5);
+    EXPECT_EQ(Label9(), "5");
+    EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "Five");
+    Find<QLineEdit>("Edit5")->setText("99");
+    Find<QToolButton>("SpeedButton1")->click();
+    EXPECT_EQ(image_.Name(5).AbFNS, "Five");
+    EXPECT_EQ(image_.Name(2).AbFNS, "Two");
+}
+
 TEST_F(GridTest, DoubleClickScrollsRowToTopAndReloads) {
     PutSubscriber(40, 1, "Forty");
     Form();

@@ -74,6 +74,17 @@ void SubscriberGridView::mousePressEvent(QMouseEvent* event) {
     emit RowFollowed(CurrentRow());
 }
 
+// Dragging with the button held moves the current row too; the editor
+// follows it, or "Ок" would store the slot it shows into another row.
+void SubscriberGridView::mouseMoveEvent(QMouseEvent* event) {
+    const int before = CurrentRow();
+    QTableView::mouseMoveEvent(event);
+    const int after = CurrentRow();
+    if (after != before) {
+        emit RowFollowed(after);
+    }
+}
+
 void SubscriberGridView::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() == Qt::LeftButton) {

@@ -8,8 +8,8 @@ class SubscriberGridModel;
 
 // StringGrid1: the table of subscriber slots. Besides moving its current
 // row it tells the editor which slot to follow: a left click anywhere (also
-// on the title row or the number column, which do not move the row), a key
-// that moves the row, or a wheel step, which moves the row by one.
+// on the title row or the number column, which do not move the row), a drag
+// or a key that moves the row, or a wheel step, which moves the row by one.
 class SubscriberGridView : public QTableView {
     Q_OBJECT
   public:
@@ -31,6 +31,7 @@ class SubscriberGridView : public QTableView {
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
