@@ -1,7 +1,9 @@
+#include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QRadioButton>
 #include <QTest>
 #include <QToolButton>
@@ -103,6 +105,82 @@ TEST_F(WindowOptionsTest, EachFieldAndLabelShowsItsOwnHelp) {
         }
         ASSERT_EQ(list->count(), c.lines) << c.widget;
         EXPECT_EQ(list->item(0)->text(), QString::fromUtf8(c.firstLine)) << c.widget;
+    }
+}
+
+// The window's own texts, and which items are hidden or not yet available.
+class WindowTextsTest : public MainFormTest {};
+
+TEST_F(WindowTextsTest, MenuItemsHaveTheirCaptionsAndState) {
+    enum State { kOn, kHidden, kDisabled };
+    const struct {
+        const char* action;
+        const char* text;
+        State state;
+    } items[] = {
+        {"N4", "Выход", kOn},
+        {"N2", "Сохранить", kOn},
+        {"N3", "Загрузить", kOn},
+        {"N5", "GSM шлюза", kDisabled},
+        {"N6", "Оповещения", kDisabled},
+        {"N15", "Черный/Белый список", kDisabled},
+        {"N09", "Идентификатор устойства", kHidden},
+        {"PIN1", "Ввести PIN код", kHidden},
+        {"N12", "Чтение", kOn},
+        {"N13", "Запись", kOn},
+        {"N14", "База звонков", kDisabled},
+        {"N7", "Установка общего лимита времени", kHidden},
+        {"N8", "О программе", kOn},
+        {"IMEI1", "№ версии прошивки Tulvo Universal, IMEI код", kOn},
+        {"N9", "Счет", kHidden},
+        {"N900", "Открыть", kOn},
+        {"N901", "Выйти", kOn},
+    };
+    for (const auto& item : items) {
+        auto* action = Form().findChild<QAction*>(QString::fromLatin1(item.action));
+        ASSERT_NE(action, nullptr) << item.action;
+        EXPECT_EQ(action->text(), QString::fromUtf8(item.text)) << item.action;
+        EXPECT_EQ(action->isVisible(), item.state != kHidden) << item.action;
+        // A hidden action also reports itself disabled.
+        EXPECT_EQ(action->isEnabled(), item.state == kOn) << item.action;
+    }
+    const char* menus[][2] = {
+        {"N1", "Файл"}, {"N10", "Параметры"}, {"N11", "Синхронизация"}, {"N16", "?"}};
+    for (const auto& menu : menus) {
+        EXPECT_EQ(Find<QMenu>(menu[0])->title(), QString::fromUtf8(menu[1])) << menu[0];
+    }
+    EXPECT_EQ(Form().windowTitle(), QString::fromUtf8("Конфигуратор TulvoUniversal"));
+}
+
+TEST_F(WindowTextsTest, ButtonsHaveTheirCaptionsHintsAndState) {
+    const struct {
+        const char* button;
+        const char* text;  // nullptr: picture only
+        const char* hint;
+        bool enabled;
+    } buttons[] = {
+        {"SpeedButton3", nullptr, "Сохранить в файле", true},
+        {"SpeedButton4", nullptr, "Загрузить из файла", true},
+        {"SpeedButton81", "Свернуть в трей", "", true},
+        {"SpeedButton18", "Чтение", "Чтение из устройства", true},
+        {"SpeedButton19", "Запись", "Запись в устройство", true},
+        {"SpeedButton5", "Настройка", "Параметры шлюза", false},
+        {"SpeedButton17", "Черн./белый список", "Черный/белый список", false},
+        {"SpeedButton7", "Сигнализация", "Настройка системы оповещения", false},
+        {"SpeedButton29", nullptr, "", true},
+        {"SpeedButton1", "Ок", "Принять измениния", false},
+        {"SpeedButton2", "Отмена", "Отмена", false},
+        {"SpeedButton6", "Удалить", "Удалить абонента", false},
+    };
+    for (const auto& b : buttons) {
+        auto* button = Find<QToolButton>(b.button);
+        if (b.text == nullptr) {
+            EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonIconOnly) << b.button;
+        } else {
+            EXPECT_EQ(button->text(), QString::fromUtf8(b.text)) << b.button;
+        }
+        EXPECT_EQ(button->toolTip(), QString::fromUtf8(b.hint)) << b.button;
+        EXPECT_EQ(button->isEnabled(), b.enabled) << b.button;
     }
 }
 
