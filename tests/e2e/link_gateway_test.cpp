@@ -137,6 +137,36 @@ TEST_F(LinkAgainstGateway, CommandsThatAreNeverIssuedAreStillAnswered) {
         << "0A without payload stores nothing";
 }
 
+TEST_F(LinkAgainstGateway, FreshGatewayAnswersEveryValueReadWithItsWholeRecord) {
+    using P = TPortMost;
+    struct SizedRead {
+        const char* name;
+        bool (P::*read)(std::uint8_t*, std::uint8_t&);
+        std::size_t size;
+    };
+    const SizedRead reads[] = {
+        {"FXO", &P::ReadSettingFXO, 20},        {"FXS", &P::ReadSettingFXS, 20},
+        {"MOB", &P::ReadSettingMOB, 52},        {"PASSWORD", &P::ReadSettingPASSWORD, 9},
+        {"Alarm", &P::ReadSettingAlarm, 161},   {"ControlAccount", &P::ReadControlAccount, 36},
+        {"TotalLimit", &P::ReadTotalLimit, 10}, {"DevName", &P::ReadDevName, 10},
+        {"Clock", &P::ReadClock, 10},           {"SysInfo", &P::ReadSysInfo, 34},
+    };
+    for (const auto& r : reads) {
+        status = 0xEE;
+        ASSERT_TRUE((port.*r.read)(data.data(), status)) << r.name;
+        EXPECT_EQ(status, 0) << r.name;
+        EXPECT_EQ(port.LastReplyLength(), r.size) << r.name;
+        EXPECT_EQ(Crc8(data.data(), r.size), 0) << r.name;
+    }
+    gateway.State().SetAccountBalance(1234);
+    EXPECT_EQ(port.ReadAccountBalance(data.data(), status), 123400);
+    EXPECT_EQ(port.LastReplyLength(), 5u);
+    gateway.State().AddLogBlock({Sealed(65, 1)});
+    ASSERT_TRUE(port.ReadLogHeader(data.data(), status));
+    EXPECT_EQ(port.LastReplyLength(), 5u);
+    EXPECT_EQ(data[0], 1);
+}
+
 TEST_F(LinkAgainstGateway, EmptyEntriesAnswerStatusTwoAndLeaveTheBufferAlone) {
     const Bytes empty = Sealed(33, 0x80);
     std::copy(empty.begin(), empty.end(), data.begin());
