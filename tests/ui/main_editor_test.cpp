@@ -333,5 +333,18 @@ TEST_F(EditorTest, LimitBoxTurnsLimitControlsAndImageBitTogether) {
     EXPECT_TRUE(image_.AbLimit(1).ChecksumValid());
 }
 
+TEST_F(EditorTest, DisabledEditorBoxesTakeThePanelColour) {
+    Form().Editor().EnableEditor(false);
+    const QColor panel = Find<QWidget>("Panel2")->palette().color(QPalette::Window);
+    for (const char* name : {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "ComboBox1"}) {
+        auto* box = Find<QWidget>(name);
+        EXPECT_FALSE(box->isEnabled()) << name;
+        EXPECT_EQ(box->palette().color(QPalette::Disabled, QPalette::Base), panel) << name;
+        EXPECT_EQ(box->palette().color(QPalette::Active, QPalette::Base),
+                  QApplication::palette().color(QPalette::Active, QPalette::Base))
+            << name;
+    }
+}
+
 }  // namespace
 }  // namespace tulvo::test

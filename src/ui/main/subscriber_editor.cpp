@@ -72,6 +72,14 @@ SubscriberEditor::SubscriberEditor(Ui::TForm1& ui, TData& image, Hooks hooks, QO
     new KeyFilterValidator(&TestKey, 4, ui_.Edit4);
     new KeyFilterValidator(&TestKey, 7, ui_.Edit5);
     new KeyFilterValidator(&TestKey, 6, ui_.Edit6);
+    // Disabled boxes take the panel's colour whatever the style's own choice.
+    const QColor panel = ui_.Panel2->palette().color(QPalette::Window);
+    for (QWidget* w : std::initializer_list<QWidget*>{ui_.Edit1, ui_.Edit2, ui_.Edit3, ui_.Edit4,
+                                                      ui_.Edit5, ui_.ComboBox1}) {
+        QPalette palette = w->palette();
+        palette.setColor(QPalette::Disabled, QPalette::Base, panel);
+        w->setPalette(palette);
+    }
     SetButtons(false, false, false);
     Wire();
 }
