@@ -63,19 +63,19 @@ int ReadMix(TPortMost& port, const sim::Gateway& gateway, std::vector<double>& e
         return ok && status == 0;
     };
     for (int n = 1; n <= 300; ++n) {
-        if (!step(port.ReadAbInfo(n, data.data(), status)) ||
-            !step(port.ReadAbPhone(n, data.data(), status)) ||
-            !step(port.ReadAbLimit(n, data.data(), status))) {
+        if (!step(port.ReadAbInfo(n, data, status)) ||
+            !step(port.ReadAbPhone(n, data, status)) ||
+            !step(port.ReadAbLimit(n, data, status))) {
             return -1;
         }
     }
     const std::vector<std::function<bool()>> blocks = {
-        [&] { return port.ReadSettingFXO(data.data(), status); },
-        [&] { return port.ReadSettingFXS(data.data(), status); },
-        [&] { return port.ReadSettingMOB(data.data(), status); },
-        [&] { return port.ReadSettingPASSWORD(data.data(), status); },
-        [&] { return port.ReadControlAccount(data.data(), status); },
-        [&] { return port.ReadSettingAlarm(data.data(), status); },
+        [&] { return port.ReadSettingFXO(data, status); },
+        [&] { return port.ReadSettingFXS(data, status); },
+        [&] { return port.ReadSettingMOB(data, status); },
+        [&] { return port.ReadSettingPASSWORD(data, status); },
+        [&] { return port.ReadControlAccount(data, status); },
+        [&] { return port.ReadSettingAlarm(data, status); },
     };
     for (const auto& read : blocks) {
         if (!step(read())) {
@@ -83,12 +83,12 @@ int ReadMix(TPortMost& port, const sim::Gateway& gateway, std::vector<double>& e
         }
     }
     for (int n = 1; n <= 186; ++n) {
-        if (!step(port.ReadBlackListEntry(n, data.data(), status))) {
+        if (!step(port.ReadBlackListEntry(n, data, status))) {
             return -1;
         }
     }
     for (int m = 0; m < 10; ++m) {
-        if (!step(port.ReadSMSMessage(m, data.data(), status))) {
+        if (!step(port.ReadSMSMessage(m, data, status))) {
             return -1;
         }
     }

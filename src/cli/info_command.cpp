@@ -28,7 +28,7 @@ int RunInfo(const CliArgs& args) {
     }
     std::array<std::uint8_t, TPortMost::kMaxPayload> data{};
     std::uint8_t status = 0;
-    const bool read = port.ReadSysInfo(data.data(), status) && status == 0 &&
+    const bool read = port.ReadSysInfo(data, status) && status == 0 &&
                       port.LastReplyLength() >= SysInfo::kSize - 1;
     port.Close();
     if (!read) {

@@ -109,8 +109,8 @@ void TPortMost::Resynchronise() {
     Pause(timing_.afterResyncPause);
 }
 
-void TPortMost::BuildRequest(const std::uint8_t* data, std::uint8_t command, int requestLength,
-                             int replyLength, std::uint16_t index) {
+void TPortMost::BuildRequest(const std::span<std::uint8_t> data, std::uint8_t command,
+                             int requestLength, int replyLength, std::uint16_t index) {
     message_[kCommand] = command;
     message_[kRequestLength] = static_cast<std::uint8_t>(requestLength & 0xFF);
     message_[kReplyLength] = static_cast<std::uint8_t>(replyLength & 0xFF);
@@ -119,30 +119,32 @@ void TPortMost::BuildRequest(const std::uint8_t* data, std::uint8_t command, int
     message_[kBuffer] = Crc8(message_.data(), kBuffer);
     std::uint8_t* payload = message_.data() + kHeaderSize;
     if (requestLength > 0) {
-        std::copy(data, data + requestLength, payload);
+        std::copy_n(data.begin(), requestLength, payload);
     }
     if (requestLength > 1) {
         payload[requestLength - 1] = Crc8(payload, static_cast<std::size_t>(requestLength - 1));
     }
 }
 
-bool TPortMost::Transact(std::uint8_t* data, std::uint8_t& status, std::uint8_t command,
+bool TPortMost::Transact(std::span<std::uint8_t> data, std::uint8_t& status, std::uint8_t command,
                          int requestLength, int replyLength, std::uint16_t index, int attempts) {
     if (requestLength < 0 || requestLength > kMaxPayload || replyLength < 0 ||
-        replyLength > kMaxPayload || (data == nullptr && (requestLength > 0 || replyLength > 0))) {
+        replyLength > kMaxPayload ||
+        data.size() < static_cast<std::size_t>(std::max(requestLength, replyLength))) {
         return false;
     }
+    const std::size_t expected = static_cast<std::size_t>(replyLength);
     for (int attempt = 0; attempt < attempts; ++attempt) {
         BuildRequest(data, command, requestLength, replyLength, index);
         port_.Purge();
         port_.WriteFrame(message_.data(), kHeaderSize + static_cast<std::size_t>(requestLength));
-        const std::size_t k =
-            port_.ReadFrame(message_.data(), kHeaderSize + static_cast<std::size_t>(replyLength));
+        // One byte beyond the announced length tells a longer reply apart.
+        const std::size_t k = port_.ReadFrame(message_.data(), kHeaderSize + expected + 1);
         if (k < kHeaderSize) {
             Pause(timing_.noReplyPause);
             continue;
         }
-        if (Crc8(message_.data(), kHeaderSize) != 0) {
+        if (Crc8(message_.data(), kHeaderSize) != 0 || k > kHeaderSize + expected) {
             Resynchronise();
             continue;
         }
@@ -153,7 +155,13 @@ bool TPortMost::Transact(std::uint8_t* data, std::uint8_t& status, std::uint8_t 
             Resynchronise();
             continue;
         }
-        std::copy(payload, payload + m, data);
+        if (status == 0 && m < expected) {
+            Pause(timing_.noReplyPause);
+            continue;
+        }
+        if (m == expected) {
+            std::copy(payload, payload + m, data.begin());
+        }
         lastReplyLength_ = m;
         return true;
     }
@@ -161,99 +169,99 @@ bool TPortMost::Transact(std::uint8_t* data, std::uint8_t& status, std::uint8_t 
 }
 
 bool TPortMost::Block(std::uint8_t command, int requestLength, int replyLength, std::uint16_t index,
-                      std::uint8_t* data, std::uint8_t& status, int attempts) {
+                      std::span<std::uint8_t> data, std::uint8_t& status, int attempts) {
     return Transact(data, status, command, requestLength, replyLength, index, attempts);
 }
 
-bool TPortMost::WriteSettingFXO(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::WriteSettingFXO(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kWriteBlock, kFxoSize, 0, kFxoBlock, data, status);
 }
-bool TPortMost::ReadSettingFXO(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::ReadSettingFXO(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kReadBlock, 0, kFxoSize, kFxoBlock, data, status);
 }
-bool TPortMost::WriteSettingFXS(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::WriteSettingFXS(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kWriteBlock, kFxsSize, 0, kFxsBlock, data, status);
 }
-bool TPortMost::ReadSettingFXS(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::ReadSettingFXS(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kReadBlock, 0, kFxsSize, kFxsBlock, data, status);
 }
-bool TPortMost::WriteSettingPASSWORD(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::WriteSettingPASSWORD(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kWriteBlock, kPasswordSize, 0, kPasswordBlock, data, status);
 }
-bool TPortMost::ReadSettingPASSWORD(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::ReadSettingPASSWORD(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kReadBlock, 0, kPasswordSize, kPasswordBlock, data, status);
 }
-bool TPortMost::WriteSettingMOB(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::WriteSettingMOB(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kWriteBlock, kMobSize, 0, kMobBlock, data, status);
 }
-bool TPortMost::ReadSettingMOB(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::ReadSettingMOB(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kReadBlock, 0, kMobSize, kMobBlock, data, status);
 }
-bool TPortMost::ReadControlAccount(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::ReadControlAccount(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kReadBlock, 0, kControlAccountSize, kControlAccountBlock, data, status);
 }
-bool TPortMost::WriteControlAccount(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::WriteControlAccount(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kWriteBlock, kControlAccountSize, 0, kControlAccountBlock, data, status);
 }
-bool TPortMost::WriteSettingAlarm(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::WriteSettingAlarm(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kWriteBlock, kAlarmSize, 0, kAlarmBlock, data, status);
 }
-bool TPortMost::ReadSettingAlarm(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::ReadSettingAlarm(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kReadBlock, 0, kAlarmSize, kAlarmBlock, data, status);
 }
 
-bool TPortMost::WriteAbInfo(int n, std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::WriteAbInfo(int n, std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kWriteAbInfo, kAbInfoSize, 0, RecordIndex(n), data, status);
 }
-bool TPortMost::ReadAbInfo(int n, std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::ReadAbInfo(int n, std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kReadAbInfo, 0, kAbInfoSize, RecordIndex(n), data, status);
 }
-bool TPortMost::SendCode08(std::uint16_t index, std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::SendCode08(std::uint16_t index, std::span<std::uint8_t> data,
+                           std::uint8_t& status) {
     return Block(kCode08, 0, 0, index, data, status);
 }
-bool TPortMost::SendCode09(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::SendCode09(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kCode09, 0, 0, 0, data, status);
 }
-bool TPortMost::WriteAbPhone(int n, std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::WriteAbPhone(int n, std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kWriteAbPhone, kAbPhoneSize, 0, RecordIndex(n), data, status);
 }
-bool TPortMost::ReadAbPhone(int n, std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::ReadAbPhone(int n, std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kReadAbPhone, 0, kAbPhoneSize, RecordIndex(n), data, status);
 }
-bool TPortMost::SendCode0A(std::uint16_t index, std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::SendCode0A(std::uint16_t index, std::span<std::uint8_t> data,
+                           std::uint8_t& status) {
     return Block(kWriteAbPhone, 0, 0, index, data, status);
 }
-bool TPortMost::WriteBlackListEntry(int n, std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::WriteBlackListEntry(int n, std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kWriteBlackList, kBlackListSize, 0, RecordIndex(n), data, status);
 }
-bool TPortMost::ReadBlackListEntry(int n, std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::ReadBlackListEntry(int n, std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kReadBlackList, 0, kBlackListSize, RecordIndex(n), data, status);
 }
-bool TPortMost::ClearBlackListEntry(int n, std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::ClearBlackListEntry(int n, std::span<std::uint8_t> data, std::uint8_t& status) {
     std::array<std::uint8_t, kBlackListSize> entry{};
-    if (data != nullptr) {
-        std::copy(data, data + kBlackListSize, entry.begin());
-    }
+    std::copy_n(data.begin(), std::min(data.size(), entry.size()), entry.begin());
     entry[0] = 0xFF;  // the empty-entry mark
-    return Block(kWriteBlackList, kBlackListSize, 0, RecordIndex(n), entry.data(), status);
+    return Block(kWriteBlackList, kBlackListSize, 0, RecordIndex(n), entry, status);
 }
-bool TPortMost::SendCode0E(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::SendCode0E(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kCode0E, 0, 0, 0, data, status);
 }
-bool TPortMost::WriteClock(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::WriteClock(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kWriteClock, kClockSize, 0, 0, data, status);
 }
-bool TPortMost::ReadClock(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::ReadClock(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kReadClock, 0, kClockSize, 0, data, status);
 }
-bool TPortMost::ReadSysInfo(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::ReadSysInfo(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kReadSysInfo, 0, kSysInfoSize, 0, data, status, 1);
 }
-bool TPortMost::SendCodeF0(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::SendCodeF0(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kCodeF0, 0, 0, 0, data, status);
 }
 
-bool TPortMost::SendExit(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::SendExit(std::span<std::uint8_t> data, std::uint8_t& status) {
     static constexpr std::uint8_t kExit[] = {'+', '+', '+', '_', 'E', 'X', 'I', 'T'};
     port_.SetBaudRate(timing_.exitBaudRate);
     port_.WriteFrame(kExit, sizeof kExit);
@@ -262,73 +270,71 @@ bool TPortMost::SendExit(std::uint8_t* data, std::uint8_t& status) {
     return ReadSysInfo(data, status);
 }
 
-bool TPortMost::SendCode01(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::SendCode01(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kCode01, 0, 0, 0, data, status);
 }
-bool TPortMost::SendCode0F(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::SendCode0F(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kCode0F, kCode0FSize, 0, 0, data, status);
 }
-bool TPortMost::SendCode12(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::SendCode12(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kCode12, 0, 0, 0, data, status);
 }
 
-bool TPortMost::ReadLogHeader(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::ReadLogHeader(std::span<std::uint8_t> data, std::uint8_t& status) {
     LogSequence = 0;
     return Block(kReadLogHeader, 0, kLogHeaderSize, 0, data, status);
 }
-bool TPortMost::ReadLogRecord(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::ReadLogRecord(std::span<std::uint8_t> data, std::uint8_t& status) {
     const bool done = Block(kReadLogRecord, 0, kLogRecordSize,
                             static_cast<std::uint16_t>(LogSequence), data, status);
     ++LogSequence;
     return done;
 }
-bool TPortMost::EraseLogBlock(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::EraseLogBlock(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kEraseLogBlock, 0, 0, 0, data, status);
 }
 
-bool TPortMost::ReadAbLimit(int n, std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::ReadAbLimit(int n, std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kReadAbLimit, 0, kAbLimitSize, RecordIndex(n), data, status);
 }
-bool TPortMost::WriteAbLimit(int n, std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::WriteAbLimit(int n, std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kWriteAbLimit, kAbLimitSize, 0, RecordIndex(n), data, status);
 }
-bool TPortMost::WriteSMSMessage(int m, std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::WriteSMSMessage(int m, std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kWriteSms, kSmsSize, 0, static_cast<std::uint16_t>(m), data, status);
 }
-bool TPortMost::ReadSMSMessage(int m, std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::ReadSMSMessage(int m, std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kReadSms, 0, kSmsSize, static_cast<std::uint16_t>(m), data, status);
 }
-bool TPortMost::ReadTotalLimit(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::ReadTotalLimit(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kReadBlock, 0, kTotalLimitSize, kTotalLimitBlock, data, status, 2);
 }
-bool TPortMost::WriteTotalLimit(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::WriteTotalLimit(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kWriteBlock, kTotalLimitSize, 0, kTotalLimitBlock, data, status, 2);
 }
-bool TPortMost::ReadDevName(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::ReadDevName(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kReadBlock, 0, kDevNameSize, kDevNameBlock, data, status);
 }
-bool TPortMost::WriteDevName(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::WriteDevName(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kWriteBlock, kDevNameSize, 0, kDevNameBlock, data, status);
 }
-bool TPortMost::WritePinCode(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::WritePinCode(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kWriteBlock, kPinCodeSize, 0, kPinCodeBlock, data, status);
 }
 
-std::int64_t TPortMost::ReadAccountBalance(std::uint8_t* data, std::uint8_t& status) {
-    // A reply without the whole balance yields 0 rather than stale buffer bytes.
+std::int64_t TPortMost::ReadAccountBalance(std::span<std::uint8_t> data, std::uint8_t& status) {
     if (!Block(kReadBlock, 0, kAccountBalanceSize, kAccountBalanceBlock, data, status) ||
-        status != 0 || LastReplyLength() < AccountBalance::kSize) {
+        status != 0) {
         return 0;
     }
-    return AccountBalance::AmountFromPayload(
-        std::span<const std::uint8_t>(data, kAccountBalanceSize));
+    return AccountBalance::AmountFromPayload(data.first(kAccountBalanceSize));
 }
 
-bool TPortMost::WriteFirmwareBlock(std::uint16_t address, std::uint8_t* data,
+bool TPortMost::WriteFirmwareBlock(std::uint16_t address, std::span<std::uint8_t> data,
                                    std::uint8_t& status) {
     return Block(kWriteFirmwareBlock, kFirmwareBlockSize, 0, address, data, status, 1);
 }
-bool TPortMost::EndFirmwareUpdate(std::uint8_t* data, std::uint8_t& status) {
+bool TPortMost::EndFirmwareUpdate(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Block(kEndFirmwareUpdate, kEndFirmwareSize, 0, 0, data, status);
 }
 

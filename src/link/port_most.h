@@ -34,73 +34,85 @@ class TPortMost : public TPortMostInterfice {
     // Pauses apply at once; the read time-out and baud rate from the next Open.
     void SetTiming(const LinkTiming& timing) { timing_ = timing; }
 
-    // Sends one request and waits for its reply, up to `attempts` times. On
-    // true, data holds the reply payload (checksum byte included) and status
-    // the reply's status byte; on false data is untouched. `data` supplies
-    // requestLength bytes (the last one is replaced by their checksum when
-    // there are two or more) and must have room for replyLength bytes.
-    bool Transact(std::uint8_t* data, std::uint8_t& status, std::uint8_t command, int requestLength,
-                  int replyLength, std::uint16_t index, int attempts);
-    // Payload bytes copied to data by the last successful Transact.
+    // Sends one request and waits for its reply, up to `attempts` times.
+    // `data` supplies requestLength bytes (the last one is replaced by their
+    // checksum when there are two or more) and must hold at least
+    // max(requestLength, replyLength) bytes, else nothing is sent.
+    //
+    // What a reply means is decided here and nowhere else:
+    // - no reply, a broken frame, or a reply with status 0 whose payload is
+    //   shorter than replyLength: a failed attempt;
+    // - a reply whose payload is longer than replyLength: a failed attempt,
+    //   never cut to size;
+    // - a reply with another status: a completed transaction.
+    // On true, status holds the reply's status byte, and data receives the
+    // reply payload (checksum byte included) only when the payload is whole,
+    // so a record never takes a partial reply. On false data is untouched.
+    bool Transact(std::span<std::uint8_t> data, std::uint8_t& status, std::uint8_t command,
+                  int requestLength, int replyLength, std::uint16_t index, int attempts);
+    // Payload bytes of the last completed Transact (copied or not).
     std::size_t LastReplyLength() const { return lastReplyLength_; }
 
-    bool WriteSettingFXO(std::uint8_t* data, std::uint8_t& status) override;
-    bool ReadSettingFXO(std::uint8_t* data, std::uint8_t& status) override;
-    bool WriteSettingFXS(std::uint8_t* data, std::uint8_t& status) override;
-    bool ReadSettingFXS(std::uint8_t* data, std::uint8_t& status) override;
-    bool WriteSettingPASSWORD(std::uint8_t* data, std::uint8_t& status) override;
-    bool ReadSettingPASSWORD(std::uint8_t* data, std::uint8_t& status) override;
-    bool WriteSettingMOB(std::uint8_t* data, std::uint8_t& status) override;
-    bool ReadSettingMOB(std::uint8_t* data, std::uint8_t& status) override;
-    bool ReadControlAccount(std::uint8_t* data, std::uint8_t& status) override;
-    bool WriteControlAccount(std::uint8_t* data, std::uint8_t& status) override;
-    bool WriteSettingAlarm(std::uint8_t* data, std::uint8_t& status) override;
-    bool ReadSettingAlarm(std::uint8_t* data, std::uint8_t& status) override;
+    bool WriteSettingFXO(std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool ReadSettingFXO(std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool WriteSettingFXS(std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool ReadSettingFXS(std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool WriteSettingPASSWORD(std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool ReadSettingPASSWORD(std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool WriteSettingMOB(std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool ReadSettingMOB(std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool ReadControlAccount(std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool WriteControlAccount(std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool WriteSettingAlarm(std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool ReadSettingAlarm(std::span<std::uint8_t> data, std::uint8_t& status) override;
     // n is the 1-based subscriber or entry number; it travels as n - 1.
-    bool WriteAbInfo(int n, std::uint8_t* data, std::uint8_t& status) override;
-    bool ReadAbInfo(int n, std::uint8_t* data, std::uint8_t& status) override;
-    bool SendCode08(std::uint16_t index, std::uint8_t* data, std::uint8_t& status) override;
-    bool SendCode09(std::uint8_t* data, std::uint8_t& status) override;
-    bool WriteAbPhone(int n, std::uint8_t* data, std::uint8_t& status) override;
-    bool ReadAbPhone(int n, std::uint8_t* data, std::uint8_t& status) override;
-    bool SendCode0A(std::uint16_t index, std::uint8_t* data, std::uint8_t& status) override;
-    bool WriteBlackListEntry(int n, std::uint8_t* data, std::uint8_t& status) override;
-    bool ReadBlackListEntry(int n, std::uint8_t* data, std::uint8_t& status) override;
-    // Sends a 22-byte entry whose first byte is 0xFF; data may be null, else
+    bool WriteAbInfo(int n, std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool ReadAbInfo(int n, std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool SendCode08(std::uint16_t index, std::span<std::uint8_t> data,
+                    std::uint8_t& status) override;
+    bool SendCode09(std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool WriteAbPhone(int n, std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool ReadAbPhone(int n, std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool SendCode0A(std::uint16_t index, std::span<std::uint8_t> data,
+                    std::uint8_t& status) override;
+    bool WriteBlackListEntry(int n, std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool ReadBlackListEntry(int n, std::span<std::uint8_t> data, std::uint8_t& status) override;
+    // Sends a 22-byte entry whose first byte is 0xFF; data may be empty, else
     // its other bytes go along (data itself is not modified).
-    bool ClearBlackListEntry(int n, std::uint8_t* data, std::uint8_t& status) override;
-    bool SendCode0E(std::uint8_t* data, std::uint8_t& status) override;
-    bool WriteClock(std::uint8_t* data, std::uint8_t& status) override;
-    bool ReadClock(std::uint8_t* data, std::uint8_t& status) override;
-    bool ReadSysInfo(std::uint8_t* data, std::uint8_t& status) override;
-    bool SendCodeF0(std::uint8_t* data, std::uint8_t& status) override;
+    bool ClearBlackListEntry(int n, std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool SendCode0E(std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool WriteClock(std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool ReadClock(std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool ReadSysInfo(std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool SendCodeF0(std::span<std::uint8_t> data, std::uint8_t& status) override;
     // "+++_EXIT" at the exit baud rate, a pause, back to the normal rate, then
     // ReadSysInfo into data.
-    bool SendExit(std::uint8_t* data, std::uint8_t& status) override;
-    bool SendCode01(std::uint8_t* data, std::uint8_t& status) override;
-    bool SendCode0F(std::uint8_t* data, std::uint8_t& status) override;
-    bool SendCode12(std::uint8_t* data, std::uint8_t& status) override;
+    bool SendExit(std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool SendCode01(std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool SendCode0F(std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool SendCode12(std::span<std::uint8_t> data, std::uint8_t& status) override;
     // Resets LogSequence to 0 before its request.
-    bool ReadLogHeader(std::uint8_t* data, std::uint8_t& status) override;
+    bool ReadLogHeader(std::span<std::uint8_t> data, std::uint8_t& status) override;
     // Sends LogSequence as the index and advances it, successful or not.
-    bool ReadLogRecord(std::uint8_t* data, std::uint8_t& status) override;
-    bool EraseLogBlock(std::uint8_t* data, std::uint8_t& status) override;
+    bool ReadLogRecord(std::span<std::uint8_t> data, std::uint8_t& status) override;
+    bool EraseLogBlock(std::span<std::uint8_t> data, std::uint8_t& status) override;
 
-    bool ReadAbLimit(int n, std::uint8_t* data, std::uint8_t& status);
-    bool WriteAbLimit(int n, std::uint8_t* data, std::uint8_t& status);
+    bool ReadAbLimit(int n, std::span<std::uint8_t> data, std::uint8_t& status);
+    bool WriteAbLimit(int n, std::span<std::uint8_t> data, std::uint8_t& status);
     // m is the message number 0 to 9 and travels unchanged.
-    bool WriteSMSMessage(int m, std::uint8_t* data, std::uint8_t& status);
-    bool ReadSMSMessage(int m, std::uint8_t* data, std::uint8_t& status);
-    bool ReadTotalLimit(std::uint8_t* data, std::uint8_t& status);
-    bool WriteTotalLimit(std::uint8_t* data, std::uint8_t& status);
-    bool ReadDevName(std::uint8_t* data, std::uint8_t& status);
-    bool WriteDevName(std::uint8_t* data, std::uint8_t& status);
-    bool WritePinCode(std::uint8_t* data, std::uint8_t& status);
+    bool WriteSMSMessage(int m, std::span<std::uint8_t> data, std::uint8_t& status);
+    bool ReadSMSMessage(int m, std::span<std::uint8_t> data, std::uint8_t& status);
+    bool ReadTotalLimit(std::span<std::uint8_t> data, std::uint8_t& status);
+    bool WriteTotalLimit(std::span<std::uint8_t> data, std::uint8_t& status);
+    bool ReadDevName(std::span<std::uint8_t> data, std::uint8_t& status);
+    bool WriteDevName(std::span<std::uint8_t> data, std::uint8_t& status);
+    bool WritePinCode(std::span<std::uint8_t> data, std::uint8_t& status);
     // The balance in 1/10000 currency units (1234 hundredths -> 123400);
     // 0 when the read fails or the status is not 0. data receives the payload.
-    std::int64_t ReadAccountBalance(std::uint8_t* data, std::uint8_t& status);
-    bool WriteFirmwareBlock(std::uint16_t address, std::uint8_t* data, std::uint8_t& status);
-    bool EndFirmwareUpdate(std::uint8_t* data, std::uint8_t& status);
+    std::int64_t ReadAccountBalance(std::span<std::uint8_t> data, std::uint8_t& status);
+    bool WriteFirmwareBlock(std::uint16_t address, std::span<std::uint8_t> data,
+                            std::uint8_t& status);
+    bool EndFirmwareUpdate(std::span<std::uint8_t> data, std::uint8_t& status);
 
     // Called with each pause just before it is slept (for diagnostics/tests).
     using PauseObserver = std::function<void(std::chrono::milliseconds)>;
@@ -118,11 +130,13 @@ class TPortMost : public TPortMostInterfice {
     static constexpr std::size_t kIndex = 3;   // 16 bits, little-endian
     static constexpr std::size_t kBuffer = 5;  // header checksum, then payload
     static constexpr std::size_t kHeaderSize = 6;
-    static constexpr std::size_t kBufferSize = 531;
+    // Header checksum, up to 530 payload bytes, and one byte more so that a
+    // reply longer than announced is seen as such.
+    static constexpr std::size_t kBufferSize = 532;
 
     bool Block(std::uint8_t command, int requestLength, int replyLength, std::uint16_t index,
-               std::uint8_t* data, std::uint8_t& status, int attempts = 5);
-    void BuildRequest(const std::uint8_t* data, std::uint8_t command, int requestLength,
+               std::span<std::uint8_t> data, std::uint8_t& status, int attempts = 5);
+    void BuildRequest(const std::span<std::uint8_t> data, std::uint8_t command, int requestLength,
                       int replyLength, std::uint16_t index);
     void Resynchronise();
     // The one place the link waits a fixed time.

@@ -25,7 +25,7 @@ std::tm ClockSync::LocalTimeNow() const {
 bool ClockSync::Send() {
     ClockSet::Payload payload = ClockSet::FromLocalTime(LocalTimeNow());
     std::uint8_t status = 0;
-    return port_.WriteClock(payload.data(), status) && status == 0;
+    return port_.WriteClock(payload, status) && status == 0;
 }
 
 bool ClockSync::AfterWrite() {

@@ -50,34 +50,12 @@ void NormaliseBlackListEntry(BlackListRecord entry) {
     }
 }
 
-// How often a record is asked for again when its reply comes back short.
-constexpr int kShortReplyAttempts = 5;
-
-// Issues a read until its reply is usable. A reply with status 0 must carry
-// the whole record: a frame cut short by a damaged byte still passes the
-// payload checksum whenever the checksum of the part that arrived happens
-// to be 0, and taking it would leave a record with a stale tail. Such a
-// reply is asked for again; when it keeps coming back short the read counts
-// as a failed transaction. Replies with another status may carry less.
-template <typename Request>
-bool ReadWhole(TPortMost& port, std::size_t size, std::uint8_t& status, Request&& request) {
-    for (int attempt = 0; attempt < kShortReplyAttempts; ++attempt) {
-        if (!request(status)) {
-            return false;
-        }
-        if (status != kDone || port.LastReplyLength() >= size) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// One settings block: its transfer, its size when it is read (0 for a
-// write) and its refusal message.
+// One settings block: its transfer, its record in the image, and its
+// refusal message. A read lands in a scratch record and reaches the image
+// only when the gateway says it is done.
 struct BlockStep {
-    bool (TPortMost::*transfer)(std::uint8_t*, std::uint8_t&);
-    std::uint8_t* data;
-    std::size_t readSize;
+    bool (TPortMost::*transfer)(std::span<std::uint8_t>, std::uint8_t&);
+    std::span<std::uint8_t> record;
     const char* refused;
 };
 
@@ -116,16 +94,13 @@ bool ImageTransfer::ReadSubscriber(int n) {
     WorkSlot work;
     work.BlankAll(n);
     std::uint8_t status = 0;
-    if (!ReadWhole(port_, work.info.size(), status,
-                   [&](std::uint8_t& s) { return port_.ReadAbInfo(n, work.info.data(), s); })) {
+    if (!port_.ReadAbInfo(n, work.info, status)) {
         return LinkFailed();
     }
     NameEntry& name = image_.Name(n);
     if (status == kDone) {
         std::uint8_t phoneStatus = 0;
-        if (!ReadWhole(port_, work.phone.size(), phoneStatus, [&](std::uint8_t& s) {
-                return port_.ReadAbPhone(n, work.phone.data(), s);
-            })) {
+        if (!port_.ReadAbPhone(n, work.phone, phoneStatus)) {
             return LinkFailed();
         }
         if (phoneStatus != kDone) {
@@ -135,9 +110,7 @@ bool ImageTransfer::ReadSubscriber(int n) {
             name.AbFNS.clear();
         }
         std::uint8_t limitStatus = 0;
-        if (!ReadWhole(port_, work.limit.size(), limitStatus, [&](std::uint8_t& s) {
-                return port_.ReadAbLimit(n, work.limit.data(), s);
-            })) {
+        if (!port_.ReadAbLimit(n, work.limit, limitStatus)) {
             return LinkFailed();
         }
         if (limitStatus != kDone) {
@@ -163,7 +136,7 @@ bool ImageTransfer::WriteSubscribers() {
     for (int n = 1; n <= TData::kSubscribers; ++n) {
         progress_.Advance();
         std::uint8_t status = 0;
-        if (!port_.WriteAbInfo(n, image_.AbInfo(n).bytes().data(), status)) {
+        if (!port_.WriteAbInfo(n, image_.AbInfo(n).bytes(), status)) {
             return LinkFailed();
         }
         if (status != kDone) {
@@ -172,7 +145,7 @@ bool ImageTransfer::WriteSubscribers() {
         }
         AbPhoneRecord phone = image_.AbPhone(n);
         phone.SetPhoneIndex(static_cast<std::uint16_t>(n - 1));
-        if (!port_.WriteAbPhone(n, phone.bytes().data(), status)) {
+        if (!port_.WriteAbPhone(n, phone.bytes(), status)) {
             return LinkFailed();
         }
         if (status != kDone) {
@@ -184,17 +157,22 @@ bool ImageTransfer::WriteSubscribers() {
 
 namespace {
 
-bool RunBlocks(TPortMost& port, Operator& op, const std::array<BlockStep, 5>& steps) {
+bool RunBlocks(TPortMost& port, Operator& op, const std::array<BlockStep, 5>& steps, bool reading) {
     for (const BlockStep& step : steps) {
+        std::array<std::uint8_t, TPortMost::kMaxPayload> scratch{};
+        const std::span<std::uint8_t> buffer =
+            reading ? std::span<std::uint8_t>(scratch).first(step.record.size()) : step.record;
         std::uint8_t status = 0;
-        auto transfer = [&](std::uint8_t& s) { return (port.*step.transfer)(step.data, s); };
-        if (!ReadWhole(port, step.readSize, status, transfer)) {
+        if (!(port.*step.transfer)(buffer, status)) {
             op.Message(kLinkError);
             return false;
         }
         if (status != kDone) {
             op.Message(step.refused);
             return false;
+        }
+        if (reading) {
+            std::copy(buffer.begin(), buffer.end(), step.record.begin());
         }
     }
     return true;
@@ -203,53 +181,47 @@ bool RunBlocks(TPortMost& port, Operator& op, const std::array<BlockStep, 5>& st
 }  // namespace
 
 bool ImageTransfer::ReadSettings() {
-    const auto fxo = image_.SettingFXO(), fxs = image_.SettingFXS();
-    const auto mob = image_.SettingMOB();
-    const auto password = image_.SettingPASSWORD();
-    const auto account = image_.ControlAccount();
     return RunBlocks(
         port_, op_,
-        {{{&TPortMost::ReadSettingFXO, fxo.bytes().data(), fxo.kSize, "Ошибка чтения FXO!"},
-          {&TPortMost::ReadSettingFXS, fxs.bytes().data(), fxs.kSize, "Ошибка чтения FXS!"},
-          {&TPortMost::ReadSettingMOB, mob.bytes().data(), mob.kSize, "Ошибка чтения MOB!"},
-          {&TPortMost::ReadSettingPASSWORD, password.bytes().data(), password.kSize,
+        {{{&TPortMost::ReadSettingFXO, image_.SettingFXO().bytes(), "Ошибка чтения FXO!"},
+          {&TPortMost::ReadSettingFXS, image_.SettingFXS().bytes(), "Ошибка чтения FXS!"},
+          {&TPortMost::ReadSettingMOB, image_.SettingMOB().bytes(), "Ошибка чтения MOB!"},
+          {&TPortMost::ReadSettingPASSWORD, image_.SettingPASSWORD().bytes(),
            "Ошибка чтения пароля администратора!"},
-          {&TPortMost::ReadControlAccount, account.bytes().data(), account.kSize,
-           "Ошибка чтения!"}}});
+          {&TPortMost::ReadControlAccount, image_.ControlAccount().bytes(), "Ошибка чтения!"}}},
+        true);
 }
 
 bool ImageTransfer::WriteSettings() {
-    return RunBlocks(port_, op_,
-                     {{{&TPortMost::WriteSettingFXO, image_.SettingFXO().bytes().data(), 0,
-                        "Ошибка записи FXO!"},
-                       {&TPortMost::WriteSettingFXS, image_.SettingFXS().bytes().data(), 0,
-                        "Ошибка записи FXS!"},
-                       {&TPortMost::WriteSettingMOB, image_.SettingMOB().bytes().data(), 0,
-                        "Ошибка записи MOB!"},
-                       {&TPortMost::WriteSettingPASSWORD, image_.SettingPASSWORD().bytes().data(),
-                        0, "Ошибка записи пароля администратора!"},
-                       {&TPortMost::WriteControlAccount, image_.ControlAccount().bytes().data(), 0,
-                        "Ошибка записи в устройство!"}}});
+    return RunBlocks(
+        port_, op_,
+        {{{&TPortMost::WriteSettingFXO, image_.SettingFXO().bytes(), "Ошибка записи FXO!"},
+          {&TPortMost::WriteSettingFXS, image_.SettingFXS().bytes(), "Ошибка записи FXS!"},
+          {&TPortMost::WriteSettingMOB, image_.SettingMOB().bytes(), "Ошибка записи MOB!"},
+          {&TPortMost::WriteSettingPASSWORD, image_.SettingPASSWORD().bytes(),
+           "Ошибка записи пароля администратора!"},
+          {&TPortMost::WriteControlAccount, image_.ControlAccount().bytes(),
+           "Ошибка записи в устройство!"}}},
+        false);
 }
 
 bool ImageTransfer::ReadAlarm() {
+    std::array<std::uint8_t, AlarmSettingRecord::kSize> work{};
     std::uint8_t status = 0;
-    AlarmSettingRecord alarm = image_.SettingAlarm();
-    if (!ReadWhole(port_, alarm.kSize, status, [&](std::uint8_t& s) {
-            return port_.ReadSettingAlarm(alarm.bytes().data(), s);
-        })) {
+    if (!port_.ReadSettingAlarm(work, status)) {
         return LinkFailed();
     }
     if (status != kDone) {
         Tell("Ошибка чтения параметров оповещения!");
         return false;
     }
+    std::copy(work.begin(), work.end(), image_.SettingAlarm().bytes().begin());
     return true;
 }
 
 bool ImageTransfer::WriteAlarm() {
     std::uint8_t status = 0;
-    if (!port_.WriteSettingAlarm(image_.SettingAlarm().bytes().data(), status)) {
+    if (!port_.WriteSettingAlarm(image_.SettingAlarm().bytes(), status)) {
         return LinkFailed();
     }
     if (status != kDone) {
@@ -259,16 +231,20 @@ bool ImageTransfer::WriteAlarm() {
     return true;
 }
 
+// An entry the gateway reports empty is blank in the image too: keeping the
+// old entry would send it back with the next write.
 bool ImageTransfer::ReadBlackList() {
     for (int n = 1; n <= kBlackListTransferred; ++n) {
-        BlackListRecord entry = image_.BlackListEntry(n - 1);
+        std::array<std::uint8_t, BlackListRecord::kSize> work{};
         std::uint8_t status = 0;
-        const bool replied = ReadWhole(port_, entry.kSize, status, [&](std::uint8_t& s) {
-            return port_.ReadBlackListEntry(n, entry.bytes().data(), s);
-        });
+        const bool replied = port_.ReadBlackListEntry(n, work, status);
+        BlackListRecord entry = image_.BlackListEntry(n - 1);
         if (replied && status == kDone) {
+            std::copy(work.begin(), work.end(), entry.bytes().begin());
             NormaliseBlackListEntry(entry);
-        } else if (!replied || status != kEmptyEntry) {
+        } else if (replied && status == kEmptyEntry) {
+            entry.Reset();
+        } else {
             Tell("Ошибка чтения черного списка!");
             return true;
         }
@@ -280,7 +256,7 @@ bool ImageTransfer::ReadBlackList() {
 bool ImageTransfer::WriteBlackList() {
     for (int n = 1; n <= kBlackListTransferred; ++n) {
         std::uint8_t status = 0;
-        if (!port_.WriteBlackListEntry(n, image_.BlackListEntry(n - 1).bytes().data(), status) ||
+        if (!port_.WriteBlackListEntry(n, image_.BlackListEntry(n - 1).bytes(), status) ||
             status != kDone) {
             Tell("Ошибка записи черного списка!");
             return false;
@@ -294,12 +270,12 @@ bool ImageTransfer::ReadSMSMessages() {
     for (int m = 0; m < TData::kSmsMessages; ++m) {
         std::array<std::uint8_t, SmsMessageRecord::kSize> work{};
         std::uint8_t status = 0;
-        const bool replied = ReadWhole(port_, work.size(), status, [&](std::uint8_t& s) {
-            return port_.ReadSMSMessage(m, work.data(), s);
-        });
+        const bool replied = port_.ReadSMSMessage(m, work, status);
         if (replied && status == kDone) {
             std::copy(work.begin(), work.end(), image_.SMSMessage(m).bytes().begin());
-        } else if (!replied || status != kEmptyEntry) {
+        } else if (replied && status == kEmptyEntry) {
+            image_.SMSMessage(m).Reset();
+        } else {
             Tell("Ошибка при чтении SMS сообщений!");
             return true;
         }
@@ -310,8 +286,7 @@ bool ImageTransfer::ReadSMSMessages() {
 bool ImageTransfer::WriteSMSMessages() {
     for (int m = 0; m < TData::kSmsMessages; ++m) {
         std::uint8_t status = 0;
-        if (!port_.WriteSMSMessage(m, image_.SMSMessage(m).bytes().data(), status) ||
-            status != kDone) {
+        if (!port_.WriteSMSMessage(m, image_.SMSMessage(m).bytes(), status) || status != kDone) {
             Tell("Ошибка записи SMS сообщения!");
             return false;
         }

@@ -48,16 +48,17 @@ class LinkAgainstGateway : public ::testing::Test {
 struct RoundTrip {
     const char* name;
     std::size_t size;
-    std::function<bool(TPortMost&, std::uint8_t*, std::uint8_t&)> write, read;
+    std::function<bool(TPortMost&, std::span<std::uint8_t>, std::uint8_t&)> write, read;
 };
 
 TEST_F(LinkAgainstGateway, EveryRecordWrittenReadsBackUnchanged) {
     using P = TPortMost;
-    auto fixed = [](bool (P::*op)(std::uint8_t*, std::uint8_t&)) {
-        return [op](P& p, std::uint8_t* d, std::uint8_t& s) { return (p.*op)(d, s); };
+    auto fixed = [](bool (P::*op)(std::span<std::uint8_t>, std::uint8_t&)) {
+        return [op](P& p, std::span<std::uint8_t> d, std::uint8_t& s) { return (p.*op)(d, s); };
     };
-    auto numbered = [](bool (P::*op)(int, std::uint8_t*, std::uint8_t&), int n) {
-        return [op, n](P& p, std::uint8_t* d, std::uint8_t& s) { return (p.*op)(n, d, s); };
+    auto numbered = [](bool (P::*op)(int, std::span<std::uint8_t>, std::uint8_t&), int n) {
+        return
+            [op, n](P& p, std::span<std::uint8_t> d, std::uint8_t& s) { return (p.*op)(n, d, s); };
     };
     const std::vector<RoundTrip> trips = {
         {"FXO", 20, fixed(&P::WriteSettingFXO), fixed(&P::ReadSettingFXO)},
@@ -82,10 +83,10 @@ TEST_F(LinkAgainstGateway, EveryRecordWrittenReadsBackUnchanged) {
     for (const auto& trip : trips) {
         const Bytes record = Sealed(trip.size, seed++);
         std::copy(record.begin(), record.end(), data.begin());
-        ASSERT_TRUE(trip.write(port, data.data(), status)) << trip.name;
+        ASSERT_TRUE(trip.write(port, data, status)) << trip.name;
         EXPECT_EQ(status, 0) << trip.name;
         data.fill(0);
-        ASSERT_TRUE(trip.read(port, data.data(), status)) << trip.name;
+        ASSERT_TRUE(trip.read(port, data, status)) << trip.name;
         EXPECT_EQ(status, 0) << trip.name;
         EXPECT_EQ(Bytes(data.begin(), data.begin() + trip.size), record) << trip.name;
     }
@@ -93,17 +94,17 @@ TEST_F(LinkAgainstGateway, EveryRecordWrittenReadsBackUnchanged) {
 
 TEST_F(LinkAgainstGateway, SingleValueCommandsReachTheGateway) {
     gateway.State().SetAccountBalance(-50);
-    EXPECT_EQ(port.ReadAccountBalance(data.data(), status), -5000);
+    EXPECT_EQ(port.ReadAccountBalance(data, status), -5000);
     EXPECT_EQ(status, 0);
 
     const Bytes pin{'1', '2', '3', '4', 0, 0};
     std::copy(pin.begin(), pin.end(), data.begin());
-    ASSERT_TRUE(port.WritePinCode(data.data(), status));
+    ASSERT_TRUE(port.WritePinCode(data, status));
     EXPECT_EQ(status, 0);
     EXPECT_EQ(gateway.State().Get(RecordFamily::Block, 7)->at(3), '4');
 
     gateway.State().SetSysInfo({"FW 3.1", "490154203237518", 40, 0x0315, true});
-    ASSERT_TRUE(port.ReadSysInfo(data.data(), status));
+    ASSERT_TRUE(port.ReadSysInfo(data, status));
     const SysInfo info = SysInfo::Parse(std::span(data).first(SysInfo::kSize));
     EXPECT_EQ(info.firmware, "FW 3.1");
     EXPECT_EQ(info.imei, "490154203237518");
@@ -111,21 +112,21 @@ TEST_F(LinkAgainstGateway, SingleValueCommandsReachTheGateway) {
     EXPECT_EQ(info.BootloaderText(), "03.15");
 
     gateway.State().SetSysInfo({"FW", "1", 5, 0x0200, false});
-    ASSERT_TRUE(port.SendExit(data.data(), status)) << "the exit text is ignored";
+    ASSERT_TRUE(port.SendExit(data, status)) << "the exit text is ignored";
     EXPECT_EQ(SysInfo::Parse(std::span(data).first(SysInfo::kSize)).BootloaderText(), "NA");
 }
 
 TEST_F(LinkAgainstGateway, CommandsThatAreNeverIssuedAreStillAnswered) {
     using P = TPortMost;
     const std::vector<std::function<bool()>> calls = {
-        [&] { return port.SendCode08(3, data.data(), status); },
-        [&] { return port.SendCode09(data.data(), status); },
-        [&] { return port.SendCode0A(4, data.data(), status); },
-        [&] { return port.SendCode0E(data.data(), status); },
-        [&] { return port.SendCodeF0(data.data(), status); },
-        [&] { return port.SendCode01(data.data(), status); },
-        [&] { return port.SendCode0F(data.data(), status); },
-        [&] { return port.SendCode12(data.data(), status); },
+        [&] { return port.SendCode08(3, data, status); },
+        [&] { return port.SendCode09(data, status); },
+        [&] { return port.SendCode0A(4, data, status); },
+        [&] { return port.SendCode0E(data, status); },
+        [&] { return port.SendCodeF0(data, status); },
+        [&] { return port.SendCode01(data, status); },
+        [&] { return port.SendCode0F(data, status); },
+        [&] { return port.SendCode12(data, status); },
     };
     (void)sizeof(P);
     for (std::size_t i = 0; i < calls.size(); ++i) {
@@ -141,7 +142,7 @@ TEST_F(LinkAgainstGateway, FreshGatewayAnswersEveryValueReadWithItsWholeRecord) 
     using P = TPortMost;
     struct SizedRead {
         const char* name;
-        bool (P::*read)(std::uint8_t*, std::uint8_t&);
+        bool (P::*read)(std::span<std::uint8_t>, std::uint8_t&);
         std::size_t size;
     };
     const SizedRead reads[] = {
@@ -153,16 +154,16 @@ TEST_F(LinkAgainstGateway, FreshGatewayAnswersEveryValueReadWithItsWholeRecord) 
     };
     for (const auto& r : reads) {
         status = 0xEE;
-        ASSERT_TRUE((port.*r.read)(data.data(), status)) << r.name;
+        ASSERT_TRUE((port.*r.read)(data, status)) << r.name;
         EXPECT_EQ(status, 0) << r.name;
         EXPECT_EQ(port.LastReplyLength(), r.size) << r.name;
         EXPECT_EQ(Crc8(data.data(), r.size), 0) << r.name;
     }
     gateway.State().SetAccountBalance(1234);
-    EXPECT_EQ(port.ReadAccountBalance(data.data(), status), 123400);
+    EXPECT_EQ(port.ReadAccountBalance(data, status), 123400);
     EXPECT_EQ(port.LastReplyLength(), 5u);
     gateway.State().AddLogBlock({Sealed(65, 1)});
-    ASSERT_TRUE(port.ReadLogHeader(data.data(), status));
+    ASSERT_TRUE(port.ReadLogHeader(data, status));
     EXPECT_EQ(port.LastReplyLength(), 5u);
     EXPECT_EQ(data[0], 1);
 }
@@ -172,17 +173,17 @@ TEST_F(LinkAgainstGateway, EmptyEntriesAnswerStatusTwoAndLeaveTheBufferAlone) {
     std::copy(empty.begin(), empty.end(), data.begin());
     data[0] = 0x80;
     data[32] = Crc8(data.data(), 32);
-    ASSERT_TRUE(port.WriteAbInfo(2, data.data(), status));
-    ASSERT_TRUE(port.ClearBlackListEntry(5, nullptr, status));
+    ASSERT_TRUE(port.WriteAbInfo(2, data, status));
+    ASSERT_TRUE(port.ClearBlackListEntry(5, {}, status));
 
     const std::vector<std::pair<const char*, std::function<bool()>>> reads = {
-        {"never written subscriber", [&] { return port.ReadAbInfo(1, data.data(), status); }},
-        {"flagged subscriber", [&] { return port.ReadAbInfo(2, data.data(), status); }},
-        {"phone", [&] { return port.ReadAbPhone(1, data.data(), status); }},
-        {"limit", [&] { return port.ReadAbLimit(1, data.data(), status); }},
-        {"cleared list entry", [&] { return port.ReadBlackListEntry(5, data.data(), status); }},
-        {"list entry", [&] { return port.ReadBlackListEntry(1, data.data(), status); }},
-        {"SMS", [&] { return port.ReadSMSMessage(3, data.data(), status); }},
+        {"never written subscriber", [&] { return port.ReadAbInfo(1, data, status); }},
+        {"flagged subscriber", [&] { return port.ReadAbInfo(2, data, status); }},
+        {"phone", [&] { return port.ReadAbPhone(1, data, status); }},
+        {"limit", [&] { return port.ReadAbLimit(1, data, status); }},
+        {"cleared list entry", [&] { return port.ReadBlackListEntry(5, data, status); }},
+        {"list entry", [&] { return port.ReadBlackListEntry(1, data, status); }},
+        {"SMS", [&] { return port.ReadSMSMessage(3, data, status); }},
     };
     for (const auto& [name, read] : reads) {
         data.fill(0x5A);
@@ -197,14 +198,14 @@ TEST_F(LinkAgainstGateway, CallLogIsReadBlockByBlockAndErased) {
     gateway.State().AddLogBlock({Sealed(65, 1), Sealed(65, 2), Sealed(65, 3)});
     gateway.State().AddLogBlock({Sealed(65, 4)});
     std::vector<Bytes> read;
-    while (port.ReadLogHeader(data.data(), status) && status == 0) {
+    while (port.ReadLogHeader(data, status) && status == 0) {
         const int count = data[0] | (data[1] << 8);
         for (int k = 0; k < count; ++k) {
-            ASSERT_TRUE(port.ReadLogRecord(data.data(), status));
+            ASSERT_TRUE(port.ReadLogRecord(data, status));
             ASSERT_EQ(status, 0);
             read.emplace_back(data.begin(), data.begin() + 65);
         }
-        ASSERT_TRUE(port.EraseLogBlock(data.data(), status));
+        ASSERT_TRUE(port.EraseLogBlock(data, status));
     }
     EXPECT_NE(status, 0);
     ASSERT_EQ(read.size(), 4u);
@@ -217,10 +218,10 @@ TEST_F(LinkAgainstGateway, FirmwareBlocksArriveWhole) {
     for (std::uint16_t address = 3336; address < 3339; ++address) {
         const Bytes block = Sealed(529, static_cast<std::uint8_t>(address));
         std::copy(block.begin(), block.end(), data.begin());
-        ASSERT_TRUE(port.WriteFirmwareBlock(address, data.data(), status));
+        ASSERT_TRUE(port.WriteFirmwareBlock(address, data, status));
         EXPECT_EQ(status, 0);
     }
-    ASSERT_TRUE(port.EndFirmwareUpdate(data.data(), status));
+    ASSERT_TRUE(port.EndFirmwareUpdate(data, status));
     const auto blocks = gateway.State().FirmwareBlocks();
     ASSERT_EQ(blocks.size(), 3u);
     EXPECT_EQ(blocks.at(3337), Sealed(529, static_cast<std::uint8_t>(3337)));
@@ -229,11 +230,11 @@ TEST_F(LinkAgainstGateway, FirmwareBlocksArriveWhole) {
 
 TEST_F(LinkAgainstGateway, SilenceUsesEveryAttemptThenFails) {
     AddFault("silent:cmd=07");
-    EXPECT_FALSE(port.ReadAbInfo(1, data.data(), status));
+    EXPECT_FALSE(port.ReadAbInfo(1, data, status));
     EXPECT_EQ(gateway.Log().CountOf(0x07), 5u);
     EXPECT_EQ(gateway.Log().EmptyFrameCount(), 0u) << "no resync after a missing reply";
     AddFault("silent:cmd=00");
-    EXPECT_FALSE(port.ReadSysInfo(data.data(), status));
+    EXPECT_FALSE(port.ReadSysInfo(data, status));
     EXPECT_EQ(gateway.Log().CountOf(0x00), 1u) << "one attempt only";
 }
 
@@ -252,7 +253,7 @@ TEST_F(LinkAgainstGateway, ChecksumFaultsAreRetriedAfterAnEmptyFrame) {
         gateway.Faults().Clear();
         gateway.Log().Clear();
         AddFault(c.rule);
-        EXPECT_EQ(port.ReadSettingFXO(data.data(), status), c.done) << c.rule;
+        EXPECT_EQ(port.ReadSettingFXO(data, status), c.done) << c.rule;
         EXPECT_EQ(gateway.Log().Count(), c.requests) << c.rule;
     }
     // Resynchronising frames sent before a retry may be purged along with the
@@ -262,7 +263,7 @@ TEST_F(LinkAgainstGateway, ChecksumFaultsAreRetriedAfterAnEmptyFrame) {
 
 TEST_F(LinkAgainstGateway, AChosenStatusIsAWellFormedReply) {
     AddFault("status:cmd=07:index=0:status=3");
-    ASSERT_TRUE(port.ReadAbInfo(1, data.data(), status));
+    ASSERT_TRUE(port.ReadAbInfo(1, data, status));
     EXPECT_EQ(status, 3);
     EXPECT_EQ(gateway.Log().Count(), 1u);
 }
@@ -271,7 +272,7 @@ TEST_F(LinkAgainstGateway, DelayLongerThanTheTimeOutLooksLikeSilence) {
     AddFault("delay:cmd=0B:ms=200:count=1");
     gateway.State().Put(RecordFamily::AbPhone, 0, Sealed(38, 9));
     // The delayed reply misses its attempt; the next attempt purges it and succeeds.
-    ASSERT_TRUE(port.ReadAbPhone(1, data.data(), status));
+    ASSERT_TRUE(port.ReadAbPhone(1, data, status));
     EXPECT_EQ(status, 0);
     EXPECT_GE(gateway.Log().CountOf(0x0B), 2u);
 }
@@ -284,7 +285,7 @@ TEST_F(LinkAgainstGateway, NoisyLineEitherDeliversTheRecordOrFailsCleanly) {
     int delivered = 0;
     for (int i = 0; i < 30; ++i) {
         data.fill(0);
-        if (port.ReadAbInfo(1, data.data(), status)) {
+        if (port.ReadAbInfo(1, data, status)) {
             ASSERT_EQ(status, 0);
             ASSERT_EQ(Bytes(data.begin(), data.begin() + 33), record) << "transaction " << i;
             ++delivered;
@@ -302,7 +303,7 @@ TEST_F(LinkAgainstGateway, HangUpMidTransferEndsQuickly) {
     AddFault("hangup:cmd=07:index=149");
     const auto start = std::chrono::steady_clock::now();
     int n = 1;
-    while (n <= 300 && port.ReadAbInfo(n, data.data(), status)) {
+    while (n <= 300 && port.ReadAbInfo(n, data, status)) {
         ++n;
     }
     EXPECT_EQ(n, 150);

@@ -60,7 +60,7 @@ class PortMostTest : public ::testing::Test {
     std::uint8_t status = 0xAA;
 };
 
-using Call = std::function<bool(TPortMost&, std::uint8_t*, std::uint8_t&)>;
+using Call = std::function<bool(TPortMost&, std::span<std::uint8_t>, std::uint8_t&)>;
 
 struct RequestCase {
     const char* name;
@@ -70,44 +70,44 @@ struct RequestCase {
 
 TEST_F(PortMostTest, RequestsGoOutAsTheirWorkedFrames) {
     Connect();
-    AnswerEvery(ReplyFrame(0));
+    AnswerEvery(ReplyFrame(2));  // completes without a payload
     const RequestCase cases[] = {
-        {"ReadSettingFXO", [](auto& p, auto* d, auto& s) { return p.ReadSettingFXO(d, s); },
+        {"ReadSettingFXO", [](auto& p, auto d, auto& s) { return p.ReadSettingFXO(d, s); },
          Hex("0A 05 00 14 00 00 6C 0D")},
-        {"ReadDevName", [](auto& p, auto* d, auto& s) { return p.ReadDevName(d, s); },
+        {"ReadDevName", [](auto& p, auto d, auto& s) { return p.ReadDevName(d, s); },
          Hex("0A 05 00 0C F5 06 00 0C F3 0D")},
-        {"ReadSysInfo", [](auto& p, auto* d, auto& s) { return p.ReadSysInfo(d, s); },
+        {"ReadSysInfo", [](auto& p, auto d, auto& s) { return p.ReadSysInfo(d, s); },
          Hex("0A 00 00 22 00 00 B4 0D")},
-        {"ReadTotalLimit", [](auto& p, auto* d, auto& s) { return p.ReadTotalLimit(d, s); },
+        {"ReadTotalLimit", [](auto& p, auto d, auto& s) { return p.ReadTotalLimit(d, s); },
          Hex("0A 05 00 0C F5 05 00 CC 0D")},
-        {"ReadSMSMessage 9", [](auto& p, auto* d, auto& s) { return p.ReadSMSMessage(9, d, s); },
+        {"ReadSMSMessage 9", [](auto& p, auto d, auto& s) { return p.ReadSMSMessage(9, d, s); },
          Hex("0A 19 00 A2 09 00 18 0D")},
         {"ReadLogRecord",
-         [](auto& p, auto* d, auto& s) {
+         [](auto& p, auto d, auto& s) {
              p.LogSequence = 0;
              return p.ReadLogRecord(d, s);
          },
          Hex("0A 10 00 0C BE 00 00 A4 0D")},
         // A request without payload is its six header bytes.
-        {"EraseLogBlock", [](auto& p, auto* d, auto& s) { return p.EraseLogBlock(d, s); },
+        {"EraseLogBlock", [](auto& p, auto d, auto& s) { return p.EraseLogBlock(d, s); },
          Hex("0A 13 00 00 00 00 70 0D")},
         // A single payload byte goes unchanged, with no checksum put in its place.
         {"length 1",
-         [](auto& p, auto* d, auto& s) {
+         [](auto& p, auto d, auto& s) {
              d[0] = 0x55;
              return p.Transact(d, s, 0x01, 1, 0, 0, 5);
          },
          Hex("0A 01 01 00 00 00 A0 55 0D")},
         {"WriteAbInfo 1",
-         [](auto& p, auto* d, auto& s) {
-             std::fill(d, d + 33, 0x01);
+         [](auto& p, auto d, auto& s) {
+             std::fill(d.begin(), d.begin() + 33, 0x01);
              d[32] = 0x99;  // replaced by the checksum of the 32 before it
              return p.WriteAbInfo(1, d, s);
          },
          test::Concat(Hex("0A 06 21 00 00 00 44"),
                       test::Concat(test::Repeat(0x01, 32), Hex("CC 0D")))},
         {"ClearBlackListEntry 5",
-         [](auto& p, auto*, auto& s) { return p.ClearBlackListEntry(5, nullptr, s); },
+         [](auto& p, auto, auto& s) { return p.ClearBlackListEntry(5, {}, s); },
          test::Concat(Hex("0A 0C F3 16 00 04 00 D8 FF"),
                       test::Concat(test::Repeat(0, 20), Hex("44 0D")))},
     };
@@ -115,7 +115,7 @@ TEST_F(PortMostTest, RequestsGoOutAsTheirWorkedFrames) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Bytes data(600, 0);
-        EXPECT_TRUE(c.call(*port, data.data(), status));
+        EXPECT_TRUE(c.call(*port, data, status));
         ASSERT_TRUE(peer.WaitForFrames(++sent));
         EXPECT_EQ(Wires().back(), c.wire);
     }
@@ -132,13 +132,14 @@ struct HeaderCase {
 
 TEST_F(PortMostTest, EveryCommandCarriesItsCodeSizesAndIndex) {
     Connect();
-    AnswerEvery(ReplyFrame(0));
+    AnswerEvery(ReplyFrame(2));  // completes without a payload
     using P = TPortMost;
-    auto fixed = [](bool (P::*op)(std::uint8_t*, std::uint8_t&)) -> Call {
-        return [op](P& p, std::uint8_t* d, std::uint8_t& s) { return (p.*op)(d, s); };
+    auto fixed = [](bool (P::*op)(std::span<std::uint8_t>, std::uint8_t&)) -> Call {
+        return [op](P& p, std::span<std::uint8_t> d, std::uint8_t& s) { return (p.*op)(d, s); };
     };
-    auto numbered = [](bool (P::*op)(int, std::uint8_t*, std::uint8_t&), int n) -> Call {
-        return [op, n](P& p, std::uint8_t* d, std::uint8_t& s) { return (p.*op)(n, d, s); };
+    auto numbered = [](bool (P::*op)(int, std::span<std::uint8_t>, std::uint8_t&), int n) -> Call {
+        return
+            [op, n](P& p, std::span<std::uint8_t> d, std::uint8_t& s) { return (p.*op)(n, d, s); };
     };
     const HeaderCase cases[] = {
         {"WriteSettingFXO", fixed(&P::WriteSettingFXO), 0x04, 20, 0, 0},
@@ -155,12 +156,12 @@ TEST_F(PortMostTest, EveryCommandCarriesItsCodeSizesAndIndex) {
         {"ReadSettingAlarm", fixed(&P::ReadSettingAlarm), 0x05, 0, 161, 4},
         {"WriteAbInfo 300", numbered(&P::WriteAbInfo, 300), 0x06, 33, 0, 299},
         {"ReadAbInfo 2", numbered(&P::ReadAbInfo, 2), 0x07, 0, 33, 1},
-        {"SendCode08", [](P& p, auto* d, auto& s) { return p.SendCode08(0x1234, d, s); }, 0x08, 0,
-         0, 0x1234},
+        {"SendCode08", [](P& p, auto d, auto& s) { return p.SendCode08(0x1234, d, s); }, 0x08, 0, 0,
+         0x1234},
         {"SendCode09", fixed(&P::SendCode09), 0x09, 0, 0, 0},
         {"WriteAbPhone 3", numbered(&P::WriteAbPhone, 3), 0x0A, 38, 0, 2},
         {"ReadAbPhone 300", numbered(&P::ReadAbPhone, 300), 0x0B, 0, 38, 299},
-        {"SendCode0A", [](P& p, auto* d, auto& s) { return p.SendCode0A(7, d, s); }, 0x0A, 0, 0, 7},
+        {"SendCode0A", [](P& p, auto d, auto& s) { return p.SendCode0A(7, d, s); }, 0x0A, 0, 0, 7},
         {"WriteBlackListEntry 186", numbered(&P::WriteBlackListEntry, 186), 0x0C, 22, 0, 185},
         {"ReadBlackListEntry 1", numbered(&P::ReadBlackListEntry, 1), 0x0D, 0, 22, 0},
         {"ClearBlackListEntry 2", numbered(&P::ClearBlackListEntry, 2), 0x0C, 22, 0, 1},
@@ -185,13 +186,13 @@ TEST_F(PortMostTest, EveryCommandCarriesItsCodeSizesAndIndex) {
         {"WriteDevName", fixed(&P::WriteDevName), 0x04, 10, 0, 6},
         {"WritePinCode", fixed(&P::WritePinCode), 0x04, 6, 0, 7},
         {"ReadAccountBalance",
-         [](P& p, auto* d, auto& s) {
+         [](P& p, auto d, auto& s) {
              p.ReadAccountBalance(d, s);
              return true;
          },
          0x05, 0, 5, 9},
         {"WriteFirmwareBlock",
-         [](P& p, auto* d, auto& s) { return p.WriteFirmwareBlock(3336, d, s); }, 0x16, 529, 0,
+         [](P& p, auto d, auto& s) { return p.WriteFirmwareBlock(3336, d, s); }, 0x16, 529, 0,
          3336},
         {"EndFirmwareUpdate", fixed(&P::EndFirmwareUpdate), 0x17, 9, 0, 0},
     };
@@ -199,7 +200,7 @@ TEST_F(PortMostTest, EveryCommandCarriesItsCodeSizesAndIndex) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Bytes data(600, 0);
-        EXPECT_TRUE(c.call(*port, data.data(), status));
+        EXPECT_TRUE(c.call(*port, data, status));
         ASSERT_TRUE(peer.WaitForFrames(++sent));
         const Bytes body = FrameBody(Wires().back());
         ASSERT_GE(body.size(), 6u);
@@ -214,12 +215,12 @@ TEST_F(PortMostTest, EveryCommandCarriesItsCodeSizesAndIndex) {
 
 TEST_F(PortMostTest, FirmwareBlockAnnouncesLowLengthByteAndSendsWholePayload) {
     Connect();
-    AnswerEvery(ReplyFrame(0));
+    AnswerEvery(ReplyFrame(2));  // completes without a payload
     Bytes block(529);
     for (std::size_t i = 0; i < block.size(); ++i) {
         block[i] = static_cast<std::uint8_t>(i);
     }
-    EXPECT_TRUE(port->WriteFirmwareBlock(3336, block.data(), status));
+    EXPECT_TRUE(port->WriteFirmwareBlock(3336, block, status));
     const Bytes wire = WiresAfter(1).at(0);
     const Bytes header = Hex("0A 16 11 00 08 0C F2 EC");
     ASSERT_GT(wire.size(), header.size());
@@ -258,20 +259,23 @@ TEST_F(PortMostTest, RepliesAreAcceptedOnlyWhenWellFormed) {
         {"five bytes", Hex("0A 00 00 00 00 00 0D"), false, 0xAA, 0},
         {"header checksum", ReplyFrame(0, good, true), false, 0xAA, 0},
         {"payload checksum", ReplyFrame(0x00, good, false, true), false, 0x00, 0},
-        {"header only", ReplyFrame(0), true, 0x00, 0},
+        // A done reply must carry the whole record; a short one is a failed attempt.
+        {"header only", ReplyFrame(0), false, 0x00, 0},
+        {"one byte", ReplyFrame(0, Hex("5A")), false, 0x00, 0},
         {"status 2", ReplyFrame(2), true, 0x02, 0},
-        {"one byte unchecked", ReplyFrame(0, Hex("5A")), true, 0x00, 1},
+        // Another status completes the transaction, but a part record never lands.
+        {"status 2 with one byte", ReplyFrame(2, Hex("5A")), true, 0x02, 0},
         {"whole payload", ReplyFrame(0, good), true, 0x00, 20},
-        {"longer than announced", EncodeFrame(longer), true, 0x00, 20},
+        {"longer than announced", EncodeFrame(longer), false, 0xAA, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         peer.SetResponder([&c](const PtyPeer::Frame&, std::size_t) { return c.reply; });
         Bytes data(32, 0xEE);
         status = 0xAA;
-        EXPECT_EQ(port->Transact(data.data(), status, 0x05, 0, 20, 0, 1), c.ok);
+        EXPECT_EQ(port->Transact(data, status, 0x05, 0, 20, 0, 1), c.ok);
         EXPECT_EQ(status, c.status);
-        const Bytes expected = c.copied == 1 ? Hex("5A") : c.copied == 20 ? good : Bytes{};
+        const Bytes expected = c.copied == 20 ? good : Bytes{};
         EXPECT_TRUE(std::equal(expected.begin(), expected.end(), data.begin()));
         EXPECT_TRUE(std::all_of(data.begin() + c.copied, data.end(),
                                 [](std::uint8_t b) { return b == 0xEE; }));
@@ -288,7 +292,7 @@ TEST_F(PortMostTest, MissingReplyIsRetriedAfterThePauseWithoutResync) {
     });
     std::vector<Ms> pauses;
     port->SetPauseObserver([&pauses](Ms pause) { pauses.push_back(pause); });
-    EXPECT_TRUE(port->SendCode09(nullptr, status));
+    EXPECT_TRUE(port->SendCode09({}, status));
     EXPECT_EQ(pauses, std::vector<Ms>{150ms});
     const auto frames = peer.Frames();
     ASSERT_EQ(frames.size(), 2u);
@@ -316,7 +320,7 @@ TEST_F(PortMostTest, ChecksumMismatchIsAnsweredByEmptyFrameBetweenPauses) {
     std::vector<Ms> pauses;
     port->SetPauseObserver([&pauses](Ms pause) { pauses.push_back(pause); });
     Bytes data(20, 0);
-    EXPECT_TRUE(port->ReadSettingFXO(data.data(), status));
+    EXPECT_TRUE(port->ReadSettingFXO(data, status));
     EXPECT_EQ(data, payload);
     EXPECT_EQ(pauses, (std::vector<Ms>{100ms, 200ms, 100ms, 200ms}));
     const auto frames = peer.Frames();
@@ -343,29 +347,29 @@ struct AttemptCase {
 TEST_F(PortMostTest, EachCommandGivesUpAfterItsAttempts) {
     Connect(Timing(5ms, 2ms));
     const AttemptCase cases[] = {
-        {"ReadSettingFXO", [](auto& p, auto* d, auto& s) { return p.ReadSettingFXO(d, s); }, 5},
-        {"ReadAbInfo", [](auto& p, auto* d, auto& s) { return p.ReadAbInfo(7, d, s); }, 5},
-        {"ReadTotalLimit", [](auto& p, auto* d, auto& s) { return p.ReadTotalLimit(d, s); }, 2},
-        {"WriteTotalLimit", [](auto& p, auto* d, auto& s) { return p.WriteTotalLimit(d, s); }, 2},
-        {"ReadSysInfo", [](auto& p, auto* d, auto& s) { return p.ReadSysInfo(d, s); }, 1},
+        {"ReadSettingFXO", [](auto& p, auto d, auto& s) { return p.ReadSettingFXO(d, s); }, 5},
+        {"ReadAbInfo", [](auto& p, auto d, auto& s) { return p.ReadAbInfo(7, d, s); }, 5},
+        {"ReadTotalLimit", [](auto& p, auto d, auto& s) { return p.ReadTotalLimit(d, s); }, 2},
+        {"WriteTotalLimit", [](auto& p, auto d, auto& s) { return p.WriteTotalLimit(d, s); }, 2},
+        {"ReadSysInfo", [](auto& p, auto d, auto& s) { return p.ReadSysInfo(d, s); }, 1},
         {"WriteFirmwareBlock",
-         [](auto& p, auto* d, auto& s) { return p.WriteFirmwareBlock(0, d, s); }, 1},
-        {"EndFirmwareUpdate", [](auto& p, auto* d, auto& s) { return p.EndFirmwareUpdate(d, s); },
+         [](auto& p, auto d, auto& s) { return p.WriteFirmwareBlock(0, d, s); }, 1},
+        {"EndFirmwareUpdate", [](auto& p, auto d, auto& s) { return p.EndFirmwareUpdate(d, s); },
          5},
-        {"no attempts",
-         [](auto& p, auto* d, auto& s) { return p.Transact(d, s, 0x01, 0, 0, 0, 0); }, 0},
+        {"no attempts", [](auto& p, auto d, auto& s) { return p.Transact(d, s, 0x01, 0, 0, 0, 0); },
+         0},
     };
     std::size_t seen = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Bytes data(600, 0x11);
         const Bytes before = data;
-        EXPECT_FALSE(c.call(*port, data.data(), status));
+        EXPECT_FALSE(c.call(*port, data, status));
         EXPECT_EQ(data, before);
         seen += c.attempts;
         // A marker request shows that no stray frame of this command follows.
         std::uint8_t marker = 0x5B;
-        port->Transact(&marker, status, 0x01, 1, 0, 0, 1);
+        port->Transact(std::span(&marker, 1), status, 0x01, 1, 0, 0, 1);
         ASSERT_TRUE(peer.WaitForFrames(seen + 1));
         const auto wires = Wires();
         EXPECT_EQ(wires.size(), seen + 1);
@@ -388,11 +392,11 @@ TEST_F(PortMostTest, LogSequenceAdvancesEvenWhenARecordFails) {
     });
     Bytes data(65, 0);
     port->LogSequence = 40;
-    EXPECT_TRUE(port->ReadLogHeader(data.data(), status));
+    EXPECT_TRUE(port->ReadLogHeader(data, status));
     EXPECT_EQ(port->LogSequence, 0);
-    EXPECT_TRUE(port->ReadLogRecord(data.data(), status));
-    EXPECT_FALSE(port->ReadLogRecord(data.data(), status));
-    EXPECT_TRUE(port->ReadLogRecord(data.data(), status));
+    EXPECT_TRUE(port->ReadLogRecord(data, status));
+    EXPECT_FALSE(port->ReadLogRecord(data, status));
+    EXPECT_TRUE(port->ReadLogRecord(data, status));
     EXPECT_EQ(port->LogSequence, 3);
 
     std::vector<int> indexes;
@@ -422,13 +426,13 @@ TEST_F(PortMostTest, AccountBalanceIsAFixedPointAmount) {
     for (const auto& c : cases) {
         peer.SetResponder([&c](const PtyPeer::Frame&, std::size_t) { return c.reply; });
         Bytes data(5, 0x7F);
-        EXPECT_EQ(port->ReadAccountBalance(data.data(), status), c.amount);
+        EXPECT_EQ(port->ReadAccountBalance(data, status), c.amount);
     }
     port->SetTiming(Timing(5ms, 2ms));
     ASSERT_TRUE(port->Open(peer.DevicePath()));  // takes the new time-out
     peer.SetResponder(nullptr);
     Bytes data(5, 0x7F);
-    EXPECT_EQ(port->ReadAccountBalance(data.data(), status), 0);
+    EXPECT_EQ(port->ReadAccountBalance(data, status), 0);
 }
 
 TEST_F(PortMostTest, ExitIsSentAtTheExitRateThenSysInfoAtTheNormalRate) {
@@ -442,7 +446,7 @@ TEST_F(PortMostTest, ExitIsSentAtTheExitRateThenSysInfoAtTheNormalRate) {
         return std::nullopt;
     });
     Bytes data(34, 0);
-    EXPECT_TRUE(port->SendExit(data.data(), status));
+    EXPECT_TRUE(port->SendExit(data, status));
     const auto frames = peer.Frames();
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(frames[0].wire, Hex("0A 2B 2B 2B 5F 45 58 49 54 0D"));

@@ -74,7 +74,7 @@ bool SubscriberLimitWriter::Write(int n, const Request& request) {
         return copy;
     }();
     std::uint8_t status = 0xFF;
-    const bool done = device_.port.WriteAbLimit(n, buffer.data(), status) && status == 0;
+    const bool done = device_.port.WriteAbLimit(n, buffer, status) && status == 0;
     device_.port.Close();
     if (!done) {
         device_.op.Error(kWriteFailed);

@@ -59,7 +59,7 @@ void TAcountCtrl::showEvent(QShowEvent* event) {
 void TAcountCtrl::FormShow() {
     std::array<std::uint8_t, TPortMost::kMaxPayload + 1> data{};
     std::uint8_t status = 0xFF;
-    ui_->Label2->setText(FormatAmount(device_.port.ReadAccountBalance(data.data(), status)));
+    ui_->Label2->setText(FormatAmount(device_.port.ReadAccountBalance(data, status)));
 }
 
 }  // namespace tulvo

@@ -50,7 +50,7 @@ void TForm12::SpeedButton18Click() {
     std::array<std::uint8_t, TPortMost::kMaxPayload + 1> data{};
     std::copy(limit_.Bytes().begin(), limit_.Bytes().end(), data.begin());
     std::uint8_t status = 0xFF;
-    if (!device_.port.ReadTotalLimit(data.data(), status) || status != 0) {
+    if (!device_.port.ReadTotalLimit(data, status) || status != 0) {
         device_.op.Message(kLinkError);
         return;
     }
@@ -83,7 +83,7 @@ void TForm12::SpeedButton19Click() {
     }
     TotalLimit::Payload payload = limit_.ForWrite(ui_->CheckBox1->isChecked(), *limit, *threshold);
     std::uint8_t status = 0xFF;
-    if (!device_.port.WriteTotalLimit(payload.data(), status) || status != 0) {
+    if (!device_.port.WriteTotalLimit(payload, status) || status != 0) {
         device_.op.Message(kLinkError);
         return;
     }

@@ -39,7 +39,7 @@ void TSetDevNameForm::BitBtn1Click() {
     }
     DevName::Payload payload = DevName::Build(Utf8ToCp1251(ui_->Edit1->text().toStdString()));
     std::uint8_t status = 0xFF;
-    if (!device_.port.WriteDevName(payload.data(), status) || status != 0) {
+    if (!device_.port.WriteDevName(payload, status) || status != 0) {
         device_.op.Message(kLinkError);
         return;
     }
@@ -57,7 +57,7 @@ void TSetDevNameForm::BitBtn2Click() {
     const DevName::Payload empty = DevName::Build("");
     std::copy(empty.begin(), empty.end(), data.begin());
     std::uint8_t status = 0xFF;
-    if (!device_.port.ReadDevName(data.data(), status) || status != 0) {
+    if (!device_.port.ReadDevName(data, status) || status != 0) {
         device_.op.Message(kLinkError);
         return;
     }

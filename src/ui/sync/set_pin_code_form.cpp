@@ -55,7 +55,7 @@ void TSetPinCodeForm::Button1Click() {
     }
     PinCode::Payload payload = PinCode::Build(ui_->Edit1->text().toStdString());
     std::uint8_t status = 0xFF;
-    if (!device_.port.WritePinCode(payload.data(), status) || status != 0) {
+    if (!device_.port.WritePinCode(payload, status) || status != 0) {
         device_.op.Message("Ошибка связи с устройством");
         return;
     }

@@ -64,7 +64,7 @@ void TTSysInfoForm::Timer1Timer() {
     }
     std::array<std::uint8_t, TPortMost::kMaxPayload + 1> data{};
     std::uint8_t status = 0xFF;
-    const bool ok = port_.ReadSysInfo(data.data(), status);
+    const bool ok = port_.ReadSysInfo(data, status);
     if (!ok || status != 0) {
         timer1_.stop();
         op_.Message("Ошибка при чтении данных!");
