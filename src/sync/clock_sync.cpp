@@ -6,6 +6,7 @@
 #include "link/clock_set.h"
 #include "link/port_most.h"
 #include "model/operator.h"
+#include "model/operator_texts.h"
 
 namespace tulvo {
 
@@ -31,16 +32,15 @@ bool ClockSync::Send() {
 bool ClockSync::AfterWrite() {
     const bool done = Send();
     if (!done) {
-        op_.Message("Ошибка синхронизации времени в устройстве!");
+        op_.Message(texts::kClockError);
     }
-    op_.Message("Синхронизация завершена");
+    op_.Message(texts::kClockAfterWrite);
     return done;
 }
 
 bool ClockSync::SetClock() {
     const bool done = Send();
-    op_.Message(done ? "Синхронизация времени прошла успешно!"
-                     : "Ошибка синхронизации времени в устройстве!");
+    op_.Message(done ? texts::kClockDone : texts::kClockError);
     return done;
 }
 

@@ -7,6 +7,7 @@
 
 #include "link/port_most.h"
 #include "model/operator.h"
+#include "model/operator_texts.h"
 #include "model/t_data.h"
 
 namespace tulvo {
@@ -15,8 +16,6 @@ namespace {
 
 constexpr std::uint8_t kDone = 0;
 constexpr std::uint8_t kEmptyEntry = 2;
-
-constexpr const char* kLinkError = "Ошибка связи с устройством!";
 
 // Blank work records for one subscriber slot, reset as a read goes along.
 struct WorkSlot {
@@ -50,15 +49,6 @@ void NormaliseBlackListEntry(BlackListRecord entry) {
     }
 }
 
-// One settings block: its transfer, its record in the image, and its
-// refusal message. A read lands in a scratch record and reaches the image
-// only when the gateway says it is done.
-struct BlockStep {
-    bool (TPortMost::*transfer)(std::span<std::uint8_t>, std::uint8_t&);
-    std::span<std::uint8_t> record;
-    const char* refused;
-};
-
 }  // namespace
 
 ImageTransfer::ImageTransfer(TData& image, TPortMost& port, Operator& op,
@@ -66,20 +56,31 @@ ImageTransfer::ImageTransfer(TData& image, TPortMost& port, Operator& op,
     : image_(image), port_(port), op_(op), progress_(progress) {}
 
 void ImageTransfer::Tell(const char* text) {
+    problemsTold_ = true;
     op_.Message(text);
 }
 
 void ImageTransfer::TellSlot(const char* text, int n) {
+    problemsTold_ = true;
     op_.Message(std::string(text) + std::to_string(n));
 }
 
+// A stop ends the transfer before its next transaction, without a message:
+// whoever asked for it knows why.
+bool ImageTransfer::Stopped() const {
+    return progress_.StopRequested();
+}
+
 bool ImageTransfer::LinkFailed() {
-    Tell(kLinkError);
+    Tell(texts::kLinkError);
     return false;
 }
 
 bool ImageTransfer::ReadSubscribers() {
     for (int n = 1; n <= TData::kSubscribers; ++n) {
+        if (Stopped()) {
+            return false;
+        }
         progress_.Advance();
         if (!ReadSubscriber(n)) {
             return false;
@@ -104,7 +105,7 @@ bool ImageTransfer::ReadSubscriber(int n) {
             return LinkFailed();
         }
         if (phoneStatus != kDone) {
-            TellSlot("Ошибка чтения телефона! №", n);
+            TellSlot(texts::kReadPhoneError, n);
             work.BlankPhone(n);
         } else if (static_cast<std::uint32_t>(name.AbIdCod) != work.Info().ID()) {
             name.AbFNS.clear();
@@ -115,7 +116,7 @@ bool ImageTransfer::ReadSubscriber(int n) {
         }
         if (limitStatus != kDone) {
             if (limitStatus != kEmptyEntry) {
-                TellSlot("Ошибка при чтении общего лимита! №", n);
+                TellSlot(texts::kReadTotalLimitError, n);
             }
             work.Limit().Reset();
         }
@@ -123,7 +124,7 @@ bool ImageTransfer::ReadSubscriber(int n) {
         work.BlankAll(n);
         name.AbFNS.clear();
         if (status != kEmptyEntry) {
-            TellSlot("Ошибка чтения абонента! №", n);
+            TellSlot(texts::kReadSubscriberError, n);
         }
     }
     std::copy(work.info.begin(), work.info.end(), image_.AbInfo(n).bytes().begin());
@@ -134,13 +135,16 @@ bool ImageTransfer::ReadSubscriber(int n) {
 
 bool ImageTransfer::WriteSubscribers() {
     for (int n = 1; n <= TData::kSubscribers; ++n) {
+        if (Stopped()) {
+            return false;
+        }
         progress_.Advance();
         std::uint8_t status = 0;
         if (!port_.WriteAbInfo(n, image_.AbInfo(n).bytes(), status)) {
             return LinkFailed();
         }
         if (status != kDone) {
-            TellSlot("Ошибка записи абонента! №", n);
+            TellSlot(texts::kWriteSubscriberError, n);
             continue;
         }
         AbPhoneRecord phone = image_.AbPhone(n);
@@ -149,26 +153,26 @@ bool ImageTransfer::WriteSubscribers() {
             return LinkFailed();
         }
         if (status != kDone) {
-            TellSlot("Ошибка записи телефона! №", n);
+            TellSlot(texts::kWritePhoneError, n);
         }
     }
     return true;
 }
 
-namespace {
-
-bool RunBlocks(TPortMost& port, Operator& op, const std::array<BlockStep, 5>& steps, bool reading) {
+bool ImageTransfer::RunBlocks(const std::array<BlockStep, 5>& steps, bool reading) {
     for (const BlockStep& step : steps) {
+        if (Stopped()) {
+            return false;
+        }
         std::array<std::uint8_t, TPortMost::kMaxPayload> scratch{};
         const std::span<std::uint8_t> buffer =
             reading ? std::span<std::uint8_t>(scratch).first(step.record.size()) : step.record;
         std::uint8_t status = 0;
-        if (!(port.*step.transfer)(buffer, status)) {
-            op.Message(kLinkError);
-            return false;
+        if (!(port_.*step.transfer)(buffer, status)) {
+            return LinkFailed();
         }
         if (status != kDone) {
-            op.Message(step.refused);
+            Tell(step.refused);
             return false;
         }
         if (reading) {
@@ -178,41 +182,41 @@ bool RunBlocks(TPortMost& port, Operator& op, const std::array<BlockStep, 5>& st
     return true;
 }
 
-}  // namespace
-
 bool ImageTransfer::ReadSettings() {
     return RunBlocks(
-        port_, op_,
-        {{{&TPortMost::ReadSettingFXO, image_.SettingFXO().bytes(), "Ошибка чтения FXO!"},
-          {&TPortMost::ReadSettingFXS, image_.SettingFXS().bytes(), "Ошибка чтения FXS!"},
-          {&TPortMost::ReadSettingMOB, image_.SettingMOB().bytes(), "Ошибка чтения MOB!"},
+        {{{&TPortMost::ReadSettingFXO, image_.SettingFXO().bytes(), texts::kReadFxoError},
+          {&TPortMost::ReadSettingFXS, image_.SettingFXS().bytes(), texts::kReadFxsError},
+          {&TPortMost::ReadSettingMOB, image_.SettingMOB().bytes(), texts::kReadMobError},
           {&TPortMost::ReadSettingPASSWORD, image_.SettingPASSWORD().bytes(),
-           "Ошибка чтения пароля администратора!"},
-          {&TPortMost::ReadControlAccount, image_.ControlAccount().bytes(), "Ошибка чтения!"}}},
+           texts::kReadPasswordError},
+          {&TPortMost::ReadControlAccount, image_.ControlAccount().bytes(),
+           texts::kReadAccountError}}},
         true);
 }
 
 bool ImageTransfer::WriteSettings() {
     return RunBlocks(
-        port_, op_,
-        {{{&TPortMost::WriteSettingFXO, image_.SettingFXO().bytes(), "Ошибка записи FXO!"},
-          {&TPortMost::WriteSettingFXS, image_.SettingFXS().bytes(), "Ошибка записи FXS!"},
-          {&TPortMost::WriteSettingMOB, image_.SettingMOB().bytes(), "Ошибка записи MOB!"},
+        {{{&TPortMost::WriteSettingFXO, image_.SettingFXO().bytes(), texts::kWriteFxoError},
+          {&TPortMost::WriteSettingFXS, image_.SettingFXS().bytes(), texts::kWriteFxsError},
+          {&TPortMost::WriteSettingMOB, image_.SettingMOB().bytes(), texts::kWriteMobError},
           {&TPortMost::WriteSettingPASSWORD, image_.SettingPASSWORD().bytes(),
-           "Ошибка записи пароля администратора!"},
+           texts::kWritePasswordError},
           {&TPortMost::WriteControlAccount, image_.ControlAccount().bytes(),
-           "Ошибка записи в устройство!"}}},
+           texts::kWriteAccountError}}},
         false);
 }
 
 bool ImageTransfer::ReadAlarm() {
+    if (Stopped()) {
+        return false;
+    }
     std::array<std::uint8_t, AlarmSettingRecord::kSize> work{};
     std::uint8_t status = 0;
     if (!port_.ReadSettingAlarm(work, status)) {
         return LinkFailed();
     }
     if (status != kDone) {
-        Tell("Ошибка чтения параметров оповещения!");
+        Tell(texts::kReadAlarmError);
         return false;
     }
     std::copy(work.begin(), work.end(), image_.SettingAlarm().bytes().begin());
@@ -220,12 +224,15 @@ bool ImageTransfer::ReadAlarm() {
 }
 
 bool ImageTransfer::WriteAlarm() {
+    if (Stopped()) {
+        return false;
+    }
     std::uint8_t status = 0;
     if (!port_.WriteSettingAlarm(image_.SettingAlarm().bytes(), status)) {
         return LinkFailed();
     }
     if (status != kDone) {
-        Tell("Ошибка записи параметров оповещения!");
+        Tell(texts::kWriteAlarmError);
         return false;
     }
     return true;
@@ -235,6 +242,9 @@ bool ImageTransfer::WriteAlarm() {
 // old entry would send it back with the next write.
 bool ImageTransfer::ReadBlackList() {
     for (int n = 1; n <= kBlackListTransferred; ++n) {
+        if (Stopped()) {
+            return false;
+        }
         std::array<std::uint8_t, BlackListRecord::kSize> work{};
         std::uint8_t status = 0;
         const bool replied = port_.ReadBlackListEntry(n, work, status);
@@ -245,7 +255,7 @@ bool ImageTransfer::ReadBlackList() {
         } else if (replied && status == kEmptyEntry) {
             entry.Reset();
         } else {
-            Tell("Ошибка чтения черного списка!");
+            Tell(texts::kReadBlackListError);
             return true;
         }
         progress_.Advance();
@@ -255,10 +265,13 @@ bool ImageTransfer::ReadBlackList() {
 
 bool ImageTransfer::WriteBlackList() {
     for (int n = 1; n <= kBlackListTransferred; ++n) {
+        if (Stopped()) {
+            return false;
+        }
         std::uint8_t status = 0;
         if (!port_.WriteBlackListEntry(n, image_.BlackListEntry(n - 1).bytes(), status) ||
             status != kDone) {
-            Tell("Ошибка записи черного списка!");
+            Tell(texts::kWriteBlackListError);
             return false;
         }
         progress_.Advance();
@@ -268,6 +281,9 @@ bool ImageTransfer::WriteBlackList() {
 
 bool ImageTransfer::ReadSMSMessages() {
     for (int m = 0; m < TData::kSmsMessages; ++m) {
+        if (Stopped()) {
+            return false;
+        }
         std::array<std::uint8_t, SmsMessageRecord::kSize> work{};
         std::uint8_t status = 0;
         const bool replied = port_.ReadSMSMessage(m, work, status);
@@ -276,7 +292,7 @@ bool ImageTransfer::ReadSMSMessages() {
         } else if (replied && status == kEmptyEntry) {
             image_.SMSMessage(m).Reset();
         } else {
-            Tell("Ошибка при чтении SMS сообщений!");
+            Tell(texts::kReadSmsError);
             return true;
         }
     }
@@ -285,9 +301,12 @@ bool ImageTransfer::ReadSMSMessages() {
 
 bool ImageTransfer::WriteSMSMessages() {
     for (int m = 0; m < TData::kSmsMessages; ++m) {
+        if (Stopped()) {
+            return false;
+        }
         std::uint8_t status = 0;
         if (!port_.WriteSMSMessage(m, image_.SMSMessage(m).bytes(), status) || status != kDone) {
-            Tell("Ошибка записи SMS сообщения!");
+            Tell(texts::kWriteSmsError);
             return false;
         }
     }

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <span>
+
 #include "sync/transfer_progress.h"
 
 namespace tulvo {
@@ -13,7 +17,8 @@ class TPortMost;
 // Every problem is told to the operator with its fixed text before the
 // routine goes on or returns; replies are copied into the image as they
 // come and nothing is rolled back when a transfer stops early. The
-// routines keep no state between calls and know nothing of threads.
+// routines know nothing of threads; a stop asked for through the progress
+// object ends them before their next transaction, as a failed transfer.
 class ImageTransfer {
   public:
     ImageTransfer(TData& image, TPortMost& port, Operator& op, TransferProgress& progress);
@@ -43,9 +48,25 @@ class ImageTransfer {
     bool FullRead();
     bool FullWrite();
 
+    // True once a problem was told to the operator (a read may still have
+    // returned true, as the list and SMS reads do).
+    bool ProblemsTold() const { return problemsTold_; }
+
     static constexpr int kBlackListTransferred = 186;
 
+    // One settings block: its transfer, its record in the image, and its
+    // refusal message.
+    struct BlockStep {
+        bool (TPortMost::*transfer)(std::span<std::uint8_t>, std::uint8_t&);
+        std::span<std::uint8_t> record;
+        const char* refused;
+    };
+
   private:
+    bool Stopped() const;
+    // A read lands in a scratch record and reaches the image only when the
+    // gateway says it is done.
+    bool RunBlocks(const std::array<BlockStep, 5>& steps, bool reading);
     void Tell(const char* text);
     void TellSlot(const char* text, int n);
     bool LinkFailed();
@@ -55,6 +76,7 @@ class ImageTransfer {
     TPortMost& port_;
     Operator& op_;
     TransferProgress& progress_;
+    bool problemsTold_ = false;
 };
 
 }  // namespace tulvo

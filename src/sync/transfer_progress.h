@@ -17,8 +17,14 @@ class TransferProgress {
     int Maximum() const { return kFullTransferSteps; }
     void Reset() { position_.store(0, std::memory_order_relaxed); }
 
+    // Asks the transfer to stop before its next transaction. Safe from any
+    // thread and from a signal handler.
+    void RequestStop() { stop_.store(true, std::memory_order_relaxed); }
+    bool StopRequested() const { return stop_.load(std::memory_order_relaxed); }
+
   private:
     std::atomic<int> position_{0};
+    std::atomic<bool> stop_{false};
 };
 
 }  // namespace tulvo

@@ -10,7 +10,7 @@
 #include "link/port_most.h"
 #include "sim/gateway.h"
 #include "support/recording_operator.h"
-#include "sync/device_access.h"
+#include "actions/device_access.h"
 
 namespace tulvo::test {
 

@@ -11,6 +11,7 @@
 #include "store/image_store.h"
 #include "store/registry_store.h"
 #include "sync/form10.h"
+#include "sync/image_transfer.h"
 #include "sync/read_data.h"
 #include "sync_gateway_fixture.h"
 
@@ -35,6 +36,13 @@ class TransferTest : public SyncGatewayFixture {
     bool Read() {
         RegistryStore store(StorePath());
         return TForm10::ReadEverything(nullptr, {image, store}, Access(), [this] { ++redraws; });
+    }
+
+    // The whole-image read over the port the test opened.
+    GatewayActions::Job ReadJob() {
+        return [this](TransferProgress& progress) {
+            return ImageTransfer(image, port, op, progress).FullRead();
+        };
     }
 
     TData image;
@@ -134,15 +142,16 @@ TEST_F(TransferTest, RefusedClockIsReportedBeforeSynchronisationEnds) {
 
 TEST_F(TransferTest, ProgressWindowReachesAllStepsAndTakesTheThreadsResult) {
     ASSERT_TRUE(port.Open(gateway.DevicePath()));
-    TReadData thread(image, port, op);
-    TForm10 form(nullptr, thread, port);
+    TReadData thread(ReadJob(), op);
+    TForm10 form(nullptr, thread);
 
     form.exec();
     thread.wait();
 
     EXPECT_TRUE(form.Result());
     EXPECT_TRUE(thread.Done());
-    EXPECT_EQ(form.findChild<QProgressBar*>("ProgressBar1")->value(), TForm10::kSteps);
+    EXPECT_EQ(form.findChild<QProgressBar*>("ProgressBar1")->value(),
+              TransferProgress::kFullTransferSteps);
     EXPECT_EQ(form.windowTitle(), "Чтение данных");
     EXPECT_GE(gateway.Log().CountOf(kReadAbInfo), 300u);
 }
@@ -152,8 +161,8 @@ TEST_F(TransferTest, OperatorCannotCloseProgressWindowWhileTransferRuns) {
     slow.latency = std::chrono::milliseconds(1);
     gateway.SetPacing(slow);
     ASSERT_TRUE(port.Open(gateway.DevicePath()));
-    TReadData thread(image, port, op);
-    TForm10 form(nullptr, thread, port);
+    TReadData thread(ReadJob(), op);
+    TForm10 form(nullptr, thread);
     bool visibleAfterAttempts = false;
     QTimer::singleShot(50, &form, [&] {
         QTest::keyClick(&form, Qt::Key_Escape);

@@ -14,7 +14,7 @@
 #include "main/help_pane.h"
 #include "main/subscriber_editor.h"
 #include "main/subscriber_grid_model.h"
-#include "main/subscriber_limit_writer.h"
+#include "actions/subscriber_limit_writer.h"
 #include "main/tray_controller.h"
 #include "model/operator.h"
 #include "model/t_data.h"

@@ -8,7 +8,7 @@
 
 #include "app_context.h"
 #include "link/port_most.h"
-#include "sync/device_access.h"
+#include "actions/device_access.h"
 
 namespace Ui {
 class TForm1;

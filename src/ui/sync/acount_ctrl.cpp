@@ -5,8 +5,8 @@
 #include <QShowEvent>
 #include <array>
 
-#include "link/port_most.h"
-#include "sync/port_session.h"
+#include "actions/gateway_actions.h"
+#include "actions/port_session.h"
 #include "ui_acount_ctrl.h"
 
 namespace tulvo {
@@ -57,9 +57,7 @@ void TAcountCtrl::showEvent(QShowEvent* event) {
 
 // The balance is read on every show; a failed read shows 0 without a message.
 void TAcountCtrl::FormShow() {
-    std::array<std::uint8_t, TPortMost::kMaxPayload + 1> data{};
-    std::uint8_t status = 0xFF;
-    ui_->Label2->setText(FormatAmount(device_.port.ReadAccountBalance(data, status)));
+    ui_->Label2->setText(FormatAmount(GatewayActions::QueryAccountBalance(device_.port)));
 }
 
 }  // namespace tulvo

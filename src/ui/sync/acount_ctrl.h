@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "sync/device_access.h"
+#include "actions/device_access.h"
 
 namespace Ui {
 class TAcountCtrl;

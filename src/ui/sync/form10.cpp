@@ -4,11 +4,10 @@
 #include <QCoreApplication>
 #include <QShowEvent>
 
-#include "link/port_most.h"
+#include "actions/gateway_actions.h"
 #include "model/operator.h"
+#include "model/operator_texts.h"
 #include "store/image_store.h"
-#include "sync/clock_sync.h"
-#include "sync/port_session.h"
 #include "sync/read_data.h"
 #include "sync/write_data.h"
 #include "ui_form10.h"
@@ -20,10 +19,10 @@ constexpr int kPollMs = 500;
 
 // Shows the progress window over the thread until the thread has finished.
 // True when the transfer succeeded.
-bool RunTransfer(QWidget* owner, TReadWriteData& thread, TPortMost& port, const QString& caption) {
+bool RunTransfer(QWidget* owner, TReadWriteData& thread, const QString& caption) {
     bool result = false;
     {
-        TForm10 form(owner, thread, port);
+        TForm10 form(owner, thread);
         form.setWindowTitle(caption);
         form.exec();
         result = form.Result();
@@ -46,8 +45,8 @@ bool RunTransfer(QWidget* owner, TReadWriteData& thread, TPortMost& port, const 
 
 }  // namespace
 
-TForm10::TForm10(QWidget* owner, TReadWriteData& thread, TPortMost& port)
-    : QDialog(owner), ui_(std::make_unique<Ui::TForm10>()), thread_(thread), port_(port) {
+TForm10::TForm10(QWidget* owner, TReadWriteData& thread)
+    : QDialog(owner), ui_(std::make_unique<Ui::TForm10>()), thread_(thread) {
     ui_->setupUi(this);
     // No border icons: the operator cannot close or cancel a transfer.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -69,7 +68,7 @@ void TForm10::showEvent(QShowEvent* event) {
 }
 
 void TForm10::FormShow() {
-    ui_->ProgressBar1->setMaximum(kSteps);
+    ui_->ProgressBar1->setMaximum(thread_.Progress().Maximum());
     ui_->ProgressBar1->setValue(0);
     thread_.start();
 }
@@ -101,38 +100,29 @@ void TForm10::reject() {
 
 bool TForm10::ReadEverything(QWidget* owner, ReadTarget target, const DeviceAccess& device,
                              const std::function<void()>& afterRead) {
-    bool success = false;
-    {
-        PortSession session(device);
-        if (!session.IsOpen()) {
-            return false;
-        }
-        TReadData thread(target.image, device.port, device.op);
-        success = RunTransfer(owner, thread, device.port, "Чтение данных");
-        if (success) {
-            device.op.Message("Чтение завершено!");
-        }
+    const GatewayActions::TransferOutcome outcome =
+        GatewayActions(device).ReadImage(target.image, [&](const GatewayActions::Job& job) {
+            TReadData thread(job, device.op);
+            return RunTransfer(owner, thread, texts::kReadCaption);
+        });
+    if (!outcome.opened) {
+        return false;
     }
     // A read that stopped early still keeps and shows what it had read.
     SaveSubscribers(target.image, target.store, 0);
     if (afterRead) {
         afterRead();
     }
-    return success;
+    return outcome.transferred;
 }
 
 bool TForm10::WriteEverything(QWidget* owner, TData& image, const DeviceAccess& device) {
-    PortSession session(device);
-    if (!session.IsOpen()) {
-        return false;
-    }
-    TWriteData thread(image, device.port, device.op);
-    if (!RunTransfer(owner, thread, device.port, "Запись данных")) {
-        device.op.Message("Ошибка при записи данных в устройсво!");
-        return false;
-    }
-    ClockSync(device.port, device.op).AfterWrite();
-    return true;
+    const GatewayActions::TransferOutcome outcome =
+        GatewayActions(device).WriteImage(image, [&](const GatewayActions::Job& job) {
+            TWriteData thread(job, device.op);
+            return RunTransfer(owner, thread, texts::kWriteCaption);
+        });
+    return outcome.transferred;
 }
 
 }  // namespace tulvo

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "sync/device_access.h"
+#include "actions/device_access.h"
 
 namespace Ui {
 class TForm10;
@@ -35,10 +35,8 @@ class TForm10 : public QDialog {
         RegistryStore& store;
     };
 
-    static constexpr int kSteps = 486;
-
     // thread must be created and not started; it is started on show.
-    TForm10(QWidget* owner, TReadWriteData& thread, TPortMost& port);
+    TForm10(QWidget* owner, TReadWriteData& thread);
     ~TForm10() override;
 
     // The thread's success as read when it was seen finished.
@@ -67,7 +65,6 @@ class TForm10 : public QDialog {
     std::unique_ptr<Ui::TForm10> ui_;
     QTimer timer1_;  // objectName "Timer1"
     TReadWriteData& thread_;
-    TPortMost& port_;
     bool result_ = false;
     bool done_ = false;
 };

@@ -4,15 +4,13 @@
 #include <limits>
 #include <optional>
 
-#include "link/port_most.h"
+#include "actions/gateway_actions.h"
 #include "model/operator.h"
-#include "sync/port_session.h"
 #include "ui_form12.h"
 
 namespace tulvo {
 namespace {
 
-constexpr const char* kLinkError = "Ошибка связи с устройством";
 constexpr std::uint32_t kSecondsPerMinute = 60;
 
 // Minutes typed into a field, as seconds. Nothing when the text is not a
@@ -43,24 +41,13 @@ TForm12::TForm12(const DeviceAccess& device, QWidget* parent)
 TForm12::~TForm12() = default;
 
 void TForm12::SpeedButton18Click() {
-    PortSession session(device_);
-    if (!session.IsOpen()) {
-        return;
-    }
-    std::array<std::uint8_t, TPortMost::kMaxPayload + 1> data{};
-    std::copy(limit_.Bytes().begin(), limit_.Bytes().end(), data.begin());
-    std::uint8_t status = 0xFF;
-    if (!device_.port.ReadTotalLimit(data, status) || status != 0) {
-        device_.op.Message(kLinkError);
-        return;
-    }
-    limit_.Load(std::span(data).first(TotalLimit::kSize));
-    ui_->CheckBox1->setChecked(limit_.Enabled());
-    ui_->Edit2->setText(QString::number(limit_.Threshold() / kSecondsPerMinute));
-    const std::uint32_t left = limit_.TimeLeft();
-    ui_->Edit3->setText(QString::number(left / kSecondsPerMinute) + " мин " +
-                        QString::number(left % kSecondsPerMinute) + " сек");
-    device_.op.Message("Данные считаны");
+    GatewayActions(device_).ReadTotalLimit(limit_, [this] {
+        ui_->CheckBox1->setChecked(limit_.Enabled());
+        ui_->Edit2->setText(QString::number(limit_.Threshold() / kSecondsPerMinute));
+        const std::uint32_t left = limit_.TimeLeft();
+        ui_->Edit3->setText(QString::number(left / kSecondsPerMinute) + " мин " +
+                            QString::number(left % kSecondsPerMinute) + " сек");
+    });
 }
 
 void TForm12::SpeedButton19Click() {
@@ -77,18 +64,8 @@ void TForm12::SpeedButton19Click() {
         device_.op.Error(NotAWholeNumber(ui_->Edit1->text()));
         return;
     }
-    PortSession session(device_);
-    if (!session.IsOpen()) {
-        return;
-    }
-    TotalLimit::Payload payload = limit_.ForWrite(ui_->CheckBox1->isChecked(), *limit, *threshold);
-    std::uint8_t status = 0xFF;
-    if (!device_.port.WriteTotalLimit(payload, status) || status != 0) {
-        device_.op.Message(kLinkError);
-        return;
-    }
-    limit_.Load(payload);
-    device_.op.Message("Данные записаны");
+    GatewayActions(device_).WriteTotalLimit(limit_, ui_->CheckBox1->isChecked(), *limit,
+                                            *threshold);
 }
 
 }  // namespace tulvo

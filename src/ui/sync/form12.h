@@ -3,8 +3,8 @@
 #include <QDialog>
 #include <memory>
 
+#include "actions/device_access.h"
 #include "link/total_limit.h"
-#include "sync/device_access.h"
 
 namespace Ui {
 class TForm12;

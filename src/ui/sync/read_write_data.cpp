@@ -2,24 +2,24 @@
 
 #include <exception>
 #include <string>
+#include <utility>
 
 #include "model/operator.h"
-#include "sync/image_transfer.h"
+#include "model/operator_texts.h"
 
 namespace tulvo {
 
-TReadWriteData::TReadWriteData(TData& image, TPortMost& port, Operator& op)
-    : image_(image), port_(port), op_(op) {}
+TReadWriteData::TReadWriteData(GatewayActions::Job job, Operator& op)
+    : job_(std::move(job)), op_(op) {}
 
 void TReadWriteData::run() {
     bool success = false;
     try {
-        ImageTransfer transfer(image_, port_, op_, progress_);
-        success = Transfer(transfer);
+        success = job_(progress_);
     } catch (const std::exception& error) {
         op_.Error(error.what());
     } catch (...) {
-        op_.Error("Ошибка связи с устройством!");
+        op_.Error(texts::kLinkError);
     }
     success_.store(success, std::memory_order_relaxed);
     // Written last, so whoever sees it set also sees the final success.

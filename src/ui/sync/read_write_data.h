@@ -3,37 +3,31 @@
 #include <QThread>
 #include <atomic>
 
+#include "actions/gateway_actions.h"
 #include "sync/transfer_progress.h"
 
 namespace tulvo {
 
-class ImageTransfer;
 class Operator;
-class TData;
-class TPortMost;
 
-// A whole-image transfer on its own thread, over a port that is already
+// A whole-image transfer job on its own thread, over a port that is already
 // open. The thread never touches a widget: the progress window reads
 // Progress() and, once Done(), Success().
 class TReadWriteData : public QThread {
     Q_OBJECT
   public:
-    TReadWriteData(TData& image, TPortMost& port, Operator& op);
+    // op shows what escapes the job as an error.
+    TReadWriteData(GatewayActions::Job job, Operator& op);
 
     // Acquire: a true Done() makes the final Success() visible.
     bool Done() const { return finished_.load(std::memory_order_acquire); }
     bool Success() const { return success_.load(std::memory_order_relaxed); }
     const TransferProgress& Progress() const { return progress_; }
 
-  protected:
-    // The transfer itself: true when all five routines succeeded.
-    virtual bool Transfer(ImageTransfer& transfer) = 0;
-
   private:
     void run() final;
 
-    TData& image_;
-    TPortMost& port_;
+    GatewayActions::Job job_;
     Operator& op_;
     TransferProgress progress_;
     std::atomic<bool> finished_{false};

@@ -3,20 +3,12 @@
 #include <array>
 #include <cstdint>
 
-#include "link/dev_name.h"
-#include "link/port_most.h"
+#include "actions/gateway_actions.h"
 #include "model/cp1251.h"
 #include "model/operator.h"
-#include "sync/port_session.h"
 #include "ui_set_dev_name_form.h"
 
 namespace tulvo {
-namespace {
-
-constexpr const char* kLinkError = "Ошибка связи с устройством";
-
-}  // namespace
-
 TSetDevNameForm::TSetDevNameForm(const DeviceAccess& device, QWidget* owner)
     : QDialog(owner), ui_(std::make_unique<Ui::TSetDevNameForm>()), device_(device) {
     ui_->setupUi(this);
@@ -33,37 +25,16 @@ void TSetDevNameForm::N09Click(QWidget* owner, const DeviceAccess& device) {
 }
 
 void TSetDevNameForm::BitBtn1Click() {
-    PortSession session(device_);
-    if (!session.IsOpen()) {
-        return;
+    const std::string name = Utf8ToCp1251(ui_->Edit1->text().toStdString());
+    if (GatewayActions(device_).WriteDevName(name, [this] { hide(); })) {
+        accept();
     }
-    DevName::Payload payload = DevName::Build(Utf8ToCp1251(ui_->Edit1->text().toStdString()));
-    std::uint8_t status = 0xFF;
-    if (!device_.port.WriteDevName(payload, status) || status != 0) {
-        device_.op.Message(kLinkError);
-        return;
-    }
-    hide();
-    device_.op.Message("Идентификатор записан");
-    accept();
 }
 
 void TSetDevNameForm::BitBtn2Click() {
-    PortSession session(device_);
-    if (!session.IsOpen()) {
-        return;
-    }
-    std::array<std::uint8_t, TPortMost::kMaxPayload + 1> data{};
-    const DevName::Payload empty = DevName::Build("");
-    std::copy(empty.begin(), empty.end(), data.begin());
-    std::uint8_t status = 0xFF;
-    if (!device_.port.ReadDevName(data, status) || status != 0) {
-        device_.op.Message(kLinkError);
-        return;
-    }
-    const std::string name = DevName::Parse(std::span(data).first(DevName::kSize));
-    ui_->Edit1->setText(QString::fromStdString(Cp1251ToUtf8(name)));
-    device_.op.Message("Чтение завершено");
+    GatewayActions(device_).ReadDevName([this](const std::string& name) {
+        ui_->Edit1->setText(QString::fromStdString(Cp1251ToUtf8(name)));
+    });
 }
 
 }  // namespace tulvo

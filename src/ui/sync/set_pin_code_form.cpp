@@ -5,10 +5,9 @@
 #include <QRegularExpressionValidator>
 #include <cstdint>
 
+#include "actions/gateway_actions.h"
 #include "link/pin_code.h"
-#include "link/port_most.h"
 #include "model/operator.h"
-#include "sync/port_session.h"
 #include "ui_set_pin_code_form.h"
 
 namespace tulvo {
@@ -49,19 +48,10 @@ bool TSetPinCodeForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TSetPinCodeForm::Button1Click() {
-    PortSession session(device_);
-    if (!session.IsOpen()) {
-        return;
+    if (GatewayActions(device_).WritePinCode(ui_->Edit1->text().toStdString(),
+                                             [this] { hide(); })) {
+        accept();
     }
-    PinCode::Payload payload = PinCode::Build(ui_->Edit1->text().toStdString());
-    std::uint8_t status = 0xFF;
-    if (!device_.port.WritePinCode(payload, status) || status != 0) {
-        device_.op.Message("Ошибка связи с устройством");
-        return;
-    }
-    hide();
-    device_.op.Message("PIN код записан");
-    accept();
 }
 
 }  // namespace tulvo

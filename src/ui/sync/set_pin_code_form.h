@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <memory>
 
-#include "sync/device_access.h"
+#include "actions/device_access.h"
 
 namespace Ui {
 class TSetPinCodeForm;

@@ -5,11 +5,12 @@
 #include <array>
 #include <cstdint>
 
-#include "link/port_most.h"
+#include "actions/gateway_actions.h"
+#include "actions/port_session.h"
 #include "link/sys_info.h"
 #include "model/cp1251.h"
 #include "model/operator.h"
-#include "sync/port_session.h"
+#include "model/operator_texts.h"
 #include "ui_sys_info_form.h"
 
 namespace tulvo {
@@ -62,16 +63,14 @@ void TTSysInfoForm::Timer1Timer() {
     if (timer1_.interval() != kPollMs) {
         timer1_.setInterval(kPollMs);
     }
-    std::array<std::uint8_t, TPortMost::kMaxPayload + 1> data{};
-    std::uint8_t status = 0xFF;
-    const bool ok = port_.ReadSysInfo(data, status);
-    if (!ok || status != 0) {
+    const std::optional<SysInfo> read = GatewayActions::QuerySysInfo(port_);
+    if (!read) {
         timer1_.stop();
-        op_.Message("Ошибка при чтении данных!");
+        op_.Message(texts::kReadDataError);
         close();
         return;
     }
-    const SysInfo info = SysInfo::Parse(std::span(data).first(SysInfo::kSize));
+    const SysInfo& info = *read;
     ui_->Label2->setText(FromCp1251(info.firmware));
     ui_->Label4->setText(FromCp1251(info.imei));
     ui_->ProgressBar1->setValue(info.signal);

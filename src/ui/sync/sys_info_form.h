@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "sync/device_access.h"
+#include "actions/device_access.h"
 
 namespace Ui {
 class TTSysInfoForm;

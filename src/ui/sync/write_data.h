@@ -10,9 +10,6 @@ class TWriteData : public TReadWriteData {
     Q_OBJECT
   public:
     using TReadWriteData::TReadWriteData;
-
-  protected:
-    bool Transfer(ImageTransfer& transfer) override;
 };
 
 }  // namespace tulvo

@@ -16,6 +16,8 @@ struct DeviceAccess {
     TPortMost& port;
     Operator& op;
     std::function<std::string()> portName;
+    // Why portName() can give no device, for the operator's detail text.
+    std::string noPortDetail = {};
 };
 
 }  // namespace tulvo

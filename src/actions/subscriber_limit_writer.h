@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string>
 
-#include "sync/device_access.h"
+#include "actions/device_access.h"
+#include "model/ab_limit_record.h"
 
 namespace tulvo {
 
@@ -27,7 +30,7 @@ class SubscriberLimitWriter {
     bool Write(int n, const Request& request);
 
   private:
-    bool Build(const Request& request, std::uint8_t* record);
+    bool Build(const Request& request, std::span<std::uint8_t, AbLimitRecord::kSize> record);
 
     TData& image_;
     DeviceAccess device_;

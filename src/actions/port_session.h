@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sync/device_access.h"
+#include "actions/device_access.h"
 
 namespace tulvo {
 
@@ -15,8 +15,6 @@ class PortSession {
     PortSession& operator=(const PortSession&) = delete;
 
     bool IsOpen() const { return open_; }
-
-    static constexpr const char* kCannotOpen = "Невозможно открыть порт!";
 
   private:
     const DeviceAccess& access_;
