@@ -1,13 +1,25 @@
 #include "app/app_options.h"
 
-#include <cstdlib>
+#include <algorithm>
+#include <string_view>
+
+#include "store/data_folder.h"
 
 namespace tulvo {
 namespace {
 
-std::string EnvOr(const char* name, const std::string& fallback) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? std::string(value) : fallback;
+// Qt's own options that take a value: they and their value go on to
+// QApplication. Other single-dash options go on alone.
+bool QtOptionTakesValue(std::string_view arg) {
+    static constexpr std::string_view kWithValue[] = {"-platform",      "-platformpluginpath",
+                                                      "-platformtheme", "-plugin",
+                                                      "-style",         "-stylesheet",
+                                                      "-session",       "-display",
+                                                      "-geometry",      "-qwindowgeometry",
+                                                      "-qwindowtitle",  "-qwindowicon",
+                                                      "-name",          "-title",
+                                                      "-visual",        "-qmljsdebugger"};
+    return std::find(std::begin(kWithValue), std::end(kWithValue), arg) != std::end(kWithValue);
 }
 
 }  // namespace
@@ -41,9 +53,15 @@ AppOptions AppOptions::Parse(std::vector<std::string>& args) {
             value(options.dataDir);
         } else if (arg.rfind("--data-dir=", 0) == 0) {
             options.dataDir = arg.substr(11);
-        } else {
+        } else if (arg.size() > 1 && arg[0] == '-' && arg[1] != '-') {
             // Qt's own options (-platform, -style, ...) go on to QApplication.
             rest.push_back(arg);
+            if (QtOptionTakesValue(arg) && i + 1 < args.size()) {
+                rest.push_back(args[++i]);
+            }
+        } else if (options.error.empty()) {
+            options.error = arg.starts_with("--") ? "unknown option " + arg
+                                                  : "unexpected argument \"" + arg + "\"";
         }
     }
     args = rest;
@@ -60,8 +78,7 @@ const char* AppOptions::Usage() {
 }
 
 std::string AppOptions::DefaultDataDir() {
-    const std::string home = EnvOr("HOME", ".");
-    return EnvOr("XDG_DATA_HOME", home + "/.local/share") + "/ZARQ/MTulvo";
+    return DefaultDataFolder();
 }
 
 }  // namespace tulvo

@@ -141,9 +141,10 @@ int Run(const QString& outDir) {
     shooter.Shoot(form1, "TForm1");
 
     {
-        TReadData thread(image, form1.PortMost(), op);
-        TForm10 form(&form1, thread, form1.PortMost());
-        form.findChild<QProgressBar*>("ProgressBar1")->setValue(TForm10::kSteps / 3);
+        TReadData thread([](TransferProgress&) { return true; }, op);
+        TForm10 form(&form1, thread);
+        form.findChild<QProgressBar*>("ProgressBar1")
+            ->setValue(TransferProgress::kFullTransferSteps / 3);
         shooter.ShootHidden(form, "TForm10");
     }
 

@@ -3,18 +3,14 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "store/data_folder.h"
 #include "store/registry_store.h"
 
 namespace tulvo::cli {
 
 namespace {
 
-constexpr std::string_view kFlags[] = {"help", "yes"};
-
-std::string EnvOr(const char* name, const std::string& fallback) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? std::string(value) : fallback;
-}
+constexpr std::string_view kFlags[] = {"help", "yes", "factory-defaults"};
 
 }  // namespace
 
@@ -100,16 +96,7 @@ std::string CliArgs::StorePath() const {
 }
 
 std::string CliArgs::DataDir() const {
-    if (auto dir = Value("data-dir")) {
-        return *dir;
-    }
-    const std::string home = EnvOr("HOME", ".");
-    return EnvOr("XDG_DATA_HOME", home + "/.local/share") + "/ZARQ/MTulvo";
-}
-
-std::string CliArgs::PortDevice() const {
-    const std::string port = Required("port");
-    return port.find('/') == std::string::npos ? "/dev/" + port : port;
+    return Value("data-dir").value_or(DefaultDataFolder());
 }
 
 }  // namespace tulvo::cli

@@ -44,9 +44,6 @@ class CliArgs {
     std::string StorePath() const;
     // --data-dir, or the default folder of the call-log file.
     std::string DataDir() const;
-    // The device to open for a --port value: a path as given, a bare tty
-    // name under /dev. Throws UsageError when --port is missing.
-    std::string PortDevice() const;
 
     Operator& Op() const { return op_; }
     const LinkTiming& Timing() const { return timing_; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <span>
 
 #include "cli/cli_args.h"
@@ -22,6 +23,8 @@ struct CliCommand {
     // Options it accepts besides the common ones, space-separated without
     // dashes, e.g. "port baud". "*" accepts any.
     const char* options;
+    // How many positional words it takes (FILE); any more is a usage error.
+    std::size_t positionals = 0;
 };
 
 // Every registered sub-command, in help order.

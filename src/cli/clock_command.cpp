@@ -1,13 +1,14 @@
+#include "actions/gateway_actions.h"
 #include "cli/cli_command.h"
 #include "cli/gateway_session.h"
-#include "sync/clock_sync.h"
 
 namespace tulvo::cli {
 namespace {
 
+// Reads and writes no store.
 int RunClock(const CliArgs& args) {
-    return RunWithGateway(args, [&](TData&, RegistryStore&, TPortMost& port) {
-        return ClockSync(port, args.Op()).SetClock();
+    return RunGatewayCommand(args, args.Op(), [](GatewayActions& actions) {
+        return actions.SetClock() ? kExitDone : kExitFailed;
     });
 }
 

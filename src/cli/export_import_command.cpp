@@ -56,11 +56,11 @@ int RunImport(const CliArgs& args) {
 }  // namespace
 
 CliCommand ExportCommand() {
-    return {"export", RunExport, "FILE", "store image -> configuration file", ""};
+    return {"export", RunExport, "FILE", "store image -> configuration file", "", 1};
 }
 
 CliCommand ImportCommand() {
-    return {"import", RunImport, "FILE", "configuration file -> store image", ""};
+    return {"import", RunImport, "FILE", "configuration file -> store image", "", 1};
 }
 
 }  // namespace tulvo::cli

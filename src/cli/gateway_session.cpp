@@ -1,16 +1,121 @@
 #include "cli/gateway_session.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <csignal>
 #include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <memory>
 
+#include "actions/gateway_actions.h"
 #include "cli/cli_command.h"
+#include "cli/progress_line.h"
+#include "link/port_chooser.h"
 #include "link/port_most.h"
 #include "model/t_data.h"
 #include "store/image_store.h"
+#include "store/registry_key.h"
 #include "store/registry_store.h"
+#include "sync/transfer_progress.h"
 
 namespace tulvo::cli {
+namespace {
+
+// The transfer that SIGINT or SIGTERM asks to stop; null outside transfers.
+std::atomic<TransferProgress*> stoppable{nullptr};
+
+extern "C" void RequestStop(int) {
+    if (TransferProgress* progress = stoppable.load()) {
+        progress->RequestStop();
+    }
+}
+
+// While alive, SIGINT and SIGTERM stop the transfer instead of the program,
+// so the port is closed and what was read is kept.
+class StopOnSignals {
+  public:
+    explicit StopOnSignals(TransferProgress& progress) {
+        stoppable.store(&progress);
+        struct sigaction action {};
+        action.sa_handler = RequestStop;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &oldInt_);
+        sigaction(SIGTERM, &action, &oldTerm_);
+    }
+    ~StopOnSignals() {
+        sigaction(SIGINT, &oldInt_, nullptr);
+        sigaction(SIGTERM, &oldTerm_, nullptr);
+        stoppable.store(nullptr);
+    }
+    StopOnSignals(const StopOnSignals&) = delete;
+    StopOnSignals& operator=(const StopOnSignals&) = delete;
+
+  private:
+    struct sigaction oldInt_ {};
+    struct sigaction oldTerm_ {};
+};
+
+// True when the store holds an image this program saved: settings blocks
+// or a subscriber record.
+bool StoreHasImage(RegistryStore& store) {
+    for (std::string_view key : {kSettingKey, kDBaseKey}) {
+        const RegistryKey open = store.OpenKey(key);
+        if (open.ReadBinary("SettingFXO") || open.ReadBinary("AbInfo1")) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Listed(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// A store that the transfer's end could not save is found out before the
+// transfer starts: the file (or, for a new one, its folder) must be writable.
+bool StoreWritable(const std::string& path, std::string& why) {
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    const std::string folder = parent.empty() ? std::string(".") : parent.string();
+    struct stat info {};
+    const bool exists = ::stat(path.c_str(), &info) == 0;
+    if (exists ? ::access(path.c_str(), W_OK) == 0 : ::access(folder.c_str(), W_OK) == 0) {
+        return true;
+    }
+    why = "Невозможно сохранить файл " + path + "!";
+    return false;
+}
+
+// The gateway gets only what a settings store holds: a missing file, one that
+// cannot be read, or one without this program's values would send factory
+// defaults in place of the installer's configuration.
+bool StoreHoldsImage(const std::string& path, RegistryStore& store, std::string& why) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        why = "Файл настроек " + path + " не найден.";
+        return false;
+    }
+    if (::access(path.c_str(), R_OK) != 0) {
+        why = "Нет доступа на чтение файла настроек " + path + ".";
+        return false;
+    }
+    if (!StoreHasImage(store)) {
+        why = "Файл " + path + " не содержит настроек шлюза.";
+        return false;
+    }
+    return true;
+}
+
+DeviceAccess AccessFor(const CliArgs& args, TPortMost& port, Operator& op) {
+    std::string why;
+    const std::string device = ResolvePortDevice(args, why);
+    return DeviceAccess{port, op, [device] { return device; }, why};
+}
+
+}  // namespace
 
 std::string SysfsRoot(const CliArgs& args) {
     return args.Value("sysfs").value_or("/sys");
@@ -23,39 +128,76 @@ void AddEnvironmentPorts(PortDiscovery& discovery) {
     }
 }
 
-std::string ResolvePortDevice(const CliArgs& args) {
+std::string ResolvePortDevice(const CliArgs& args, std::string& why) {
     const std::string port = args.Required("port");
-    if (port.empty()) {
-        throw UsageError("--port needs a device path or a port name");
-    }
     if (port.find('/') != std::string::npos) {
         return port;
     }
     PortDiscovery discovery(SysfsRoot(args));
     AddEnvironmentPorts(discovery);
-    return discovery.DevicePath(port);
+    PortChooser chooser(discovery);
+    chooser.RefreshPortLists();
+    if (Listed(chooser.UsbPortList(), port) || Listed(chooser.ComPortList(), port)) {
+        return discovery.DevicePath(port);
+    }
+    why = "Порт " + port + " не найден среди последовательных портов (см. tulvo ports).";
+    return {};
 }
 
-int RunWithGateway(const CliArgs& args, const GatewayAction& action) {
-    const std::string device = ResolvePortDevice(args);
-    RegistryStore store(args.StorePath());
-    auto image = std::make_unique<TData>();
-    LoadImage(*image, store);
-
-    bool done = false;
+int RunGatewayCommand(const CliArgs& args, Operator& op,
+                      const std::function<int(GatewayActions&)>& command) {
     TPortMost port(args.Timing());
-    if (port.Open(device)) {
-        done = action(*image, store, port);
-        port.Close();
-    } else {
-        args.Op().ErrorWithDetail("Невозможно открыть порт!", port.LastOpenError());
-    }
+    const DeviceAccess access = AccessFor(args, port, op);
+    GatewayActions actions(access);
+    return command(actions);
+}
 
-    if (!SaveImage(*image, store)) {
-        std::fprintf(stderr, "tulvo: %s: %s\n", store.Path().c_str(), store.LastError().c_str());
+int RunImageTransfer(const CliArgs& args, Transfer transfer) {
+    args.Required("port");  // a usage error comes before anything else
+    const std::string path = args.StorePath();
+    RegistryStore store(path);
+    std::string why;
+    if (transfer == Transfer::Read && !StoreWritable(path, why)) {
+        args.Op().Error(why);
         return kExitFailed;
     }
-    return done ? kExitDone : kExitFailed;
+    const bool defaults = args.Has("factory-defaults");
+    if (transfer == Transfer::Write && !defaults && !StoreHoldsImage(path, store, why)) {
+        args.Op().Error(why +
+                        " Запись в шлюз отменена; заводские настройки отправляются "
+                        "только с --factory-defaults.");
+        return kExitFailed;
+    }
+    auto image = std::make_unique<TData>();
+    if (!defaults) {
+        LoadImage(*image, store);
+    }
+
+    TransferProgress progress;
+    TPortMost port(args.Timing());
+    GatewayActions::TransferOutcome outcome;
+    {
+        const bool read = transfer == Transfer::Read;
+        ProgressLine line(args.Op(), progress, read ? "Чтение данных" : "Запись данных",
+                          isatty(STDERR_FILENO) == 1);
+        GatewayActions actions(AccessFor(args, port, line));
+        auto run = [&progress](const GatewayActions::Job& job) {
+            StopOnSignals stopOnSignals(progress);
+            return job(progress);
+        };
+        outcome = read ? actions.ReadImage(*image, run) : actions.WriteImage(*image, run);
+    }
+    if (!outcome.opened) {
+        return kExitFailed;
+    }
+    if (progress.StopRequested()) {
+        std::fputs("tulvo: прервано по сигналу, порт закрыт\n", stderr);
+    }
+    if (!SaveImage(*image, store)) {
+        args.Op().Error("Невозможно сохранить файл " + store.Path() + "! " + store.LastError());
+        return kExitFailed;
+    }
+    return outcome.transferred && !outcome.problemsTold ? kExitDone : kExitFailed;
 }
 
 }  // namespace tulvo::cli

@@ -3,13 +3,12 @@
 #include <functional>
 #include <string>
 
+#include "actions/device_access.h"
 #include "cli/cli_args.h"
 #include "link/port_discovery.h"
 
 namespace tulvo {
-class RegistryStore;
-class TData;
-class TPortMost;
+class GatewayActions;
 }  // namespace tulvo
 
 namespace tulvo::cli {
@@ -22,18 +21,31 @@ std::string SysfsRoot(const CliArgs& args);
 void AddEnvironmentPorts(PortDiscovery& discovery);
 
 // The device for --port: a value with a '/' is a path and used as given,
-// anything else is a port name as `tulvo ports` lists it. Throws
-// UsageError when --port is missing or empty.
-std::string ResolvePortDevice(const CliArgs& args);
+// anything else must be a port name as `tulvo ports` lists it. An unlisted
+// name gives an empty device and, in `why`, the reason. Throws UsageError
+// when --port is missing or empty.
+std::string ResolvePortDevice(const CliArgs& args, std::string& why);
 
-// What a command does with the gateway once the port is open.
-using GatewayAction = std::function<bool(TData& image, RegistryStore& store, TPortMost& port)>;
+// Runs one command's conversation with the gateway: the actions get the
+// --port device, and the operator given here.
+int RunGatewayCommand(const CliArgs& args, Operator& op,
+                      const std::function<int(GatewayActions&)>& command);
 
-// The course of every command that talks to the gateway: load the image
-// from the store, open the port ("Невозможно открыть порт!" with the
-// system's reason when it does not open), run the action, close the port,
-// save the whole image. Exit status 0 only when the action succeeded and
-// the store was saved.
-int RunWithGateway(const CliArgs& args, const GatewayAction& action);
+// A whole-image transfer and what it asks of the store.
+enum class Transfer {
+    // Gateway -> store: the store must be writable before anything is read.
+    Read,
+    // Store -> gateway: the store must exist and be a settings store, unless
+    // --factory-defaults asks for the defaults to be sent.
+    Write,
+};
+
+// The course of `read` and `write`: check the store before anything goes
+// out, load the image, run the transfer with a progress line (SIGINT and
+// SIGTERM stop it before its next transaction), and save the store once at
+// the end when the port opened, what was read so far included. Exit 0 only
+// when the transfer ran through, no problem was told, and the store was
+// saved.
+int RunImageTransfer(const CliArgs& args, Transfer transfer);
 
 }  // namespace tulvo::cli

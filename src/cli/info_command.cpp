@@ -1,9 +1,10 @@
-#include <array>
 #include <cstdio>
+#include <optional>
+
+#include "actions/gateway_actions.h"
 
 #include "cli/cli_command.h"
 #include "cli/gateway_session.h"
-#include "link/port_most.h"
 #include "link/sys_info.h"
 #include "model/cp1251.h"
 
@@ -20,23 +21,14 @@ void PrintSysInfo(const SysInfo& info) {
 }
 
 int RunInfo(const CliArgs& args) {
-    const std::string device = ResolvePortDevice(args);
-    TPortMost port(args.Timing());
-    if (!port.Open(device)) {
-        args.Op().ErrorWithDetail("Невозможно открыть порт!", port.LastOpenError());
-        return kExitFailed;
-    }
-    std::array<std::uint8_t, TPortMost::kMaxPayload> data{};
-    std::uint8_t status = 0;
-    const bool read = port.ReadSysInfo(data, status) && status == 0 &&
-                      port.LastReplyLength() >= SysInfo::kSize - 1;
-    port.Close();
-    if (!read) {
-        args.Op().Error("Ошибка при чтении данных!");
-        return kExitFailed;
-    }
-    PrintSysInfo(SysInfo::Parse(std::span(data).first(SysInfo::kSize)));
-    return kExitDone;
+    return RunGatewayCommand(args, args.Op(), [](GatewayActions& actions) {
+        const std::optional<SysInfo> info = actions.ReadSysInfo();
+        if (!info) {
+            return kExitFailed;
+        }
+        PrintSysInfo(*info);
+        return kExitDone;
+    });
 }
 
 }  // namespace

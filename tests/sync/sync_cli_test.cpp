@@ -153,10 +153,33 @@ TEST_F(SyncCliTest, FailedReadStillStoresWhatItReadAndExitsOne) {
 TEST_F(SyncCliTest, FailedWriteSkipsTheClock) {
     gateway.Faults().Add(
         {.kind = FaultRule::Kind::Status, .command = 0x18, .fromIndex = 0, .toIndex = 0});
-    const auto write = Tulvo({"write", "--port", gateway.DevicePath()});
+    const auto write = Tulvo({"write", "--port", gateway.DevicePath(), "--factory-defaults"});
     EXPECT_EQ(write.exitCode, 1);
     EXPECT_EQ(write.err, "Ошибка записи SMS сообщения!\nОшибка при записи данных в устройсво!\n");
     EXPECT_EQ(gateway.State().ClockWrites(), 0);
+}
+
+// A mistyped store must not send factory defaults over the installer's
+// configuration: nothing goes out and the store is not created.
+TEST_F(SyncCliTest, WriteRefusesAStoreThatIsNotThere) {
+    const std::filesystem::path typo = dir / "sote.reg";
+    store = typo.string();
+    const auto write = Tulvo({"write", "--port", gateway.DevicePath()});
+    EXPECT_EQ(write.exitCode, 1);
+    EXPECT_NE(write.err.find(typo.string()), std::string::npos) << write.err;
+    EXPECT_EQ(gateway.Log().Count(), 0u);
+    EXPECT_FALSE(std::filesystem::exists(typo));
+}
+
+// The list phase's problem is told and the read still says it completed, but
+// the exit status tells a script that not everything came over.
+TEST_F(SyncCliTest, ReadWhoseListPhaseFailedExitsOne) {
+    Pop::Seed(gateway.State());
+    gateway.Faults().Add(
+        {.kind = FaultRule::Kind::Status, .command = 0x0D, .fromIndex = 40, .toIndex = 40});
+    const auto read = Tulvo({"read", "--port", gateway.DevicePath()});
+    EXPECT_EQ(read.err, "Ошибка чтения черного списка!\nЧтение завершено!\n");
+    EXPECT_EQ(read.exitCode, 1);
 }
 
 TEST_F(SyncCliTest, PortIsFoundByItsListedNameOrReportedWithTheReason) {

@@ -23,10 +23,16 @@ TEST(AppOptions, TakesOwnOptionsAndLeavesQtOnesForQApplication) {
     EXPECT_EQ(args, (Args{"tulvo-configurator", "-platform", "offscreen", "-style", "fusion"}));
 }
 
-TEST(AppOptions, OptionWithoutValueIsRefused) {
-    for (const char* option : {"--store", "--data-dir"}) {
-        Args args{"tulvo-configurator", option};
-        EXPECT_FALSE(AppOptions::Parse(args).error.empty()) << option;
+// A mistyped option or a stray word is a usage error, never passed on to Qt
+// while the default store is quietly used.
+TEST(AppOptions, MissingValuesUnknownOptionsAndStrayWordsAreRefused) {
+    const std::vector<Args> cases = {
+        {"tulvo-configurator", "--store"},           {"tulvo-configurator", "--data-dir"},
+        {"tulvo-configurator", "--stor", "x.reg"},   {"tulvo-configurator", "x.reg"},
+        {"tulvo-configurator", "--demo", "--", "x"},
+    };
+    for (Args args : cases) {
+        EXPECT_FALSE(AppOptions::Parse(args).error.empty()) << args[1];
     }
 }
 
