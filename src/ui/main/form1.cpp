@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QLabel>
-#include <QLayout>
 #include <QProgressBar>
 #include <QScreen>
 #include <QStyle>
@@ -108,9 +107,10 @@ void TForm1::FitWindow() {
     // The window is exactly as tall as its contents need: hiding the help
     // pane removes its height from the window instead of spreading the
     // editor's controls over the free room.
-    if (QLayout* editor = ui_->Panel2->layout()) {
-        editor->invalidate();
-    }
+    // The layouts keep their children's sizes until the next event loop
+    // pass; the pane was just shown or hidden, so they are asked afresh.
+    ui_->Panel2->updateGeometry();
+    centralWidget()->updateGeometry();
     layout()->invalidate();
     setFixedSize(kWindowWidth, minimumSizeHint().height());
 }
