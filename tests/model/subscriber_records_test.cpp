@@ -274,25 +274,12 @@ TEST_F(SubscriberRecordTest, EditorStoreComposesLineRightsGroupAndStampBytes) {
         EXPECT_EQ(info.bytes()[26], c.gr) << c.group;
         EXPECT_EQ(info.GroupNumber(), c.gr == 0 ? 0 : c.group);
     }
+    info.SetGr(0x05);  // two groups: none shown
+    EXPECT_EQ(info.GroupNumber(), 0);
     info.StampEditorStore();
     EXPECT_EQ(ToVector(info.bytes().subspan<15, 13>()),
-              HexBytes("00 00 00 00 00 00 00 00 01 01 F3 00 FF"));
+              HexBytes("00 00 00 00 00 00 00 00 01 01 F3 05 FF"));
     EXPECT_TRUE(info.ChecksumValid());
-}
-
-TEST_F(SubscriberRecordTest, GroupNumberNeedsExactlyOneBit) {
-    const struct {
-        std::uint8_t gr;
-        int group;
-    } cases[] = {{0x01, 1}, {0x04, 3}, {0x80, 8}, {0x00, 0}, {0x05, 0}, {0xFF, 0}};
-    info.SetFLAG(0);
-    for (const auto& c : cases) {
-        info.SetGr(c.gr);
-        EXPECT_EQ(info.GroupNumber(), c.group) << int{c.gr};
-    }
-    info.SetFLAG(AbInfoRecord::kEmpty);
-    info.SetGr(0x01);
-    EXPECT_EQ(info.GroupNumber(), 0);
 }
 
 TEST_F(SubscriberRecordTest, DeleteFreesSlotButKeepsPasswordAndPhoneLength) {
