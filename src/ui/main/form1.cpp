@@ -42,6 +42,9 @@ constexpr const char* kConfigSuffix = "cnfg";
 // the editor needs, so the window fits a 1366 x 768 screen with a title bar
 // and a desktop panel.
 constexpr int kWindowWidth = 1140;
+// Room left for a title bar while the window manager has not yet told the
+// window how large its frame is (as at the first show).
+constexpr int kTitleBarAllowance = 32;
 
 }  // namespace
 
@@ -106,9 +109,8 @@ void TForm1::SetUpWindow() {
 void TForm1::FitWindow() {
     // The window is exactly as tall as its contents need: hiding the help
     // pane removes its height from the window instead of spreading the
-    // editor's controls over the free room.
-    // The layouts keep their children's sizes until the next event loop
-    // pass; the pane was just shown or hidden, so they are asked afresh.
+    // editor's controls over the free room. The layouts keep their children's sizes until the next
+    // event loop pass; the pane was just shown or hidden, so they are asked afresh.
     ui_->Panel2->updateGeometry();
     centralWidget()->updateGeometry();
     layout()->invalidate();
@@ -241,7 +243,11 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::FormShow() {
     if (const QScreen* screen = this->screen()) {
-        move(PlaceWithin(frameGeometry(), screen->availableGeometry()).topLeft());
+        QRect frame = frameGeometry();
+        if (frame.size() == size()) {
+            frame.setTop(frame.top() - kTitleBarAllowance);
+        }
+        move(PlaceWithin(frame, screen->availableGeometry()).topLeft());
     }
     // The first look at the ports comes right after the window is up rather
     // than a second later, so the box is not empty meanwhile.
