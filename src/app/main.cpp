@@ -23,10 +23,12 @@
 #include "app/shutdown_signals.h"
 #include "app/startup_probe.h"
 #include "app_context.h"
+#include "app_icon.h"
 #include "link/port_discovery.h"
 #include "main/form1.h"
 #include "model/t_data.h"
 #include "qt_operator.h"
+#include "qt_translation.h"
 #include "store/image_store.h"
 #include "store/registry_store.h"
 #include "sync/acount_ctrl.h"
@@ -61,6 +63,9 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
 
     QApplication app(qtArgs.count, qtArgs.pointers.data());
     QApplication::setApplicationName("tulvo-configurator");
+    QGuiApplication::setDesktopFileName("com.zarq.TulvoConfigurator");
+    QApplication::setWindowIcon(AppIcon());
+    InstallQtTranslation(app);
 
     // Installed before any window exists, so a signal that comes
     // early waits in the socket until the message loop serves it.

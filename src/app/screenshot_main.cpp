@@ -5,7 +5,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -18,6 +21,7 @@
 #include "app/demo_gateway.h"
 #include "app/demo_image.h"
 #include "app_context.h"
+#include "app_icon.h"
 #include "link/link_timing.h"
 #include "link/port_discovery.h"
 #include "link/port_most.h"
@@ -25,6 +29,8 @@
 #include "main/form1.h"
 #include "model/operator.h"
 #include "model/t_data.h"
+#include "qt_operator.h"
+#include "qt_translation.h"
 #include "store/registry_store.h"
 #include "sync/acount_ctrl.h"
 #include "sync/form10.h"
@@ -76,6 +82,13 @@ class Shooter {
         failures_ += ok ? 0 : 1;
         return ok;
     }
+    bool Save(const QPixmap& pixmap, const QString& name) {
+        const QString path = dir_ + "/" + name + ".png";
+        const bool ok = pixmap.save(path);
+        std::cout << (ok ? "wrote " : "FAILED ") << path.toStdString() << '\n';
+        failures_ += ok ? 0 : 1;
+        return ok;
+    }
     int Failures() const { return failures_; }
 
   private:
@@ -120,6 +133,49 @@ void ShootDeviceWindows(Shooter& shooter, QWidget* owner, const DeviceAccess& de
     }
 }
 
+// The main window as a 1366 x 768 laptop shows it: placed in the free area
+// above a desktop panel, under a drawn title bar of a typical height.
+QPixmap OnLaptopScreen(TForm1& form) {
+    const QSize screen(1366, 768);
+    constexpr int kPanel = 40;
+    constexpr int kTitleBar = 30;
+    const QRect area(0, 0, screen.width(), screen.height() - kPanel);
+    const QRect frame =
+        TForm1::PlaceWithin(QRect(QPoint(), QSize(form.width(), form.height() + kTitleBar)), area);
+    QPixmap canvas(screen);
+    canvas.fill(QColor(0x3a, 0x6e, 0xa5));
+    QPainter painter(&canvas);
+    painter.fillRect(QRect(0, area.bottom() + 1, screen.width(), kPanel), QColor(0x26, 0x26, 0x26));
+    painter.fillRect(QRect(frame.topLeft(), QSize(frame.width(), kTitleBar)),
+                     QColor(0xd8, 0xd8, 0xd8));
+    painter.drawPixmap(frame.left() + 6, frame.top() + 5, form.windowIcon().pixmap(20, 20));
+    painter.drawText(QRect(frame.left(), frame.top(), frame.width(), kTitleBar), Qt::AlignCenter,
+                     form.windowTitle());
+    painter.drawPixmap(frame.left(), frame.top() + kTitleBar, form.grab());
+    painter.setPen(QColor(0x60, 0x60, 0x60));
+    painter.drawRect(frame.adjusted(0, 0, -1, -1));
+    return canvas;
+}
+
+// Qt's standard dialogs as the program shows them, in Russian.
+void ShootStandardDialogs(Shooter& shooter, QWidget* owner, const QString& folder) {
+    {
+        QMessageBox box(QMessageBox::Information, QString::fromUtf8(QtOperator::kCaption),
+                        QString::fromUtf8("Продолжить?"), QMessageBox::Yes | QMessageBox::No,
+                        owner);
+        shooter.Shoot(box, "QMessageBox_YesNo");
+    }
+    {
+        QFileDialog dialog(owner);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix("cnfg");
+        dialog.setDirectory(folder);
+        dialog.resize(760, 460);
+        shooter.Shoot(dialog, "QFileDialog_Save");
+    }
+}
+
 int Run(const QString& outDir) {
     QDir().mkpath(outDir);
     QTemporaryDir temp;
@@ -139,6 +195,17 @@ int Run(const QString& outDir) {
     Shooter shooter(outDir);
     TForm1 form1(context);
     shooter.Shoot(form1, "TForm1");
+    shooter.Save(OnLaptopScreen(form1), "TForm1_on_1366x768");
+    {
+        auto* help = form1.findChild<QCheckBox*>("CheckBox8");
+        help->click();
+        QApplication::processEvents();
+        shooter.Shoot(form1, "TForm1_help_hidden");
+        shooter.Save(OnLaptopScreen(form1), "TForm1_help_hidden_on_1366x768");
+        help->click();
+        QApplication::processEvents();
+    }
+    ShootStandardDialogs(shooter, &form1, temp.path());
 
     {
         TReadData thread([](TransferProgress&) { return true; }, op);
@@ -161,6 +228,10 @@ int Run(const QString& outDir) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(tulvo::AppIcon());
+    if (!tulvo::InstallQtTranslation(app)) {
+        std::cerr << "Qt's Russian translation is not installed: standard dialogs stay English\n";
+    }
     const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString("screenshots");
     return tulvo::Run(outDir);
 }

@@ -1,5 +1,7 @@
 #include "model/ab_info_record.h"
 
+#include <bit>
+
 namespace tulvo {
 
 namespace {
@@ -56,6 +58,16 @@ std::uint16_t BasicAbInfoRecord<Byte>::LimIn() const {
 template <typename Byte>
 std::uint16_t BasicAbInfoRecord<Byte>::LimOut() const {
     return Empty() ? 0 : ReadU16le(this->ro(), kLimOut.offset);
+}
+
+template <typename Byte>
+int BasicAbInfoRecord<Byte>::GroupNumber() const {
+    return GroupNumberOf(Gr());
+}
+
+template <typename Byte>
+int BasicAbInfoRecord<Byte>::GroupNumberOf(std::uint8_t gr) {
+    return std::popcount(gr) == 1 ? std::countr_zero(gr) + 1 : 0;
 }
 
 template <typename Byte>
@@ -136,6 +148,48 @@ template <typename Byte>
 void BasicAbInfoRecord<Byte>::SetLimOut(std::uint32_t value) const requires Base::kMutable {
     WriteU16le(this->rw(), kLimOut.offset, static_cast<std::uint16_t>(value & 0xFFFF));
     this->UpdateChecksum();
+}
+
+template <typename Byte>
+void BasicAbInfoRecord<Byte>::StoreLineAccess(bool fxo, bool fxs,
+                                              bool conference) const requires Base::kMutable {
+    SetLM(kLineBase | (fxo ? kLineFxo : 0) | (fxs ? kLineFxs : 0) |
+          (conference ? kLineConference : 0));
+}
+
+template <typename Byte>
+void BasicAbInfoRecord<Byte>::StoreRights(bool callBack, bool longDistance, bool activation,
+                                          bool ussdAllowed) const requires Base::kMutable {
+    SetFLAG((callBack ? kCallBack : 0) | (longDistance ? kLongDistance : 0) |
+            (activation ? kActivation : 0) | (ussdAllowed ? 0 : kUssdBarred));
+}
+
+template <typename Byte>
+void BasicAbInfoRecord<Byte>::StoreGroup(int group) const requires Base::kMutable {
+    SetGr(group >= 1 && group <= 8 ? static_cast<std::uint8_t>(1u << (group - 1)) : 0);
+}
+
+template <typename Byte>
+void BasicAbInfoRecord<Byte>::StampEditorStore() const requires Base::kMutable {
+    SetDateStamp(kStampDay, kStampMonth, kStampYear);
+    SetReserved1(0);
+    SetReserved2(0);
+    SetReserved3(0xFF);
+}
+
+template <typename Byte>
+void BasicAbInfoRecord<Byte>::StoreDeleted() const requires Base::kMutable {
+    SetLM(0);
+    SetID(0xFFFFFFFFu);
+    SetLimIn(0);
+    SetLimOut(0);
+    SetDL(0);
+    SetGr(1);
+    SetDateStamp(kStampDay, kStampMonth, kStampYear);
+    SetReserved1(0);
+    SetReserved2(0);
+    SetReserved3(0);
+    SetFLAG(kEmpty);
 }
 
 template <typename Byte>

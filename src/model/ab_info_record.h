@@ -22,6 +22,16 @@ class BasicAbInfoRecord : public RecordView<Byte, 33> {
     static constexpr std::uint8_t kActivation = 0x08;
     static constexpr std::uint8_t kUssdBarred = 0x40;
     static constexpr std::uint8_t kEmpty = 0x80;
+    // LM bits: the lines the subscriber may use.
+    static constexpr std::uint8_t kLineFxo = 0x01;
+    static constexpr std::uint8_t kLineFxs = 0x02;
+    static constexpr std::uint8_t kLineConference = 0x04;
+    // Bits 3 to 5 of LM are always set when the byte is composed.
+    static constexpr std::uint8_t kLineBase = 0x38;
+    // The date every editor store and delete write into DateStamp.
+    static constexpr int kStampDay = 1;
+    static constexpr int kStampMonth = 1;
+    static constexpr int kStampYear = 2035;
 
     static constexpr Field kFLAG{0, 1};
     static constexpr Field kID{1, 4};
@@ -50,6 +60,10 @@ class BasicAbInfoRecord : public RecordView<Byte, 33> {
     std::uint8_t Gr() const;
     std::uint16_t LimIn() const;
     std::uint16_t LimOut() const;
+    // The group number 1 to 8 when Gr has exactly one bit set (bit k gives
+    // k + 1); 0 for any other value and for an empty slot.
+    int GroupNumber() const;
+    static int GroupNumberOf(std::uint8_t gr);
 
     void SetFLAG(std::uint8_t value) const requires Base::kMutable;
     void SetID(std::uint32_t value) const requires Base::kMutable;
@@ -66,6 +80,22 @@ class BasicAbInfoRecord : public RecordView<Byte, 33> {
     // The low 16 bits of value.
     void SetLimIn(std::uint32_t value) const requires Base::kMutable;
     void SetLimOut(std::uint32_t value) const requires Base::kMutable;
+
+    // LM := the fixed bits 3 to 5 plus the allowed lines.
+    void StoreLineAccess(bool fxo, bool fxs, bool conference) const requires Base::kMutable;
+    // FLAG := the four rights; the other bits, Empty among them, are 0, so
+    // the slot is in use afterwards. USSD is stored inverted (UssdBarred).
+    void StoreRights(bool callBack, bool longDistance, bool activation,
+                     bool ussdAllowed) const requires Base::kMutable;
+    // Gr := bit (group - 1) for a group 1 to 8; 0 (no group) for any other.
+    void StoreGroup(int group) const requires Base::kMutable;
+    // The bytes an editor store writes besides the fields it shows:
+    // DateStamp 1 January 2035, Reserved1 and Reserved2 0, Reserved3 255.
+    void StampEditorStore() const requires Base::kMutable;
+    // Frees the slot as "Удалить" does: no lines, no ID, limits 0, default
+    // line 0, group byte 1, the editor's date stamp, reserved bytes 0 and
+    // FLAG 0x80. Password keeps its bytes.
+    void StoreDeleted() const requires Base::kMutable;
 
     // The blank record: 8E FF FF FF FF, 8 x 00, 3F 00 FF FF FF FF FF,
     // 00 00 00 FF 00 00, FF FF FF FF FF FF, checksum.

@@ -1,5 +1,7 @@
 #include "model/ab_phone_record.h"
 
+#include <algorithm>
+
 namespace tulvo {
 
 template <typename Byte>
@@ -28,6 +30,12 @@ std::string BasicAbPhoneRecord<Byte>::PhoneOut() const {
 }
 
 template <typename Byte>
+std::string BasicAbPhoneRecord<Byte>::Numbers() const {
+    const std::string out = PhoneOut();
+    return out.empty() ? PhoneIn() : PhoneIn() + "/" + out;
+}
+
+template <typename Byte>
 void BasicAbPhoneRecord<Byte>::SetFlagPhone(std::uint8_t value) const requires Base::kMutable {
     WriteU8(this->rw(), kFlagPhone.offset, value);
 }
@@ -50,6 +58,34 @@ void BasicAbPhoneRecord<Byte>::SetPhoneIn(std::string_view text) const requires 
 template <typename Byte>
 void BasicAbPhoneRecord<Byte>::SetPhoneOut(std::string_view text) const requires Base::kMutable {
     this->StoreText(kPhoneOut, text, kPhoneOutChars);
+}
+
+template <typename Byte>
+void BasicAbPhoneRecord<Byte>::StoreNumbers(std::uint16_t phoneIndex,
+                                            std::string_view typed) const requires Base::kMutable {
+    const std::size_t cut = typed.find_first_of("/\\");
+    std::string shortNumber;
+    if (cut != std::string_view::npos) {
+        for (const char c : typed.substr(cut + 1)) {
+            if (c != '/' && c != '\\') {
+                shortNumber += c;
+            }
+        }
+    }
+    SetPhoneIndex(phoneIndex);
+    SetFlagPhone(0);
+    SetPhoneIn(typed.substr(0, cut));
+    SetPhoneLen(static_cast<std::uint8_t>(std::min<std::size_t>(shortNumber.size(), 255)));
+    SetPhoneOut(shortNumber);
+}
+
+template <typename Byte>
+void BasicAbPhoneRecord<Byte>::StoreDeleted(
+    std::uint16_t phoneIndex) const requires Base::kMutable {
+    SetPhoneIndex(phoneIndex);
+    SetFlagPhone(0);
+    SetPhoneIn("");
+    SetPhoneOut("");
 }
 
 template <typename Byte>

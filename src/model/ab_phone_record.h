@@ -32,6 +32,9 @@ class BasicAbPhoneRecord : public RecordView<Byte, 38> {
     std::uint8_t PhoneLen() const;
     std::string PhoneIn() const;   // at most 24 characters
     std::string PhoneOut() const;  // at most 7 characters
+    // The numbers as the operator sees and types them: PhoneIn, followed by
+    // "/" and PhoneOut when PhoneOut is not empty.
+    std::string Numbers() const;
 
     void SetFlagPhone(std::uint8_t value) const requires Base::kMutable;
     void SetPhoneIndex(std::uint16_t value) const requires Base::kMutable;
@@ -40,6 +43,16 @@ class BasicAbPhoneRecord : public RecordView<Byte, 38> {
     void SetPhoneIn(std::string_view text) const requires Base::kMutable;
     // The first 7 characters, zero-padded; the terminator byte 36 is 0.
     void SetPhoneOut(std::string_view text) const requires Base::kMutable;
+
+    // Stores the typed numbers of subscriber index phoneIndex (n - 1) and
+    // puts the record in use. The main number runs to the first "/" or "\";
+    // every later character except the separators belongs to the short
+    // number. PhoneLen takes the short number's whole length (at most 255),
+    // PhoneOut only its first 7 characters.
+    void StoreNumbers(std::uint16_t phoneIndex,
+                      std::string_view typed) const requires Base::kMutable;
+    // Empties the numbers as "Удалить" does; PhoneLen keeps its byte.
+    void StoreDeleted(std::uint16_t phoneIndex) const requires Base::kMutable;
 
     // The blank phone record: 80 FF FF, 34 x 00, checksum.
     void Reset() const requires Base::kMutable;

@@ -14,8 +14,35 @@ QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// Every box carries the program's caption, the main window's title.
 QString Title() {
-    return QApplication::applicationDisplayName();
+    return QString::fromUtf8(QtOperator::kCaption);
+}
+
+// A box shown during a wait for the gateway (under BusyCursor) gets the
+// normal arrow back until it is answered.
+class ArrowWhileShown {
+  public:
+    ArrowWhileShown() : pushed_(QGuiApplication::overrideCursor() != nullptr) {
+        if (pushed_) {
+            QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+        }
+    }
+    ~ArrowWhileShown() {
+        if (pushed_) {
+            QGuiApplication::restoreOverrideCursor();
+        }
+    }
+    ArrowWhileShown(const ArrowWhileShown&) = delete;
+    ArrowWhileShown& operator=(const ArrowWhileShown&) = delete;
+
+  private:
+    bool pushed_;
+};
+
+int Exec(QMessageBox& box) {
+    const ArrowWhileShown arrow;
+    return box.exec();
 }
 
 }  // namespace
@@ -61,7 +88,7 @@ Operator::Choice QtOperator::AskAbortIgnoreCancel(const std::string& text) {
 
 void QtOperator::ShowInformation(const QString& text) {
     QMessageBox box(QMessageBox::Information, Title(), text, QMessageBox::Ok, parentWindow_);
-    box.exec();
+    Exec(box);
 }
 
 void QtOperator::ShowCritical(const QString& text, const QString& detail) {
@@ -69,19 +96,19 @@ void QtOperator::ShowCritical(const QString& text, const QString& detail) {
     if (!detail.isEmpty()) {
         box.setDetailedText(detail);
     }
-    box.exec();
+    Exec(box);
 }
 
 bool QtOperator::ShowYesNo(const QString& text) {
     QMessageBox box(QMessageBox::Information, Title(), text, QMessageBox::Yes | QMessageBox::No,
                     parentWindow_);
-    return box.exec() == QMessageBox::Yes;
+    return Exec(box) == QMessageBox::Yes;
 }
 
 Operator::Choice QtOperator::ShowAbortIgnoreCancel(const QString& text) {
     QMessageBox box(QMessageBox::Critical, Title(), text,
                     QMessageBox::Abort | QMessageBox::Ignore | QMessageBox::Cancel, parentWindow_);
-    switch (box.exec()) {
+    switch (Exec(box)) {
         case QMessageBox::Abort:
             return Choice::Abort;
         case QMessageBox::Ignore:

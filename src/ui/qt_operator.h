@@ -14,6 +14,9 @@ namespace tulvo {
 class QtOperator : public QObject, public Operator {
     Q_OBJECT
   public:
+    // The title of every box: the program's caption.
+    static constexpr const char* kCaption = "Конфигуратор TulvoUniversal";
+
     explicit QtOperator(QWidget* parentWindow = nullptr);
 
     // The window the boxes are centred on; may change as windows come and go.

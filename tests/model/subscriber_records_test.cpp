@@ -239,5 +239,87 @@ TEST_F(SubscriberRecordTest, ReadOnlyViewSeesTheSameRecord) {
     EXPECT_TRUE(constImage.AbInfo(1).Activation());
 }
 
+// The bytes an editor store composes, written raw so a changed bit rule in
+// the record shows here.
+TEST_F(SubscriberRecordTest, EditorStoreComposesLineRightsGroupAndStampBytes) {
+    const struct {
+        bool fxo, fxs, conference;
+        std::uint8_t lm;
+    } lines[] = {{false, false, false, 0x38},
+                 {true, false, false, 0x39},
+                 {false, true, true, 0x3E},
+                 {true, true, true, 0x3F}};
+    for (const auto& c : lines) {
+        info.StoreLineAccess(c.fxo, c.fxs, c.conference);
+        EXPECT_EQ(info.bytes()[13], c.lm) << int{c.lm};
+    }
+    const struct {
+        bool callBack, longDistance, activation, ussdAllowed;
+        std::uint8_t flag;
+    } rights[] = {{false, false, false, true, 0x00}, {false, false, false, false, 0x40},
+                  {true, false, false, true, 0x01},  {false, true, false, true, 0x02},
+                  {false, false, true, true, 0x08},  {true, true, true, false, 0x4B}};
+    for (const auto& c : rights) {
+        info.SetFLAG(0xFF);
+        info.StoreRights(c.callBack, c.longDistance, c.activation, c.ussdAllowed);
+        EXPECT_EQ(info.bytes()[0], c.flag) << int{c.flag};
+        EXPECT_FALSE(info.Empty());
+    }
+    const struct {
+        int group;
+        std::uint8_t gr;
+    } groups[] = {{1, 0x01}, {5, 0x10}, {8, 0x80}, {0, 0x00}, {9, 0x00}, {-1, 0x00}};
+    for (const auto& c : groups) {
+        info.StoreGroup(c.group);
+        EXPECT_EQ(info.bytes()[26], c.gr) << c.group;
+        EXPECT_EQ(info.GroupNumber(), c.gr == 0 ? 0 : c.group);
+    }
+    info.SetGr(0x05);  // two groups: none shown
+    EXPECT_EQ(info.GroupNumber(), 0);
+    info.StampEditorStore();
+    EXPECT_EQ(ToVector(info.bytes().subspan<15, 13>()),
+              HexBytes("00 00 00 00 00 00 00 00 01 01 F3 05 FF"));
+    EXPECT_TRUE(info.ChecksumValid());
+}
+
+TEST_F(SubscriberRecordTest, DeleteFreesSlotButKeepsPasswordAndPhoneLength) {
+    info.SetFLAG(0x0B);
+    info.SetPassword("1234");
+    phone.StoreNumbers(4, "80501234569/8881");
+    info.StoreDeleted();
+    phone.StoreDeleted(4);
+    EXPECT_EQ(ToVector(info.bytes().first<32>()),
+              HexBytes("80 FF FF FF FF 31 32 33 34 00 00 00 00 00 00 00 00 00 00 00 00 00 00 01 "
+                       "01 F3 01 00 00 00 00 00"));
+    EXPECT_TRUE(info.ChecksumValid());
+    EXPECT_EQ(ToVector(phone.bytes().first<5>()), HexBytes("00 04 00 04 00"));
+    EXPECT_EQ(phone.Numbers(), "");
+}
+
+TEST_F(SubscriberRecordTest, TypedNumbersSplitIntoMainAndShortNumber) {
+    const struct {
+        std::string typed, in, out;
+        int len;
+        std::string shown;
+    } cases[] = {
+        {"80501234569/8881", "80501234569", "8881", 4, "80501234569/8881"},
+        {"123\\45/6", "123", "456", 3, "123/456"},
+        {"/5", "", "5", 1, "/5"},
+        {"8050", "8050", "", 0, "8050"},
+        {std::string(30, '1'), std::string(24, '1'), "", 0, std::string(24, '1')},
+        {"1/1234567890", "1", "1234567", 10, "1/1234567"},
+        {"1/" + std::string(300, '2'), "1", "2222222", 255, "1/2222222"},
+    };
+    for (const auto& c : cases) {
+        phone.Reset();
+        phone.StoreNumbers(299, c.typed);
+        EXPECT_EQ(phone.PhoneIn(), c.in) << c.typed;
+        EXPECT_EQ(phone.PhoneOut(), c.out) << c.typed;
+        EXPECT_EQ(phone.PhoneLen(), c.len) << c.typed;
+        EXPECT_EQ(phone.Numbers(), c.shown) << c.typed;
+        EXPECT_EQ(ToVector(phone.bytes().first<3>()), HexBytes("00 2B 01")) << c.typed;
+    }
+}
+
 }  // namespace
 }  // namespace tulvo

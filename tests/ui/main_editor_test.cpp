@@ -267,24 +267,78 @@ TEST_F(EditorTest, PhoneTextSplitsIntoMainAndShortNumber) {
     }
 }
 
-TEST_F(EditorTest, TypedGroupWithoutListChoiceStoresGroupZero) {
-    Form();
-    ClickRow(2);
+// What "Ок" stores is what the group box shows, however the operator got it
+// there; afterwards the box shows what was stored, and focus leaving it (a
+// file dialog opening, say) is no change of the subscriber.
+TEST_F(EditorTest, GroupBoxStoresTheGroupItShows) {
+    const struct {
+        const char* name;
+        std::uint8_t shownGr;  // the slot's group before the edit
+        const char* typed;     // nullptr: picked from the list instead
+        bool tab;              // Tab out of the box before "Ок"
+        int picked;
+        std::uint8_t storedGr;
+        const char* shownAfter;
+    } cases[] = {
+        {"typed", 0x04, "5", false, 0, 0x10, "5"},
+        {"typed then Tab", 0x04, "5", true, 0, 0x10, "5"},
+        {"same group typed then Tab", 0x01, "1", true, 0, 0x01, "1"},
+        {"picked", 0x04, nullptr, false, 7, 0x40, "7"},
+        {"typed number of no group", 0x04, "9", false, 0, 0x00, ""},
+        {"typed text", 0x04, "x", true, 0, 0x00, ""},
+        {"emptied", 0x04, "", false, 0, 0x00, ""},
+    };
+    Form().activateWindow();
     auto* combo = Find<QComboBox>("ComboBox1");
-    ASSERT_EQ(combo->currentIndex(), 0);
-    combo->lineEdit()->selectAll();
-    QTest::keyClicks(combo->lineEdit(), "5");
-    StorePhone("111");
-    EXPECT_EQ(image_.AbInfo(2).Gr(), 0);
+    int row = 10;
+    for (const auto& c : cases) {
+        ++row;
+        PutSubscriber(row, row);
+        image_.AbInfo(row).SetGr(c.shownGr);
+        ClickRow(row);
+        Edit("Edit1")->setText("Changed");
+        if (c.typed != nullptr) {
+            combo->setFocus();
+            combo->lineEdit()->selectAll();
+            QTest::keyClick(combo->lineEdit(), Qt::Key_Delete);
+            QTest::keyClicks(combo->lineEdit(), QString::fromLatin1(c.typed));
+            if (c.tab) {
+                QTest::keyClick(combo->lineEdit(), Qt::Key_Tab);
+            }
+        } else {
+            combo->setCurrentIndex(c.picked - 1);
+        }
+        Ok()->click();
+        EXPECT_EQ(image_.AbInfo(row).bytes()[26], c.storedGr) << c.name;
+        EXPECT_EQ(combo->currentText(), QString::fromLatin1(c.shownAfter)) << c.name;
+        EXPECT_EQ(Form().Grid().Cell(4, row),
+                  QString::number(AbInfoRecord::GroupNumberOf(c.storedGr)))
+            << c.name;
+        combo->setFocus();
+        Find<QWidget>("StringGrid1")->setFocus();
+        QApplication::processEvents();
+        ExpectButtons(false, false, true);
+    }
     EXPECT_EQ(combo->count(), 8);
-    ClickRow(1);
-    ClickRow(2);
-    EXPECT_EQ(combo->currentIndex(), -1);
-    EXPECT_EQ(Form().Grid().Cell(4, 2), "0");
-    // Picking from the list again stores that group.
-    combo->setCurrentIndex(6);
-    StorePhone("111");
-    EXPECT_EQ(image_.AbInfo(2).Gr(), 0x40);
+}
+
+TEST_F(EditorTest, DeleteLeavesFocusOnTheGrid) {
+    PutSubscriber(1, 1);
+    Form().activateWindow();
+    Edit("Edit1")->setFocus();
+    Delete()->click();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), Find<QWidget>("StringGrid1"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    ExpectButtons(false, false, false);
+}
+
+TEST_F(EditorTest, LimitControlsFollowTheirBoxFromTheFirstShowing) {
+    Form();  // row 1 is empty: the editor does not load its limit
+    ASSERT_FALSE(Box("CheckBox9")->isChecked());
+    for (const char* name : {"Edit6", "Edit7", "Label19", "Label20", "CheckBox10", "CheckBox11"}) {
+        EXPECT_FALSE(Find<QWidget>(name)->isEnabled()) << name;
+    }
 }
 
 TEST_F(EditorTest, DeleteEmptiesSlotAndPreparesNewSubscriber) {

@@ -1,3 +1,4 @@
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -87,6 +88,57 @@ TEST_F(GridTest, ArrowKeysAndWheelFollowTheRowWithinRange) {
     EXPECT_EQ(Label9(), "300");
     wheel(-120);
     EXPECT_EQ(Grid()->CurrentRow(), 300);
+}
+
+// The number column cannot be selected: a key that would move the current
+// cell there keeps it in the row's first selectable column, so the row the
+// editor shows stays highlighted.
+TEST_F(GridTest, CurrentRowStaysHighlightedWhateverKeyMovesIt) {
+    PutSubscriber(1, 1, "One");
+    Form();
+    ClickRow(5);
+    auto* grid = Grid();
+    grid->setFocus();
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int row;
+    } keys[] = {
+        {Qt::Key_Home, Qt::NoModifier, 5},      {Qt::Key_Left, Qt::NoModifier, 5},
+        {Qt::Key_End, Qt::NoModifier, 5},       {Qt::Key_Left, Qt::NoModifier, 5},
+        {Qt::Key_Home, Qt::ControlModifier, 1}, {Qt::Key_Left, Qt::NoModifier, 1},
+        {Qt::Key_PageDown, Qt::NoModifier, 0},  {Qt::Key_Home, Qt::NoModifier, 0},
+    };
+    for (const auto& k : keys) {
+        QTest::keyClick(grid, k.key, k.modifiers);
+        const int row = grid->CurrentRow();
+        if (k.row != 0) {
+            EXPECT_EQ(row, k.row) << k.key;
+        }
+        EXPECT_NE(grid->currentIndex().column(), SubscriberGridModel::kNumber) << k.key;
+        EXPECT_TRUE(grid->selectionModel()->isRowSelected(row - 1, {})) << k.key;
+        EXPECT_EQ(Label9(), QString::number(row)) << k.key;
+    }
+}
+
+// Scrolled to its end the grid shows the last row whole and its top row
+// whole too, with the help pane shown or hidden.
+TEST_F(GridTest, ScrolledToTheEndNoRowIsCut) {
+    Form();
+    auto* grid = Grid();
+    for (const bool help : {true, false}) {
+        Find<QCheckBox>("CheckBox8")->setChecked(help);
+        Form().CheckBox8Click();
+        QApplication::processEvents();
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+        QApplication::processEvents();
+        const int rowHeight = grid->rowHeight(0);
+        EXPECT_EQ(grid->viewport()->height() % rowHeight, 0) << help;
+        EXPECT_EQ(grid->rowViewportPosition(grid->rowAt(0)), 0) << help;
+        EXPECT_EQ(grid->rowViewportPosition(299) + rowHeight, grid->viewport()->height()) << help;
+        QTest::keyClick(grid, Qt::Key_Home, Qt::ControlModifier);
+    }
 }
 
 TEST_F(GridTest, ClickOnNumberColumnKeepsRowButReloadsSlot) {

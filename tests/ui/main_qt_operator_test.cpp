@@ -10,16 +10,21 @@
 #include <stdexcept>
 #include <thread>
 
+#include "busy_cursor.h"
 #include "guarded_call.h"
 #include "qt_operator.h"
+#include "qt_translation.h"
 #include "support/recording_operator.h"
 
 namespace tulvo {
 namespace {
 
 struct SeenBox {
+    QString title;
     QString text;
     QString detail;
+    QStringList buttons;
+    bool arrowCursor = false;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     bool onUiThread = false;
 };
@@ -32,6 +37,12 @@ void AnswerNextBox(QMessageBox::StandardButton button, SeenBox& seen) {
         if (box == nullptr) {
             return;
         }
+        seen.title = box->windowTitle();
+        for (QAbstractButton* b : box->buttons()) {
+            seen.buttons.append(b->text().remove(QLatin1Char('&')));
+        }
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        seen.arrowCursor = cursor == nullptr || cursor->shape() == Qt::ArrowCursor;
         seen.text = box->text();
         seen.detail = box->detailedText();
         seen.icon = box->icon();
@@ -92,6 +103,26 @@ TEST(QtOperatorTest, ErrorWithDetailPutsTheReasonIntoTheDetailText) {
     EXPECT_EQ(seen.text, QString::fromUtf8("Невозможно открыть порт!"));
     EXPECT_EQ(seen.detail, QString("Permission denied"));
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
+}
+
+// Every box carries the program's caption and Qt's buttons in Russian, also
+// one that comes up while the program waits with the busy cursor.
+TEST(QtOperatorTest, BoxesCarryTheCaptionRussianButtonsAndTheArrow) {
+    ASSERT_TRUE(InstallQtTranslation(*QCoreApplication::instance()));
+    QtOperator op;
+    SeenBox seen;
+    {
+        const BusyCursor busy;
+        AnswerNextBox(QMessageBox::Yes, seen);
+        EXPECT_TRUE(op.AskYesNo("Продолжить?"));
+        EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    }
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(seen.title, QString::fromUtf8("Конфигуратор TulvoUniversal"));
+    EXPECT_TRUE(seen.arrowCursor);
+    EXPECT_TRUE(seen.buttons.contains(QString::fromUtf8("Да")))
+        << seen.buttons.join(',').toStdString();
+    EXPECT_TRUE(seen.buttons.contains(QString::fromUtf8("Нет")));
 }
 
 TEST(GuardedCallTest, ShowsTheExceptionTextAndReportsFailure) {

@@ -5,6 +5,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QRadioButton>
+#include <QScreen>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QToolButton>
 #include <filesystem>
@@ -181,6 +183,108 @@ TEST_F(WindowTextsTest, ButtonsHaveTheirCaptionsHintsAndState) {
         }
         EXPECT_EQ(button->toolTip(), QString::fromUtf8(b.hint)) << b.button;
         EXPECT_EQ(button->isEnabled(), b.enabled) << b.button;
+    }
+}
+
+class WindowFitTest : public MainFormTest {};
+
+// A 1366 x 768 screen leaves about 1366 x 700 under a desktop panel; the
+// window and a title bar of up to 32 px fit in that, menu to status bar.
+TEST_F(WindowFitTest, WindowFitsA1366x700WorkAreaAndStaysOnScreen) {
+    TForm1& form = Form();
+    EXPECT_LE(form.width(), 1366);
+    EXPECT_LE(form.height() + 32, 700);
+    EXPECT_EQ(Find<QWidget>("MainMenu1")->geometry().top(), 0);
+    EXPECT_LE(Find<QWidget>("StatusBar1")->geometry().bottom(), form.height() - 1);
+    // The test screen is smaller than the window: its corner stays on it.
+    EXPECT_TRUE(form.screen()->availableGeometry().contains(form.frameGeometry().topLeft()));
+}
+
+TEST(WindowPlacement, CentresInTheFreeAreaAndNeverLeavesIt) {
+    const struct {
+        QRect area;
+        QSize frame;
+    } cases[] = {
+        {{0, 0, 1366, 700}, {1140, 690}},  {{0, 32, 1366, 700}, {1140, 690}},
+        {{0, 0, 1366, 700}, {1080, 810}},  {{100, 50, 800, 600}, {1140, 690}},
+        {{0, 0, 1920, 1050}, {1140, 690}}, {{-1366, 0, 1366, 740}, {1140, 690}},
+    };
+    for (const auto& c : cases) {
+        const QRect placed = TForm1::PlaceWithin(QRect(QPoint(-500, -500), c.frame), c.area);
+        const std::string where = std::to_string(c.area.x()) + "," + std::to_string(c.area.y()) +
+                                  " " + std::to_string(c.frame.height());
+        EXPECT_EQ(placed.size(), c.frame) << where;
+        EXPECT_GE(placed.left(), c.area.left()) << where;
+        EXPECT_GE(placed.top(), c.area.top()) << where;
+        if (c.frame.width() <= c.area.width()) {
+            EXPECT_LE(placed.right(), c.area.right()) << where;
+            EXPECT_LE(std::abs((placed.left() - c.area.left()) - (c.area.right() - placed.right())),
+                      2)
+                << where;
+        } else {
+            EXPECT_EQ(placed.left(), c.area.left()) << where;
+        }
+        if (c.frame.height() <= c.area.height()) {
+            EXPECT_LE(placed.bottom(), c.area.bottom()) << where;
+        } else {
+            EXPECT_EQ(placed.top(), c.area.top()) << where;
+        }
+    }
+}
+
+// Hiding the help pane leaves every editor control where it was and takes
+// the pane's height off the window; showing it again gives it back.
+TEST_F(WindowFitTest, HidingHelpPaneOnlyShortensTheWindow) {
+    TForm1& form = Form();
+    const char* names[] = {"Edit1",     "Edit2",     "Edit3",        "ComboBox1",
+                           "Edit5",     "CheckBox7", "RadioGroup1",  "GroupBox1",
+                           "GroupBox2", "Edit6",     "SpeedButton1", "SpeedButton6"};
+    const auto geometries = [&] {
+        std::vector<QRect> rects;
+        for (const char* name : names) {
+            auto* w = Find<QWidget>(name);
+            rects.emplace_back(w->mapTo(&form, QPoint(0, 0)), w->size());
+        }
+        return rects;
+    };
+    const std::vector<QRect> before = geometries();
+    const int height = form.height();
+    const int pane = Find<QWidget>("GroupBox3")->height();
+    auto* help = Find<QCheckBox>("CheckBox8");
+
+    help->click();
+    QApplication::processEvents();
+    EXPECT_FALSE(Find<QWidget>("GroupBox3")->isVisible());
+    EXPECT_EQ(geometries(), before);
+    EXPECT_LE(form.height(), height - pane);
+    EXPECT_LT(help->mapTo(&form, QPoint(0, 0)).y() - before.back().bottom(), 20);
+    EXPECT_LE(Find<QWidget>("StatusBar1")->geometry().bottom(), form.height() - 1);
+
+    help->click();
+    QApplication::processEvents();
+    EXPECT_EQ(form.height(), height);
+    EXPECT_EQ(geometries(), before);
+}
+
+TEST_F(WindowFitTest, TrayIconShowsTheProgramsPicture) {
+    auto* tray = Form().findChild<QSystemTrayIcon*>("TrayIcon1");
+    ASSERT_NE(tray, nullptr);
+    ASSERT_FALSE(tray->icon().isNull());
+    const QImage image = tray->icon().pixmap(22, 22).toImage();
+    int opaque = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            opaque += qAlpha(image.pixel(x, y)) > 0 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(opaque, image.width() * image.height() / 4);
+    EXPECT_EQ(Form().windowIcon().cacheKey(), tray->icon().cacheKey());
+    // Without a notification area the window is only minimised.
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        Find<QToolButton>("SpeedButton81")->click();
+        QApplication::processEvents();
+        EXPECT_TRUE(Form().isMinimized());
+        EXPECT_FALSE(tray->isVisible());
     }
 }
 

@@ -1,13 +1,11 @@
 #include "about/form4.h"
 
-#include <QDesktopServices>
 #include <QLayout>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QScreen>
-#include <QUrl>
 
 #include "ui_form4.h"
 
@@ -56,11 +54,12 @@ TForm4::TForm4(QWidget* owner) : QDialog(owner), ui_(std::make_unique<Ui::TForm4
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     ui_->Image1->setPixmap(DrawLogo());
-    const QUrl url(kWebAddress);
-    ui_->Label5->setText(QStringLiteral("<a href=\"%1\" style=\"color:#0000ff; font-weight:bold; "
-                                        "text-decoration:underline\">%2</a>")
-                             .arg(url.toString(), url.host()));
-    connect(ui_->Label5, &QLabel::linkActivated, this, [this] { Label5Click(); });
+    // The maker has no web site that opens yet, so the address is plain
+    // text (selectable, for copying) rather than a link that leads nowhere.
+    QFont bold = ui_->Label5->font();
+    bold.setBold(true);
+    ui_->Label5->setFont(bold);
+    ui_->Label5->setText(QString::fromLatin1(kWebAddress));
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -77,11 +76,6 @@ void TForm4::showEvent(QShowEvent* event) {
     if (const QScreen* desktop = screen()) {
         move(desktop->availableGeometry().center() - rect().center());
     }
-}
-
-// The shell's answer is not examined: the box stays open either way.
-void TForm4::Label5Click() {
-    QDesktopServices::openUrl(QUrl(kWebAddress));
 }
 
 }  // namespace tulvo

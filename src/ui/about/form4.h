@@ -9,15 +9,15 @@ class TForm4;
 
 namespace tulvo {
 
-// The About box: program name, version and the maker's web address, which a
-// click opens in the default browser. Created when opened, destroyed after.
+// The About box: program name, version and the maker's web address, shown
+// as text. Created when opened, destroyed after.
 class TForm4 : public QDialog {
     Q_OBJECT
   public:
     explicit TForm4(QWidget* owner = nullptr);
     ~TForm4() override;
 
-    static constexpr const char* kWebAddress = "https://www.zarq-tulvo.example/";
+    static constexpr const char* kWebAddress = "www.zarq-tulvo.example";
 
     // The main window's N8Click: create, show modally, destroy.
     static void N8Click(QWidget* owner);
@@ -26,8 +26,6 @@ class TForm4 : public QDialog {
     void showEvent(QShowEvent* event) override;
 
   private:
-    void Label5Click();
-
     std::unique_ptr<Ui::TForm4> ui_;
 };
 

@@ -1,5 +1,6 @@
 #include "main/form1.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QLabel>
@@ -9,6 +10,8 @@
 #include <QTimer>
 
 #include "about/form4.h"
+#include "app_icon.h"
+#include "busy_cursor.h"
 #include "guarded_call.h"
 #include "main/connection_bar.h"
 #include "main/help_pane.h"
@@ -16,6 +19,7 @@
 #include "main/subscriber_grid_model.h"
 #include "actions/subscriber_limit_writer.h"
 #include "main/tray_controller.h"
+#include "main/whole_rows_frame.h"
 #include "model/operator.h"
 #include "model/t_data.h"
 #include "store/config_file.h"
@@ -34,6 +38,13 @@ namespace tulvo {
 namespace {
 
 constexpr const char* kConfigSuffix = "cnfg";
+// Wide enough for the grid's columns beside the editor; the height is what
+// the editor needs, so the window fits a 1366 x 768 screen with a title bar
+// and a desktop panel.
+constexpr int kWindowWidth = 1140;
+// Room left for a title bar while the window manager has not yet told the
+// window how large its frame is (as at the first show).
+constexpr int kTitleBarAllowance = 32;
 
 }  // namespace
 
@@ -60,6 +71,8 @@ void TForm1::FormCreate() {
     SetUpIcons();
     SetUpStatusBar();
     ui_->StringGrid1->Attach(grid_);
+    const int gridAt = ui_->LeftLayout->indexOf(ui_->StringGrid1);
+    ui_->LeftLayout->insertWidget(gridAt, new WholeRowsFrame(ui_->StringGrid1, ui_->centralwidget));
     SubscriberEditor::Hooks hooks{
         .currentRow = [this] { return ui_->StringGrid1->CurrentRow(); },
         .fillGrid = [this] { FillGrid(); },
@@ -70,23 +83,49 @@ void TForm1::FormCreate() {
     editor_ = new SubscriberEditor(*ui_, context_.image, std::move(hooks), this);
     connectionBar_ = new ConnectionBar(context_.ports, ui_->RadioButton1, ui_->RadioButton2,
                                        ui_->ComboBox2, this);
-    tray_ = new TrayController(this, ui_->N900, ui_->N901, this);
+    tray_ = new TrayController(this, windowIcon(), ui_->N900, ui_->N901, this);
     SetUpHelp();
 
     const MainWindowOptions options = LoadMainWindowOptions(context_.store);
     connectionBar_->Restore(options.portName, options.usbCom);
     ui_->CheckBox8->setChecked(options.abHelpEnable);
-    CheckBox8Click();
+    helpPane_->SetEnabled(options.abHelpEnable);
 
     FillGrid();
     ConnectActions();
     ConnectGrid();
+    FitWindow();
 }
 
 void TForm1::SetUpWindow() {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFixedSize(1080, 780);
+    // The application's icon when the program set one, else drawn here.
+    if (QApplication::windowIcon().isNull()) {
+        setWindowIcon(AppIcon());
+    }
+}
+
+void TForm1::FitWindow() {
+    // The window is exactly as tall as its contents need: hiding the help
+    // pane removes its height from the window instead of spreading the
+    // editor's controls over the free room. The layouts keep their children's sizes until the next
+    // event loop pass; the pane was just shown or hidden, so they are asked afresh.
+    ui_->Panel2->updateGeometry();
+    centralWidget()->updateGeometry();
+    layout()->invalidate();
+    setFixedSize(kWindowWidth, minimumSizeHint().height());
+}
+
+QRect TForm1::PlaceWithin(QRect frame, const QRect& area) {
+    frame.moveCenter(area.center());
+    // Right and bottom first, so a window larger than the area keeps its
+    // title bar and menu on the screen.
+    frame.moveLeft(std::min(frame.left(), area.right() + 1 - frame.width()));
+    frame.moveTop(std::min(frame.top(), area.bottom() + 1 - frame.height()));
+    frame.moveLeft(std::max(frame.left(), area.left()));
+    frame.moveTop(std::max(frame.top(), area.top()));
+    return frame;
 }
 
 void TForm1::SetUpIcons() {
@@ -127,6 +166,8 @@ void TForm1::SetUpStatusBar() {
     auto* second = new QLabel(ui_->StatusBar1);
     second->setObjectName(QStringLiteral("StatusBar1Panel1"));
     second->setMinimumWidth(300);
+    // The window has a fixed size: no size grip.
+    ui_->StatusBar1->setSizeGripEnabled(false);
     progressBar_ = new QProgressBar(ui_->StatusBar1);
     progressBar_->setObjectName(QStringLiteral("ProgressBar"));
     progressBar_->setRange(0, 299);
@@ -202,7 +243,11 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::FormShow() {
     if (const QScreen* screen = this->screen()) {
-        move(screen->availableGeometry().center() - rect().center());
+        QRect frame = frameGeometry();
+        if (frame.size() == size()) {
+            frame.setTop(frame.top() - kTitleBarAllowance);
+        }
+        move(PlaceWithin(frame, screen->availableGeometry()).topLeft());
     }
     // The first look at the ports comes right after the window is up rather
     // than a second later, so the box is not empty meanwhile.
@@ -331,6 +376,8 @@ void TForm1::SpeedButton29Click() {
         .minutes = ui_->Edit6->text().toStdString(),
     };
     SubscriberLimitWriter writer(context_.image, Device());
+    // A silent gateway keeps the program waiting for its time-outs.
+    const BusyCursor busy;
     if (writer.Write(n, request)) {
         editor_->ShowSubscriber(n, true);
     }
@@ -338,6 +385,7 @@ void TForm1::SpeedButton29Click() {
 
 void TForm1::CheckBox8Click() {
     helpPane_->SetEnabled(ui_->CheckBox8->isChecked());
+    FitWindow();
 }
 
 }  // namespace tulvo

@@ -69,6 +69,10 @@ class TForm1 : public QMainWindow {
     void SpeedButton29Click();  // write the subscriber's total limit
     void CheckBox8Click();      // help pane on/off
 
+    // Where a window frame goes in a screen's free area: centred, and moved
+    // back inside where it would cross an edge, its top left corner last.
+    static QRect PlaceWithin(QRect frame, const QRect& area);
+
   protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -78,6 +82,7 @@ class TForm1 : public QMainWindow {
     void FormShow();
     void FormDestroy();
     void SetUpWindow();
+    void FitWindow();
     void SetUpIcons();
     void SetUpStatusBar();
     void SetUpHelp();

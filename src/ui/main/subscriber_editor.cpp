@@ -1,10 +1,9 @@
 #include "main/subscriber_editor.h"
 
 #include <QButtonGroup>
-#include <algorithm>
 
 #include "main/key_filter_validator.h"
-#include "main/subscriber_grid_model.h"
+#include "main/subscriber_grid_view.h"
 #include "model/cp1251.h"
 #include "model/t_data.h"
 #include "ui_form1.h"
@@ -13,10 +12,6 @@ namespace tulvo {
 
 namespace {
 
-constexpr std::uint8_t kLineBitsBase = 0x38;
-constexpr int kStampDay = 1;
-constexpr int kStampMonth = 1;
-constexpr int kStampYear = 2035;
 const char* const kEnterPhone = "Введите номер телефона абонента!";
 
 QString FromCp1251(const std::string& bytes) {
@@ -32,22 +27,6 @@ std::uint32_t NumberOf(const QString& text) {
     bool ok = false;
     const std::uint32_t value = text.toUInt(&ok);
     return ok ? value : 0;
-}
-
-// "Main/short": the main number runs to the first "/" or "\"; every later
-// character except the separators belongs to the short number.
-void SplitPhone(const std::string& text, std::string& main, std::string& shortNumber) {
-    const std::size_t cut = text.find_first_of("/\\");
-    main = text.substr(0, cut);
-    shortNumber.clear();
-    if (cut == std::string::npos) {
-        return;
-    }
-    for (std::size_t i = cut + 1; i < text.size(); ++i) {
-        if (text[i] != '/' && text[i] != '\\') {
-            shortNumber += text[i];
-        }
-    }
 }
 
 }  // namespace
@@ -81,6 +60,9 @@ SubscriberEditor::SubscriberEditor(Ui::TForm1& ui, TData& image, Hooks hooks, QO
         w->setPalette(palette);
     }
     SetButtons(false, false, false);
+    // The limit controls follow their box from the first showing on, also
+    // on an empty row, where the editor does not load the limit.
+    EnableLimitControls(ui_.CheckBox9->isChecked());
     Wire();
 }
 
@@ -88,11 +70,9 @@ void SubscriberEditor::Wire() {
     for (QLineEdit* edit : {ui_.Edit1, ui_.Edit2, ui_.Edit3, ui_.Edit4, ui_.Edit5}) {
         connect(edit, &QLineEdit::textChanged, this, &SubscriberEditor::Edit1Change);
     }
-    connect(ui_.ComboBox1->lineEdit(), &QLineEdit::textEdited, this,
-            [this] { groupTyped_ = true; });
-    connect(ui_.ComboBox1, &QComboBox::currentIndexChanged, this, [this] { groupTyped_ = false; });
-    connect(ui_.ComboBox1, &QComboBox::activated, this, [this] { groupTyped_ = false; });
-    connect(ui_.ComboBox1, &QComboBox::currentIndexChanged, this, &SubscriberEditor::Edit1Change);
+    // Only a change of the text the box shows counts: when focus leaves the
+    // box, Qt selects the item matching the typed text, which changes the
+    // index but not what the operator sees.
     connect(ui_.ComboBox1, &QComboBox::editTextChanged, this, &SubscriberEditor::Edit1Change);
     for (QCheckBox* box : {ui_.CheckBox2, ui_.CheckBox3, ui_.CheckBox4, ui_.CheckBox7}) {
         connect(box, &QCheckBox::toggled, this, &SubscriberEditor::Edit1Change);
@@ -153,8 +133,15 @@ void SubscriberEditor::SetDefaultLine(int line) {
     lines_->setExclusive(true);
 }
 
-int SubscriberEditor::GroupIndex() const {
-    return groupTyped_ ? -1 : ui_.ComboBox1->currentIndex();
+int SubscriberEditor::ShownGroup() const {
+    bool ok = false;
+    const int group = ui_.ComboBox1->currentText().trimmed().toInt(&ok);
+    return ok && group >= 1 && group <= 8 ? group : 0;
+}
+
+void SubscriberEditor::ShowGroup(int group) {
+    // Index -1 also clears text typed into the box.
+    ui_.ComboBox1->setCurrentIndex(group >= 1 && group <= 8 ? group - 1 : -1);
 }
 
 int SubscriberEditor::ShownSlot() const {
@@ -201,9 +188,7 @@ void SubscriberEditor::ShowSubscriber(int n, bool editable) {
     const ConstAbInfoRecord info = image.AbInfo(n);
     const ConstAbPhoneRecord phone = image.AbPhone(n);
     ui_.Edit1->setText(FromCp1251(image.Name(n).AbFNS));
-    const std::string out = phone.PhoneOut();
-    KeyFilterValidator::SetText(
-        ui_.Edit2, FromCp1251(out.empty() ? phone.PhoneIn() : phone.PhoneIn() + "/" + out));
+    KeyFilterValidator::SetText(ui_.Edit2, FromCp1251(phone.Numbers()));
     KeyFilterValidator::SetText(ui_.Edit3, QString::number(info.LimIn()));
     KeyFilterValidator::SetText(ui_.Edit4, QString::number(info.LimOut()));
     // Each box runs its handler as it is set, so the default line's access
@@ -212,15 +197,14 @@ void SubscriberEditor::ShowSubscriber(int n, bool editable) {
     const std::uint8_t flag = info.FLAG();
     const std::uint8_t lm = info.LM();
     ui_.CheckBox4->setChecked(flag & AbInfoRecord::kActivation);
-    ui_.CheckBox1->setChecked(lm & 0x04);
-    ui_.CheckBox5->setChecked(lm & 0x01);
-    ui_.CheckBox6->setChecked(lm & 0x02);
+    ui_.CheckBox1->setChecked(lm & AbInfoRecord::kLineConference);
+    ui_.CheckBox5->setChecked(lm & AbInfoRecord::kLineFxo);
+    ui_.CheckBox6->setChecked(lm & AbInfoRecord::kLineFxs);
     ui_.CheckBox2->setChecked(flag & AbInfoRecord::kLongDistance);
     ui_.CheckBox3->setChecked(flag & AbInfoRecord::kCallBack);
     ui_.CheckBox7->setChecked(!(flag & AbInfoRecord::kUssdBarred));
     KeyFilterValidator::SetText(ui_.Edit5, FromCp1251(info.Password()));
-    ui_.ComboBox1->setCurrentIndex(SubscriberGridModel::GroupNumber(info.Gr()) - 1);
-    groupTyped_ = false;
+    ShowGroup(info.GroupNumber());
     ShowLimit(n);
     SetButtons(false, false, true);
     editorReady_ = true;
@@ -228,33 +212,19 @@ void SubscriberEditor::ShowSubscriber(int n, bool editable) {
 
 void SubscriberEditor::StoreSubscriber(int n) {
     const AbInfoRecord info = image_.AbInfo(n);
-    const AbPhoneRecord phone = image_.AbPhone(n);
     NameEntry& name = image_.Name(n);
     name.AbFNS = ToCp1251(ui_.Edit1->text());
     name.AbIdCod = static_cast<std::int32_t>(info.ID());
-    phone.SetPhoneIndex(static_cast<std::uint16_t>(n - 1));
-    phone.SetFlagPhone(0);
-    std::string main;
-    std::string shortNumber;
-    SplitPhone(ToCp1251(ui_.Edit2->text()), main, shortNumber);
-    phone.SetPhoneIn(main);
-    phone.SetPhoneLen(static_cast<std::uint8_t>(std::min<std::size_t>(shortNumber.size(), 255)));
-    phone.SetPhoneOut(shortNumber);
-    info.SetLM(kLineBitsBase | (ui_.CheckBox5->isChecked() ? 1 : 0) |
-               (ui_.CheckBox6->isChecked() ? 2 : 0) | (ui_.CheckBox1->isChecked() ? 4 : 0));
-    info.SetFLAG((ui_.CheckBox2->isChecked() ? AbInfoRecord::kLongDistance : 0) |
-                 (ui_.CheckBox3->isChecked() ? AbInfoRecord::kCallBack : 0) |
-                 (ui_.CheckBox4->isChecked() ? AbInfoRecord::kActivation : 0) |
-                 (ui_.CheckBox7->isChecked() ? 0 : AbInfoRecord::kUssdBarred));
+    image_.AbPhone(n).StoreNumbers(static_cast<std::uint16_t>(n - 1), ToCp1251(ui_.Edit2->text()));
+    info.StoreLineAccess(ui_.CheckBox5->isChecked(), ui_.CheckBox6->isChecked(),
+                         ui_.CheckBox1->isChecked());
+    info.StoreRights(ui_.CheckBox3->isChecked(), ui_.CheckBox2->isChecked(),
+                     ui_.CheckBox4->isChecked(), ui_.CheckBox7->isChecked());
     info.SetLimIn(NumberOf(ui_.Edit3->text()));
     info.SetLimOut(NumberOf(ui_.Edit4->text()));
     info.SetDL(static_cast<std::uint8_t>(DefaultLine()));
-    const int group = GroupIndex();
-    info.SetGr(group >= 0 ? static_cast<std::uint8_t>(1u << group) : 0);
-    info.SetDateStamp(kStampDay, kStampMonth, kStampYear);
-    info.SetReserved1(0);
-    info.SetReserved2(0);
-    info.SetReserved3(0xFF);
+    info.StoreGroup(ShownGroup());
+    info.StampEditorStore();
     hooks_.fillGrid();
 }
 
@@ -280,8 +250,7 @@ void SubscriberEditor::SpeedButton7Click(int n) {
     ui_.Edit3->setText(QStringLiteral("7200"));
     ui_.Edit4->setText(QStringLiteral("7200"));
     ui_.Edit5->clear();
-    ui_.ComboBox1->setCurrentIndex(0);
-    groupTyped_ = false;
+    ShowGroup(1);
     ui_.CheckBox2->setChecked(true);
     ui_.CheckBox4->setChecked(true);
     ui_.CheckBox3->setChecked(false);
@@ -322,6 +291,11 @@ void SubscriberEditor::SpeedButton1Click() {
     const AbInfoRecord info = image_.AbInfo(n);
     info.SetFLAG(info.FLAG() & ~AbInfoRecord::kEmpty);
     hooks_.saveSlot(n);
+    // The box shows the group just stored: typed text that names no group
+    // is cleared, so what the operator sees is what the slot holds.
+    editorReady_ = false;
+    ShowGroup(info.GroupNumber());
+    editorReady_ = true;
     SetButtons(false, false, true);
 }
 
@@ -346,28 +320,16 @@ void SubscriberEditor::SpeedButton6Click() {
     NameEntry& name = image_.Name(n);
     name.AbFNS.clear();
     name.AbIdCod = -1;
-    const AbPhoneRecord phone = image_.AbPhone(n);
-    phone.SetPhoneIndex(static_cast<std::uint16_t>(n - 1));
-    phone.SetFlagPhone(0);
-    phone.SetPhoneIn("");
-    phone.SetPhoneOut("");
-    const AbInfoRecord info = image_.AbInfo(n);
-    info.SetLM(0);
-    info.SetID(0xFFFFFFFFu);
-    info.SetLimIn(0);
-    info.SetLimOut(0);
-    info.SetDL(0);
-    info.SetGr(1);
-    info.SetDateStamp(kStampDay, kStampMonth, kStampYear);
-    info.SetReserved1(0);
-    info.SetReserved2(0);
-    info.SetReserved3(0);
-    info.SetFLAG(AbInfoRecord::kEmpty);
+    image_.AbPhone(n).StoreDeleted(static_cast<std::uint16_t>(n - 1));
+    image_.AbInfo(n).StoreDeleted();
     hooks_.saveSlot(n);
     ShowSubscriber(n, false);
     hooks_.fillGrid();
     SpeedButton7Click(n);
     SetButtons(false, false, false);
+    // Disabling the editor would hand focus to the next control still
+    // enabled ("Разрешить USSD"), where a stray Space would toggle it.
+    ui_.StringGrid1->setFocus();
 }
 
 void SubscriberEditor::CheckBox9Click() {

@@ -54,9 +54,9 @@ class SubscriberEditor : public QObject {
     int ShownSlot() const;
     // Default line chosen in RadioGroup1: 0 FXO, 1 FXS, 2 conference, -1 none.
     int DefaultLine() const;
-    // The group item chosen in ComboBox1; -1 when none is, also after text
-    // was typed into the box instead of picking from the list.
-    int GroupIndex() const;
+    // The group ComboBox1 shows, picked or typed: 1 to 8, or 0 for no group
+    // (an empty box or text that names no group).
+    int ShownGroup() const;
 
   private:
     void Wire();
@@ -67,13 +67,13 @@ class SubscriberEditor : public QObject {
     void SetButtons(bool ok, bool cancel, bool remove);
     void EnableLimitControls(bool on);
     void ShowLimit(int n);
+    void ShowGroup(int group);
 
     Ui::TForm1& ui_;
     TData& image_;
     Hooks hooks_;
     QButtonGroup* lines_;
     bool editorReady_ = false;
-    bool groupTyped_ = false;
 };
 
 }  // namespace tulvo

@@ -1,7 +1,5 @@
 #include "main/subscriber_grid_model.h"
 
-#include <bit>
-
 #include "model/cp1251.h"
 #include "model/t_data.h"
 
@@ -25,11 +23,6 @@ SubscriberGridModel::SubscriberGridModel(QObject* parent) : QAbstractTableModel(
     }
 }
 
-int SubscriberGridModel::GroupNumber(unsigned mask) {
-    mask &= 0xFF;
-    return std::popcount(mask) == 1 ? std::countr_zero(mask) + 1 : 0;
-}
-
 void SubscriberGridModel::FillRow(const TData& image, int n) {
     auto& row = cells_[n - 1];
     const ConstAbInfoRecord info = image.AbInfo(n);
@@ -41,12 +34,9 @@ void SubscriberGridModel::FillRow(const TData& image, int n) {
         }
         return;
     }
-    const ConstAbPhoneRecord phone = image.AbPhone(n);
-    const std::string out = phone.PhoneOut();
     row[kName] = FromCp1251(image.Name(n).AbFNS);
-    row[kPhone] =
-        out.empty() ? FromCp1251(phone.PhoneIn()) : FromCp1251(phone.PhoneIn() + "/" + out);
-    row[kGroup] = QString::number(GroupNumber(info.Gr()));
+    row[kPhone] = FromCp1251(image.AbPhone(n).Numbers());
+    row[kGroup] = QString::number(info.GroupNumber());
     row[kId] = QStringLiteral("%1").arg(info.ID(), 8, 16, QLatin1Char('0')).toUpper();
 }
 

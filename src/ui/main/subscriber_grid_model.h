@@ -31,9 +31,6 @@ class SubscriberGridModel : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    // Group number shown for a group mask: k + 1 for exactly bit k, else 0.
-    static int GroupNumber(unsigned mask);
-
   private:
     void FillRow(const TData& image, int n);
 

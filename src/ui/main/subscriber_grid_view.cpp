@@ -59,6 +59,24 @@ void SubscriberGridView::ScrollRowToTop(int n) {
     }
 }
 
+int SubscriberGridView::WholeRowsHeight(int available) const {
+    const QHeaderView* header = horizontalHeader();
+    const int titleHeight =
+        qBound(header->minimumHeight(), header->sizeHint().height(), header->maximumHeight());
+    const int chrome = 2 * frameWidth() + (header->isHidden() ? 0 : titleHeight);
+    const int rowHeight = std::max(1, verticalHeader()->defaultSectionSize());
+    const int rows = std::max(1, (available - chrome) / rowHeight);
+    return std::min(available, chrome + rows * rowHeight);
+}
+
+QModelIndex SubscriberGridView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    const QModelIndex next = QTableView::moveCursor(action, modifiers);
+    if (next.isValid() && next.column() == SubscriberGridModel::kNumber) {
+        return next.sibling(next.row(), SubscriberGridModel::kActive);
+    }
+    return next;
+}
+
 void SubscriberGridView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         event->accept();

@@ -22,6 +22,9 @@ class SubscriberGridView : public QTableView {
     int CurrentRow() const;
     void SetCurrentRow(int n);
     void ScrollRowToTop(int n);
+    // The tallest height up to `available` that shows whole rows only, so
+    // the top row is never cut when the grid is scrolled to its end.
+    int WholeRowsHeight(int available) const;
 
   signals:
     // The editor should show slot n.
@@ -30,6 +33,9 @@ class SubscriberGridView : public QTableView {
     void GridDoubleClicked();
 
   protected:
+    // Keys never move the current cell into the number column, which cannot
+    // be selected: the current row would lose its highlight.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;

@@ -7,9 +7,16 @@
 
 namespace tulvo {
 
-TrayController::TrayController(QWidget* window, QAction* open, QAction* quit, QObject* parent)
-    : QObject(parent), window_(window), popupMenu1_(new QMenu(window)) {
+TrayController::TrayController(QWidget* window, const QIcon& icon, QAction* open, QAction* quit,
+                               QObject* parent)
+    : QObject(parent),
+      window_(window),
+      popupMenu1_(new QMenu(window)),
+      trayIcon1_(new QSystemTrayIcon(icon, this)) {
     popupMenu1_->setObjectName(QStringLiteral("PopupMenu1"));
+    trayIcon1_->setObjectName(QStringLiteral("TrayIcon1"));
+    trayIcon1_->setContextMenu(popupMenu1_);
+    connect(trayIcon1_, &QSystemTrayIcon::activated, this, &TrayController::Activated);
     popupMenu1_->addAction(open);
     popupMenu1_->addAction(quit);
     connect(open, &QAction::triggered, this, &TrayController::Restore);
@@ -23,7 +30,7 @@ TrayController::TrayController(QWidget* window, QAction* open, QAction* quit, QO
 }
 
 bool TrayController::IconVisible() const {
-    return trayIcon1_ != nullptr && trayIcon1_->isVisible();
+    return trayIcon1_->isVisible();
 }
 
 void TrayController::HideToTray() {
@@ -31,13 +38,6 @@ void TrayController::HideToTray() {
         window_->showMinimized();
         return;
     }
-    if (trayIcon1_ == nullptr) {
-        trayIcon1_ = new QSystemTrayIcon(window_->windowIcon(), this);
-        trayIcon1_->setObjectName(QStringLiteral("TrayIcon1"));
-        trayIcon1_->setContextMenu(popupMenu1_);
-        connect(trayIcon1_, &QSystemTrayIcon::activated, this, &TrayController::Activated);
-    }
-    trayIcon1_->setIcon(window_->windowIcon());
     trayIcon1_->show();
     window_->hide();
 }
@@ -56,9 +56,7 @@ void TrayController::Restore() {
 }
 
 void TrayController::TrayIcon1Restore() {
-    if (trayIcon1_ != nullptr) {
-        trayIcon1_->hide();
-    }
+    trayIcon1_->hide();
 }
 
 }  // namespace tulvo

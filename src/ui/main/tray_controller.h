@@ -10,11 +10,13 @@ class QWidget;
 namespace tulvo {
 
 // Hides the main window to the notification area and brings it back.
-// Without a notification area the window is only minimised.
+// Without a notification area the window is only minimised. The icon shows
+// the program's picture, so the operator can find the hidden program.
 class TrayController : public QObject {
     Q_OBJECT
   public:
-    TrayController(QWidget* window, QAction* open, QAction* quit, QObject* parent = nullptr);
+    TrayController(QWidget* window, const QIcon& icon, QAction* open, QAction* quit,
+                   QObject* parent = nullptr);
 
     // SpeedButton81Click.
     void HideToTray();
@@ -28,7 +30,7 @@ class TrayController : public QObject {
 
     QWidget* window_;
     QMenu* popupMenu1_;
-    QSystemTrayIcon* trayIcon1_ = nullptr;
+    QSystemTrayIcon* trayIcon1_;
 };
 
 }  // namespace tulvo
