@@ -78,7 +78,7 @@ int RunBaseline(int argc, char** argv) {
         table->setItem(row, 4, new QTableWidgetItem(QString::number(row + 1, 16)));
     }
     window.setCentralWidget(table);
-    window.resize(1080, 780);  // the main window's size, so both paint the same area
+    window.resize(1140, 657);  // the main window's size, so both paint the same area
     FirstPaint probe;
     window.installEventFilter(&probe);
     window.show();

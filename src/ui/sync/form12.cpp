@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "actions/gateway_actions.h"
+#include "busy_cursor.h"
 #include "model/operator.h"
 #include "ui_form12.h"
 
@@ -41,6 +42,7 @@ TForm12::TForm12(const DeviceAccess& device, QWidget* parent)
 TForm12::~TForm12() = default;
 
 void TForm12::SpeedButton18Click() {
+    BusyCursor busy;
     GatewayActions(device_).ReadTotalLimit(limit_, [this] {
         ui_->CheckBox1->setChecked(limit_.Enabled());
         ui_->Edit2->setText(QString::number(limit_.Threshold() / kSecondsPerMinute));
@@ -64,6 +66,7 @@ void TForm12::SpeedButton19Click() {
         device_.op.Error(NotAWholeNumber(ui_->Edit1->text()));
         return;
     }
+    BusyCursor busy;
     GatewayActions(device_).WriteTotalLimit(limit_, ui_->CheckBox1->isChecked(), *limit,
                                             *threshold);
 }

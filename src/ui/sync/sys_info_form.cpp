@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "actions/gateway_actions.h"
+#include "busy_cursor.h"
 #include "actions/port_session.h"
 #include "link/sys_info.h"
 #include "model/cp1251.h"
@@ -60,10 +61,15 @@ void TTSysInfoForm::Timer1Timer() {
     if (!isVisible()) {
         return;
     }
+    // The first query shows the busy cursor while it waits; the polls after
+    // it would only make the cursor flicker.
+    std::optional<BusyCursor> busy;
     if (timer1_.interval() != kPollMs) {
         timer1_.setInterval(kPollMs);
+        busy.emplace();
     }
     const std::optional<SysInfo> read = GatewayActions::QuerySysInfo(port_);
+    busy.reset();
     if (!read) {
         timer1_.stop();
         op_.Message(texts::kReadDataError);
