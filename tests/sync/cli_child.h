@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -28,7 +29,8 @@ struct CliChild {
     static CliChild Run(const std::vector<std::string>& arguments,
                         const std::filesystem::path& workDir,
                         const std::vector<std::string>& extraEnvironment = {},
-                        std::chrono::milliseconds deadline = std::chrono::seconds(60)) {
+                        std::chrono::milliseconds deadline = std::chrono::seconds(60),
+                        const std::function<void(pid_t)>& whileRunning = {}) {
         CliChild child;
         const auto outPath = workDir / "child.out";
         const auto errPath = workDir / "child.err";
@@ -59,6 +61,9 @@ struct CliChild {
         posix_spawn_file_actions_destroy(&actions);
         if (spawned != 0) {
             return child;
+        }
+        if (whileRunning) {
+            whileRunning(pid);
         }
         child.exitCode = Wait(pid, deadline);
         child.out = Slurp(outPath);

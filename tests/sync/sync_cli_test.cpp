@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +10,7 @@
 
 #include "cli_child.h"
 #include "link/port_fake_sysfs.h"
+#include "link/port_most.h"
 #include "model/t_data.h"
 #include "sim/gateway.h"
 #include "store/config_file.h"
@@ -169,6 +171,27 @@ TEST_F(SyncCliTest, WriteRefusesAStoreThatIsNotThere) {
     EXPECT_NE(write.err.find(typo.string()), std::string::npos) << write.err;
     EXPECT_EQ(gateway.Log().Count(), 0u);
     EXPECT_FALSE(std::filesystem::exists(typo));
+}
+
+// An interrupted read stops at its next transaction, closes the port and
+// keeps what it had read, as a failed read does.
+TEST_F(SyncCliTest, InterruptedReadClosesThePortAndKeepsWhatItRead) {
+    Pop::Seed(gateway.State());
+    sim::Pacing slow;
+    slow.latency = std::chrono::milliseconds(2);
+    gateway.SetPacing(slow);
+    const auto read = test::CliChild::Run(
+        {"read", "--port", gateway.DevicePath(), "--store", store}, dir, {},
+        std::chrono::seconds(60), [this](pid_t pid) {
+            ASSERT_TRUE(gateway.Log().WaitForCount(60, std::chrono::seconds(20)));
+            kill(pid, SIGINT);
+        });
+    EXPECT_EQ(read.exitCode, 1) << read.err;
+    EXPECT_LT(gateway.Log().CountOf(0x07), 300u);
+    auto image = StoredImage();
+    EXPECT_EQ(Pop::BytesOf(image->AbInfo(1)), Pop::AbInfo(1));
+    TPortMost again{LinkTiming::Fast()};
+    EXPECT_TRUE(again.Open(gateway.DevicePath()));
 }
 
 // The list phase's problem is told and the read still says it completed, but

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "actions/gateway_actions.h"
-#include "busy_cursor.h"
 #include "actions/port_session.h"
+#include "busy_cursor.h"
 #include "link/sys_info.h"
 #include "model/cp1251.h"
 #include "model/operator.h"
