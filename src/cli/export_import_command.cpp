@@ -44,10 +44,8 @@ int RunImport(const CliArgs& args) {
     auto image = std::make_unique<TData>();
     LoadImage(*image, store);
     const ConfigLoadResult result = LoadConfigFile(*image, path, args.Op());
-    if (!result.opened) {
-        // Saving now would store the emptied subscriber table for a mistyped name.
-        args.Op().Error("Невозможно открыть файл " + path + "!");
-        return kExitFailed;
+    if (!result.Loaded()) {
+        return kExitFailed;  // the image is as it was: nothing to save
     }
     const bool saved = SaveStore(*image, store);
     return result.messages == 0 && saved ? kExitDone : kExitFailed;
