@@ -3,12 +3,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <memory>
-#include <vector>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/record_error.h"
 #include "store/config_file.h"

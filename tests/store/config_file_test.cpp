@@ -367,8 +367,8 @@ TEST_F(ConfigFileTest, EndlessInputIsRefusedWithBoundedMemory) {
     ::getrusage(RUSAGE_SELF, &after);
     EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 16 * 1024);  // KiB
     EXPECT_TRUE(result.refused);
-    EXPECT_EQ(op_.Texts(), std::vector<std::string>{
-                               "Файл /dev/zero слишком велик для файла конфигурации!"});
+    EXPECT_EQ(op_.Texts(),
+              std::vector<std::string>{"Файл /dev/zero слишком велик для файла конфигурации!"});
 }
 
 }  // namespace

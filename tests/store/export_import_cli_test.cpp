@@ -79,23 +79,32 @@ TEST_F(ExportImportCliTest, ImportThenExportGivesTheSameFileAndFillsTheStore) {
     EXPECT_EQ(blocks, 6);  // FXO, FXS, MOB, PASSWORD, ControlAccount and the alarm
 }
 
-TEST_F(ExportImportCliTest, ImportPrintsTheReadersMessagesAndFails) {
-    const std::string in = dir_.File("in.cnfg");
-    test::WriteAll(in, "Ab:7,Lim:7200/72000\r\nFXO,OCM:7\r\nPASSWORD:1111\r\n");
-    EXPECT_EQ(Tulvo({"import", in}), 1);
-    EXPECT_EQ(Stderr(),
-              "Ошибка при чтении базы абонентов! Абонент № 7\n"
-              "Недопустимое значение OutCallMode!\n");
-}
-
-TEST_F(ExportImportCliTest, ImportOfAMissingFileOrAFolderLeavesTheStoreAlone) {
+TEST_F(ExportImportCliTest, ImportStoppedByARecordCheckLeavesTheStoreAsItWas) {
     const std::string in = dir_.File("in.cnfg");
     test::WriteAll(in, kExample);
     ASSERT_EQ(Tulvo({"import", in}), 0);
     const std::string before = ReadAll(store_);
-    for (const std::string& path : {dir_.File("missing.cnfg"), dir_.Path()}) {
+    test::WriteAll(in, "Ab:7,Lim:7200/72000\r\nAb:8,ID:8\r\nFXO,OCM:700\r\nPASSWORD:1111\r\n");
+    EXPECT_EQ(Tulvo({"import", in}), 1);
+    EXPECT_EQ(Stderr(),
+              "Ошибка при чтении базы абонентов! Абонент № 7\n"
+              "Недопустимое значение OutCallMode!\n");
+    EXPECT_EQ(ReadAll(store_), before);
+}
+
+TEST_F(ExportImportCliTest, ImportOfWhatIsNoConfigurationFileLeavesTheStoreAlone) {
+    const std::string in = dir_.File("in.cnfg");
+    test::WriteAll(in, kExample);
+    ASSERT_EQ(Tulvo({"import", in}), 0);
+    const std::string before = ReadAll(store_);
+    const std::pair<std::string, std::string> cases[] = {
+        {dir_.File("missing.cnfg"), "Невозможно открыть файл " + dir_.File("missing.cnfg") + "!"},
+        {dir_.Path(), "Невозможно открыть файл " + dir_.Path() + "!"},
+        {"/bin/ls", "Файл /bin/ls не является файлом конфигурации!"},
+    };
+    for (const auto& [path, message] : cases) {
         EXPECT_EQ(Tulvo({"import", path}), 1) << path;
-        EXPECT_EQ(Stderr(), "Невозможно открыть файл " + path + "!\n");
+        EXPECT_EQ(Stderr(), message + "\n");
         EXPECT_EQ(ReadAll(store_), before) << path;
     }
 }
