@@ -1,5 +1,3 @@
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -173,10 +171,8 @@ std::string WriteConfigText(const TData& image) {
 }
 
 bool SaveConfigFile(const TData& image, const std::string& path, Operator& op) {
-    // A file that is replaced keeps its permissions.
-    struct stat info {};
-    const mode_t mode = ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0644;
-    if (!WriteFileAtomically(path, WriteConfigText(image), mode)) {
+    // A file that is replaced keeps its permissions; a new one follows the umask.
+    if (!WriteFileAtomically(path, WriteConfigText(image))) {
         op.Error("Невозможно сохранить файл " + path + "!");
         return false;
     }

@@ -1,7 +1,11 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include <string>
 #include <vector>
@@ -35,6 +39,8 @@ class ExportImportCliTest : public ::testing::Test {
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 2, stderr_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0600);
+        posix_spawn_file_actions_addopen(&actions, 1, stdout_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
         pid_t pid = -1;
         const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
@@ -46,10 +52,12 @@ class ExportImportCliTest : public ::testing::Test {
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     std::string Stderr() const { return ReadAll(stderr_); }
+    std::string Stdout() const { return ReadAll(stdout_); }
 
     TempDir dir_;
     std::string store_ = dir_.File("cfg/ZARQ/MTulvo.reg");
     std::string stderr_ = dir_.File("stderr.txt");
+    std::string stdout_ = dir_.File("stdout.txt");
 };
 
 TEST_F(ExportImportCliTest, ImportThenExportGivesTheSameFileAndFillsTheStore) {
@@ -107,6 +115,40 @@ TEST_F(ExportImportCliTest, ImportOfWhatIsNoConfigurationFileLeavesTheStoreAlone
         EXPECT_EQ(Stderr(), message + "\n");
         EXPECT_EQ(ReadAll(store_), before) << path;
     }
+}
+
+TEST_F(ExportImportCliTest, ExportWritesIntoAFifoAndStandardOutputInPlace) {
+    const std::string in = dir_.File("in.cnfg");
+    test::WriteAll(in, kExample);
+    ASSERT_EQ(Tulvo({"import", in}), 0);
+    const std::string fifo = dir_.File("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    ASSERT_EQ(Tulvo({"export", fifo}), 0) << Stderr();
+    std::string piped(kExample.size() + 16, '\0');
+    const ssize_t n = ::read(reader, piped.data(), piped.size());
+    ::close(reader);
+    EXPECT_EQ(piped.substr(0, n < 0 ? 0 : static_cast<std::size_t>(n)), kExample);
+    ASSERT_EQ(Tulvo({"export", "-"}), 0) << Stderr();
+    EXPECT_EQ(Stdout(), kExample);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("-")));
+}
+
+TEST_F(ExportImportCliTest, ExportDoesNotFollowALinkPlantedInASharedFolder) {
+    const std::string victim = dir_.File("victim.cnfg");
+    test::WriteAll(victim, "private");
+    const std::string shared = dir_.File("shared");
+    std::filesystem::create_directory(shared);
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    const std::string planted = shared + "/out.cnfg";
+    std::filesystem::create_symlink(victim, planted);
+    if (::lchown(planted.c_str(), ::geteuid() + 1, ::getegid()) != 0) {
+        GTEST_SKIP() << "cannot give the link to another user";
+    }
+    EXPECT_EQ(Tulvo({"export", planted}), 1);
+    EXPECT_EQ(Stderr(), "Невозможно сохранить файл " + planted + "!\n");
+    EXPECT_EQ(ReadAll(victim), "private");
 }
 
 TEST_F(ExportImportCliTest, ExportThatCannotWriteItsFileFails) {
