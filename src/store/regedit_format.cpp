@@ -8,7 +8,152 @@ namespace tulvo {
 namespace {
 
 constexpr std::string_view kHeader = "REGEDIT4";
+constexpr std::string_view kHeader5 = "Windows Registry Editor Version 5.00";
+constexpr std::string_view kUtf16Mark = "\xFF\xFE";
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::size_t kWrapColumn = 78;
+
+bool IsLowSurrogate(std::uint32_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+bool IsHighSurrogate(std::uint32_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+// The lone surrogates that stand for bytes that are not UTF-8.
+bool IsEscapedByte(std::uint32_t unit) {
+    return unit >= 0xDC80 && unit <= 0xDCFF;
+}
+
+void AppendUtf8(std::string& out, std::uint32_t cp) {
+    if (IsEscapedByte(cp)) {
+        out += static_cast<char>(cp - 0xDC00);
+    } else if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// The code point of the UTF-8 sequence at s[i] and its length; 0 when the
+// bytes there are no sequence this encoding would write back the same.
+std::size_t DecodeUtf8(std::string_view s, std::size_t i, std::uint32_t& cp) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
+    const unsigned char b0 = byte(0);
+    std::size_t length = 0;
+    unsigned lowest = 0;
+    if (b0 < 0x80) {
+        cp = b0;
+        return 1;
+    } else if (b0 >= 0xC2 && b0 <= 0xDF) {
+        length = 2, cp = b0 & 0x1F, lowest = 0x80;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        length = 3, cp = b0 & 0x0F, lowest = 0x800;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        length = 4, cp = b0 & 0x07, lowest = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + length > s.size()) {
+        return 0;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(k) & 0xC0) != 0x80) {
+            return 0;
+        }
+        cp = (cp << 6) | (byte(k) & 0x3F);
+    }
+    if (cp < lowest || cp > 0x10FFFF || IsEscapedByte(cp)) {
+        return 0;
+    }
+    // A high surrogate right before a low one would come back as one
+    // four-byte character: such bytes are escaped instead.
+    if (IsHighSurrogate(cp)) {
+        std::uint32_t next = 0;
+        if (i + 3 < s.size() && DecodeUtf8(s, i + 3, next) == 3 && IsLowSurrogate(next)) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+void AppendUnit(std::string& out, std::uint32_t unit) {
+    out += static_cast<char>(unit & 0xFF);
+    out += static_cast<char>(unit >> 8);
+}
+
+// Reads UTF-16LE from a byte source and hands it out as UTF-8.
+class Utf16Reader {
+  public:
+    explicit Utf16Reader(ByteSource& source) : source_(source) {}
+
+    bool Get(char& c) {
+        if (next_ == pending_.size()) {
+            pending_.clear();
+            next_ = 0;
+            if (!Decode()) {
+                return false;
+            }
+        }
+        c = pending_[next_++];
+        return true;
+    }
+    bool Broken() const { return broken_; }
+
+  private:
+    bool Unit(std::uint32_t& unit) {
+        if (hasUnit_) {
+            hasUnit_ = false;
+            unit = unit_;
+            return true;
+        }
+        char low;
+        char high;
+        if (!source_.Get(low)) {
+            return false;
+        }
+        if (!source_.Get(high)) {
+            broken_ = true;
+            return false;
+        }
+        unit = static_cast<unsigned char>(low) | (static_cast<unsigned char>(high) << 8);
+        return true;
+    }
+
+    bool Decode() {
+        std::uint32_t unit = 0;
+        if (!Unit(unit)) {
+            return false;
+        }
+        std::uint32_t next = 0;
+        if (IsHighSurrogate(unit) && Unit(next)) {
+            if (IsLowSurrogate(next)) {
+                unit = 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00);
+            } else {
+                unit_ = next;
+                hasUnit_ = true;
+            }
+        }
+        AppendUtf8(pending_, unit);
+        return true;
+    }
+
+    ByteSource& source_;
+    std::string pending_;
+    std::size_t next_ = 0;
+    std::uint32_t unit_ = 0;
+    bool hasUnit_ = false;
+    bool broken_ = false;
+};
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r';
@@ -110,15 +255,28 @@ std::optional<std::string> ParseByteList(std::string_view s) {
     return bytes;
 }
 
-RegistryValue TypedHexValue(std::uint32_t type, std::string bytes) {
-    // A text in hex(1): form carries its terminator.
-    if (type == RegistryValue::kString && !bytes.empty() && bytes.back() == '\0') {
+std::optional<RegistryValue> TypedHexValue(std::uint32_t type, std::string bytes, bool unicode) {
+    if (type != RegistryValue::kString) {
+        return RegistryValue{type, std::move(bytes)};
+    }
+    // A text in hex(1): form carries its terminator; in a version 5 file it is
+    // UTF-16 like the file.
+    if (unicode) {
+        if (bytes.size() % 2 != 0) {
+            return std::nullopt;
+        }
+        if (bytes.size() >= 2 && bytes.ends_with(std::string_view("\0\0", 2))) {
+            bytes.resize(bytes.size() - 2);
+        }
+        return RegistryValue::String(Utf16ToUtf8(bytes));
+    }
+    if (!bytes.empty() && bytes.back() == '\0') {
         bytes.pop_back();
     }
-    return {type, std::move(bytes)};
+    return RegistryValue::String(std::move(bytes));
 }
 
-std::optional<RegistryValue> ParseData(std::string_view s) {
+std::optional<RegistryValue> ParseData(std::string_view s, bool unicode) {
     s = Trim(s);
     if (!s.empty() && s.front() == '"') {
         auto text = ParseQuoted(s);
@@ -145,7 +303,7 @@ std::optional<RegistryValue> ParseData(std::string_view s) {
         if (!type || !bytes) {
             return std::nullopt;
         }
-        return TypedHexValue(*type, std::move(*bytes));
+        return TypedHexValue(*type, std::move(*bytes), unicode);
     }
     return std::nullopt;
 }
@@ -157,7 +315,19 @@ class Parser {
 
     void Line(std::string_view line) {
         line = Trim(line);
-        if (line.empty() || line.front() == ';' || line == kHeader) {
+        if (line.empty()) {
+            return;
+        }
+        if (first_) {
+            first_ = false;
+            stats_.header = line == kHeader || line == kHeader5;
+            stats_.format.version5 = line == kHeader5;
+        }
+        if (line == kHeader || line == kHeader5) {
+            return;
+        }
+        if (line.front() == ';') {
+            tree_.AddComment(key_, std::string(line));
             return;
         }
         if (line.front() == '[') {
@@ -204,7 +374,7 @@ class Parser {
         if (line.empty() || line.front() != '=') {
             return false;
         }
-        auto value = ParseData(line.substr(1));
+        auto value = ParseData(line.substr(1), stats_.format.version5);
         if (!inKey_ || !value) {
             return false;
         }
@@ -218,6 +388,7 @@ class Parser {
     std::string key_;
     bool inKey_ = false;
     bool keysFull_ = false;
+    bool first_ = true;
 };
 
 struct PhysicalLine {
@@ -228,7 +399,8 @@ struct PhysicalLine {
 
 // Appends one physical line, without its LF, to line while line is shorter
 // than room; the rest of a longer line is consumed and dropped.
-PhysicalLine ReadPhysicalLine(ByteSource& source, std::string& line, std::size_t room) {
+template <typename Source>
+PhysicalLine ReadPhysicalLine(Source& source, std::string& line, std::size_t room) {
     PhysicalLine result;
     char c;
     while (source.Get(c)) {
@@ -251,7 +423,8 @@ PhysicalLine ReadPhysicalLine(ByteSource& source, std::string& line, std::size_t
 // Reads a line and joins the lines that continue it (a value line ending in '\').
 // overflow tells that the joined line would exceed the limit; its text is then
 // incomplete and the caller skips it.
-bool ReadLogicalLine(ByteSource& source, const RegeditLimits& limits, std::string& line,
+template <typename Source>
+bool ReadLogicalLine(Source& source, const RegeditLimits& limits, std::string& line,
                      bool& overflow) {
     line.clear();
     const PhysicalLine first = ReadPhysicalLine(source, line, limits.maxLineBytes);
@@ -260,7 +433,8 @@ bool ReadLogicalLine(ByteSource& source, const RegeditLimits& limits, std::strin
     }
     overflow = first.overflow;
     const std::string_view start = TrimLeft(line);
-    bool continued = first.last == '\\' && !(start.size() > 0 && start.front() == '[');
+    bool continued =
+        first.last == '\\' && !(start.size() > 0 && (start.front() == '[' || start.front() == ';'));
     std::string next;
     while (continued) {
         if (!overflow) {
@@ -312,7 +486,8 @@ void AppendByteList(std::string& out, std::size_t column, std::string_view bytes
     }
 }
 
-void AppendValue(std::string& out, const std::string& name, const RegistryValue& value) {
+void AppendValue(std::string& out, const std::string& name, const RegistryValue& value,
+                 bool unicode) {
     const std::size_t lineStart = out.size();
     out += name.empty() ? std::string("@") : Quote(name);
     out += '=';
@@ -329,7 +504,7 @@ void AppendValue(std::string& out, const std::string& name, const RegistryValue&
     } else {
         std::string bytes = value.data;
         if (value.type == RegistryValue::kString) {
-            bytes += '\0';
+            bytes = unicode ? Utf8ToUtf16(bytes) + std::string(2, '\0') : bytes + '\0';
         }
         if (value.type == RegistryValue::kBinary) {
             out += "hex:";
@@ -343,22 +518,76 @@ void AppendValue(std::string& out, const std::string& name, const RegistryValue&
     out += "\r\n";
 }
 
-}  // namespace
-
-RegistryTree ReadRegedit(ByteSource& source, const RegeditLimits& limits, RegeditReadStats* stats) {
-    RegeditReadStats local;
-    RegeditReadStats& counts = stats ? *stats : local;
-    counts = {};
-    RegistryTree tree;
-    Parser parser(tree, limits, counts);
+template <typename Source>
+void ReadLines(Source& source, Parser& parser, const RegeditLimits& limits,
+               RegeditReadStats& counts) {
     std::string line;
     bool overflow = false;
     while (!parser.Full() && ReadLogicalLine(source, limits, line, overflow)) {
         if (overflow) {
             ++counts.skippedLines;
+            ++counts.overlongLines;
             continue;
         }
         parser.Line(line);
+    }
+}
+
+}  // namespace
+
+std::string Utf16ToUtf8(std::string_view utf16le) {
+    std::string out;
+    out.reserve(utf16le.size());
+    ByteSource source(utf16le, ByteSource::kNoLimit);
+    Utf16Reader reader(source);
+    for (char c; reader.Get(c);) {
+        out += c;
+    }
+    return out;
+}
+
+std::string Utf8ToUtf16(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size() * 2);
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::uint32_t cp = 0;
+        const std::size_t length = DecodeUtf8(utf8, i, cp);
+        if (length == 0) {
+            AppendUnit(out, 0xDC00 + static_cast<unsigned char>(utf8[i]));
+            ++i;
+            continue;
+        }
+        i += length;
+        if (cp >= 0x10000) {
+            AppendUnit(out, 0xD800 + ((cp - 0x10000) >> 10));
+            AppendUnit(out, 0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            AppendUnit(out, cp);
+        }
+    }
+    return out;
+}
+
+RegistryTree ReadRegedit(ByteSource& source, const RegeditLimits& limits, RegeditReadStats* stats) {
+    RegeditReadStats local;
+    RegeditReadStats& counts = stats ? *stats : local;
+    counts = {};
+    const std::string_view start = source.Chunk();
+    if (start.starts_with(kUtf16Mark)) {
+        counts.format.utf16 = true;
+        source.Consume(kUtf16Mark.size());
+    } else if (start.starts_with(kUtf8Mark)) {
+        counts.format.utf8Mark = true;
+        source.Consume(kUtf8Mark.size());
+    }
+    RegistryTree tree;
+    Parser parser(tree, limits, counts);
+    if (counts.format.utf16) {
+        Utf16Reader reader(source);
+        ReadLines(reader, parser, limits, counts);
+        counts.brokenEncoding = reader.Broken();
+    } else {
+        ReadLines(source, parser, limits, counts);
     }
     counts.truncated = source.HitLimit() || parser.Full();
     return tree;
@@ -370,16 +599,29 @@ RegistryTree ReadRegeditText(std::string_view text, const RegeditLimits& limits,
     return ReadRegedit(source, limits, stats);
 }
 
-std::string WriteRegedit(const RegistryTree& tree) {
-    std::string out = std::string(kHeader) + "\r\n\r\n";
+std::string WriteRegedit(const RegistryTree& tree, const RegeditFormat& format) {
+    std::string out = std::string(format.version5 ? kHeader5 : kHeader) + "\r\n\r\n";
+    for (const std::string& comment : tree.Preamble()) {
+        out += comment + "\r\n";
+    }
     for (const auto& key : tree.Keys()) {
         out += '[' + key.path + "]\r\n";
-        for (const auto& [name, value] : key.values) {
-            AppendValue(out, name, value);
+        auto comment = key.comments.begin();
+        for (std::size_t i = 0; i <= key.values.size(); ++i) {
+            for (; comment != key.comments.end() && (comment->first <= i || i == key.values.size());
+                 ++comment) {
+                out += comment->second + "\r\n";
+            }
+            if (i < key.values.size()) {
+                AppendValue(out, key.values[i].first, key.values[i].second, format.version5);
+            }
         }
         out += "\r\n";
     }
-    return out;
+    if (format.utf16) {
+        return std::string(kUtf16Mark) + Utf8ToUtf16(out);
+    }
+    return format.utf8Mark ? std::string(kUtf8Mark) + out : out;
 }
 
 }  // namespace tulvo
