@@ -320,6 +320,7 @@ class Parser {
         }
         if (first_) {
             first_ = false;
+            stats_.blank = false;
             stats_.header = line == kHeader || line == kHeader5;
             stats_.format.version5 = line == kHeader5;
         }

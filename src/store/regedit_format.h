@@ -48,6 +48,7 @@ struct RegeditReadStats {
     std::size_t skippedLines = 0;
     std::size_t overlongLines = 0;  // skipped for being longer than the limit
     bool truncated = false;         // stopped at a limit with input left
+    bool blank = true;              // no line but blank ones
     bool header = false;            // the first line that is not blank is a header
     bool brokenEncoding = false;    // UTF-16 that ends in half a character
     RegeditFormat format;
