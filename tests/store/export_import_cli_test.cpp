@@ -151,6 +151,24 @@ TEST_F(ExportImportCliTest, ExportDoesNotFollowALinkPlantedInASharedFolder) {
     EXPECT_EQ(ReadAll(victim), "private");
 }
 
+TEST_F(ExportImportCliTest, StoreThatCannotBeUsedStopsTheCommandAndStaysAsItIs) {
+    const std::string in = dir_.File("in.cnfg");
+    test::WriteAll(in, kExample);
+    std::filesystem::create_directories(dir_.File("cfg/ZARQ"));
+    ASSERT_EQ(::mkfifo(store_.c_str(), 0600), 0);
+    EXPECT_EQ(Tulvo({"import", in}), 1);
+    EXPECT_EQ(Stderr(),
+              "Файл настроек " + store_ + " не может быть использован: это не обычный файл.\n");
+    EXPECT_TRUE(std::filesystem::is_fifo(store_));
+
+    std::filesystem::remove(store_);
+    const std::string utf16 = std::string("R\0E\0G\0", 6);  // no byte-order mark
+    test::WriteAll(store_, utf16);
+    EXPECT_EQ(Tulvo({"export", dir_.File("out.cnfg")}), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("out.cnfg")));
+    EXPECT_EQ(ReadAll(store_), utf16);
+}
+
 TEST_F(ExportImportCliTest, ExportThatCannotWriteItsFileFails) {
     const std::string out = dir_.File("no/folder/out.cnfg");
     EXPECT_EQ(Tulvo({"export", out}), 1);
