@@ -1,9 +1,7 @@
 #include "store/atomic_file.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -63,46 +61,6 @@ TEST(AtomicFileTest, ReplacesTheFileALinkNamesAndKeepsTheLink) {
     ASSERT_TRUE(WriteFileAtomically(link, "new", 0600));
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(ReadAll(real), "new");
-}
-
-TEST(AtomicFileTest, WhatIsNoRegularFileIsWrittenInPlace) {
-    TempDir dir;
-    const std::string fifo = dir.File("fifo");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    ASSERT_GE(reader, 0);
-    ASSERT_TRUE(WriteFileAtomically(fifo, "through the pipe"));
-    char buffer[64] = {};
-    EXPECT_EQ(::read(reader, buffer, sizeof buffer), 16);
-    EXPECT_STREQ(buffer, "through the pipe");
-    ::close(reader);
-    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
-    EXPECT_TRUE(WriteFileAtomically("/dev/null", "discarded"));
-    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
-    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
-}
-
-TEST(AtomicFileTest, LinksInASharedFolderAreFollowedOnlyWhenTheUsersOwn) {
-    TempDir dir;
-    const std::string victim = dir.File("private.txt");
-    ASSERT_TRUE(WriteFileAtomically(victim, "secret", 0600));
-    const std::string shared = dir.File("shared");
-    std::filesystem::create_directory(shared);
-    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
-    const std::string own = shared + "/own.cnfg";
-    const std::string planted = shared + "/planted.cnfg";
-    std::filesystem::create_symlink(victim, own);
-    std::filesystem::create_symlink(victim, planted);
-    if (::lchown(planted.c_str(), ::geteuid() + 1, ::getegid()) != 0) {
-        GTEST_SKIP() << "cannot give the link to another user";
-    }
-    const AtomicWriteResult refused = WriteFileAtomically(planted, "overwritten");
-    EXPECT_FALSE(refused);
-    EXPECT_NE(refused.error.find(planted), std::string::npos) << refused.error;
-    EXPECT_EQ(ReadAll(victim), "secret");
-    ASSERT_TRUE(WriteFileAtomically(own, "mine"));
-    EXPECT_EQ(ReadAll(victim), "mine");
-    EXPECT_EQ(test::ModeOf(victim), 0600u);  // a replaced file keeps its mode
 }
 
 TEST(AtomicFileTest, NewFilesFollowTheUmaskAndLeftTemporariesAreRemoved) {

@@ -74,27 +74,6 @@ TEST(RegeditFormatTest, ReadsAndWritesBackRegeditsUnicodeExport) {
     EXPECT_EQ(WriteRegedit(tree, stats.format), file);  // comments and all, byte for byte
 }
 
-TEST(RegeditFormatTest, TellsWhatIsNoWholeRegistryFile) {
-    const std::pair<std::string, const char*> cases[] = {
-        {"no header\r\n[HKEY_CURRENT_USER\\K]\r\n", "header"},
-        {"\x7F"
-         "ELF\x02\x01\x01",
-         "binary"},
-        {"\xFF\xFE" + Utf16(u"Windows Registry Editor Version 5.00\r\n") + "A", "half a character"},
-        {"REGEDIT4\r\n[HKEY_CURRENT_USER\\K]\r\n\"V\"=hex:" + std::string(200, '0'), "long line"},
-    };
-    RegeditLimits limits;
-    limits.maxLineBytes = 100;
-    for (const auto& [text, what] : cases) {
-        RegeditReadStats stats;
-        ReadRegeditText(text, limits, &stats);
-        EXPECT_FALSE(stats.Whole()) << what;
-    }
-    RegeditReadStats stats;
-    ReadRegeditText("\r\n  REGEDIT4\r\n\"Orphan\"=dword:1\r\ngarbage\r\n", limits, &stats);
-    EXPECT_TRUE(stats.Whole());  // damaged lines are no reason to refuse the file
-}
-
 TEST(RegeditFormatTest, WritesRegedit4WithCrLfAndLowerCaseHex) {
     RegistryTree tree;
     tree.Set(kSetting, "PortName", RegistryValue::String("COM1"));
