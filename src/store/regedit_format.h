@@ -69,10 +69,4 @@ RegistryTree ReadRegeditText(std::string_view text, const RegeditLimits& limits 
 // read back unchanged.
 std::string WriteRegedit(const RegistryTree& tree, const RegeditFormat& format = {});
 
-// UTF-16LE <-> UTF-8 as version 5 files need them: lone surrogates become
-// three-byte sequences, and bytes that are not UTF-8 travel as the lone
-// surrogates U+DC80 to U+DCFF, so both directions lose nothing.
-std::string Utf16ToUtf8(std::string_view utf16le);
-std::string Utf8ToUtf16(std::string_view utf8);
-
 }  // namespace tulvo
