@@ -125,6 +125,15 @@ TEST_F(StoreFileTest, FileThatCannotBeTheStoreIsNeverWritten) {
     }
 }
 
+TEST_F(StoreFileTest, LinkPlantedAsTheLockFileIsNotFollowed) {
+    const std::string elsewhere = dir_.File("created-elsewhere");
+    std::filesystem::create_symlink(elsewhere, path_ + ".lock");
+    RegistryStore store(path_);
+    EXPECT_FALSE(SaveMainWindowOptions(store, {"ttyS1", false, true}));
+    EXPECT_NE(store.LastError().find(".lock"), std::string::npos) << store.LastError();
+    EXPECT_FALSE(std::filesystem::exists(elsewhere));
+}
+
 TEST_F(StoreFileTest, AnotherProgramsImportSurvivesTheExitOfOneStartedBefore) {
     RegistryStore desktop(path_);
     TData shown;
