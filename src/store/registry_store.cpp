@@ -190,6 +190,8 @@ RegistryStore::FileRead RegistryStore::ReadFile() const {
     RegeditReadStats stats;
     read.tree = ReadRegedit(source, limits, &stats);
     read.format = stats.format;
+    // An empty file behind a UTF-16 mark gets regedit's Unicode header.
+    read.format.version5 = read.format.version5 || (stats.blank && stats.format.utf16);
     ::close(fd);
     if (source.Failed()) {
         read.problem = what + "ошибка чтения.";
