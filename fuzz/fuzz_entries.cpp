@@ -55,9 +55,14 @@ std::string ConfigFileInput(const std::uint8_t* data, std::size_t size) {
 
 std::string RegeditInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    const RegistryTree tree = ReadRegeditText(input);
-    const std::string text = WriteRegedit(tree);
-    const RegistryTree back = ReadRegeditText(text);
+    RegeditReadStats stats;
+    const RegistryTree tree = ReadRegeditText(input, {}, &stats);
+    const std::string text = WriteRegedit(tree, stats.format);
+    RegeditReadStats backStats;
+    const RegistryTree back = ReadRegeditText(text, {}, &backStats);
+    if (!(backStats.format == stats.format)) {
+        return "the written file reads back in another format";
+    }
     if (back.Keys().size() != tree.Keys().size() || back.ValueCount() != tree.ValueCount()) {
         return "the written file reads back with other keys or values";
     }
@@ -69,7 +74,7 @@ std::string RegeditInput(const std::uint8_t* data, std::size_t size) {
             }
         }
     }
-    if (WriteRegedit(back) != text) {
+    if (WriteRegedit(back, stats.format) != text) {
         return "writing is not stable";
     }
     return {};

@@ -16,8 +16,8 @@ namespace tulvo::fuzz {
 // every line must fit the reader's 255 characters.
 std::string ConfigFileInput(const std::uint8_t* data, std::size_t size);
 
-// Registry file: whatever was read is written, and the writing reads back to
-// the same keys and values.
+// Registry file: whatever was read is written in the format it was read in,
+// and the writing reads back in that format to the same keys and values.
 std::string RegeditInput(const std::uint8_t* data, std::size_t size);
 
 }  // namespace tulvo::fuzz

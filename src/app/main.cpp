@@ -106,9 +106,20 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
         probe.Watch(form1.get());
     }
     form1->show();
+    // A store file that cannot be used is left alone for the whole run: the
+    // image keeps its defaults and is not saved over it.
+    if (!store.Usable()) {
+        QTimer::singleShot(0, form1.get(), [&op, &store] {
+            op.Error(store.Problem() +
+                     "\nПрограмма работает с настройками по умолчанию и не изменит этот файл.");
+        });
+    }
     const int status = QApplication::exec();
 
-    SaveImage(*image, store);
+    if (store.Usable() && !SaveImage(*image, store)) {
+        op.ErrorWithDetail("Невозможно сохранить настройки в файл " + store.Path() + "!",
+                           store.LastError());
+    }
     image.reset();
     acountCtrl.reset();
     form12.reset();

@@ -18,8 +18,19 @@ std::string ConfigPath(const CliArgs& args) {
     return args.Positional()[0];
 }
 
-bool SaveStore(TData& image, RegistryStore& store) {
-    if (SaveImage(image, store)) {
+// A store that exists but cannot be used is left as it is and the command
+// stops.
+bool OpenStore(RegistryStore& store, Operator& op) {
+    if (store.Open()) {
+        return true;
+    }
+    op.Error(store.Problem());
+    return false;
+}
+
+// Ends the command's batch, which saves the store once.
+bool CloseStore(RegistryStore::Batch& batch, RegistryStore& store) {
+    if (batch.Close()) {
         return true;
     }
     std::fprintf(stderr, "tulvo: %s: %s\n", store.Path().c_str(), store.LastError().c_str());
@@ -29,27 +40,36 @@ bool SaveStore(TData& image, RegistryStore& store) {
 int RunExport(const CliArgs& args) {
     const std::string path = ConfigPath(args);
     RegistryStore store(args.StorePath());
+    if (!OpenStore(store, args.Op())) {
+        return kExitFailed;
+    }
+    RegistryStore::Batch batch(store);
     auto image = std::make_unique<TData>();
     LoadImage(*image, store);
     const bool written = SaveConfigFile(*image, path, args.Op());
-    const bool saved = SaveStore(*image, store);
+    SaveImage(*image, store);
+    const bool saved = CloseStore(batch, store);
     return written && saved ? kExitDone : kExitFailed;
 }
 
-// The image is saved also after refused values, as the desktop program keeps
-// what was read; the exit status then tells that messages were shown.
+// The file is loaded all or nothing; the image is saved also after refused
+// values, as the desktop program keeps what was read, and the exit status then
+// tells that messages were shown.
 int RunImport(const CliArgs& args) {
     const std::string path = ConfigPath(args);
     RegistryStore store(args.StorePath());
+    if (!OpenStore(store, args.Op())) {
+        return kExitFailed;
+    }
+    RegistryStore::Batch batch(store);
     auto image = std::make_unique<TData>();
     LoadImage(*image, store);
     const ConfigLoadResult result = LoadConfigFile(*image, path, args.Op());
-    if (!result.opened) {
-        // Saving now would store the emptied subscriber table for a mistyped name.
-        args.Op().Error("Невозможно открыть файл " + path + "!");
-        return kExitFailed;
+    if (!result.Loaded()) {
+        return kExitFailed;  // the image is as it was: nothing to save
     }
-    const bool saved = SaveStore(*image, store);
+    SaveImage(*image, store);
+    const bool saved = CloseStore(batch, store);
     return result.messages == 0 && saved ? kExitDone : kExitFailed;
 }
 

@@ -1,16 +1,23 @@
 #include "store/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace tulvo {
 
 namespace {
+
+constexpr std::string_view kTempInfix = ".tmp.";
+constexpr std::size_t kTempSuffix = 6;  // the XXXXXX of mkostemp
+constexpr int kMaxLinks = 40;           // as the kernel's limit on nested links
 
 std::string FolderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
@@ -47,58 +54,174 @@ void SyncFolder(const std::string& folder) {
     }
 }
 
-// A symbolic link is followed, so the file it names is replaced and the link
-// stays (as dotfiles kept elsewhere expect).
-std::string ResolvedTarget(const std::string& path) {
+// The kernel's protected-symlinks rule: in a sticky world-writable folder a
+// link is followed only when its owner is the user or the folder's owner.
+bool MayFollow(const std::string& link, const struct stat& linkInfo) {
+    struct stat folder {};
+    if (::stat(FolderOf(link).c_str(), &folder) != 0) {
+        return false;
+    }
+    const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+    return !shared || linkInfo.st_uid == ::geteuid() || linkInfo.st_uid == folder.st_uid;
+}
+
+struct Target {
+    std::string path;  // the file to write, links followed
+    bool exists = false;
     struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-        return path;
+    std::string error;  // why the path cannot be written; empty when it can
+};
+
+Target Resolve(const std::string& requested) {
+    Target target;
+    target.path = requested;
+    for (int hops = 0; hops <= kMaxLinks; ++hops) {
+        if (::lstat(target.path.c_str(), &target.info) != 0) {
+            target.exists = false;
+            if (errno != ENOENT) {
+                target.error = Failure("невозможно открыть", target.path, errno).error;
+            }
+            return target;
+        }
+        target.exists = true;
+        if (!S_ISLNK(target.info.st_mode)) {
+            return target;
+        }
+        if (!MayFollow(target.path, target.info)) {
+            target.error = "ссылка " + target.path +
+                           " принадлежит другому пользователю в общей папке; по ней не пишется";
+            return target;
+        }
+        std::vector<char> buffer(static_cast<std::size_t>(target.info.st_size) + 256);
+        const ssize_t n = ::readlink(target.path.c_str(), buffer.data(), buffer.size());
+        if (n < 0 || static_cast<std::size_t>(n) >= buffer.size()) {
+            target.error = Failure("невозможно прочитать ссылку", target.path, errno).error;
+            return target;
+        }
+        std::string next(buffer.data(), static_cast<std::size_t>(n));
+        target.path = next.front() == '/' ? next : FolderOf(target.path) + "/" + next;
     }
-    char* real = ::realpath(path.c_str(), nullptr);
-    if (real == nullptr) {
-        return path;
+    target.error = Failure("невозможно открыть", requested, ELOOP).error;
+    return target;
+}
+
+// Devices, FIFOs and standard output are written as they are.
+AtomicWriteResult WriteInPlace(const std::string& path, std::string_view bytes) {
+    if (path == "-") {
+        return WriteAll(STDOUT_FILENO, bytes) ? AtomicWriteResult{true, {}}
+                                              : Failure("невозможно записать", path, errno);
     }
-    std::string resolved(real);
-    std::free(real);
-    return resolved;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return Failure("невозможно открыть", path, errno);
+    }
+    const bool written = WriteAll(fd, bytes);
+    const int error = errno;
+    ::close(fd);
+    return written ? AtomicWriteResult{true, {}} : Failure("невозможно записать", path, error);
+}
+
+// Removes the temporary files of path that no writer holds any more. A writer
+// keeps an flock on its temporary file until it has renamed it, so one that
+// can be locked was left by a writer that was killed.
+void RemoveLeftTemporaries(const std::string& path) {
+    const std::string folder = FolderOf(path);
+    const auto slash = path.find_last_of('/');
+    const std::string prefix =
+        (slash == std::string::npos ? path : path.substr(slash + 1)) + std::string(kTempInfix);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name.size() != prefix.size() + kTempSuffix || !name.starts_with(prefix)) {
+            continue;
+        }
+        const std::string temp = folder + "/" + std::string(name);
+        const int fd = ::open(temp.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            continue;
+        }
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            ::unlink(temp.c_str());
+        }
+        ::close(fd);
+    }
+    ::closedir(dir);
 }
 
 }  // namespace
 
+mode_t CurrentUmask() {
+    if (FILE* status = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        unsigned mask = 0;
+        while (std::fgets(line, sizeof line, status) != nullptr) {
+            if (std::sscanf(line, "Umask: %o", &mask) == 1) {
+                std::fclose(status);
+                return static_cast<mode_t>(mask);
+            }
+        }
+        std::fclose(status);
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
 AtomicWriteResult WriteFileAtomically(const std::string& requestedPath, std::string_view bytes,
                                       const AtomicWriteOptions& options) {
-    const std::string path = ResolvedTarget(requestedPath);
-    std::string temp = path + ".tmp.XXXXXX";
+    if (requestedPath == "-") {
+        return WriteInPlace(requestedPath, bytes);
+    }
+    const Target target = Resolve(requestedPath);
+    if (!target.error.empty()) {
+        return {false, target.error};
+    }
+    const std::string& path = target.path;
+    if (target.exists && S_ISDIR(target.info.st_mode)) {
+        return Failure("невозможно записать", path, EISDIR);
+    }
+    if (target.exists && !S_ISREG(target.info.st_mode)) {
+        return WriteInPlace(path, bytes);
+    }
+    RemoveLeftTemporaries(path);
+    std::string temp = path + std::string(kTempInfix) + std::string(kTempSuffix, 'X');
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
-        return Failure("cannot create a temporary file for", path, errno);
+        return Failure("невозможно создать временный файл для", path, errno);
     }
+    ::flock(fd, LOCK_EX);  // tells RemoveLeftTemporaries of other writers that this one lives
     auto abandon = [&](const std::string& what, int error) {
-        ::close(fd);
         ::unlink(temp.c_str());
+        ::close(fd);
         return Failure(what, path, error);
     };
-    if (::fchmod(fd, options.mode) != 0) {
-        return abandon("cannot set the mode of", errno);
+    const mode_t mode = options.mode    ? *options.mode
+                        : target.exists ? target.info.st_mode & 07777
+                                        : 0666 & ~CurrentUmask();
+    if (::fchmod(fd, mode) != 0) {
+        return abandon("невозможно установить права", errno);
     }
     if (!WriteAll(fd, bytes)) {
-        return abandon("cannot write", errno);
+        return abandon("невозможно записать", errno);
     }
     if (::fsync(fd) != 0) {
-        return abandon("cannot sync", errno);
+        return abandon("невозможно сохранить на диск", errno);
     }
     if (options.beforeRename && !options.beforeRename(temp)) {
-        return abandon("write interrupted for", EINTR);
+        return abandon("запись прервана для", EINTR);
+    }
+    // Renamed while still open and locked, so no other writer takes it for a
+    // left-over in between.
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        return abandon("невозможно заменить", errno);
     }
     if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        return Failure("cannot close", path, error);
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        return Failure("cannot replace", path, error);
+        return Failure("невозможно закрыть", path, errno);
     }
     SyncFolder(FolderOf(path));
     return {true, {}};
@@ -109,6 +232,10 @@ AtomicWriteResult WriteFileAtomically(const std::string& path, std::string_view 
     AtomicWriteOptions options;
     options.mode = mode;
     return WriteFileAtomically(path, bytes, options);
+}
+
+AtomicWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    return WriteFileAtomically(path, bytes, AtomicWriteOptions{});
 }
 
 }  // namespace tulvo

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,20 +17,33 @@ struct AtomicWriteResult {
 };
 
 struct AtomicWriteOptions {
-    mode_t mode = 0644;
+    // The mode of the file written. Without one, a file that is replaced keeps
+    // its mode and a new file gets 0666 less the umask.
+    std::optional<mode_t> mode;
     // Called with the temporary file's path after it is written and synced, right
     // before it replaces the target. Returning false aborts the write there, as a
     // crash would; tests use it to check that the old file stays whole.
     std::function<bool(const std::string& tempPath)> beforeRename;
 };
 
-// Replaces the file at path with bytes so that readers see either the old file
-// or the new one, never a mix: a temporary file in the same folder is written,
-// synced and renamed over the target, then the folder is synced. On failure the
-// old file is untouched and the temporary file is removed.
+// Replaces the regular file at path with bytes so that readers see either the
+// old file or the new one, never a mix: a temporary file in the same folder is
+// written, synced and renamed over the target, then the folder is synced. On
+// failure the old file is untouched and the temporary file is removed;
+// temporary files that a killed writer left behind are removed too.
+//
+// What is no regular file cannot be replaced that way and is written in place:
+// a device, a FIFO (opening it waits for a reader), and "-", standard output.
+// A symbolic link is followed and the file it names replaced, but only where
+// the kernel's protected-symlinks rule would follow it: a link in a sticky
+// world-writable folder (such as /tmp) only when it is the user's own or the
+// folder owner's, so a link planted there cannot redirect the write.
 AtomicWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes,
                                       const AtomicWriteOptions& options);
-AtomicWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes,
-                                      mode_t mode = 0644);
+AtomicWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t mode);
+AtomicWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// The process's umask, read without changing it.
+mode_t CurrentUmask();
 
 }  // namespace tulvo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -21,19 +22,35 @@ std::string WriteConfigText(const TData& image);
 // operator is told "Невозможно сохранить файл <path>!" and false is returned.
 bool SaveConfigFile(const TData& image, const std::string& path, Operator& op);
 
+// No configuration file comes near this size; a larger input is refused unread.
+inline constexpr std::uint64_t kMaxConfigFileBytes = 16u << 20;
+
 struct ConfigLoadResult {
     bool opened = false;   // the file could be opened
-    int messages = 0;      // error messages shown for refused values
+    int messages = 0;      // error messages shown
     bool stopped = false;  // a record check refused a value and ended the load
+    bool refused = false;  // the file was not loaded at all (see LoadConfigFile)
+    int lines = 0;         // lines that selected a record to read into
+
+    // The image took the file's contents.
+    bool Loaded() const { return !refused && !stopped; }
 };
 
-// Resets the subscribers and the black/white list elements 0 to 185, then
-// reads the file line by line into image. Refused values are reported through
-// op, one message each, and reading goes on; a value refused by a record's own
-// check ends the load with that record's message.
+// Loads the file all or nothing: it is read into a copy of image whose
+// subscribers and black/white list elements 0 to 185 are reset first, and the
+// copy replaces the image only when reading ended normally. Refused values are
+// reported through op, one message each, and reading goes on; a value refused
+// by a record's own check ends the load with that record's message and leaves
+// image as it was. A file that cannot be opened, is larger than
+// kMaxConfigFileBytes or holds no configuration line at all is refused with one
+// message and changes nothing.
 ConfigLoadResult LoadConfigFile(TData& image, const std::string& path, Operator& op);
 
-// The reading part of LoadConfigFile over any bytes, without the reset.
+// The reading part of LoadConfigFile over any bytes, straight into image and
+// without the reset.
 ConfigLoadResult ReadConfig(TData& image, ByteSource& source, Operator& op);
+
+// Copies every record and name of from into to.
+void CopyImage(const TData& from, TData& to);
 
 }  // namespace tulvo

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/record_error.h"
 #include "store/config_file.h"
@@ -24,6 +26,7 @@ constexpr const char* kPasswordError = "Ошибка при чтении пар�
 constexpr const char* kSubscriberError = "Ошибка при базы абонентов! Абонент № ";
 constexpr const char* kLimitError = "Ошибка при чтении базы абонентов! Абонент № ";
 constexpr std::uint16_t kNotSet = 0xFFFF;
+constexpr unsigned kReceiveModeMask = 0x1F;
 
 struct Token {
     std::string_view key;
@@ -155,26 +158,74 @@ class LineParser {
     ConfigLoadResult& result_;
 };
 
-enum class Check { kDigit, kHelp, kDigits3, kReference, kDigits5, kHex2 };
+// 1 to 5 decimal digits that fit 16 bits: limits, subscriber references (65535
+// for none) and time-outs, whatever value the gateway holds.
+std::optional<std::uint64_t> Word(std::string_view v) {
+    const auto n = Dec(v, 5);
+    return n && *n <= kNotSet ? n : std::nullopt;
+}
+
+// A text of at most maxChars characters, any of them; empty only when allowed.
+bool TextFits(std::string_view v, std::size_t maxChars, bool emptyAllowed) {
+    return v.size() <= maxChars && (emptyAllowed || !v.empty());
+}
+
+enum class Check { kHelp, kDigits3, kWord, kDigits5, kHex2 };
 
 std::optional<std::uint64_t> Checked(Check check, std::string_view v) {
     switch (check) {
-        case Check::kDigit:
-            return Dec(v, 1);
-        case Check::kHelp: {
+        case Check::kHelp: {  // two bits
             const auto n = Dec(v, 1);
-            return n && *n <= 2 ? n : std::nullopt;
+            return n && *n <= 3 ? n : std::nullopt;
         }
         case Check::kDigits3:
             return Dec(v, 3);
-        case Check::kReference:  // a subscriber number - 1, or 65535 for none
-            return v == "65535" ? std::optional<std::uint64_t>(kNotSet) : Dec(v, 3);
+        case Check::kWord:
+            return Word(v);
         case Check::kDigits5:
             return Dec(v, 5);
         case Check::kHex2:
             return Hex(v, 2);
     }
     return std::nullopt;
+}
+
+// A mode byte whose record check refuses values its dialog does not offer. The
+// gateway may hold any value that fits the field, and the writer writes it, so
+// such a value is stored as it is; only a value beyond the field goes through
+// the record's check, which refuses it and ends the load.
+struct ModeKey {
+    std::string_view key;
+    std::size_t offset;
+    unsigned fieldMax;
+    std::size_t digits;
+    void (*check)(LineSettingRecord, int);
+};
+
+constexpr ModeKey kModeKeys[] = {
+    {"OCM", 0, 255, 3, [](LineSettingRecord r, int v) { r.SetOCM(v); }},
+    {"PM", 1, 255, 3, [](LineSettingRecord r, int v) { r.SetPM(v); }},
+    {"MLDM", 2, 255, 3, [](LineSettingRecord r, int v) { r.SetMLDM(v); }},
+    {"LMDM", 5, 255, 3, [](LineSettingRecord r, int v) { r.SetLMDM(v); }},
+    {"VL", 11, 15, 2, [](LineSettingRecord r, int v) { r.SetVL(v); }},
+};
+
+// True when key is a mode key; its value is then stored or refused.
+bool ReadMode(LineParser& p, std::string_view key, std::string_view v, LineSettingRecord r) {
+    const auto entry = std::find_if(std::begin(kModeKeys), std::end(kModeKeys),
+                                    [key](const ModeKey& k) { return k.key == key; });
+    if (entry == std::end(kModeKeys)) {
+        return false;
+    }
+    const auto n = Dec(v, entry->digits);
+    if (!n) {
+        p.Refuse(kSettingsError);
+    } else if (*n <= entry->fieldMax) {
+        r.bytes()[entry->offset] = static_cast<std::uint8_t>(*n);
+    } else {
+        entry->check(r, static_cast<int>(*n));
+    }
+    return true;
 }
 
 using LineStore = void (*)(LineSettingRecord, unsigned);
@@ -185,25 +236,17 @@ struct LineKey {
     LineStore store;
 };
 
-// The "FXO" and "FXS" keys. OCM, PM, MLDM, LMDM and VL go through the record's
-// own checks, which end the load when they refuse.
+// The other "FXO" and "FXS" keys.
 constexpr LineKey kLineKeys[] = {
-    {"OCM", Check::kDigit, [](LineSettingRecord r, unsigned v) { r.SetOCM(static_cast<int>(v)); }},
-    {"PM", Check::kDigit, [](LineSettingRecord r, unsigned v) { r.SetPM(static_cast<int>(v)); }},
-    {"MLDM", Check::kDigit,
-     [](LineSettingRecord r, unsigned v) { r.SetMLDM(static_cast<int>(v)); }},
     {"MLFT", Check::kDigits3, [](LineSettingRecord, unsigned) {}},
     {"MLNT", Check::kDigits3, [](LineSettingRecord, unsigned) {}},
-    {"LMDM", Check::kDigit,
-     [](LineSettingRecord r, unsigned v) { r.SetLMDM(static_cast<int>(v)); }},
     {"LMFT", Check::kDigits3, [](LineSettingRecord r, unsigned v) { r.SetLMFT(v & 0xFF); }},
     {"LMNT", Check::kDigits3, [](LineSettingRecord r, unsigned v) { r.SetLMNT(v & 0xFF); }},
     {"FLAG", Check::kHex2,
      [](LineSettingRecord r, unsigned v) { r.SetFLAG(static_cast<std::uint8_t>(v)); }},
     {"PR", Check::kDigits3,
      [](LineSettingRecord r, unsigned v) { r.SetPR(static_cast<std::uint8_t>(v)); }},
-    {"VL", Check::kDigit, [](LineSettingRecord r, unsigned v) { r.SetVL(static_cast<int>(v)); }},
-    {"MAB", Check::kReference,
+    {"MAB", Check::kWord,
      [](LineSettingRecord r, unsigned v) { r.SetMAB(static_cast<std::uint16_t>(v)); }},
     {"OUTLIM", Check::kDigits5,
      [](LineSettingRecord r, unsigned v) { r.SetOUTLIM(std::min(v, 65535u)); }},
@@ -214,6 +257,9 @@ constexpr LineKey kLineKeys[] = {
 
 void ReadLineSetting(LineParser& p, std::string_view rest, LineSettingRecord r) {
     p.Tokens(rest, [&](std::string_view key, std::string_view v) {
+        if (ReadMode(p, key, v, r)) {
+            return;
+        }
         const auto entry = std::find_if(std::begin(kLineKeys), std::end(kLineKeys),
                                         [key](const LineKey& k) { return k.key == key; });
         if (entry == std::end(kLineKeys)) {
@@ -237,14 +283,17 @@ void ReadGsm(LineParser& p, std::string_view rest, MobSettingRecord r) {
         if (key != "FLAG" && key != "RM") {
             return;
         }
-        std::optional<std::uint64_t> n = Dec(v, 1);
-        if (key == "FLAG") {
-            n = Hex(v, 2);
-        }
+        const std::optional<std::uint64_t> n =
+            key == "FLAG" ? std::optional<std::uint64_t>(Hex(v, 2)) : Dec(v, 2);
         if (!n) {
             p.Refuse(kGsmError);
         } else if (key == "FLAG") {
             r.SetFLAG(static_cast<std::uint8_t>(*n));
+        } else if (*n <= kReceiveModeMask) {
+            // Bits 0-4 hold any mode the gateway has; only a value beyond them
+            // goes to the record's check, which refuses it.
+            std::uint8_t& modes = r.bytes()[1];
+            modes = static_cast<std::uint8_t>((modes & ~kReceiveModeMask) | *n);
         } else {
             r.SetRM(static_cast<int>(*n));
         }
@@ -275,10 +324,10 @@ void ReadAlarm(LineParser& p, std::string_view rest, AlarmSettingRecord r) {
             }
         } else if (const int slot = Slot(key, 'P', 4); slot >= 0) {
             // A channel without a password is written with an empty value.
-            v.empty() || Dec(v, 18) ? r.SetPassword(slot, v) : p.Refuse(kAlarmError);
+            TextFits(v, 18, true) ? r.SetPassword(slot, v) : p.Refuse(kAlarmError);
         } else if (const int position = Slot(key, 'I', 3); position >= 0) {
-            // An unset position is written as 65535; it reads back as unset.
-            const auto n = v == "65535" ? std::optional<std::uint64_t>(kNotSet) : Dec(v, 3);
+            // Written as an unsigned 16-bit number: an unset position is 65535.
+            const auto n = Word(v);
             if (!n) {
                 p.Refuse(kAlarmError);
             } else if (position > 0) {
@@ -299,7 +348,8 @@ void ReadAlarm(LineParser& p, std::string_view rest, AlarmSettingRecord r) {
 void ReadBlackList(LineParser& p, std::string_view rest, BlackListRecord r) {
     p.Tokens(rest, [&](std::string_view key, std::string_view v) {
         if (key == "NUM") {
-            Dec(v, 18) ? r.SetNUM(v) : p.Refuse(kBlackListError);
+            // An entry in use may have an empty prefix.
+            v.empty() || Dec(v, 18) ? r.SetNUM(v) : p.Refuse(kBlackListError);
             return;
         }
         if (key != "GM" && key != "FLAG") {
@@ -388,7 +438,7 @@ class SubscriberReader {
         } else if (key == "FNS") {
             image_.Name(n_).AbFNS = Spaced(v);
         } else if (key == "Password") {
-            if (Dec(v, 7)) {
+            if (TextFits(v, 7, false)) {
                 info_.SetPassword(v);
             } else {
                 Refuse();
@@ -437,16 +487,11 @@ class SubscriberReader {
         Stored();
     }
 
-    // A limit is 1 to 4 digits; 65535 is the blank record's "no limit", which the
-    // writer writes for a slot whose limits were never set.
-    static std::optional<std::uint64_t> Limit(std::string_view v) {
-        return v == "65535" ? std::optional<std::uint64_t>(kNotSet) : Dec(v, 4);
-    }
-
     void Limits(std::string_view v) {
         const auto [in, out] = SplitPair(v);
-        const auto limIn = Limit(in);
-        const auto limOut = Limit(out);
+        // Any 16-bit value: 65535 is the blank record's "no limit".
+        const auto limIn = Word(in);
+        const auto limOut = Word(out);
         if (!limIn || !limOut) {
             p_.Refuse(kLimitError + std::to_string(n_));
             return;
@@ -467,7 +512,9 @@ class SubscriberReader {
     bool inUse_ = false;
 };
 
-void ReadLine(TData& image, std::string_view line, LineParser& p) {
+// Reads one line; lines counts the lines that select a record to read into,
+// before it is read (a refusal by a record check ends the load inside).
+void ReadLine(TData& image, std::string_view line, LineParser& p, int& lines) {
     const auto comma = line.find(',');
     const Token first = SplitToken(line.substr(0, comma));
     const std::string_view rest =
@@ -475,26 +522,35 @@ void ReadLine(TData& image, std::string_view line, LineParser& p) {
     if (first.key == "Ab") {
         const auto n = Dec(first.value, 3);
         if (n && *n >= 1 && *n <= TData::kSubscribers) {
+            ++lines;
             SubscriberReader(p, image, static_cast<int>(*n)).Read(rest);
         }
     } else if (first.key == "FXO") {
+        ++lines;
         ReadLineSetting(p, rest, image.SettingFXO());
     } else if (first.key == "FXS") {
+        ++lines;
         ReadLineSetting(p, rest, image.SettingFXS());
     } else if (first.key == "GSM") {
+        ++lines;
         ReadGsm(p, rest, image.SettingMOB());
     } else if (first.key == "ALARM") {
+        ++lines;
         ReadAlarm(p, rest, image.SettingAlarm());
     } else if (first.key == "AC_CTRL") {
+        ++lines;
         ReadAccount(p, rest, image.ControlAccount());
-    } else if (first.key == "PASSWORD" && !first.value.empty()) {
-        Dec(first.value, 7) ? image.SettingPASSWORD().SetPassword(first.value)
-                            : p.Refuse(kPasswordError);
+    } else if (first.key == "PASSWORD" && first.hasValue) {
+        ++lines;
+        // "PASSWORD:" is how an empty password is written.
+        TextFits(first.value, 7, true) ? image.SettingPASSWORD().SetPassword(first.value)
+                                       : p.Refuse(kPasswordError);
     } else if (first.key == "BL" && !first.value.empty()) {
         const auto k = Dec(first.value, 3);
         if (!k) {
             p.Refuse("");
         } else if (*k < TData::kBlackListEntries) {
+            ++lines;
             ReadBlackList(p, rest, image.BlackListEntry(static_cast<int>(*k)));
         }
     }
@@ -518,13 +574,17 @@ void ResetForLoad(TData& image) {
 ConfigLoadResult ReadConfig(TData& image, ByteSource& source, Operator& op) {
     ConfigLoadResult result;
     result.opened = true;
+    // A byte-order mark that editors put before UTF-8 text.
+    if (source.Chunk().starts_with("\xEF\xBB\xBF")) {
+        source.Consume(3);
+    }
     LineParser parser(op, result);
     ConfigLineReader lines(source);
     std::string line;
     try {
         while (lines.Next(line)) {
             if (!line.empty()) {
-                ReadLine(image, line, parser);
+                ReadLine(image, line, parser, result.lines);
             }
         }
     } catch (const RecordError& error) {
@@ -535,21 +595,100 @@ ConfigLoadResult ReadConfig(TData& image, ByteSource& source, Operator& op) {
     return result;
 }
 
+void CopyImage(const TData& from, TData& to) {
+    auto copy = [](auto source, auto target) {
+        std::copy(source.bytes().begin(), source.bytes().end(), target.bytes().begin());
+    };
+    for (int n = 1; n <= TData::kSubscribers; ++n) {
+        copy(from.AbInfo(n), to.AbInfo(n));
+        copy(from.AbLimit(n), to.AbLimit(n));
+        copy(from.AbPhone(n), to.AbPhone(n));
+        to.Name(n) = from.Name(n);
+    }
+    copy(from.SettingFXO(), to.SettingFXO());
+    copy(from.SettingFXS(), to.SettingFXS());
+    copy(from.SettingMOB(), to.SettingMOB());
+    copy(from.SettingPASSWORD(), to.SettingPASSWORD());
+    copy(from.SettingAlarm(), to.SettingAlarm());
+    for (int k = 0; k < TData::kBlackListEntries; ++k) {
+        copy(from.BlackListEntry(k), to.BlackListEntry(k));
+    }
+    for (int m = 0; m < TData::kSmsMessages; ++m) {
+        copy(from.SMSMessage(m), to.SMSMessage(m));
+    }
+    copy(from.ControlAccount(), to.ControlAccount());
+}
+
+namespace {
+
+// Keeps the reader's messages until it is known whether the file is a
+// configuration file at all.
+class HeldMessages : public Operator {
+  public:
+    void Message(const std::string& text) override { texts_.push_back(text); }
+    void Error(const std::string& text) override { texts_.push_back(text); }
+    bool AskYesNo(const std::string&) override { return false; }
+    Choice AskAbortIgnoreCancel(const std::string&) override { return Choice::Abort; }
+    void ShowTo(Operator& op) const {
+        for (const std::string& text : texts_) {
+            op.Error(text);
+        }
+    }
+
+  private:
+    std::vector<std::string> texts_;
+};
+
+ConfigLoadResult Refused(Operator& op, const std::string& message, bool opened) {
+    op.Error(message);
+    ConfigLoadResult result;
+    result.opened = opened;
+    result.refused = true;
+    result.messages = 1;
+    return result;
+}
+
+}  // namespace
+
 ConfigLoadResult LoadConfigFile(TData& image, const std::string& path, Operator& op) {
-    ResetForLoad(image);
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        return {};
+        return Refused(op, "Невозможно открыть файл " + path + "!", false);
     }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
     // A folder opens for reading on Linux but holds no lines: it is no file.
     struct stat info {};
     if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        ::close(fd);
-        return {};
+        return Refused(op, "Невозможно открыть файл " + path + "!", false);
     }
-    ByteSource source(fd, ByteSource::kNoLimit);
-    const ConfigLoadResult result = ReadConfig(image, source, op);
-    ::close(fd);
+    const std::string tooLarge = "Файл " + path + " слишком велик для файла конфигурации!";
+    if (S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) > kMaxConfigFileBytes) {
+        return Refused(op, tooLarge, true);
+    }
+    // Everything is read into a copy; the image changes only when the whole
+    // file has been read.
+    auto scratch = std::make_unique<TData>();
+    CopyImage(image, *scratch);
+    ResetForLoad(*scratch);
+    ByteSource source(fd, kMaxConfigFileBytes);
+    HeldMessages held;
+    ConfigLoadResult result = ReadConfig(*scratch, source, held);
+    if (source.HitLimit()) {
+        return Refused(op, tooLarge, true);
+    }
+    if (source.Failed()) {
+        return Refused(op, "Невозможно прочитать файл " + path + "!", true);
+    }
+    if (result.lines == 0) {
+        return Refused(op, "Файл " + path + " не является файлом конфигурации!", true);
+    }
+    held.ShowTo(op);
+    if (!result.stopped) {
+        CopyImage(*scratch, image);
+    }
     return result;
 }
 

@@ -1,5 +1,3 @@
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -23,10 +21,17 @@ std::string Hex(unsigned long value, int minDigits) {
 }
 
 // A line break inside a text would end the record's line early and let the
-// rest be read as a line of its own; such characters are left out.
+// rest be read as a line of its own, and a ',' would start a token of its own:
+// such characters are left out, so no text can add tokens or lines.
 std::string Text(std::string text) {
-    std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
+    std::erase_if(text, [](char c) { return c == '\r' || c == '\n' || c == ','; });
     return text;
+}
+
+// A name keeps its words: a ',' is written as a space (and so as '/').
+std::string NameText(std::string name) {
+    std::replace(name.begin(), name.end(), ',', ' ');
+    return Text(std::move(name));
 }
 
 class LineWriter {
@@ -53,8 +58,8 @@ std::string LineSettingLine(const char* head, ConstLineSettingRecord r) {
         .Add("MLFT", Dec(r.MLFT()))
         .Add("MLNT", Dec(r.MLNT()))
         .Add("LMDM", Dec(r.LMDM()))
-        .Add("LMFT", Dec(r.LMFT()))
-        .Add("LMNT", Dec(r.LMNT()))
+        .Add("LMFT", Dec(r.LMFT() & 0xFF))  // a byte in a 16-bit field
+        .Add("LMNT", Dec(r.LMNT() & 0xFF))
         .Add("FLAG", Hex(r.FLAG(), 2))
         .Add("PR", Dec(r.PR()))
         .Add("VL", Dec(r.VL()))
@@ -117,7 +122,7 @@ std::string SubscriberLine(const TData& image, int n) {
         numbers += "/" + second;
     }
     line.Add("FLAG", Hex(info.bytes()[0], 2)).Add("Ph", numbers);
-    std::string text = line.Add("FNS", Text(image.Name(n).AbFNS)).Line();
+    std::string text = line.Add("FNS", NameText(image.Name(n).AbFNS)).Line();
     std::replace(text.begin(), text.end(), ' ', '/');
     // The name is the last token: cutting the line shortens only the name.
     if (text.size() > ConfigLineReader::kMaxLine) {
@@ -166,10 +171,8 @@ std::string WriteConfigText(const TData& image) {
 }
 
 bool SaveConfigFile(const TData& image, const std::string& path, Operator& op) {
-    // A file that is replaced keeps its permissions.
-    struct stat info {};
-    const mode_t mode = ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0644;
-    if (!WriteFileAtomically(path, WriteConfigText(image), mode)) {
+    // A file that is replaced keeps its permissions; a new one follows the umask.
+    if (!WriteFileAtomically(path, WriteConfigText(image))) {
         op.Error("Невозможно сохранить файл " + path + "!");
         return false;
     }

@@ -1,6 +1,8 @@
 #include "store/image_store.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tulvo {
 
@@ -18,24 +20,52 @@ bool LoadRecord(const RegistryKey& key, std::string_view name, const View& view)
     return bytes && view.CopyIn(*bytes);
 }
 
+template <typename Bytes>
+RegistryValue BinaryOf(const Bytes& bytes) {
+    return RegistryValue::Binary(std::string(bytes.begin(), bytes.end()));
+}
+
 template <typename View>
 void SaveSealed(RegistryKey& key, std::string_view name, const View& view) {
     const auto copy = view.SealedCopy();
     key.WriteBinary(name, copy);
 }
 
-// The key is closed (and the file saved) when the operation's scope ends; the
-// store then tells whether the values reached the file.
+// After a load: each value the file lacked holds its default in the image;
+// saving that default is no change of this program's own.
+template <typename View>
+void NoteSealed(RegistryKey& key, std::string_view name, const View& view) {
+    key.NoteDefault(name, BinaryOf(view.SealedCopy()));
+}
+
+// The key is closed (and the file saved, unless a batch is open) when the
+// operation's scope ends; the store then tells whether the values reached the
+// file or wait for the batch.
 template <typename Work>
 bool SaveOperation(RegistryStore& store, std::string_view keyPath, Work work) {
     {
         RegistryKey key = store.OpenKey(keyPath);
         work(key);
     }
-    return !store.HasPendingChanges();
+    return store.Usable() && (store.InBatch() || !store.HasPendingChanges());
 }
 
-void LoadSubscriber(TData& image, const RegistryKey& key, int n) {
+// The six values of subscriber n, as they are saved. The record's checksum is
+// recomputed, in the image too.
+std::vector<std::pair<std::string, RegistryValue>> SubscriberValues(TData& image, int n) {
+    const NameEntry& name = image.Name(n);
+    const ConstAbPhoneRecord phone = std::as_const(image).AbPhone(n);
+    return {
+        {Numbered("AbInfo", n), BinaryOf(image.AbInfo(n).CopyOut())},
+        {Numbered("AbFNS", n), RegistryValue::String(name.AbFNS)},
+        {Numbered("AbIdCod", n), RegistryValue::Dword(static_cast<std::uint32_t>(name.AbIdCod))},
+        {Numbered("PhoneIn", n), RegistryValue::String(phone.PhoneIn())},
+        {Numbered("PhoneOut", n), RegistryValue::String(phone.PhoneOut())},
+        {Numbered("FlagPhone", n), RegistryValue::Dword(phone.FlagPhone())},
+    };
+}
+
+void LoadSubscriber(TData& image, RegistryKey& key, int n) {
     const AbInfoRecord info = image.AbInfo(n);
     info.SetFLAG(AbInfoRecord::kEmpty);
     info.SetID(static_cast<std::uint32_t>(n));
@@ -61,24 +91,24 @@ void LoadSubscriber(TData& image, const RegistryKey& key, int n) {
     phone.SetFlagPhone(0xFF);
 }
 
+// A subscriber is saved whole or not at all (see RegistryKey::WriteGroup).
 void SaveSubscriber(TData& image, RegistryKey& key, int n) {
-    const auto record = image.AbInfo(n).CopyOut();
-    key.WriteBinary(Numbered("AbInfo", n), record);
-    const NameEntry& name = image.Name(n);
-    key.WriteString(Numbered("AbFNS", n), name.AbFNS);
-    key.WriteDword(Numbered("AbIdCod", n), static_cast<std::uint32_t>(name.AbIdCod));
-    const ConstAbPhoneRecord phone = std::as_const(image).AbPhone(n);
-    key.WriteString(Numbered("PhoneIn", n), phone.PhoneIn());
-    key.WriteString(Numbered("PhoneOut", n), phone.PhoneOut());
-    key.WriteDword(Numbered("FlagPhone", n), phone.FlagPhone());
+    key.WriteGroup(SubscriberValues(image, n));
+}
+
+void NoteSubscriberDefaults(TData& image, RegistryKey& key, int n) {
+    for (auto& [name, value] : SubscriberValues(image, n)) {
+        key.NoteDefault(name, std::move(value));
+    }
 }
 
 }  // namespace
 
 void LoadSubscribers(TData& image, RegistryStore& store) {
-    const RegistryKey key = store.OpenKey(kDBaseKey);
+    RegistryKey key = store.OpenKey(kDBaseKey);
     for (int n = 1; n <= TData::kSubscribers; ++n) {
         LoadSubscriber(image, key, n);
+        NoteSubscriberDefaults(image, key, n);
     }
 }
 
@@ -95,13 +125,20 @@ bool SaveSubscribers(TData& image, RegistryStore& store, int n) {
     });
 }
 
+// Loads the record and notes its default when the file has none.
+template <typename View>
+void LoadOrNote(RegistryKey& key, std::string_view name, const View& view) {
+    LoadRecord(key, name, view);
+    NoteSealed(key, name, view);
+}
+
 void LoadSettings(TData& image, RegistryStore& store) {
-    const RegistryKey key = store.OpenKey(kSettingKey);
-    LoadRecord(key, "SettingFXO", image.SettingFXO());
-    LoadRecord(key, "SettingFXS", image.SettingFXS());
-    LoadRecord(key, "SettingMOB", image.SettingMOB());
-    LoadRecord(key, "SettingPASSWORD", image.SettingPASSWORD());
-    LoadRecord(key, "ControlAccount", image.ControlAccount());
+    RegistryKey key = store.OpenKey(kSettingKey);
+    LoadOrNote(key, "SettingFXO", image.SettingFXO());
+    LoadOrNote(key, "SettingFXS", image.SettingFXS());
+    LoadOrNote(key, "SettingMOB", image.SettingMOB());
+    LoadOrNote(key, "SettingPASSWORD", image.SettingPASSWORD());
+    LoadOrNote(key, "ControlAccount", image.ControlAccount());
 }
 
 bool SaveSettings(const TData& image, RegistryStore& store) {
@@ -115,8 +152,8 @@ bool SaveSettings(const TData& image, RegistryStore& store) {
 }
 
 void LoadAlarm(TData& image, RegistryStore& store) {
-    const RegistryKey key = store.OpenKey(kSettingKey);
-    LoadRecord(key, "SettingAlarm", image.SettingAlarm());
+    RegistryKey key = store.OpenKey(kSettingKey);
+    LoadOrNote(key, "SettingAlarm", image.SettingAlarm());
 }
 
 bool SaveAlarm(const TData& image, RegistryStore& store) {
@@ -126,9 +163,9 @@ bool SaveAlarm(const TData& image, RegistryStore& store) {
 }
 
 void LoadBlackList(TData& image, RegistryStore& store) {
-    const RegistryKey key = store.OpenKey(kSettingKey);
+    RegistryKey key = store.OpenKey(kSettingKey);
     for (int i = 1; i < TData::kBlackListEntries; ++i) {
-        LoadRecord(key, Numbered("BlackList", i), image.BlackListEntry(i));
+        LoadOrNote(key, Numbered("BlackList", i), image.BlackListEntry(i));
     }
 }
 
@@ -141,9 +178,11 @@ bool SaveBlackList(const TData& image, RegistryStore& store) {
 }
 
 void LoadSms(TData& image, RegistryStore& store) {
-    const RegistryKey key = store.OpenKey(kSettingKey);
+    RegistryKey key = store.OpenKey(kSettingKey);
     for (int m = 0; m < TData::kSmsMessages; ++m) {
-        LoadRecord(key, Numbered("SMSMessage", m), image.SMSMessage(m));
+        const std::string name = Numbered("SMSMessage", m);
+        LoadRecord(key, name, image.SMSMessage(m));
+        key.NoteDefault(name, BinaryOf(std::as_const(image).SMSMessage(m).bytes()));
     }
 }
 
@@ -156,6 +195,7 @@ bool SaveSms(const TData& image, RegistryStore& store) {
 }
 
 void LoadImage(TData& image, RegistryStore& store) {
+    RegistryStore::Batch batch(store);  // one state of the file for all five
     LoadSubscribers(image, store);
     LoadSettings(image, store);
     LoadAlarm(image, store);
@@ -164,11 +204,13 @@ void LoadImage(TData& image, RegistryStore& store) {
 }
 
 bool SaveImage(TData& image, RegistryStore& store) {
+    RegistryStore::Batch batch(store);  // one save of the file for all five
     bool ok = SaveSubscribers(image, store);
     ok = SaveSettings(image, store) && ok;
     ok = SaveAlarm(image, store) && ok;
     ok = SaveBlackList(image, store) && ok;
-    return SaveSms(image, store) && ok;
+    ok = SaveSms(image, store) && ok;
+    return batch.Close() && ok;
 }
 
 }  // namespace tulvo

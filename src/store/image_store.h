@@ -9,8 +9,11 @@ namespace tulvo {
 
 // The configuration image in the registry store. Each function is one store
 // operation: it opens its key, reads or writes its values and closes the key,
-// which saves the file once when a value changed. The saves return false when
-// the file could not be written (store.LastError() says why).
+// which saves the file once when a value changed (or, inside a
+// RegistryStore::Batch, when the batch ends). The saves return false when the
+// file could not be written (store.LastError() says why). A load notes the
+// defaults it gave values the file lacks, so that saving them back never
+// replaces what another program stored meanwhile.
 
 inline constexpr std::string_view kDBaseKey = "\\SOFTWARE\\ZARQ\\MTulvo\\DBase";
 inline constexpr std::string_view kSettingKey = "\\SOFTWARE\\ZARQ\\MTulvo\\Setting";
@@ -38,9 +41,10 @@ bool SaveBlackList(const TData& image, RegistryStore& store);
 void LoadSms(TData& image, RegistryStore& store);
 bool SaveSms(const TData& image, RegistryStore& store);
 
-// The five loads, in the order above (start-up).
+// The five loads, in the order above (start-up), from one state of the file.
 void LoadImage(TData& image, RegistryStore& store);
-// The five saves, in the order above (exit). False when one of them failed.
+// The five saves, in the order above (exit), as one save of the file (or as
+// part of an open batch). False when the file could not be written.
 bool SaveImage(TData& image, RegistryStore& store);
 
 }  // namespace tulvo

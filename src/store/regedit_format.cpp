@@ -1,5 +1,7 @@
 #include "store/regedit_format.h"
 
+#include "store/utf16_text.h"
+
 #include <cstdio>
 #include <optional>
 
@@ -8,6 +10,9 @@ namespace tulvo {
 namespace {
 
 constexpr std::string_view kHeader = "REGEDIT4";
+constexpr std::string_view kHeader5 = "Windows Registry Editor Version 5.00";
+constexpr std::string_view kUtf16Mark = "\xFF\xFE";
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::size_t kWrapColumn = 78;
 
 bool IsBlank(char c) {
@@ -110,15 +115,28 @@ std::optional<std::string> ParseByteList(std::string_view s) {
     return bytes;
 }
 
-RegistryValue TypedHexValue(std::uint32_t type, std::string bytes) {
-    // A text in hex(1): form carries its terminator.
-    if (type == RegistryValue::kString && !bytes.empty() && bytes.back() == '\0') {
+std::optional<RegistryValue> TypedHexValue(std::uint32_t type, std::string bytes, bool unicode) {
+    if (type != RegistryValue::kString) {
+        return RegistryValue{type, std::move(bytes)};
+    }
+    // A text in hex(1): form carries its terminator; in a version 5 file it is
+    // UTF-16 like the file.
+    if (unicode) {
+        if (bytes.size() % 2 != 0) {
+            return std::nullopt;
+        }
+        if (bytes.size() >= 2 && bytes.ends_with(std::string_view("\0\0", 2))) {
+            bytes.resize(bytes.size() - 2);
+        }
+        return RegistryValue::String(Utf16ToUtf8(bytes));
+    }
+    if (!bytes.empty() && bytes.back() == '\0') {
         bytes.pop_back();
     }
-    return {type, std::move(bytes)};
+    return RegistryValue::String(std::move(bytes));
 }
 
-std::optional<RegistryValue> ParseData(std::string_view s) {
+std::optional<RegistryValue> ParseData(std::string_view s, bool unicode) {
     s = Trim(s);
     if (!s.empty() && s.front() == '"') {
         auto text = ParseQuoted(s);
@@ -145,7 +163,7 @@ std::optional<RegistryValue> ParseData(std::string_view s) {
         if (!type || !bytes) {
             return std::nullopt;
         }
-        return TypedHexValue(*type, std::move(*bytes));
+        return TypedHexValue(*type, std::move(*bytes), unicode);
     }
     return std::nullopt;
 }
@@ -157,7 +175,20 @@ class Parser {
 
     void Line(std::string_view line) {
         line = Trim(line);
-        if (line.empty() || line.front() == ';' || line == kHeader) {
+        if (line.empty()) {
+            return;
+        }
+        if (first_) {
+            first_ = false;
+            stats_.blank = false;
+            stats_.header = line == kHeader || line == kHeader5;
+            stats_.format.version5 = line == kHeader5;
+        }
+        if (line == kHeader || line == kHeader5) {
+            return;
+        }
+        if (line.front() == ';') {
+            tree_.AddComment(key_, std::string(line));
             return;
         }
         if (line.front() == '[') {
@@ -204,7 +235,7 @@ class Parser {
         if (line.empty() || line.front() != '=') {
             return false;
         }
-        auto value = ParseData(line.substr(1));
+        auto value = ParseData(line.substr(1), stats_.format.version5);
         if (!inKey_ || !value) {
             return false;
         }
@@ -218,6 +249,7 @@ class Parser {
     std::string key_;
     bool inKey_ = false;
     bool keysFull_ = false;
+    bool first_ = true;
 };
 
 struct PhysicalLine {
@@ -228,7 +260,8 @@ struct PhysicalLine {
 
 // Appends one physical line, without its LF, to line while line is shorter
 // than room; the rest of a longer line is consumed and dropped.
-PhysicalLine ReadPhysicalLine(ByteSource& source, std::string& line, std::size_t room) {
+template <typename Source>
+PhysicalLine ReadPhysicalLine(Source& source, std::string& line, std::size_t room) {
     PhysicalLine result;
     char c;
     while (source.Get(c)) {
@@ -251,7 +284,8 @@ PhysicalLine ReadPhysicalLine(ByteSource& source, std::string& line, std::size_t
 // Reads a line and joins the lines that continue it (a value line ending in '\').
 // overflow tells that the joined line would exceed the limit; its text is then
 // incomplete and the caller skips it.
-bool ReadLogicalLine(ByteSource& source, const RegeditLimits& limits, std::string& line,
+template <typename Source>
+bool ReadLogicalLine(Source& source, const RegeditLimits& limits, std::string& line,
                      bool& overflow) {
     line.clear();
     const PhysicalLine first = ReadPhysicalLine(source, line, limits.maxLineBytes);
@@ -260,7 +294,8 @@ bool ReadLogicalLine(ByteSource& source, const RegeditLimits& limits, std::strin
     }
     overflow = first.overflow;
     const std::string_view start = TrimLeft(line);
-    bool continued = first.last == '\\' && !(start.size() > 0 && start.front() == '[');
+    bool continued =
+        first.last == '\\' && !(start.size() > 0 && (start.front() == '[' || start.front() == ';'));
     std::string next;
     while (continued) {
         if (!overflow) {
@@ -312,7 +347,8 @@ void AppendByteList(std::string& out, std::size_t column, std::string_view bytes
     }
 }
 
-void AppendValue(std::string& out, const std::string& name, const RegistryValue& value) {
+void AppendValue(std::string& out, const std::string& name, const RegistryValue& value,
+                 bool unicode) {
     const std::size_t lineStart = out.size();
     out += name.empty() ? std::string("@") : Quote(name);
     out += '=';
@@ -329,7 +365,7 @@ void AppendValue(std::string& out, const std::string& name, const RegistryValue&
     } else {
         std::string bytes = value.data;
         if (value.type == RegistryValue::kString) {
-            bytes += '\0';
+            bytes = unicode ? Utf8ToUtf16(bytes) + std::string(2, '\0') : bytes + '\0';
         }
         if (value.type == RegistryValue::kBinary) {
             out += "hex:";
@@ -343,22 +379,43 @@ void AppendValue(std::string& out, const std::string& name, const RegistryValue&
     out += "\r\n";
 }
 
+template <typename Source>
+void ReadLines(Source& source, Parser& parser, const RegeditLimits& limits,
+               RegeditReadStats& counts) {
+    std::string line;
+    bool overflow = false;
+    while (!parser.Full() && ReadLogicalLine(source, limits, line, overflow)) {
+        if (overflow) {
+            ++counts.skippedLines;
+            ++counts.overlongLines;
+            continue;
+        }
+        parser.Line(line);
+    }
+}
+
 }  // namespace
 
 RegistryTree ReadRegedit(ByteSource& source, const RegeditLimits& limits, RegeditReadStats* stats) {
     RegeditReadStats local;
     RegeditReadStats& counts = stats ? *stats : local;
     counts = {};
+    const std::string_view start = source.Chunk();
+    if (start.starts_with(kUtf16Mark)) {
+        counts.format.utf16 = true;
+        source.Consume(kUtf16Mark.size());
+    } else if (start.starts_with(kUtf8Mark)) {
+        counts.format.utf8Mark = true;
+        source.Consume(kUtf8Mark.size());
+    }
     RegistryTree tree;
     Parser parser(tree, limits, counts);
-    std::string line;
-    bool overflow = false;
-    while (!parser.Full() && ReadLogicalLine(source, limits, line, overflow)) {
-        if (overflow) {
-            ++counts.skippedLines;
-            continue;
-        }
-        parser.Line(line);
+    if (counts.format.utf16) {
+        Utf16Reader reader(source);
+        ReadLines(reader, parser, limits, counts);
+        counts.brokenEncoding = reader.Broken();
+    } else {
+        ReadLines(source, parser, limits, counts);
     }
     counts.truncated = source.HitLimit() || parser.Full();
     return tree;
@@ -370,16 +427,29 @@ RegistryTree ReadRegeditText(std::string_view text, const RegeditLimits& limits,
     return ReadRegedit(source, limits, stats);
 }
 
-std::string WriteRegedit(const RegistryTree& tree) {
-    std::string out = std::string(kHeader) + "\r\n\r\n";
+std::string WriteRegedit(const RegistryTree& tree, const RegeditFormat& format) {
+    std::string out = std::string(format.version5 ? kHeader5 : kHeader) + "\r\n\r\n";
+    for (const std::string& comment : tree.Preamble()) {
+        out += comment + "\r\n";
+    }
     for (const auto& key : tree.Keys()) {
         out += '[' + key.path + "]\r\n";
-        for (const auto& [name, value] : key.values) {
-            AppendValue(out, name, value);
+        auto comment = key.comments.begin();
+        for (std::size_t i = 0; i <= key.values.size(); ++i) {
+            for (; comment != key.comments.end() && (comment->first <= i || i == key.values.size());
+                 ++comment) {
+                out += comment->second + "\r\n";
+            }
+            if (i < key.values.size()) {
+                AppendValue(out, key.values[i].first, key.values[i].second, format.version5);
+            }
         }
         out += "\r\n";
     }
-    return out;
+    if (format.utf16) {
+        return std::string(kUtf16Mark) + Utf8ToUtf16(out);
+    }
+    return format.utf8Mark ? std::string(kUtf8Mark) + out : out;
 }
 
 }  // namespace tulvo

@@ -19,18 +19,43 @@ namespace tulvo {
 //   "USB_COM"=dword:00000001
 //   "SettingFXO"=hex:00,00,...
 //
+// and in the syntax of version 5 ("Windows Registry Editor Version 5.00"),
+// whose texts are Unicode: regedit writes it as UTF-16LE with a byte-order
+// mark. In a tree read from a version 5 file, texts, key paths and names are
+// UTF-8 (a lone surrogate as its three-byte form, so nothing is lost), and
+// hex(1): values are decoded from their UTF-16 bytes like quoted texts.
+//
 // Reading never fails: lines that cannot be understood are skipped, and reading
-// stops at the limits, keeping what was parsed so far.
+// stops at the limits, keeping what was parsed so far. The stats tell whether
+// what was read is the whole file.
 struct RegeditLimits {
-    std::uint64_t maxFileBytes = 16u << 20;
-    std::size_t maxLineBytes = 64u << 10;  // a logical line, continuations included
-    std::size_t maxValues = 1u << 16;
-    std::size_t maxKeys = 1u << 12;
+    // Large enough for an export of a whole user hive.
+    std::uint64_t maxFileBytes = 512u << 20;
+    std::size_t maxLineBytes = 64u << 20;  // a logical line, continuations included
+    std::size_t maxValues = 16u << 20;
+    std::size_t maxKeys = 4u << 20;
+};
+
+struct RegeditFormat {
+    bool version5 = false;  // "Windows Registry Editor Version 5.00", Unicode texts
+    bool utf16 = false;     // UTF-16LE with a byte-order mark
+    bool utf8Mark = false;  // 8-bit text behind a UTF-8 byte-order mark
+
+    bool operator==(const RegeditFormat&) const = default;
 };
 
 struct RegeditReadStats {
     std::size_t skippedLines = 0;
-    bool truncated = false;  // stopped at a limit with input left
+    std::size_t overlongLines = 0;  // skipped for being longer than the limit
+    bool truncated = false;         // stopped at a limit with input left
+    bool blank = true;              // no line but blank ones
+    bool header = false;            // the first line that is not blank is a header
+    bool brokenEncoding = false;    // UTF-16 that ends in half a character
+    RegeditFormat format;
+
+    // All of the input was read as a registry file; what failed to parse is
+    // single damaged lines.
+    bool Whole() const { return header && overlongLines == 0 && !truncated && !brokenEncoding; }
 };
 
 RegistryTree ReadRegedit(ByteSource& source, const RegeditLimits& limits = {},
@@ -38,9 +63,10 @@ RegistryTree ReadRegedit(ByteSource& source, const RegeditLimits& limits = {},
 RegistryTree ReadRegeditText(std::string_view text, const RegeditLimits& limits = {},
                              RegeditReadStats* stats = nullptr);
 
-// Writes every key and value of tree with CR LF line ends. Binary values are
-// wrapped with '\' continuations as regedit does; texts holding a line break or a
-// zero byte are written as hex(1): so that they read back unchanged.
-std::string WriteRegedit(const RegistryTree& tree);
+// Writes every key, value and comment of tree with CR LF line ends, in
+// format. Binary values are wrapped with '\' continuations as regedit does;
+// texts holding a line break or a zero byte are written as hex(1): so that they
+// read back unchanged.
+std::string WriteRegedit(const RegistryTree& tree, const RegeditFormat& format = {});
 
 }  // namespace tulvo

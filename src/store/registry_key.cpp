@@ -21,16 +21,16 @@ RegistryKey::~RegistryKey() {
 }
 
 std::optional<std::string> RegistryKey::ReadString(std::string_view name) const {
-    const RegistryValue* value = store_->Read(path_, name);
-    if (value == nullptr || value->type != RegistryValue::kString) {
+    const auto value = store_->Read(path_, name);
+    if (!value || value->type != RegistryValue::kString) {
         return std::nullopt;
     }
     return value->data;
 }
 
 std::optional<std::uint32_t> RegistryKey::ReadDword(std::string_view name) const {
-    const RegistryValue* value = store_->Read(path_, name);
-    if (value == nullptr || value->type != RegistryValue::kDword || value->data.size() != 4) {
+    const auto value = store_->Read(path_, name);
+    if (!value || value->type != RegistryValue::kDword || value->data.size() != 4) {
         return std::nullopt;
     }
     std::uint32_t result = 0;
@@ -46,8 +46,8 @@ std::optional<bool> RegistryKey::ReadBool(std::string_view name) const {
 }
 
 std::optional<std::vector<std::uint8_t>> RegistryKey::ReadBinary(std::string_view name) const {
-    const RegistryValue* value = store_->Read(path_, name);
-    if (value == nullptr || value->type != RegistryValue::kBinary) {
+    const auto value = store_->Read(path_, name);
+    if (!value || value->type != RegistryValue::kBinary) {
         return std::nullopt;
     }
     return std::vector<std::uint8_t>(value->data.begin(), value->data.end());
@@ -67,6 +67,14 @@ void RegistryKey::WriteBool(std::string_view name, bool value) {
 
 void RegistryKey::WriteBinary(std::string_view name, std::span<const std::uint8_t> bytes) {
     store_->Write(path_, name, RegistryValue::Binary(std::string(bytes.begin(), bytes.end())));
+}
+
+void RegistryKey::WriteGroup(const std::vector<std::pair<std::string, RegistryValue>>& values) {
+    store_->WriteGroup(path_, values);
+}
+
+void RegistryKey::NoteDefault(std::string_view name, RegistryValue value) {
+    store_->NoteDefault(path_, name, std::move(value));
 }
 
 }  // namespace tulvo

@@ -5,7 +5,10 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#include "store/registry_value.h"
 
 namespace tulvo {
 
@@ -35,6 +38,17 @@ class RegistryKey {
     void WriteDword(std::string_view name, std::uint32_t value);
     void WriteBool(std::string_view name, bool value);
     void WriteBinary(std::string_view name, std::span<const std::uint8_t> bytes);
+
+    // Values that belong together, such as the pieces of one subscriber: when
+    // this process changed any of them, all are saved as it holds them, so the
+    // file never ends up with some from this program and some from another.
+    void WriteGroup(const std::vector<std::pair<std::string, RegistryValue>>& values);
+
+    // Tells the store the value the program gave name because the file had
+    // none. Writing that value back is then no change of this program's own:
+    // it is created where the file still lacks the value, and never replaces
+    // what another program has put there since.
+    void NoteDefault(std::string_view name, RegistryValue value);
 
   private:
     friend class RegistryStore;

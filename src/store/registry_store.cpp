@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "model/cp1251.h"
 #include "store/atomic_file.h"
 #include "store/byte_source.h"
 #include "store/regedit_format.h"
@@ -56,7 +57,8 @@ std::string FullKeyPath(std::string_view subKey) {
 class LockGuard {
   public:
     explicit LockGuard(const std::string& path)
-        : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+        // A link planted in the lock's place is not followed.
+        : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600)) {
         if (fd_ >= 0) {
             while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
             }
@@ -74,6 +76,17 @@ class LockGuard {
   private:
     int fd_;
 };
+
+std::string SizeText(std::uint64_t bytes) {
+    return std::to_string(bytes >> 20) + " МБ";
+}
+
+std::string ReasonOf(int error) {
+    if (error == EACCES || error == EPERM) {
+        return "нет прав на его чтение";
+    }
+    return std::strerror(error);
+}
 
 }  // namespace
 
@@ -97,8 +110,33 @@ std::string RegistryStore::DefaultPath() {
     return DefaultPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
 }
 
+bool RegistryStore::Open() {
+    if (openKeys_ == 0) {
+        Refresh();
+    }
+    return Usable();
+}
+
 RegistryKey RegistryStore::OpenKey(std::string_view subKey) {
     return RegistryKey(*this, FullKeyPath(subKey));
+}
+
+RegistryStore::Batch::Batch(RegistryStore& store) : store_(&store) {
+    store_->Acquire();
+}
+
+RegistryStore::Batch::~Batch() {
+    Close();
+}
+
+bool RegistryStore::Batch::Close() {
+    if (store_ == nullptr) {
+        return true;
+    }
+    RegistryStore& store = *store_;
+    store_ = nullptr;
+    store.Release();
+    return store.Usable() && (store.InBatch() || !store.HasPendingChanges());
 }
 
 void RegistryStore::Acquire() {
@@ -123,81 +161,203 @@ RegistryStore::FileStamp RegistryStore::CurrentStamp() const {
     return ::stat(path_.c_str(), &info) == 0 ? StampOf(info) : FileStamp{};
 }
 
-RegistryTree RegistryStore::ReadFile(FileStamp& stamp) const {
-    stamp = {};
-    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+RegistryStore::FileRead RegistryStore::ReadFile() const {
+    FileRead read;
+    const std::string what = "Файл настроек " + path_ + " не может быть использован: ";
+    const RegeditLimits limits;
+    // Not blocking: a FIFO given as the store must not hang the program.
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
-        return {};
+        if (errno != ENOENT) {
+            read.problem = what + ReasonOf(errno) + ".";
+        }
+        return read;
     }
     struct stat info {};
-    if (::fstat(fd, &info) == 0) {
-        stamp = StampOf(info);
+    if (::fstat(fd, &info) != 0) {
+        read.problem = what + ReasonOf(errno) + ".";
+    } else if (!S_ISREG(info.st_mode)) {
+        read.problem = what + "это не обычный файл.";
+    } else if (static_cast<std::uint64_t>(info.st_size) > limits.maxFileBytes) {
+        read.problem = what + "он больше " + SizeText(limits.maxFileBytes) + ".";
     }
-    ByteSource source(fd, RegeditLimits{}.maxFileBytes);
-    RegistryTree tree = ReadRegedit(source);
+    if (!read.problem.empty()) {
+        ::close(fd);
+        return read;
+    }
+    read.stamp = StampOf(info);
+    ByteSource source(fd, limits.maxFileBytes);
+    RegeditReadStats stats;
+    read.tree = ReadRegedit(source, limits, &stats);
+    read.format = stats.format;
+    // An empty file behind a UTF-16 mark gets regedit's Unicode header.
+    read.format.version5 = read.format.version5 || (stats.blank && stats.format.utf16);
     ::close(fd);
-    return tree;
+    if (source.Failed()) {
+        read.problem = what + "ошибка чтения.";
+    } else if (!stats.blank && !stats.header) {
+        read.problem =
+            what + "это не файл реестра (REGEDIT4 или " + "Windows Registry Editor Version 5.00).";
+    } else if (!stats.blank && !stats.Whole()) {
+        read.problem =
+            what + "он повреждён или превышает пределы (" + SizeText(limits.maxFileBytes) + ").";
+    }
+    if (!read.problem.empty()) {
+        read.tree = RegistryTree();
+    }
+    return read;
 }
 
-// Reads the file again only when it was replaced or changed since the last read.
+// Reads the file again only when it was replaced or changed since the last
+// read. A file that cannot be the store is not read again: the program goes on
+// with what it has and never writes over it.
 void RegistryStore::Refresh() {
-    if (CurrentStamp() == stamp_) {
+    if (!Usable() || (read_ && CurrentStamp() == stamp_)) {
         return;
     }
-    file_ = ReadFile(stamp_);
-}
-
-const RegistryValue* RegistryStore::Find(const std::string& key, std::string_view name) const {
-    if (const RegistryValue* value = pending_.Find(key, name)) {
-        return value;
+    FileRead read = ReadFile();
+    read_ = true;
+    if (!read.problem.empty()) {
+        problem_ = std::move(read.problem);
+        lastError_ = problem_;
+        file_ = RegistryTree();
+        return;
     }
-    return file_.Find(key, name);
+    file_ = std::move(read.tree);
+    format_ = read.format;
+    stamp_ = read.stamp;
 }
 
-const RegistryValue* RegistryStore::Read(const std::string& key, std::string_view name) {
-    const RegistryValue* value = Find(key, name);
-    if (value != nullptr) {
+RegistryValue RegistryStore::ForProgram(RegistryValue value) const {
+    if (format_.version5 && value.type == RegistryValue::kString) {
+        value.data = Utf8ToCp1251(value.data);
+    }
+    return value;
+}
+
+RegistryValue RegistryStore::ForFile(RegistryValue value, const RegeditFormat& format) {
+    if (format.version5 && value.type == RegistryValue::kString) {
+        value.data = Cp1251ToUtf8(value.data);
+    }
+    return value;
+}
+
+std::optional<RegistryValue> RegistryStore::Find(const std::string& key,
+                                                 std::string_view name) const {
+    if (const RegistryValue* value = pending_.Find(key, name)) {
+        return *value;
+    }
+    if (const RegistryValue* value = file_.Find(key, name)) {
+        return ForProgram(*value);
+    }
+    if (const RegistryValue* value = soft_.Find(key, name)) {
+        return *value;
+    }
+    return std::nullopt;
+}
+
+std::optional<RegistryValue> RegistryStore::Read(const std::string& key, std::string_view name) {
+    auto value = Find(key, name);
+    if (value) {
         seen_.Set(key, name, *value);
     }
     return value;
 }
 
-void RegistryStore::Write(const std::string& key, std::string_view name, RegistryValue value) {
-    const RegistryValue* before = seen_.Find(key, name);
-    if (before == nullptr) {
-        before = Find(key, name);
+RegistryStore::Change RegistryStore::Classify(const std::string& key, std::string_view name,
+                                              const RegistryValue& value) const {
+    if (const RegistryValue* seen = seen_.Find(key, name)) {
+        return *seen == value ? Change::kNone : Change::kOwn;
     }
-    if (before != nullptr && *before == value) {
+    if (const RegistryValue* byDefault = defaults_.Find(key, name);
+        byDefault != nullptr && *byDefault == value) {
+        return Change::kDefault;
+    }
+    const auto current = Find(key, name);
+    return current && *current == value ? Change::kNone : Change::kOwn;
+}
+
+void RegistryStore::Write(const std::string& key, std::string_view name, RegistryValue value,
+                          bool own) {
+    const Change change = own ? Change::kOwn : Classify(key, name, value);
+    if (change == Change::kDefault) {
+        // Only where neither this process nor the file has a value yet.
+        if (pending_.Find(key, name) == nullptr && file_.Find(key, name) == nullptr) {
+            soft_.Set(key, name, std::move(value));
+        }
+        return;
+    }
+    if (change == Change::kNone) {
         return;
     }
     seen_.Set(key, name, value);
     pending_.Set(key, name, std::move(value));
 }
 
+void RegistryStore::WriteGroup(const std::string& key,
+                               const std::vector<std::pair<std::string, RegistryValue>>& values) {
+    bool own = false;
+    for (const auto& [name, value] : values) {
+        own = own || Classify(key, name, value) == Change::kOwn;
+    }
+    for (const auto& [name, value] : values) {
+        Write(key, name, value, own);
+    }
+}
+
+void RegistryStore::NoteDefault(const std::string& key, std::string_view name,
+                                RegistryValue value) {
+    if (seen_.Find(key, name) == nullptr && !Find(key, name)) {
+        defaults_.Set(key, name, std::move(value));
+    }
+}
+
 bool RegistryStore::Flush() {
     if (!HasPendingChanges()) {
         return true;
     }
+    if (!Usable()) {
+        lastError_ = problem_;
+        return false;
+    }
     if (!MakeFolders(ParentOf(path_))) {
-        lastError_ = "cannot create the folder of " + path_ + ": " + std::strerror(errno);
+        lastError_ = "невозможно создать папку файла " + path_ + ": " + std::strerror(errno);
         return false;
     }
     LockGuard lock(path_ + ".lock");
     if (!lock.Held()) {
-        lastError_ = "cannot lock " + path_ + ".lock: " + std::strerror(errno);
+        lastError_ = "невозможно заблокировать " + path_ + ".lock: " + std::strerror(errno);
         return false;
     }
     return SaveLocked();
 }
 
 bool RegistryStore::SaveLocked() {
-    FileStamp stamp;
-    RegistryTree merged = ReadFile(stamp);
-    merged.Apply(pending_);
+    FileRead read = ReadFile();
+    if (!read.problem.empty()) {
+        // Another program left something here that is no store: it stays.
+        problem_ = read.problem;
+        lastError_ = problem_;
+        return false;
+    }
+    RegistryTree& merged = read.tree;
+    for (const auto& key : soft_.Keys()) {
+        for (const auto& [name, value] : key.values) {
+            if (merged.Find(key.path, name) == nullptr) {
+                merged.Set(key.path, name, ForFile(value, read.format));
+            }
+        }
+    }
+    for (const auto& key : pending_.Keys()) {
+        for (const auto& [name, value] : key.values) {
+            merged.Set(key.path, name, ForFile(value, read.format));
+        }
+    }
     AtomicWriteOptions options;
     options.mode = 0600;
     options.beforeRename = beforeRename_;
-    const AtomicWriteResult result = WriteFileAtomically(path_, WriteRegedit(merged), options);
+    const AtomicWriteResult result =
+        WriteFileAtomically(path_, WriteRegedit(merged, read.format), options);
     if (!result) {
         lastError_ = result.error;
         return false;
@@ -205,7 +365,10 @@ bool RegistryStore::SaveLocked() {
     ++saveCount_;
     lastError_.clear();
     file_ = std::move(merged);
+    format_ = read.format;
     pending_ = RegistryTree();
+    soft_ = RegistryTree();
+    read_ = true;
     stamp_ = CurrentStamp();
     return true;
 }

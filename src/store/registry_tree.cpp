@@ -26,7 +26,7 @@ RegistryTree::Key& RegistryTree::AddKey(std::string_view path) {
         return *key;
     }
     keyIndex_.emplace(Fold(path), keys_.size());
-    keys_.push_back(Key{std::string(path), {}, {}});
+    keys_.push_back(Key{std::string(path), {}, {}, {}});
     return keys_.back();
 }
 
@@ -48,6 +48,15 @@ void RegistryTree::Set(std::string_view path, std::string_view name, RegistryVal
     } else {
         key.values[it->second].second = std::move(value);
     }
+}
+
+void RegistryTree::AddComment(std::string_view keyPath, std::string line) {
+    if (keyPath.empty()) {
+        preamble_.push_back(std::move(line));
+        return;
+    }
+    Key& key = AddKey(keyPath);
+    key.comments.emplace_back(key.values.size(), std::move(line));
 }
 
 void RegistryTree::Apply(const RegistryTree& other) {

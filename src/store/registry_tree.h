@@ -20,6 +20,9 @@ class RegistryTree {
         std::string path;  // full path, e.g. HKEY_CURRENT_USER\SOFTWARE\...
         std::vector<std::pair<std::string, RegistryValue>> values;
         std::unordered_map<std::string, std::size_t> index;  // folded name -> position
+        // Comment lines after the key line, each with the number of values
+        // that came before it.
+        std::vector<std::pair<std::size_t, std::string>> comments;
     };
 
     // Finds the key, creating it (empty) when missing.
@@ -29,6 +32,11 @@ class RegistryTree {
     void Set(std::string_view path, std::string_view name, RegistryValue value);
     // Copies every value of other into this tree, replacing values of the same name.
     void Apply(const RegistryTree& other);
+
+    // A comment line, kept in place: after the values of keyPath read so far,
+    // or before every key when keyPath is empty.
+    void AddComment(std::string_view keyPath, std::string line);
+    const std::vector<std::string>& Preamble() const { return preamble_; }
 
     const std::vector<Key>& Keys() const { return keys_; }
     std::size_t ValueCount() const { return valueCount_; }
@@ -40,6 +48,7 @@ class RegistryTree {
     Key* FindKeyMutable(std::string_view path);
 
     std::vector<Key> keys_;
+    std::vector<std::string> preamble_;
     std::unordered_map<std::string, std::size_t> keyIndex_;  // folded path -> position
     std::size_t valueCount_ = 0;
 };

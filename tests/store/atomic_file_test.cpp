@@ -1,6 +1,7 @@
 #include "store/atomic_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -60,6 +61,20 @@ TEST(AtomicFileTest, ReplacesTheFileALinkNamesAndKeepsTheLink) {
     ASSERT_TRUE(WriteFileAtomically(link, "new", 0600));
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(ReadAll(real), "new");
+}
+
+TEST(AtomicFileTest, NewFilesFollowTheUmaskAndLeftTemporariesAreRemoved) {
+    TempDir dir;
+    const std::string path = dir.File("a.cnfg");
+    test::WriteAll(path + ".tmp.Ab12Cd", "left by a killed save");
+    test::WriteAll(path + ".tmp.other", "not a temporary of this writer");
+    const mode_t old = ::umask(077);
+    const AtomicWriteResult result = WriteFileAtomically(path, "passwords");
+    ::umask(old);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(test::ModeOf(path), 0600u);
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp.Ab12Cd"));
+    EXPECT_TRUE(std::filesystem::exists(path + ".tmp.other"));
 }
 
 TEST(AtomicFileTest, MissingFolderIsReportedWithThePath) {

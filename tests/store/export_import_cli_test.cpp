@@ -1,7 +1,11 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include <string>
 #include <vector>
@@ -35,6 +39,8 @@ class ExportImportCliTest : public ::testing::Test {
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 2, stderr_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0600);
+        posix_spawn_file_actions_addopen(&actions, 1, stdout_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
         pid_t pid = -1;
         const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
@@ -46,10 +52,12 @@ class ExportImportCliTest : public ::testing::Test {
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     std::string Stderr() const { return ReadAll(stderr_); }
+    std::string Stdout() const { return ReadAll(stdout_); }
 
     TempDir dir_;
     std::string store_ = dir_.File("cfg/ZARQ/MTulvo.reg");
     std::string stderr_ = dir_.File("stderr.txt");
+    std::string stdout_ = dir_.File("stdout.txt");
 };
 
 TEST_F(ExportImportCliTest, ImportThenExportGivesTheSameFileAndFillsTheStore) {
@@ -79,25 +87,86 @@ TEST_F(ExportImportCliTest, ImportThenExportGivesTheSameFileAndFillsTheStore) {
     EXPECT_EQ(blocks, 6);  // FXO, FXS, MOB, PASSWORD, ControlAccount and the alarm
 }
 
-TEST_F(ExportImportCliTest, ImportPrintsTheReadersMessagesAndFails) {
-    const std::string in = dir_.File("in.cnfg");
-    test::WriteAll(in, "Ab:7,Lim:7200/72000\r\nFXO,OCM:7\r\nPASSWORD:1111\r\n");
-    EXPECT_EQ(Tulvo({"import", in}), 1);
-    EXPECT_EQ(Stderr(),
-              "Ошибка при чтении базы абонентов! Абонент № 7\n"
-              "Недопустимое значение OutCallMode!\n");
-}
-
-TEST_F(ExportImportCliTest, ImportOfAMissingFileOrAFolderLeavesTheStoreAlone) {
+TEST_F(ExportImportCliTest, ImportStoppedByARecordCheckLeavesTheStoreAsItWas) {
     const std::string in = dir_.File("in.cnfg");
     test::WriteAll(in, kExample);
     ASSERT_EQ(Tulvo({"import", in}), 0);
     const std::string before = ReadAll(store_);
-    for (const std::string& path : {dir_.File("missing.cnfg"), dir_.Path()}) {
+    test::WriteAll(in, "Ab:7,Lim:7200/72000\r\nAb:8,ID:8\r\nFXO,OCM:700\r\nPASSWORD:1111\r\n");
+    EXPECT_EQ(Tulvo({"import", in}), 1);
+    EXPECT_EQ(Stderr(),
+              "Ошибка при чтении базы абонентов! Абонент № 7\n"
+              "Недопустимое значение OutCallMode!\n");
+    EXPECT_EQ(ReadAll(store_), before);
+}
+
+TEST_F(ExportImportCliTest, ImportOfWhatIsNoConfigurationFileLeavesTheStoreAlone) {
+    const std::string in = dir_.File("in.cnfg");
+    test::WriteAll(in, kExample);
+    ASSERT_EQ(Tulvo({"import", in}), 0);
+    const std::string before = ReadAll(store_);
+    const std::pair<std::string, std::string> cases[] = {
+        {dir_.File("missing.cnfg"), "Невозможно открыть файл " + dir_.File("missing.cnfg") + "!"},
+        {dir_.Path(), "Невозможно открыть файл " + dir_.Path() + "!"},
+        {"/bin/ls", "Файл /bin/ls не является файлом конфигурации!"},
+    };
+    for (const auto& [path, message] : cases) {
         EXPECT_EQ(Tulvo({"import", path}), 1) << path;
-        EXPECT_EQ(Stderr(), "Невозможно открыть файл " + path + "!\n");
+        EXPECT_EQ(Stderr(), message + "\n");
         EXPECT_EQ(ReadAll(store_), before) << path;
     }
+}
+
+TEST_F(ExportImportCliTest, ExportWritesIntoAFifoAndStandardOutputInPlace) {
+    const std::string in = dir_.File("in.cnfg");
+    test::WriteAll(in, kExample);
+    ASSERT_EQ(Tulvo({"import", in}), 0);
+    const std::string fifo = dir_.File("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    ASSERT_EQ(Tulvo({"export", fifo}), 0) << Stderr();
+    std::string piped(kExample.size() + 16, '\0');
+    const ssize_t n = ::read(reader, piped.data(), piped.size());
+    ::close(reader);
+    EXPECT_EQ(piped.substr(0, n < 0 ? 0 : static_cast<std::size_t>(n)), kExample);
+    ASSERT_EQ(Tulvo({"export", "-"}), 0) << Stderr();
+    EXPECT_EQ(Stdout(), kExample);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("-")));
+}
+
+TEST_F(ExportImportCliTest, ExportDoesNotFollowALinkPlantedInASharedFolder) {
+    const std::string victim = dir_.File("victim.cnfg");
+    test::WriteAll(victim, "private");
+    const std::string shared = dir_.File("shared");
+    std::filesystem::create_directory(shared);
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    const std::string planted = shared + "/out.cnfg";
+    std::filesystem::create_symlink(victim, planted);
+    if (::lchown(planted.c_str(), ::geteuid() + 1, ::getegid()) != 0) {
+        GTEST_SKIP() << "cannot give the link to another user";
+    }
+    EXPECT_EQ(Tulvo({"export", planted}), 1);
+    EXPECT_EQ(Stderr(), "Невозможно сохранить файл " + planted + "!\n");
+    EXPECT_EQ(ReadAll(victim), "private");
+}
+
+TEST_F(ExportImportCliTest, StoreThatCannotBeUsedStopsTheCommandAndStaysAsItIs) {
+    const std::string in = dir_.File("in.cnfg");
+    test::WriteAll(in, kExample);
+    std::filesystem::create_directories(dir_.File("cfg/ZARQ"));
+    ASSERT_EQ(::mkfifo(store_.c_str(), 0600), 0);
+    EXPECT_EQ(Tulvo({"import", in}), 1);
+    EXPECT_EQ(Stderr(),
+              "Файл настроек " + store_ + " не может быть использован: это не обычный файл.\n");
+    EXPECT_TRUE(std::filesystem::is_fifo(store_));
+
+    std::filesystem::remove(store_);
+    const std::string utf16 = std::string("R\0E\0G\0", 6);  // no byte-order mark
+    test::WriteAll(store_, utf16);
+    EXPECT_EQ(Tulvo({"export", dir_.File("out.cnfg")}), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("out.cnfg")));
+    EXPECT_EQ(ReadAll(store_), utf16);
 }
 
 TEST_F(ExportImportCliTest, ExportThatCannotWriteItsFileFails) {

@@ -39,6 +39,41 @@ TEST(RegeditFormatTest, ReadsWhatRegeditWrites) {
     EXPECT_EQ(*tree.Find(kSetting, ""), RegistryValue::String("default"));
 }
 
+// UTF-16LE bytes of text, as regedit writes its default export.
+std::string Utf16(std::u16string_view text) {
+    std::string out;
+    for (char16_t unit : text) {
+        out += static_cast<char>(unit & 0xFF);
+        out += static_cast<char>(unit >> 8);
+    }
+    return out;
+}
+
+TEST(RegeditFormatTest, ReadsAndWritesBackRegeditsUnicodeExport) {
+    const std::string file =
+        "\xFF\xFE" + Utf16(
+                         u"Windows Registry Editor Version 5.00\r\n\r\n"
+                         u"; exported by hand\r\n"
+                         u"[HKEY_CURRENT_USER\\Software\\ZARQ\\MTulvo\\Setting]\r\n"
+                         u"; the port\r\n"
+                         u"\"PortName\"=\"\u0418\u0432\u0430\u043d \U0001F600\"\r\n"
+                         u"\"Lines\"=hex(1):61,00,0a,00,00,00\r\n"
+                         u"\"Multi\"=hex(7):61,00,00,00,00,00\r\n"
+                         u"\"USB_COM\"=dword:00000001\r\n"
+                         u"; last\r\n"
+                         u"\r\n");
+    RegeditReadStats stats;
+    const RegistryTree tree = ReadRegeditText(file, {}, &stats);
+    EXPECT_TRUE(stats.Whole());
+    EXPECT_EQ(stats.format, (RegeditFormat{.version5 = true, .utf16 = true}));
+    EXPECT_EQ(*tree.Find(kSetting, "PortName"),
+              RegistryValue::String("\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD \xF0\x9F\x98\x80"));
+    EXPECT_EQ(*tree.Find(kSetting, "Lines"), RegistryValue::String("a\n"));
+    EXPECT_EQ(*tree.Find(kSetting, "Multi"), (RegistryValue{7, Bytes({'a', 0, 0, 0, 0, 0})}));
+    EXPECT_EQ(*tree.Find(kSetting, "USB_COM"), RegistryValue::Dword(1));
+    EXPECT_EQ(WriteRegedit(tree, stats.format), file);  // comments and all, byte for byte
+}
+
 TEST(RegeditFormatTest, WritesRegedit4WithCrLfAndLowerCaseHex) {
     RegistryTree tree;
     tree.Set(kSetting, "PortName", RegistryValue::String("COM1"));

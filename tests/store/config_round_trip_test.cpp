@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "store/config_file.h"
+#include "support/recording_operator.h"
+#include "temp_dir.h"
+
+namespace tulvo {
+namespace {
+
+// Fills every field the configuration file carries with random values from
+// the whole range the record can hold (values the gateway may send, not only
+// those the dialogs offer). Texts use characters the file can carry: it drops
+// spaces outside names, and '/' splits the two phone numbers.
+class RandomImage {
+  public:
+    explicit RandomImage(unsigned seed) : random_(seed) {}
+
+    void Fill(TData& image) {
+        for (LineSettingRecord line : {image.SettingFXO(), image.SettingFXS()}) {
+            for (std::size_t offset : {0, 1, 2, 5}) {  // OCM, PM, MLDM, LMDM
+                line.bytes()[offset] = Byte();
+            }
+            line.bytes()[11] = static_cast<std::uint8_t>(Below(16));  // VL
+            line.SetLMFT(Byte());
+            line.SetLMNT(Byte());
+            line.SetFLAG(Byte());
+            line.SetPR(Byte());
+            line.SetMAB(Word());
+            line.SetOUTLIM(Word());
+            line.SetINLIM(Word());
+            line.SetHLP(Below(4));
+        }
+        const MobSettingRecord mob = image.SettingMOB();
+        mob.SetFLAG(Byte());
+        mob.bytes()[1] = static_cast<std::uint8_t>((mob.bytes()[1] & 0xE0) | Below(32));  // RM
+        mob.SetRP(Text(48));
+        image.SettingPASSWORD().SetPassword(Text(7));
+        FillAlarm(image.SettingAlarm());
+        for (int k = 0; k < TData::kBlackListEntries - 1; ++k) {
+            if (Below(2) == 0) {
+                const BlackListRecord entry = image.BlackListEntry(k);
+                entry.SetFLAG(Byte() & 0x7F);
+                entry.SetGM(Byte());
+                entry.SetNUM(Digits(18));
+            }
+        }
+        for (int n = 1; n <= TData::kSubscribers; ++n) {
+            if (Below(2) == 0) {
+                FillSubscriber(image, n);
+            }
+        }
+        const ControlAccountRecord account = image.ControlAccount();
+        account.SetTO1(Word());
+        account.SetUSSD(Text(11));
+        account.SetUNIT(Text(7));
+        account.SetAL(Word());
+        for (int i = 0; i < 4; ++i) {
+            account.SetAB(i, static_cast<std::int16_t>(Word()));
+        }
+    }
+
+  private:
+    void FillAlarm(AlarmSettingRecord alarm) {
+        alarm.SetEM(Byte());
+        alarm.SetMM(static_cast<std::uint32_t>(random_()));
+        for (int slot = 0; slot <= 4; ++slot) {
+            alarm.SetPassword(slot, Text(7));
+        }
+        for (int i = 1; i <= 3; ++i) {
+            alarm.SetAbName(i, static_cast<std::int16_t>(Word()));
+            alarm.SetInTimeout(i, Word());
+        }
+        alarm.SetFLAG(Byte());
+    }
+
+    void FillSubscriber(TData& image, int n) {
+        const AbInfoRecord info = image.AbInfo(n);
+        info.SetID(static_cast<std::uint32_t>(random_()));
+        info.SetLimIn(Word());
+        info.SetLimOut(Word());
+        info.SetLM(static_cast<std::uint8_t>(0x38 | Below(8)));
+        info.SetDL(static_cast<std::uint8_t>(Below(3)));
+        info.SetGr(Byte());
+        info.SetPassword(Text(7));
+        info.SetFLAG(Byte() & 0x7F);
+        const AbPhoneRecord phone = image.AbPhone(n);
+        phone.SetPhoneIn(Text(24));
+        phone.SetPhoneOut(Text(7));
+        image.Name(n).AbFNS = Name();
+    }
+
+    unsigned Below(unsigned n) { return static_cast<unsigned>(random_() % n); }
+    std::uint8_t Byte() { return static_cast<std::uint8_t>(Below(256)); }
+    std::uint16_t Word() { return static_cast<std::uint16_t>(Below(65536)); }
+
+    std::string From(std::string_view alphabet, std::size_t maxChars) {
+        std::string text(Below(static_cast<unsigned>(maxChars) + 1), ' ');
+        for (char& c : text) {
+            c = alphabet[Below(static_cast<unsigned>(alphabet.size()))];
+        }
+        return text;
+    }
+    std::string Digits(std::size_t maxChars) { return From("0123456789", maxChars); }
+    std::string Text(std::size_t maxChars) {
+        return From("0123456789*#+-.:=ABCxyz\xC0\xE0\xFF", maxChars);
+    }
+    std::string Name() { return From("Ivan Petrov\xC8\xE2\xE0\xED.-'\"", 40); }
+
+    std::mt19937 random_;
+};
+
+TEST(ConfigRoundTripTest, EveryWrittenImageReadsBackAsWritten) {
+    test::TempDir dir;
+    const std::string path = dir.File("random.cnfg");
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        TData written;
+        RandomImage(seed).Fill(written);
+        test::RecordingOperator op;
+        ASSERT_TRUE(SaveConfigFile(written, path, op));
+        const std::string text = test::ReadAll(path);
+        TData read;
+        const ConfigLoadResult result = LoadConfigFile(read, path, op);
+        ASSERT_TRUE(result.Loaded()) << "seed " << seed;
+        ASSERT_EQ(op.Texts(), std::vector<std::string>{}) << "seed " << seed;
+        ASSERT_EQ(WriteConfigText(read), text) << "seed " << seed;
+        // The mode bytes beyond the dialogs' items come back as they were.
+        ASSERT_EQ(read.SettingFXO().bytes()[0], std::as_const(written).SettingFXO().bytes()[0]);
+        ASSERT_EQ(read.SettingMOB().RM(), std::as_const(written).SettingMOB().RM());
+    }
+}
+
+TEST(ConfigRoundTripTest, TextsCannotAddTokensOrLines) {
+    TData image;
+    const AbInfoRecord info = image.AbInfo(3);
+    info.SetFLAG(0x08);
+    image.Name(3).AbFNS = "Smith,FLAG:00,ID:99";
+    image.AbPhone(3).SetPhoneIn("1,Gr:80");
+    image.ControlAccount().SetUSSD("*1,AB1:0#");
+    TData read;
+    test::TempDir dir;
+    test::WriteAll(dir.File("a.cnfg"), WriteConfigText(image));
+    test::RecordingOperator op;
+    ASSERT_TRUE(LoadConfigFile(read, dir.File("a.cnfg"), op).Loaded());
+    EXPECT_EQ(read.Name(3).AbFNS, "Smith FLAG:00 ID:99");
+    EXPECT_EQ(read.AbInfo(3).bytes()[0], 0x08);
+    EXPECT_EQ(read.AbInfo(3).ID(), 0xFFFFFFFFu);
+    EXPECT_EQ(read.AbInfo(3).Gr(), 0xFF);
+    EXPECT_EQ(read.AbPhone(3).PhoneIn(), "1Gr:80");
+    EXPECT_EQ(read.ControlAccount().AB(0), -1);
+}
+
+}  // namespace
+}  // namespace tulvo
