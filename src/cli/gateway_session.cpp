@@ -156,6 +156,10 @@ int RunImageTransfer(const CliArgs& args, Transfer transfer) {
     args.Required("port");  // a usage error comes before anything else
     const std::string path = args.StorePath();
     RegistryStore store(path);
+    if (!store.Open()) {
+        args.Op().Error(store.Problem());
+        return kExitFailed;
+    }
     std::string why;
     if (transfer == Transfer::Read && !StoreWritable(path, why)) {
         args.Op().Error(why);
