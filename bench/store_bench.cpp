@@ -44,14 +44,14 @@ class QuietOperator : public Operator {
 void FillImage(TData& image, int round) {
     const std::string tag = std::to_string(round);
     for (int n = 1; n <= TData::kSubscribers; ++n) {
-        const AbInfoRecord info = image.AbInfo(n);
+        AbInfoRecord info = image.AbInfo(n);
         info.SetFLAG(0x0A);
         info.SetID(static_cast<std::uint32_t>(n));
         info.SetPassword("1234567");
         info.SetLimIn(static_cast<std::uint32_t>(round));
         info.SetLimOut(7200);
         info.SetGr(0x01);
-        const AbPhoneRecord phone = image.AbPhone(n);
+        AbPhoneRecord phone = image.AbPhone(n);
         phone.SetFlagPhone(0);
         phone.SetPhoneIn("+38050" + std::to_string(1000000 + n));
         phone.SetPhoneOut("123");
@@ -59,7 +59,7 @@ void FillImage(TData& image, int round) {
         image.Name(n).AbIdCod = n;
     }
     for (int k = 0; k < TData::kBlackListEntries; ++k) {
-        const BlackListRecord entry = image.BlackListEntry(k);
+        BlackListRecord entry = image.BlackListEntry(k);
         entry.SetFLAG(0x05);
         entry.SetGM(static_cast<std::uint8_t>(1 + round % 200));
         entry.SetNUM("380" + std::to_string(100000 + k));

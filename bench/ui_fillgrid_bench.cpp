@@ -22,12 +22,12 @@ constexpr int kRuns = 200;
 // the short path of an empty slot.
 void Populate(tulvo::TData& image) {
     for (int n = 1; n <= tulvo::TData::kSubscribers; ++n) {
-        const tulvo::AbInfoRecord info = image.AbInfo(n);
+        tulvo::AbInfoRecord info = image.AbInfo(n);
         info.SetFLAG(n % 2 == 0 ? 0x0A : 0x02);
         info.SetID(static_cast<std::uint32_t>(n * 7919));
         info.SetGr(static_cast<std::uint8_t>(1u << (n % 8)));
         image.Name(n).AbFNS = tulvo::Utf8ToCp1251("Абонент номер " + std::to_string(n));
-        const tulvo::AbPhoneRecord phone = image.AbPhone(n);
+        tulvo::AbPhoneRecord phone = image.AbPhone(n);
         phone.SetFlagPhone(0);
         phone.SetPhoneIn("80501234" + std::to_string(100 + n));
         phone.SetPhoneOut(std::to_string(8000 + n));

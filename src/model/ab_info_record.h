@@ -65,49 +65,48 @@ class BasicAbInfoRecord : public RecordView<Byte, 33> {
     int GroupNumber() const;
     static int GroupNumberOf(std::uint8_t gr);
 
-    void SetFLAG(std::uint8_t value) const requires Base::kMutable;
-    void SetID(std::uint32_t value) const requires Base::kMutable;
+    void SetFLAG(std::uint8_t value) requires MutableByte<Byte>;
+    void SetID(std::uint32_t value) requires MutableByte<Byte>;
     // The first 7 characters, zero-padded; the terminator byte 12 is 0.
-    void SetPassword(std::string_view text) const requires Base::kMutable;
-    void SetLM(std::uint8_t value) const requires Base::kMutable;
-    void SetDL(std::uint8_t value) const requires Base::kMutable;
-    void SetGr(std::uint8_t value) const requires Base::kMutable;
-    void SetReserved1(std::uint8_t value) const requires Base::kMutable;
-    void SetReserved2(std::uint32_t value) const requires Base::kMutable;
-    void SetReserved3(std::uint8_t value) const requires Base::kMutable;
+    void SetPassword(std::string_view text) requires MutableByte<Byte>;
+    void SetLM(std::uint8_t value) requires MutableByte<Byte>;
+    void SetDL(std::uint8_t value) requires MutableByte<Byte>;
+    void SetGr(std::uint8_t value) requires MutableByte<Byte>;
+    void SetReserved1(std::uint8_t value) requires MutableByte<Byte>;
+    void SetReserved2(std::uint32_t value) requires MutableByte<Byte>;
+    void SetReserved3(std::uint8_t value) requires MutableByte<Byte>;
     // Bytes 20..22 := 0, then day, month and the low 8 bits of the year.
-    void SetDateStamp(int day, int month, int year) const requires Base::kMutable;
+    void SetDateStamp(int day, int month, int year) requires MutableByte<Byte>;
     // The low 16 bits of value.
-    void SetLimIn(std::uint32_t value) const requires Base::kMutable;
-    void SetLimOut(std::uint32_t value) const requires Base::kMutable;
+    void SetLimIn(std::uint32_t value) requires MutableByte<Byte>;
+    void SetLimOut(std::uint32_t value) requires MutableByte<Byte>;
 
     // LM := the fixed bits 3 to 5 plus the allowed lines.
-    void StoreLineAccess(bool fxo, bool fxs, bool conference) const requires Base::kMutable;
+    void StoreLineAccess(bool fxo, bool fxs, bool conference) requires MutableByte<Byte>;
     // FLAG := the four rights; the other bits, Empty among them, are 0, so
     // the slot is in use afterwards. USSD is stored inverted (UssdBarred).
     void StoreRights(bool callBack, bool longDistance, bool activation,
-                     bool ussdAllowed) const requires Base::kMutable;
+                     bool ussdAllowed) requires MutableByte<Byte>;
     // Gr := bit (group - 1) for a group 1 to 8; 0 (no group) for any other.
-    void StoreGroup(int group) const requires Base::kMutable;
+    void StoreGroup(int group) requires MutableByte<Byte>;
     // The bytes an editor store writes besides the fields it shows:
     // DateStamp 1 January 2035, Reserved1 and Reserved2 0, Reserved3 255.
-    void StampEditorStore() const requires Base::kMutable;
+    void StampEditorStore() requires MutableByte<Byte>;
     // Frees the slot as "Удалить" does: no lines, no ID, limits 0, default
     // line 0, group byte 1, the editor's date stamp, reserved bytes 0 and
     // FLAG 0x80. Password keeps its bytes.
-    void StoreDeleted() const requires Base::kMutable;
+    void StoreDeleted() requires MutableByte<Byte>;
 
     // The blank record: 8E FF FF FF FF, 8 x 00, 3F 00 FF FF FF FF FF,
     // 00 00 00 FF 00 00, FF FF FF FF FF FF, checksum.
-    void Reset() const requires Base::kMutable;
+    void Reset() requires MutableByte<Byte>;
     // Recomputes the checksum in the record, then returns its bytes.
-    typename Base::Array CopyOut() const requires Base::kMutable;
+    typename Base::Array CopyOut() requires MutableByte<Byte>;
 };
 
 using AbInfoRecord = BasicAbInfoRecord<std::uint8_t>;
 using ConstAbInfoRecord = BasicAbInfoRecord<const std::uint8_t>;
 
 extern template class BasicAbInfoRecord<std::uint8_t>;
-extern template class BasicAbInfoRecord<const std::uint8_t>;
 
 }  // namespace tulvo

@@ -30,19 +30,18 @@ class BasicAbLimitRecord : public RecordView<Byte, 6> {
     std::uint32_t LimitSeconds() const;
 
     // On clears LimitOff, off sets it.
-    void SetLimitOn(bool on) const requires Base::kMutable;
-    void SetLimitIn(bool on) const requires Base::kMutable;
-    void SetLimitOut(bool on) const requires Base::kMutable;
-    void SetLimitSeconds(std::uint32_t seconds) const requires Base::kMutable;
+    void SetLimitOn(bool on) requires MutableByte<Byte>;
+    void SetLimitIn(bool on) requires MutableByte<Byte>;
+    void SetLimitOut(bool on) requires MutableByte<Byte>;
+    void SetLimitSeconds(std::uint32_t seconds) requires MutableByte<Byte>;
 
     // Flags 0x01 (limit off), time 0, checksum.
-    void Reset() const requires Base::kMutable;
+    void Reset() requires MutableByte<Byte>;
 };
 
 using AbLimitRecord = BasicAbLimitRecord<std::uint8_t>;
 using ConstAbLimitRecord = BasicAbLimitRecord<const std::uint8_t>;
 
 extern template class BasicAbLimitRecord<std::uint8_t>;
-extern template class BasicAbLimitRecord<const std::uint8_t>;
 
 }  // namespace tulvo

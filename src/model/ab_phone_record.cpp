@@ -36,33 +36,33 @@ std::string BasicAbPhoneRecord<Byte>::Numbers() const {
 }
 
 template <typename Byte>
-void BasicAbPhoneRecord<Byte>::SetFlagPhone(std::uint8_t value) const requires Base::kMutable {
+void BasicAbPhoneRecord<Byte>::SetFlagPhone(std::uint8_t value) requires MutableByte<Byte> {
     WriteU8(this->rw(), kFlagPhone.offset, value);
 }
 
 template <typename Byte>
-void BasicAbPhoneRecord<Byte>::SetPhoneIndex(std::uint16_t value) const requires Base::kMutable {
+void BasicAbPhoneRecord<Byte>::SetPhoneIndex(std::uint16_t value) requires MutableByte<Byte> {
     WriteU16le(this->rw(), kPhoneIndex.offset, value);
 }
 
 template <typename Byte>
-void BasicAbPhoneRecord<Byte>::SetPhoneLen(std::uint8_t value) const requires Base::kMutable {
+void BasicAbPhoneRecord<Byte>::SetPhoneLen(std::uint8_t value) requires MutableByte<Byte> {
     WriteU8(this->rw(), kPhoneLen.offset, value);
 }
 
 template <typename Byte>
-void BasicAbPhoneRecord<Byte>::SetPhoneIn(std::string_view text) const requires Base::kMutable {
+void BasicAbPhoneRecord<Byte>::SetPhoneIn(std::string_view text) requires MutableByte<Byte> {
     this->StoreText(kPhoneIn, text, kPhoneInChars);
 }
 
 template <typename Byte>
-void BasicAbPhoneRecord<Byte>::SetPhoneOut(std::string_view text) const requires Base::kMutable {
+void BasicAbPhoneRecord<Byte>::SetPhoneOut(std::string_view text) requires MutableByte<Byte> {
     this->StoreText(kPhoneOut, text, kPhoneOutChars);
 }
 
 template <typename Byte>
 void BasicAbPhoneRecord<Byte>::StoreNumbers(std::uint16_t phoneIndex,
-                                            std::string_view typed) const requires Base::kMutable {
+                                            std::string_view typed) requires MutableByte<Byte> {
     const std::size_t cut = typed.find_first_of("/\\");
     std::string shortNumber;
     if (cut != std::string_view::npos) {
@@ -80,8 +80,7 @@ void BasicAbPhoneRecord<Byte>::StoreNumbers(std::uint16_t phoneIndex,
 }
 
 template <typename Byte>
-void BasicAbPhoneRecord<Byte>::StoreDeleted(
-    std::uint16_t phoneIndex) const requires Base::kMutable {
+void BasicAbPhoneRecord<Byte>::StoreDeleted(std::uint16_t phoneIndex) requires MutableByte<Byte> {
     SetPhoneIndex(phoneIndex);
     SetFlagPhone(0);
     SetPhoneIn("");
@@ -89,15 +88,22 @@ void BasicAbPhoneRecord<Byte>::StoreDeleted(
 }
 
 template <typename Byte>
-void BasicAbPhoneRecord<Byte>::Reset() const requires Base::kMutable {
+void BasicAbPhoneRecord<Byte>::Reset() requires MutableByte<Byte> {
     const auto bytes = this->bytes();
     std::fill(bytes.begin(), bytes.end(), std::uint8_t{0});
     WriteU8(this->rw(), kFlagPhone.offset, kNotInUse);
     WriteU16le(this->rw(), kPhoneIndex.offset, 0xFFFF);
-    this->UpdateChecksum();
+    this->Seal();
 }
 
 template class BasicAbPhoneRecord<std::uint8_t>;
-template class BasicAbPhoneRecord<const std::uint8_t>;
+// The read-only view gets its reading members only: some compilers (clang 14)
+// would otherwise instantiate the storing members for it as well.
+template std::uint8_t BasicAbPhoneRecord<const std::uint8_t>::FlagPhone() const;
+template std::uint16_t BasicAbPhoneRecord<const std::uint8_t>::PhoneIndex() const;
+template std::uint8_t BasicAbPhoneRecord<const std::uint8_t>::PhoneLen() const;
+template std::string BasicAbPhoneRecord<const std::uint8_t>::PhoneIn() const;
+template std::string BasicAbPhoneRecord<const std::uint8_t>::PhoneOut() const;
+template std::string BasicAbPhoneRecord<const std::uint8_t>::Numbers() const;
 
 }  // namespace tulvo

@@ -36,32 +36,30 @@ class BasicAbPhoneRecord : public RecordView<Byte, 38> {
     // "/" and PhoneOut when PhoneOut is not empty.
     std::string Numbers() const;
 
-    void SetFlagPhone(std::uint8_t value) const requires Base::kMutable;
-    void SetPhoneIndex(std::uint16_t value) const requires Base::kMutable;
-    void SetPhoneLen(std::uint8_t value) const requires Base::kMutable;
+    void SetFlagPhone(std::uint8_t value) requires MutableByte<Byte>;
+    void SetPhoneIndex(std::uint16_t value) requires MutableByte<Byte>;
+    void SetPhoneLen(std::uint8_t value) requires MutableByte<Byte>;
     // The first 24 characters, zero-padded; the terminator byte 28 is 0.
-    void SetPhoneIn(std::string_view text) const requires Base::kMutable;
+    void SetPhoneIn(std::string_view text) requires MutableByte<Byte>;
     // The first 7 characters, zero-padded; the terminator byte 36 is 0.
-    void SetPhoneOut(std::string_view text) const requires Base::kMutable;
+    void SetPhoneOut(std::string_view text) requires MutableByte<Byte>;
 
     // Stores the typed numbers of subscriber index phoneIndex (n - 1) and
     // puts the record in use. The main number runs to the first "/" or "\";
     // every later character except the separators belongs to the short
     // number. PhoneLen takes the short number's whole length (at most 255),
     // PhoneOut only its first 7 characters.
-    void StoreNumbers(std::uint16_t phoneIndex,
-                      std::string_view typed) const requires Base::kMutable;
+    void StoreNumbers(std::uint16_t phoneIndex, std::string_view typed) requires MutableByte<Byte>;
     // Empties the numbers as "Удалить" does; PhoneLen keeps its byte.
-    void StoreDeleted(std::uint16_t phoneIndex) const requires Base::kMutable;
+    void StoreDeleted(std::uint16_t phoneIndex) requires MutableByte<Byte>;
 
     // The blank phone record: 80 FF FF, 34 x 00, checksum.
-    void Reset() const requires Base::kMutable;
+    void Reset() requires MutableByte<Byte>;
 };
 
 using AbPhoneRecord = BasicAbPhoneRecord<std::uint8_t>;
 using ConstAbPhoneRecord = BasicAbPhoneRecord<const std::uint8_t>;
 
 extern template class BasicAbPhoneRecord<std::uint8_t>;
-extern template class BasicAbPhoneRecord<const std::uint8_t>;
 
 }  // namespace tulvo

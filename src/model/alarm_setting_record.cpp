@@ -87,98 +87,98 @@ std::uint16_t BasicAlarmSettingRecord<Byte>::Call() const {
 }
 
 template <typename Byte>
-void BasicAlarmSettingRecord<Byte>::SetEM(std::uint8_t value) const requires Base::kMutable {
+void BasicAlarmSettingRecord<Byte>::SetEM(std::uint8_t value) requires MutableByte<Byte> {
     WriteU8(this->rw(), kEM.offset, value);
-    this->UpdateChecksum();
+    this->Seal();
 }
 template <typename Byte>
-void BasicAlarmSettingRecord<Byte>::SetMM(std::uint32_t value) const requires Base::kMutable {
+void BasicAlarmSettingRecord<Byte>::SetMM(std::uint32_t value) requires MutableByte<Byte> {
     WriteU32le(this->rw(), kMM.offset, value);
-    this->UpdateChecksum();
+    this->Seal();
 }
 template <typename Byte>
-void BasicAlarmSettingRecord<Byte>::SetFLAG(std::uint8_t value) const requires Base::kMutable {
+void BasicAlarmSettingRecord<Byte>::SetFLAG(std::uint8_t value) requires MutableByte<Byte> {
     WriteU8(this->rw(), kFLAG.offset, value);
-    this->UpdateChecksum();
+    this->Seal();
 }
 template <typename Byte>
-void BasicAlarmSettingRecord<Byte>::SetInTimeout(
-    int channel, std::uint16_t seconds) const requires Base::kMutable {
+void BasicAlarmSettingRecord<Byte>::SetInTimeout(int channel,
+                                                 std::uint16_t seconds) requires MutableByte<Byte> {
     if (!ValidChannel(channel)) {
         return;
     }
     WriteU16le(this->rw(), ChannelAt(kInTimeout, channel, 2), seconds);
-    this->UpdateChecksum();
+    this->Seal();
 }
 template <typename Byte>
-void BasicAlarmSettingRecord<Byte>::SetPassword(
-    int slot, std::string_view text) const requires Base::kMutable {
+void BasicAlarmSettingRecord<Byte>::SetPassword(int slot,
+                                                std::string_view text) requires MutableByte<Byte> {
     if (slot < 0 || slot >= kPasswordSlots) {
         return;
     }
     const Field field{kPasswords.offset + kPasswordSlotWidth * static_cast<std::size_t>(slot),
                       kPasswordSlotWidth};
     this->StoreText(field, text, kPasswordChars);
-    this->UpdateChecksum();
+    this->Seal();
 }
 template <typename Byte>
-void BasicAlarmSettingRecord<Byte>::SetAbName(
-    int position, std::int16_t subscriber) const requires Base::kMutable {
+void BasicAlarmSettingRecord<Byte>::SetAbName(int position,
+                                              std::int16_t subscriber) requires MutableByte<Byte> {
     if (position < 1 || position > kNotified) {
         return;
     }
     WriteI16le(this->rw(), ChannelAt(kAbName, position, 2), subscriber);
-    this->UpdateChecksum();
+    this->Seal();
 }
 
 template <typename Byte>
-void BasicAlarmSettingRecord<Byte>::SetActive(std::uint8_t value) const requires Base::kMutable {
+void BasicAlarmSettingRecord<Byte>::SetActive(std::uint8_t value) requires MutableByte<Byte> {
     WriteU8(this->rw(), kActive.offset, static_cast<std::uint8_t>(value & 0x0F));
 }
 template <typename Byte>
-void BasicAlarmSettingRecord<Byte>::SetKeyMode(std::uint8_t value) const requires Base::kMutable {
+void BasicAlarmSettingRecord<Byte>::SetKeyMode(std::uint8_t value) requires MutableByte<Byte> {
     WriteU8(this->rw(), kKeyMode.offset, value);
 }
 template <typename Byte>
 void BasicAlarmSettingRecord<Byte>::SetKeyTime(int channel,
-                                               std::uint8_t seconds) const requires Base::kMutable {
+                                               std::uint8_t seconds) requires MutableByte<Byte> {
     if (ValidChannel(channel)) {
         WriteU8(this->rw(), ChannelAt(kKeyTime, channel, 1), seconds);
     }
 }
 template <typename Byte>
 void BasicAlarmSettingRecord<Byte>::SetOutMask(int channel,
-                                               std::uint8_t inputs) const requires Base::kMutable {
+                                               std::uint8_t inputs) requires MutableByte<Byte> {
     if (ValidChannel(channel)) {
         WriteU8(this->rw(), ChannelAt(kOutMask, channel, 1),
                 static_cast<std::uint8_t>(inputs & 0x0F));
     }
 }
 template <typename Byte>
-void BasicAlarmSettingRecord<Byte>::SetInDebounce(
-    int channel, std::uint16_t tenths) const requires Base::kMutable {
+void BasicAlarmSettingRecord<Byte>::SetInDebounce(int channel,
+                                                  std::uint16_t tenths) requires MutableByte<Byte> {
     if (ValidChannel(channel)) {
         WriteU16le(this->rw(), ChannelAt(kInDebounce, channel, 2), tenths);
     }
 }
 template <typename Byte>
-void BasicAlarmSettingRecord<Byte>::SetSetTimeout(
-    int channel, std::uint8_t seconds) const requires Base::kMutable {
+void BasicAlarmSettingRecord<Byte>::SetSetTimeout(int channel,
+                                                  std::uint8_t seconds) requires MutableByte<Byte> {
     if (ValidChannel(channel)) {
         WriteU8(this->rw(), ChannelAt(kSetTimeout, channel, 1), seconds);
     }
 }
 template <typename Byte>
-void BasicAlarmSettingRecord<Byte>::SetPutSMS(std::uint16_t value) const requires Base::kMutable {
+void BasicAlarmSettingRecord<Byte>::SetPutSMS(std::uint16_t value) requires MutableByte<Byte> {
     WriteU16le(this->rw(), kPutSMS.offset, value);
 }
 template <typename Byte>
-void BasicAlarmSettingRecord<Byte>::SetCall(std::uint16_t value) const requires Base::kMutable {
+void BasicAlarmSettingRecord<Byte>::SetCall(std::uint16_t value) requires MutableByte<Byte> {
     WriteU16le(this->rw(), kCall.offset, value);
 }
 
 template <typename Byte>
-void BasicAlarmSettingRecord<Byte>::Reset() const requires Base::kMutable {
+void BasicAlarmSettingRecord<Byte>::Reset() requires MutableByte<Byte> {
     const auto bytes = this->rw();
     std::fill(bytes.begin(), bytes.end(), std::uint8_t{0});
     for (std::size_t i = 0; i < kArrayEntries; ++i) {
@@ -195,10 +195,25 @@ void BasicAlarmSettingRecord<Byte>::Reset() const requires Base::kMutable {
         WriteI16le(bytes, ChannelAt(kAbName, position, 2), -1);
     }
     WriteU16le(bytes, kCall.offset, 0xFFFF);
-    this->UpdateChecksum();
+    this->Seal();
 }
 
 template class BasicAlarmSettingRecord<std::uint8_t>;
-template class BasicAlarmSettingRecord<const std::uint8_t>;
+// The read-only view gets its reading members only: some compilers (clang 14)
+// would otherwise instantiate the storing members for it as well.
+template std::uint8_t BasicAlarmSettingRecord<const std::uint8_t>::EM() const;
+template std::uint8_t BasicAlarmSettingRecord<const std::uint8_t>::Active() const;
+template std::uint8_t BasicAlarmSettingRecord<const std::uint8_t>::KeyMode() const;
+template std::uint32_t BasicAlarmSettingRecord<const std::uint8_t>::MM() const;
+template std::uint8_t BasicAlarmSettingRecord<const std::uint8_t>::FLAG() const;
+template std::uint8_t BasicAlarmSettingRecord<const std::uint8_t>::KeyTime(int channel) const;
+template std::uint8_t BasicAlarmSettingRecord<const std::uint8_t>::OutMask(int channel) const;
+template std::uint16_t BasicAlarmSettingRecord<const std::uint8_t>::InTimeout(int channel) const;
+template std::uint16_t BasicAlarmSettingRecord<const std::uint8_t>::InDebounce(int channel) const;
+template std::uint8_t BasicAlarmSettingRecord<const std::uint8_t>::SetTimeout(int channel) const;
+template std::string BasicAlarmSettingRecord<const std::uint8_t>::Password(int slot) const;
+template std::int16_t BasicAlarmSettingRecord<const std::uint8_t>::AbName(int position) const;
+template std::uint16_t BasicAlarmSettingRecord<const std::uint8_t>::PutSMS() const;
+template std::uint16_t BasicAlarmSettingRecord<const std::uint8_t>::Call() const;
 
 }  // namespace tulvo

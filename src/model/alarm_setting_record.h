@@ -58,34 +58,32 @@ class BasicAlarmSettingRecord : public RecordView<Byte, 161> {
     std::uint16_t Call() const;
 
     // Recompute the checksum.
-    void SetEM(std::uint8_t value) const requires Base::kMutable;
-    void SetMM(std::uint32_t value) const requires Base::kMutable;
-    void SetFLAG(std::uint8_t value) const requires Base::kMutable;
-    void SetInTimeout(int channel, std::uint16_t seconds) const requires Base::kMutable;
+    void SetEM(std::uint8_t value) requires MutableByte<Byte>;
+    void SetMM(std::uint32_t value) requires MutableByte<Byte>;
+    void SetFLAG(std::uint8_t value) requires MutableByte<Byte>;
+    void SetInTimeout(int channel, std::uint16_t seconds) requires MutableByte<Byte>;
     // The first 7 characters, zero-padded, the slot's byte 7 := 0.
-    void SetPassword(int slot, std::string_view text) const requires Base::kMutable;
-    void SetAbName(int position, std::int16_t subscriber) const requires Base::kMutable;
+    void SetPassword(int slot, std::string_view text) requires MutableByte<Byte>;
+    void SetAbName(int position, std::int16_t subscriber) requires MutableByte<Byte>;
 
     // Leave the checksum stale.
-    void SetActive(std::uint8_t value) const  // low 4 bits
-        requires Base::kMutable;
-    void SetKeyMode(std::uint8_t value) const requires Base::kMutable;
-    void SetKeyTime(int channel, std::uint8_t seconds) const requires Base::kMutable;
-    void SetOutMask(int channel, std::uint8_t inputs) const  // low 4 bits
-        requires Base::kMutable;
-    void SetInDebounce(int channel, std::uint16_t tenths) const requires Base::kMutable;
-    void SetSetTimeout(int channel, std::uint8_t seconds) const requires Base::kMutable;
-    void SetPutSMS(std::uint16_t value) const requires Base::kMutable;
-    void SetCall(std::uint16_t value) const requires Base::kMutable;
+    void SetActive(std::uint8_t value) requires MutableByte<Byte>;  // low 4 bits
+    void SetKeyMode(std::uint8_t value) requires MutableByte<Byte>;
+    void SetKeyTime(int channel, std::uint8_t seconds) requires MutableByte<Byte>;
+    void SetOutMask(int channel, std::uint8_t inputs)  // low 4 bits
+        requires MutableByte<Byte>;
+    void SetInDebounce(int channel, std::uint16_t tenths) requires MutableByte<Byte>;
+    void SetSetTimeout(int channel, std::uint8_t seconds) requires MutableByte<Byte>;
+    void SetPutSMS(std::uint16_t value) requires MutableByte<Byte>;
+    void SetCall(std::uint16_t value) requires MutableByte<Byte>;
 
     // The default record, checksum recomputed.
-    void Reset() const requires Base::kMutable;
+    void Reset() requires MutableByte<Byte>;
 };
 
 using AlarmSettingRecord = BasicAlarmSettingRecord<std::uint8_t>;
 using ConstAlarmSettingRecord = BasicAlarmSettingRecord<const std::uint8_t>;
 
 extern template class BasicAlarmSettingRecord<std::uint8_t>;
-extern template class BasicAlarmSettingRecord<const std::uint8_t>;
 
 }  // namespace tulvo

@@ -20,29 +20,34 @@ std::string BasicBlackListRecord<Byte>::NUM() const {
 }
 
 template <typename Byte>
-void BasicBlackListRecord<Byte>::SetFLAG(std::uint8_t value) const requires Base::kMutable {
+void BasicBlackListRecord<Byte>::SetFLAG(std::uint8_t value) requires MutableByte<Byte> {
     WriteU8(this->rw(), kFLAG.offset, value);
-    this->UpdateChecksum();
+    this->Seal();
 }
 template <typename Byte>
-void BasicBlackListRecord<Byte>::SetGM(std::uint8_t value) const requires Base::kMutable {
+void BasicBlackListRecord<Byte>::SetGM(std::uint8_t value) requires MutableByte<Byte> {
     WriteU8(this->rw(), kGM.offset, value);
-    this->UpdateChecksum();
+    this->Seal();
 }
 template <typename Byte>
-void BasicBlackListRecord<Byte>::SetNUM(std::string_view text) const requires Base::kMutable {
+void BasicBlackListRecord<Byte>::SetNUM(std::string_view text) requires MutableByte<Byte> {
     this->StoreText(kNUM, text, kNUMChars);
-    this->UpdateChecksum();
+    this->Seal();
 }
 
 template <typename Byte>
-void BasicBlackListRecord<Byte>::Reset() const requires Base::kMutable {
+void BasicBlackListRecord<Byte>::Reset() requires MutableByte<Byte> {
     WriteU8(this->rw(), kFLAG.offset, kEmpty);
     WriteU8(this->rw(), kGM.offset, 0);
     SetNUM("");
 }
 
 template class BasicBlackListRecord<std::uint8_t>;
-template class BasicBlackListRecord<const std::uint8_t>;
+// The read-only view gets its reading members only: some compilers (clang 14)
+// would otherwise instantiate the storing members for it as well.
+template std::uint8_t BasicBlackListRecord<const std::uint8_t>::FLAG() const;
+template bool BasicBlackListRecord<const std::uint8_t>::Empty() const;
+template std::uint8_t BasicBlackListRecord<const std::uint8_t>::GM() const;
+template std::string BasicBlackListRecord<const std::uint8_t>::NUM() const;
 
 }  // namespace tulvo

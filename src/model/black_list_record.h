@@ -35,19 +35,18 @@ class BasicBlackListRecord : public RecordView<Byte, 22> {
     std::uint8_t GM() const;
     std::string NUM() const;  // at most 18 characters
 
-    void SetFLAG(std::uint8_t value) const requires Base::kMutable;
-    void SetGM(std::uint8_t value) const requires Base::kMutable;
+    void SetFLAG(std::uint8_t value) requires MutableByte<Byte>;
+    void SetGM(std::uint8_t value) requires MutableByte<Byte>;
     // The first 18 characters, zero-padded, byte 20 := 0.
-    void SetNUM(std::string_view text) const requires Base::kMutable;
+    void SetNUM(std::string_view text) requires MutableByte<Byte>;
 
     // FLAG 0x80, GM 0, NUM empty, checksum 0x20.
-    void Reset() const requires Base::kMutable;
+    void Reset() requires MutableByte<Byte>;
 };
 
 using BlackListRecord = BasicBlackListRecord<std::uint8_t>;
 using ConstBlackListRecord = BasicBlackListRecord<const std::uint8_t>;
 
 extern template class BasicBlackListRecord<std::uint8_t>;
-extern template class BasicBlackListRecord<const std::uint8_t>;
 
 }  // namespace tulvo

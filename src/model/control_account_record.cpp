@@ -41,26 +41,26 @@ std::int16_t BasicControlAccountRecord<Byte>::AB(int index) const {
 }
 
 template <typename Byte>
-void BasicControlAccountRecord<Byte>::SetAccountOn(bool on) const requires Base::kMutable {
+void BasicControlAccountRecord<Byte>::SetAccountOn(bool on) requires MutableByte<Byte> {
     this->SetBits(kFlags.offset, kAccountOn, on ? 1 : 0);
 }
 template <typename Byte>
-void BasicControlAccountRecord<Byte>::SetTO1(std::uint16_t hours) const requires Base::kMutable {
+void BasicControlAccountRecord<Byte>::SetTO1(std::uint16_t hours) requires MutableByte<Byte> {
     WriteU16le(this->rw(), kTO1.offset, hours);
 }
 template <typename Byte>
-void BasicControlAccountRecord<Byte>::SetUSSD(std::string_view text) const requires Base::kMutable {
+void BasicControlAccountRecord<Byte>::SetUSSD(std::string_view text) requires MutableByte<Byte> {
     this->StoreText(kUSSD, text, kUSSD.width);
     WriteU8(this->rw(), kUSSDTerminator, 0);
 }
 template <typename Byte>
-void BasicControlAccountRecord<Byte>::SetUNIT(std::string_view text) const requires Base::kMutable {
+void BasicControlAccountRecord<Byte>::SetUNIT(std::string_view text) requires MutableByte<Byte> {
     // The field has no terminator of its own: the byte after it is the low
     // byte of AL, which is kept.
     this->StoreText(kUNIT, text, kUNIT.width);
 }
 template <typename Byte>
-void BasicControlAccountRecord<Byte>::SetAL(double amount) const requires Base::kMutable {
+void BasicControlAccountRecord<Byte>::SetAL(double amount) requires MutableByte<Byte> {
     constexpr double kLimit = 9.0e15;
     const double whole =
         std::isfinite(amount) ? std::trunc(std::clamp(amount, -kLimit, kLimit)) : 0.0;
@@ -69,7 +69,7 @@ void BasicControlAccountRecord<Byte>::SetAL(double amount) const requires Base::
 }
 template <typename Byte>
 void BasicControlAccountRecord<Byte>::SetAB(int index,
-                                            std::int16_t subscriber) const requires Base::kMutable {
+                                            std::int16_t subscriber) requires MutableByte<Byte> {
     if (index < 0 || index >= kAccountSubscribers) {
         return;
     }
@@ -78,7 +78,7 @@ void BasicControlAccountRecord<Byte>::SetAB(int index,
 }
 
 template <typename Byte>
-void BasicControlAccountRecord<Byte>::Reset() const requires Base::kMutable {
+void BasicControlAccountRecord<Byte>::Reset() requires MutableByte<Byte> {
     const auto bytes = this->bytes();
     std::fill(bytes.begin(), bytes.end(), std::uint8_t{0});
     SetTO1(1);
@@ -91,6 +91,14 @@ void BasicControlAccountRecord<Byte>::Reset() const requires Base::kMutable {
 }
 
 template class BasicControlAccountRecord<std::uint8_t>;
-template class BasicControlAccountRecord<const std::uint8_t>;
+// The read-only view gets its reading members only: some compilers (clang 14)
+// would otherwise instantiate the storing members for it as well.
+template std::uint8_t BasicControlAccountRecord<const std::uint8_t>::Flags() const;
+template bool BasicControlAccountRecord<const std::uint8_t>::AccountOn() const;
+template std::uint16_t BasicControlAccountRecord<const std::uint8_t>::TO1() const;
+template std::string BasicControlAccountRecord<const std::uint8_t>::USSD() const;
+template std::string BasicControlAccountRecord<const std::uint8_t>::UNIT() const;
+template std::uint16_t BasicControlAccountRecord<const std::uint8_t>::AL() const;
+template std::int16_t BasicControlAccountRecord<const std::uint8_t>::AB(int index) const;
 
 }  // namespace tulvo

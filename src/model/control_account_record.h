@@ -38,27 +38,26 @@ class BasicControlAccountRecord : public RecordView<Byte, 36> {
     // index reads as -1.
     std::int16_t AB(int index) const;
 
-    void SetAccountOn(bool on) const requires Base::kMutable;
-    void SetTO1(std::uint16_t hours) const requires Base::kMutable;
+    void SetAccountOn(bool on) requires MutableByte<Byte>;
+    void SetTO1(std::uint16_t hours) requires MutableByte<Byte>;
     // The first 15 characters into bytes 3..17, then byte 14 := 0, which
     // leaves at most 11 characters.
-    void SetUSSD(std::string_view text) const requires Base::kMutable;
+    void SetUSSD(std::string_view text) requires MutableByte<Byte>;
     // The first 7 characters, zero-padded.
-    void SetUNIT(std::string_view text) const requires Base::kMutable;
+    void SetUNIT(std::string_view text) requires MutableByte<Byte>;
     // The whole units of a currency amount, low 16 bits.
-    void SetAL(double amount) const requires Base::kMutable;
+    void SetAL(double amount) requires MutableByte<Byte>;
     // Index 0..3; another index is ignored.
-    void SetAB(int index, std::int16_t subscriber) const requires Base::kMutable;
+    void SetAB(int index, std::int16_t subscriber) requires MutableByte<Byte>;
 
     // Flags 0, TO1 1, USSD "*101#", UNIT "UAH", AL 5, AB1..AB4 -1; the
     // checksum byte is left 0.
-    void Reset() const requires Base::kMutable;
+    void Reset() requires MutableByte<Byte>;
 };
 
 using ControlAccountRecord = BasicControlAccountRecord<std::uint8_t>;
 using ConstControlAccountRecord = BasicControlAccountRecord<const std::uint8_t>;
 
 extern template class BasicControlAccountRecord<std::uint8_t>;
-extern template class BasicControlAccountRecord<const std::uint8_t>;
 
 }  // namespace tulvo

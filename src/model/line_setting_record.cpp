@@ -113,120 +113,145 @@ std::uint16_t BasicLineSettingRecord<Byte>::INLIM() const {
 }
 
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetOCM(int value) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetOCM(int value) requires MutableByte<Byte> {
     Require(value, 4, "Недопустимое значение OutCallMode!");
     WriteU8(this->rw(), kOCM.offset, static_cast<std::uint8_t>(value));
 }
 
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetPM(int value) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetPM(int value) requires MutableByte<Byte> {
     Require(value, 2, "Недопустимое значение PasswordMode!");
     WriteU8(this->rw(), kPM.offset, static_cast<std::uint8_t>(value));
 }
 
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetMLDM(int value) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetMLDM(int value) requires MutableByte<Byte> {
     Require(value, 1, "Недопустимое значение M_LDialMode!");
     WriteU8(this->rw(), kMLDM.offset, static_cast<std::uint8_t>(value));
 }
 
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetLMDM(int value) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetLMDM(int value) requires MutableByte<Byte> {
     Require(value, 1, "Недопустимое значение L_MDialMode!");
     WriteU8(this->rw(), kLMDM.offset, static_cast<std::uint8_t>(value));
 }
 
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetVL(int value) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetVL(int value) requires MutableByte<Byte> {
     const int volume = value & 0x0F;
     Require(volume, 5, "Недопустимое значение Volume!");
     WriteU8(this->rw(), kVL.offset, static_cast<std::uint8_t>(volume));
 }
 
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetEchoDepth(unsigned value) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetEchoDepth(unsigned value) requires MutableByte<Byte> {
     this->SetBits(kEcho.offset, kEchoDepthMask, value);
 }
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetEchoLength(unsigned value) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetEchoLength(unsigned value) requires MutableByte<Byte> {
     this->SetBits(kEcho.offset, kEchoLengthMask, value);
 }
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetHLP(unsigned value) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetHLP(unsigned value) requires MutableByte<Byte> {
     this->SetBits(kModes.offset, kHLPMask, value);
 }
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetFlashTime(unsigned value) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetFlashTime(unsigned value) requires MutableByte<Byte> {
     this->SetBits(kModes.offset, kFlashTimeMask, value);
 }
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetEndSignal(unsigned value) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetEndSignal(unsigned value) requires MutableByte<Byte> {
     this->SetBits(kModes.offset, kEndSignalMask, value);
 }
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetEndSignalTime(unsigned value) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetEndSignalTime(unsigned value) requires MutableByte<Byte> {
     this->SetBits(kModes.offset, kEndSignalTimeMask, value);
 }
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetLMFT(unsigned value) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetLMFT(unsigned value) requires MutableByte<Byte> {
     WriteU16le(this->rw(), kLMFT.offset, static_cast<std::uint16_t>(value & 0xFF));
 }
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetLMNT(unsigned value) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetLMNT(unsigned value) requires MutableByte<Byte> {
     WriteU16le(this->rw(), kLMNT.offset, static_cast<std::uint16_t>(value & 0xFF));
 }
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetFLAG(std::uint8_t value) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetFLAG(std::uint8_t value) requires MutableByte<Byte> {
     WriteU8(this->rw(), kFLAG.offset, value);
 }
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetForwardToMain(bool on) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetForwardToMain(bool on) requires MutableByte<Byte> {
     this->SetBits(kFLAG.offset, kForwardToMainMask, on ? 1 : 0);
 }
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetPreDialing(bool on) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetPreDialing(bool on) requires MutableByte<Byte> {
     this->SetBits(kFLAG.offset, kPreDialingMask, on ? 1 : 0);
 }
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetBusyControl(bool on) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetBusyControl(bool on) requires MutableByte<Byte> {
     this->SetBits(kFLAG.offset, kBusyControlMask, on ? 1 : 0);
 }
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetCallerID(unsigned value) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetCallerID(unsigned value) requires MutableByte<Byte> {
     this->SetBits(kFLAG.offset, kCallerIDMask, value);
 }
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetMAB(std::uint16_t value) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetMAB(std::uint16_t value) requires MutableByte<Byte> {
     WriteU16le(this->rw(), kMAB.offset, value);
 }
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetPR(std::uint8_t value) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetPR(std::uint8_t value) requires MutableByte<Byte> {
     WriteU8(this->rw(), kPR.offset, value);
 }
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetRingTime1(unsigned value) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetRingTime1(unsigned value) requires MutableByte<Byte> {
     this->SetBits(kPR.offset, kRingTime1Mask, value);
 }
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetRingTime2(unsigned value) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetRingTime2(unsigned value) requires MutableByte<Byte> {
     this->SetBits(kPR.offset, kRingTime2Mask, value);
 }
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetOUTLIM(std::uint32_t value) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetOUTLIM(std::uint32_t value) requires MutableByte<Byte> {
     WriteU16le(this->rw(), kOUTLIM.offset, static_cast<std::uint16_t>(std::min(value, 0xFFFFu)));
 }
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::SetINLIM(std::uint32_t value) const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::SetINLIM(std::uint32_t value) requires MutableByte<Byte> {
     WriteU16le(this->rw(), kINLIM.offset, static_cast<std::uint16_t>(std::min(value, 0xFFFFu)));
 }
 
 template <typename Byte>
-void BasicLineSettingRecord<Byte>::Reset() const requires Base::kMutable {
+void BasicLineSettingRecord<Byte>::Reset() requires MutableByte<Byte> {
     const auto bytes = this->bytes();
     std::fill(bytes.begin(), bytes.end(), std::uint8_t{0});
 }
 
 template class BasicLineSettingRecord<std::uint8_t>;
-template class BasicLineSettingRecord<const std::uint8_t>;
+// The read-only view gets its reading members only: some compilers (clang 14)
+// would otherwise instantiate the storing members for it as well.
+template std::uint8_t BasicLineSettingRecord<const std::uint8_t>::OCM() const;
+template std::uint8_t BasicLineSettingRecord<const std::uint8_t>::PM() const;
+template std::uint8_t BasicLineSettingRecord<const std::uint8_t>::MLDM() const;
+template std::uint8_t BasicLineSettingRecord<const std::uint8_t>::EchoDepth() const;
+template std::uint8_t BasicLineSettingRecord<const std::uint8_t>::EchoLength() const;
+template std::uint8_t BasicLineSettingRecord<const std::uint8_t>::HLP() const;
+template std::uint8_t BasicLineSettingRecord<const std::uint8_t>::FlashTime() const;
+template std::uint8_t BasicLineSettingRecord<const std::uint8_t>::EndSignal() const;
+template std::uint8_t BasicLineSettingRecord<const std::uint8_t>::EndSignalTime() const;
+template std::uint8_t BasicLineSettingRecord<const std::uint8_t>::LMDM() const;
+template std::uint16_t BasicLineSettingRecord<const std::uint8_t>::LMFT() const;
+template std::uint16_t BasicLineSettingRecord<const std::uint8_t>::LMNT() const;
+template std::uint8_t BasicLineSettingRecord<const std::uint8_t>::FLAG() const;
+template bool BasicLineSettingRecord<const std::uint8_t>::ForwardToMain() const;
+template bool BasicLineSettingRecord<const std::uint8_t>::PreDialing() const;
+template bool BasicLineSettingRecord<const std::uint8_t>::BusyControl() const;
+template std::uint8_t BasicLineSettingRecord<const std::uint8_t>::CallerID() const;
+template std::uint8_t BasicLineSettingRecord<const std::uint8_t>::VL() const;
+template std::uint16_t BasicLineSettingRecord<const std::uint8_t>::MAB() const;
+template std::uint8_t BasicLineSettingRecord<const std::uint8_t>::PR() const;
+template std::uint8_t BasicLineSettingRecord<const std::uint8_t>::RingTime1() const;
+template std::uint8_t BasicLineSettingRecord<const std::uint8_t>::RingTime2() const;
+template std::uint16_t BasicLineSettingRecord<const std::uint8_t>::OUTLIM() const;
+template std::uint16_t BasicLineSettingRecord<const std::uint8_t>::INLIM() const;
 
 }  // namespace tulvo

@@ -74,50 +74,49 @@ class BasicLineSettingRecord : public RecordView<Byte, 20> {
     std::uint16_t INLIM() const;
 
     // Checked: 0..4, else "Недопустимое значение OutCallMode!".
-    void SetOCM(int value) const requires Base::kMutable;
+    void SetOCM(int value) requires MutableByte<Byte>;
     // Checked: 0..2, else "Недопустимое значение PasswordMode!".
-    void SetPM(int value) const requires Base::kMutable;
+    void SetPM(int value) requires MutableByte<Byte>;
     // Checked: 0..1, else "Недопустимое значение M_LDialMode!".
-    void SetMLDM(int value) const requires Base::kMutable;
+    void SetMLDM(int value) requires MutableByte<Byte>;
     // Checked: 0..1, else "Недопустимое значение L_MDialMode!".
-    void SetLMDM(int value) const requires Base::kMutable;
+    void SetLMDM(int value) requires MutableByte<Byte>;
     // Only the low 4 bits are stored; checked: they must be 0..5, else
     // "Недопустимое значение Volume!".
-    void SetVL(int value) const requires Base::kMutable;
+    void SetVL(int value) requires MutableByte<Byte>;
 
-    void SetEchoDepth(unsigned value) const requires Base::kMutable;
-    void SetEchoLength(unsigned value) const requires Base::kMutable;
-    void SetHLP(unsigned value) const requires Base::kMutable;
-    void SetFlashTime(unsigned value) const requires Base::kMutable;
-    void SetEndSignal(unsigned value) const requires Base::kMutable;
-    void SetEndSignalTime(unsigned value) const requires Base::kMutable;
+    void SetEchoDepth(unsigned value) requires MutableByte<Byte>;
+    void SetEchoLength(unsigned value) requires MutableByte<Byte>;
+    void SetHLP(unsigned value) requires MutableByte<Byte>;
+    void SetFlashTime(unsigned value) requires MutableByte<Byte>;
+    void SetEndSignal(unsigned value) requires MutableByte<Byte>;
+    void SetEndSignalTime(unsigned value) requires MutableByte<Byte>;
     // The low 8 bits into the 16-bit field.
-    void SetLMFT(unsigned value) const requires Base::kMutable;
-    void SetLMNT(unsigned value) const requires Base::kMutable;
+    void SetLMFT(unsigned value) requires MutableByte<Byte>;
+    void SetLMNT(unsigned value) requires MutableByte<Byte>;
     void SetMLFT(unsigned) const {}
     void SetMLNT(unsigned) const {}
-    void SetFLAG(std::uint8_t value) const requires Base::kMutable;
-    void SetForwardToMain(bool on) const requires Base::kMutable;
-    void SetPreDialing(bool on) const requires Base::kMutable;
-    void SetBusyControl(bool on) const requires Base::kMutable;
-    void SetCallerID(unsigned value) const requires Base::kMutable;
-    void SetMAB(std::uint16_t value) const requires Base::kMutable;
-    void SetPR(std::uint8_t value) const requires Base::kMutable;
+    void SetFLAG(std::uint8_t value) requires MutableByte<Byte>;
+    void SetForwardToMain(bool on) requires MutableByte<Byte>;
+    void SetPreDialing(bool on) requires MutableByte<Byte>;
+    void SetBusyControl(bool on) requires MutableByte<Byte>;
+    void SetCallerID(unsigned value) requires MutableByte<Byte>;
+    void SetMAB(std::uint16_t value) requires MutableByte<Byte>;
+    void SetPR(std::uint8_t value) requires MutableByte<Byte>;
     // The raw bits of byte 14: RingTime1 in bits 5-7, RingTime2 in bits 0-4.
-    void SetRingTime1(unsigned value) const requires Base::kMutable;
-    void SetRingTime2(unsigned value) const requires Base::kMutable;
+    void SetRingTime1(unsigned value) requires MutableByte<Byte>;
+    void SetRingTime2(unsigned value) requires MutableByte<Byte>;
     // Values above 65535 store 65535.
-    void SetOUTLIM(std::uint32_t value) const requires Base::kMutable;
-    void SetINLIM(std::uint32_t value) const requires Base::kMutable;
+    void SetOUTLIM(std::uint32_t value) requires MutableByte<Byte>;
+    void SetINLIM(std::uint32_t value) requires MutableByte<Byte>;
 
     // All zero, which is a valid record.
-    void Reset() const requires Base::kMutable;
+    void Reset() requires MutableByte<Byte>;
 };
 
 using LineSettingRecord = BasicLineSettingRecord<std::uint8_t>;
 using ConstLineSettingRecord = BasicLineSettingRecord<const std::uint8_t>;
 
 extern template class BasicLineSettingRecord<std::uint8_t>;
-extern template class BasicLineSettingRecord<const std::uint8_t>;
 
 }  // namespace tulvo

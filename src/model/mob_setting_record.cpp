@@ -48,50 +48,49 @@ std::string BasicMobSettingRecord<Byte>::RP() const {
 }
 
 template <typename Byte>
-void BasicMobSettingRecord<Byte>::SetFLAG(std::uint8_t value) const requires Base::kMutable {
+void BasicMobSettingRecord<Byte>::SetFLAG(std::uint8_t value) requires MutableByte<Byte> {
     WriteU8(this->rw(), kFLAG.offset, value);
 }
 template <typename Byte>
-void BasicMobSettingRecord<Byte>::SetAutoHangup(bool on) const requires Base::kMutable {
+void BasicMobSettingRecord<Byte>::SetAutoHangup(bool on) requires MutableByte<Byte> {
     this->SetBits(kFLAG.offset, kAutoHangupMask, on ? 1 : 0);
 }
 template <typename Byte>
-void BasicMobSettingRecord<Byte>::SetUnidentifiedCallBack(bool on) const requires Base::kMutable {
+void BasicMobSettingRecord<Byte>::SetUnidentifiedCallBack(bool on) requires MutableByte<Byte> {
     this->SetBits(kFLAG.offset, kUnidentifiedCallBackMask, on ? 1 : 0);
 }
 template <typename Byte>
-void BasicMobSettingRecord<Byte>::SetNumberSuppression(
-    unsigned value) const requires Base::kMutable {
+void BasicMobSettingRecord<Byte>::SetNumberSuppression(unsigned value) requires MutableByte<Byte> {
     this->SetBits(kFLAG.offset, kNumberSuppressionMask, value);
 }
 template <typename Byte>
-void BasicMobSettingRecord<Byte>::SetUnidentifiedNoAnswer(bool on) const requires Base::kMutable {
+void BasicMobSettingRecord<Byte>::SetUnidentifiedNoAnswer(bool on) requires MutableByte<Byte> {
     this->SetBits(kFLAG.offset, kUnidentifiedNoAnswerMask, on ? 1 : 0);
 }
 template <typename Byte>
-void BasicMobSettingRecord<Byte>::SetDtmfTime(unsigned value) const requires Base::kMutable {
+void BasicMobSettingRecord<Byte>::SetDtmfTime(unsigned value) requires MutableByte<Byte> {
     this->SetBits(kFLAG.offset, kDtmfTimeMask, value);
 }
 template <typename Byte>
-void BasicMobSettingRecord<Byte>::SetRM(int value) const requires Base::kMutable {
+void BasicMobSettingRecord<Byte>::SetRM(int value) requires MutableByte<Byte> {
     if (value < 0 || value > 4) {
         throw RecordError("Недопустимое значение ReciveMode!");
     }
     this->SetBits(kModes.offset, kRMMask, static_cast<unsigned>(value));
 }
 template <typename Byte>
-void BasicMobSettingRecord<Byte>::SetNoPlusReplace(bool on) const requires Base::kMutable {
+void BasicMobSettingRecord<Byte>::SetNoPlusReplace(bool on) requires MutableByte<Byte> {
     this->SetBits(kModes.offset, kNoPlusReplaceMask, on ? 1 : 0);
 }
 template <typename Byte>
-void BasicMobSettingRecord<Byte>::SetRP(std::string_view text) const requires Base::kMutable {
+void BasicMobSettingRecord<Byte>::SetRP(std::string_view text) requires MutableByte<Byte> {
     if (text.size() <= kRPChars) {
         this->StoreText(kRP, text, kRPChars);
     }
 }
 
 template <typename Byte>
-void BasicMobSettingRecord<Byte>::Reset() const requires Base::kMutable {
+void BasicMobSettingRecord<Byte>::Reset() requires MutableByte<Byte> {
     const auto bytes = this->bytes();
     std::fill(bytes.begin(), bytes.end(), std::uint8_t{0});
     SetAutoHangup(true);
@@ -99,6 +98,17 @@ void BasicMobSettingRecord<Byte>::Reset() const requires Base::kMutable {
 }
 
 template class BasicMobSettingRecord<std::uint8_t>;
-template class BasicMobSettingRecord<const std::uint8_t>;
+// The read-only view gets its reading members only: some compilers (clang 14)
+// would otherwise instantiate the storing members for it as well.
+template std::uint8_t BasicMobSettingRecord<const std::uint8_t>::FLAG() const;
+template bool BasicMobSettingRecord<const std::uint8_t>::AutoHangup() const;
+template bool BasicMobSettingRecord<const std::uint8_t>::UnidentifiedCallBack() const;
+template std::uint8_t BasicMobSettingRecord<const std::uint8_t>::NumberSuppression() const;
+template bool BasicMobSettingRecord<const std::uint8_t>::UnidentifiedNoAnswer() const;
+template std::uint8_t BasicMobSettingRecord<const std::uint8_t>::DtmfTime() const;
+template std::uint8_t BasicMobSettingRecord<const std::uint8_t>::Modes() const;
+template std::uint8_t BasicMobSettingRecord<const std::uint8_t>::RM() const;
+template bool BasicMobSettingRecord<const std::uint8_t>::NoPlusReplace() const;
+template std::string BasicMobSettingRecord<const std::uint8_t>::RP() const;
 
 }  // namespace tulvo

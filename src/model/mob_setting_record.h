@@ -43,28 +43,27 @@ class BasicMobSettingRecord : public RecordView<Byte, 52> {
     bool NoPlusReplace() const;
     std::string RP() const;
 
-    void SetFLAG(std::uint8_t value) const requires Base::kMutable;
-    void SetAutoHangup(bool on) const requires Base::kMutable;
-    void SetUnidentifiedCallBack(bool on) const requires Base::kMutable;
-    void SetNumberSuppression(unsigned value) const requires Base::kMutable;
-    void SetUnidentifiedNoAnswer(bool on) const requires Base::kMutable;
-    void SetDtmfTime(unsigned value) const requires Base::kMutable;
+    void SetFLAG(std::uint8_t value) requires MutableByte<Byte>;
+    void SetAutoHangup(bool on) requires MutableByte<Byte>;
+    void SetUnidentifiedCallBack(bool on) requires MutableByte<Byte>;
+    void SetNumberSuppression(unsigned value) requires MutableByte<Byte>;
+    void SetUnidentifiedNoAnswer(bool on) requires MutableByte<Byte>;
+    void SetDtmfTime(unsigned value) requires MutableByte<Byte>;
     // Checked: 0..4 into bits 0-4, bits 5-7 kept; else
     // "Недопустимое значение ReciveMode!".
-    void SetRM(int value) const requires Base::kMutable;
-    void SetNoPlusReplace(bool on) const requires Base::kMutable;
+    void SetRM(int value) requires MutableByte<Byte>;
+    void SetNoPlusReplace(bool on) requires MutableByte<Byte>;
     // Stored only when at most 48 characters; a longer text is ignored.
-    void SetRP(std::string_view text) const requires Base::kMutable;
+    void SetRP(std::string_view text) requires MutableByte<Byte>;
 
     // Auto hang-up, reception with password, all else 0; the checksum byte
     // is left 0.
-    void Reset() const requires Base::kMutable;
+    void Reset() requires MutableByte<Byte>;
 };
 
 using MobSettingRecord = BasicMobSettingRecord<std::uint8_t>;
 using ConstMobSettingRecord = BasicMobSettingRecord<const std::uint8_t>;
 
 extern template class BasicMobSettingRecord<std::uint8_t>;
-extern template class BasicMobSettingRecord<const std::uint8_t>;
 
 }  // namespace tulvo

@@ -23,16 +23,15 @@ class BasicPasswordSettingRecord : public RecordView<Byte, 9> {
 
     // The first 7 characters, zero-padded, byte 7 := 0; recomputes the
     // checksum.
-    void SetPassword(std::string_view text) const requires Base::kMutable;
+    void SetPassword(std::string_view text) requires MutableByte<Byte>;
 
     // "9387", checksum valid.
-    void Reset() const requires Base::kMutable;
+    void Reset() requires MutableByte<Byte>;
 };
 
 using PasswordSettingRecord = BasicPasswordSettingRecord<std::uint8_t>;
 using ConstPasswordSettingRecord = BasicPasswordSettingRecord<const std::uint8_t>;
 
 extern template class BasicPasswordSettingRecord<std::uint8_t>;
-extern template class BasicPasswordSettingRecord<const std::uint8_t>;
 
 }  // namespace tulvo

@@ -15,6 +15,10 @@
 
 namespace tulvo {
 
+// The byte type of a record view that may store.
+template <typename Byte>
+concept MutableByte = !std::is_const_v<Byte>;
+
 // Position of a field inside a record.
 struct Field {
     std::size_t offset;
@@ -49,11 +53,11 @@ class RecordView {
         return copy;
     }
 
-    void UpdateChecksum() const requires kMutable { bytes_[N - 1] = Crc8(bytes_.data(), N - 1); }
+    void UpdateChecksum() requires MutableByte<Byte> { Seal(); }
 
     // Copies a record from outside (registry, file of raw bytes) into this one
     // only when it has this record's size and a valid checksum.
-    bool CopyIn(std::span<const std::uint8_t> from) const requires kMutable {
+    bool CopyIn(std::span<const std::uint8_t> from) requires MutableByte<Byte> {
         if (from.size() != N || Crc8(from.data(), N) != 0) {
             return false;
         }
@@ -63,13 +67,18 @@ class RecordView {
 
   protected:
     std::span<const std::uint8_t> ro() const { return {bytes_.data(), N}; }
-    std::span<std::uint8_t> rw() const requires kMutable { return {bytes_.data(), N}; }
+    // The storing helpers below are reached only from members constrained to
+    // writable views. They carry no constraint of their own because some
+    // compilers (clang 14) instantiate every member of an explicitly
+    // instantiated read-only record, constrained or not.
+    std::span<std::uint8_t> rw() { return {const_cast<std::uint8_t*>(bytes_.data()), N}; }
+    void Seal() { rw()[N - 1] = Crc8(bytes_.data(), N - 1); }
 
     std::uint8_t GetBits(std::size_t offset, std::uint8_t mask) const {
         return static_cast<std::uint8_t>((ReadU8(ro(), offset) & mask) >> std::countr_zero(mask));
     }
     // Stores value into the bits of mask, keeping the other bits of the byte.
-    void SetBits(std::size_t offset, std::uint8_t mask, unsigned value) const requires kMutable {
+    void SetBits(std::size_t offset, std::uint8_t mask, unsigned value) {
         const unsigned shifted = (value << std::countr_zero(mask)) & mask;
         const unsigned kept = ReadU8(ro(), offset) & static_cast<std::uint8_t>(~mask);
         WriteU8(rw(), offset, static_cast<std::uint8_t>(kept | shifted));
@@ -85,11 +94,10 @@ class RecordView {
     }
     // Stores the first maxChars bytes of text and zero-fills the rest of the
     // field.
-    void StoreText(Field field, std::string_view text,
-                   std::size_t maxChars) const requires kMutable {
+    void StoreText(Field field, std::string_view text, std::size_t maxChars) {
         byte_io::CheckRange(N, field.offset, field.width);
         const std::size_t count = std::min({text.size(), maxChars, field.width});
-        auto out = bytes_.begin() + static_cast<std::ptrdiff_t>(field.offset);
+        auto out = rw().begin() + static_cast<std::ptrdiff_t>(field.offset);
         std::copy_n(reinterpret_cast<const std::uint8_t*>(text.data()), count, out);
         std::fill(out + static_cast<std::ptrdiff_t>(count),
                   out + static_cast<std::ptrdiff_t>(field.width), std::uint8_t{0});

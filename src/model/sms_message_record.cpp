@@ -10,18 +10,20 @@ std::string BasicSmsMessageRecord<Byte>::Text() const {
 }
 
 template <typename Byte>
-void BasicSmsMessageRecord<Byte>::SetText(std::string_view text) const requires Base::kMutable {
+void BasicSmsMessageRecord<Byte>::SetText(std::string_view text) requires MutableByte<Byte> {
     this->StoreText(kText, text, kTextChars);
-    this->UpdateChecksum();
+    this->Seal();
 }
 
 template <typename Byte>
-void BasicSmsMessageRecord<Byte>::Reset() const requires Base::kMutable {
+void BasicSmsMessageRecord<Byte>::Reset() requires MutableByte<Byte> {
     const auto bytes = this->bytes();
     std::fill(bytes.begin(), bytes.end(), std::uint8_t{0});
 }
 
 template class BasicSmsMessageRecord<std::uint8_t>;
-template class BasicSmsMessageRecord<const std::uint8_t>;
+// The read-only view gets its reading members only: some compilers (clang 14)
+// would otherwise instantiate the storing members for it as well.
+template std::string BasicSmsMessageRecord<const std::uint8_t>::Text() const;
 
 }  // namespace tulvo

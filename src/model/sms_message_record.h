@@ -25,16 +25,15 @@ class BasicSmsMessageRecord : public RecordView<Byte, 162> {
 
     // The first 159 characters, zero-padded, byte 159 := 0; recomputes the
     // checksum.
-    void SetText(std::string_view text) const requires Base::kMutable;
+    void SetText(std::string_view text) requires MutableByte<Byte>;
 
     // 162 zero bytes.
-    void Reset() const requires Base::kMutable;
+    void Reset() requires MutableByte<Byte>;
 };
 
 using SmsMessageRecord = BasicSmsMessageRecord<std::uint8_t>;
 using ConstSmsMessageRecord = BasicSmsMessageRecord<const std::uint8_t>;
 
 extern template class BasicSmsMessageRecord<std::uint8_t>;
-extern template class BasicSmsMessageRecord<const std::uint8_t>;
 
 }  // namespace tulvo

@@ -562,7 +562,7 @@ void ResetForLoad(TData& image) {
         image.AbPhone(n).Reset();
     }
     for (int k = 0; k < TData::kBlackListEntries - 1; ++k) {
-        const BlackListRecord entry = image.BlackListEntry(k);
+        BlackListRecord entry = image.BlackListEntry(k);
         entry.SetFLAG(BlackListRecord::kEmpty);
         entry.SetGM(0);
         entry.SetNUM("");

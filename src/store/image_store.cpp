@@ -15,7 +15,7 @@ std::string Numbered(std::string_view name, int n) {
 // Copies a stored record into view when it is present with the record's size
 // and a valid checksum; otherwise the record keeps its bytes.
 template <typename View>
-bool LoadRecord(const RegistryKey& key, std::string_view name, const View& view) {
+bool LoadRecord(const RegistryKey& key, std::string_view name, View view) {
     const auto bytes = key.ReadBinary(name);
     return bytes && view.CopyIn(*bytes);
 }
@@ -66,11 +66,11 @@ std::vector<std::pair<std::string, RegistryValue>> SubscriberValues(TData& image
 }
 
 void LoadSubscriber(TData& image, RegistryKey& key, int n) {
-    const AbInfoRecord info = image.AbInfo(n);
+    AbInfoRecord info = image.AbInfo(n);
     info.SetFLAG(AbInfoRecord::kEmpty);
     info.SetID(static_cast<std::uint32_t>(n));
     NameEntry& name = image.Name(n);
-    const AbPhoneRecord phone = image.AbPhone(n);
+    AbPhoneRecord phone = image.AbPhone(n);
     if (LoadRecord(key, Numbered("AbInfo", n), info)) {
         name.AbFNS = key.ReadString(Numbered("AbFNS", n)).value_or("");
         const auto idCod = key.ReadDword(Numbered("AbIdCod", n));

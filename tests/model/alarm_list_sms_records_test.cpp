@@ -83,7 +83,7 @@ TEST_F(AlarmRecordTest, ChannelOutsideOneToFourIsIgnored) {
 // Which stores keep the checksum current and which leave it stale.
 struct AlarmStoreCase {
     const char* name;
-    void (*store)(const AlarmSettingRecord&);
+    void (*store)(AlarmSettingRecord&);
     bool recomputes;
 };
 
@@ -98,24 +98,24 @@ TEST_P(AlarmChecksumTest, ChecksumFollowsTheStore) {
 INSTANTIATE_TEST_SUITE_P(
     Stores, AlarmChecksumTest,
     ::testing::Values(
-        AlarmStoreCase{"EM", [](const AlarmSettingRecord& a) { a.SetEM(3); }, true},
-        AlarmStoreCase{"MM", [](const AlarmSettingRecord& a) { a.SetMM(0x10101); }, true},
-        AlarmStoreCase{"FLAG", [](const AlarmSettingRecord& a) { a.SetFLAG(1); }, true},
-        AlarmStoreCase{"InTimeout", [](const AlarmSettingRecord& a) { a.SetInTimeout(4, 60); },
+        AlarmStoreCase{"EM", [](AlarmSettingRecord& a) { a.SetEM(3); }, true},
+        AlarmStoreCase{"MM", [](AlarmSettingRecord& a) { a.SetMM(0x10101); }, true},
+        AlarmStoreCase{"FLAG", [](AlarmSettingRecord& a) { a.SetFLAG(1); }, true},
+        AlarmStoreCase{"InTimeout", [](AlarmSettingRecord& a) { a.SetInTimeout(4, 60); },
                        true},
-        AlarmStoreCase{"Password", [](const AlarmSettingRecord& a) { a.SetPassword(2, "55"); },
+        AlarmStoreCase{"Password", [](AlarmSettingRecord& a) { a.SetPassword(2, "55"); },
                        true},
-        AlarmStoreCase{"AbName", [](const AlarmSettingRecord& a) { a.SetAbName(10, 7); }, true},
-        AlarmStoreCase{"Active", [](const AlarmSettingRecord& a) { a.SetActive(3); }, false},
-        AlarmStoreCase{"KeyMode", [](const AlarmSettingRecord& a) { a.SetKeyMode(3); }, false},
-        AlarmStoreCase{"KeyTime", [](const AlarmSettingRecord& a) { a.SetKeyTime(1, 3); }, false},
-        AlarmStoreCase{"OutMask", [](const AlarmSettingRecord& a) { a.SetOutMask(1, 3); }, false},
-        AlarmStoreCase{"InDebounce", [](const AlarmSettingRecord& a) { a.SetInDebounce(1, 3); },
+        AlarmStoreCase{"AbName", [](AlarmSettingRecord& a) { a.SetAbName(10, 7); }, true},
+        AlarmStoreCase{"Active", [](AlarmSettingRecord& a) { a.SetActive(3); }, false},
+        AlarmStoreCase{"KeyMode", [](AlarmSettingRecord& a) { a.SetKeyMode(3); }, false},
+        AlarmStoreCase{"KeyTime", [](AlarmSettingRecord& a) { a.SetKeyTime(1, 3); }, false},
+        AlarmStoreCase{"OutMask", [](AlarmSettingRecord& a) { a.SetOutMask(1, 3); }, false},
+        AlarmStoreCase{"InDebounce", [](AlarmSettingRecord& a) { a.SetInDebounce(1, 3); },
                        false},
-        AlarmStoreCase{"SetTimeout", [](const AlarmSettingRecord& a) { a.SetSetTimeout(1, 3); },
+        AlarmStoreCase{"SetTimeout", [](AlarmSettingRecord& a) { a.SetSetTimeout(1, 3); },
                        false},
-        AlarmStoreCase{"PutSMS", [](const AlarmSettingRecord& a) { a.SetPutSMS(3); }, false},
-        AlarmStoreCase{"Call", [](const AlarmSettingRecord& a) { a.SetCall(3); }, false}),
+        AlarmStoreCase{"PutSMS", [](AlarmSettingRecord& a) { a.SetPutSMS(3); }, false},
+        AlarmStoreCase{"Call", [](AlarmSettingRecord& a) { a.SetCall(3); }, false}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(AlarmRecordTest, FieldsLandAtTheirOffsets) {

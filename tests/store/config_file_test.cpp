@@ -22,16 +22,16 @@ using test::TempDir;
 const std::string kSubscriberError = "Ошибка при базы абонентов! Абонент № ";
 
 void BuildExampleImage(TData& image) {
-    const AlarmSettingRecord alarm = image.SettingAlarm();
+    AlarmSettingRecord alarm = image.SettingAlarm();
     alarm.SetMM(0x00010001);
     for (int position = 1; position <= 3; ++position) {
         alarm.SetAbName(position, static_cast<std::int16_t>(position - 1));
     }
-    const BlackListRecord entry = image.BlackListEntry(1);
+    BlackListRecord entry = image.BlackListEntry(1);
     entry.SetFLAG(0x05);
     entry.SetGM(0x01);
     entry.SetNUM("8800");
-    const AbInfoRecord info = image.AbInfo(1);
+    AbInfoRecord info = image.AbInfo(1);
     info.SetID(1);
     info.SetLimIn(7200);
     info.SetLimOut(7200);

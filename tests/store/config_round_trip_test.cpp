@@ -33,7 +33,7 @@ class RandomImage {
             line.SetINLIM(Word());
             line.SetHLP(Below(4));
         }
-        const MobSettingRecord mob = image.SettingMOB();
+        MobSettingRecord mob = image.SettingMOB();
         mob.SetFLAG(Byte());
         mob.bytes()[1] = static_cast<std::uint8_t>((mob.bytes()[1] & 0xE0) | Below(32));  // RM
         mob.SetRP(Text(48));
@@ -41,7 +41,7 @@ class RandomImage {
         FillAlarm(image.SettingAlarm());
         for (int k = 0; k < TData::kBlackListEntries - 1; ++k) {
             if (Below(2) == 0) {
-                const BlackListRecord entry = image.BlackListEntry(k);
+                BlackListRecord entry = image.BlackListEntry(k);
                 entry.SetFLAG(Byte() & 0x7F);
                 entry.SetGM(Byte());
                 entry.SetNUM(Digits(18));
@@ -52,7 +52,7 @@ class RandomImage {
                 FillSubscriber(image, n);
             }
         }
-        const ControlAccountRecord account = image.ControlAccount();
+        ControlAccountRecord account = image.ControlAccount();
         account.SetTO1(Word());
         account.SetUSSD(Text(11));
         account.SetUNIT(Text(7));
@@ -77,7 +77,7 @@ class RandomImage {
     }
 
     void FillSubscriber(TData& image, int n) {
-        const AbInfoRecord info = image.AbInfo(n);
+        AbInfoRecord info = image.AbInfo(n);
         info.SetID(static_cast<std::uint32_t>(random_()));
         info.SetLimIn(Word());
         info.SetLimOut(Word());
@@ -86,7 +86,7 @@ class RandomImage {
         info.SetGr(Byte());
         info.SetPassword(Text(7));
         info.SetFLAG(Byte() & 0x7F);
-        const AbPhoneRecord phone = image.AbPhone(n);
+        AbPhoneRecord phone = image.AbPhone(n);
         phone.SetPhoneIn(Text(24));
         phone.SetPhoneOut(Text(7));
         image.Name(n).AbFNS = Name();
@@ -134,7 +134,7 @@ TEST(ConfigRoundTripTest, EveryWrittenImageReadsBackAsWritten) {
 
 TEST(ConfigRoundTripTest, TextsCannotAddTokensOrLines) {
     TData image;
-    const AbInfoRecord info = image.AbInfo(3);
+    AbInfoRecord info = image.AbInfo(3);
     info.SetFLAG(0x08);
     image.Name(3).AbFNS = "Smith,FLAG:00,ID:99";
     image.AbPhone(3).SetPhoneIn("1,Gr:80");

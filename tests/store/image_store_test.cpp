@@ -23,13 +23,13 @@ class ImageStoreTest : public ::testing::Test {
 
     // Puts a subscriber in use with every stored piece set.
     static void FillSubscriber(TData& image, int n) {
-        const AbInfoRecord info = image.AbInfo(n);
+        AbInfoRecord info = image.AbInfo(n);
         info.SetID(static_cast<std::uint32_t>(100 + n));
         info.SetLimIn(static_cast<std::uint32_t>(n));
         info.SetFLAG(0x0A);
         image.Name(n).AbFNS = "\xC8\xE2\xE0\xED " + std::to_string(n);
         image.Name(n).AbIdCod = 100 + n;
-        const AbPhoneRecord phone = image.AbPhone(n);
+        AbPhoneRecord phone = image.AbPhone(n);
         phone.SetFlagPhone(0);
         phone.SetPhoneIn("0501234" + std::to_string(n));
         phone.SetPhoneOut("12");

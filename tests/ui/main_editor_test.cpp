@@ -217,7 +217,7 @@ TEST_F(EditorTest, OkStoresEditorIntoSlotAndSavesIt) {
     Find<QComboBox>("ComboBox1")->setCurrentIndex(7);
     StorePhone("80501234569/8881");
 
-    const AbInfoRecord info = image_.AbInfo(4);
+    AbInfoRecord info = image_.AbInfo(4);
     EXPECT_FALSE(info.Empty());
     EXPECT_EQ(info.FLAG(), 0x02 | 0x01 | 0x08 | 0x40);
     EXPECT_EQ(info.LM(), 0x3F);
@@ -233,7 +233,7 @@ TEST_F(EditorTest, OkStoresEditorIntoSlotAndSavesIt) {
               (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0xF3, 0x80, 0xFF}));
     EXPECT_EQ(image_.Name(4).AbFNS, "Kuznetsov");
     EXPECT_EQ(image_.Name(4).AbIdCod, 1);
-    const AbPhoneRecord phone = image_.AbPhone(4);
+    AbPhoneRecord phone = image_.AbPhone(4);
     EXPECT_EQ(phone.PhoneIn(), "80501234569");
     EXPECT_EQ(phone.PhoneOut(), "8881");
     EXPECT_EQ(phone.PhoneLen(), 4);
@@ -347,7 +347,7 @@ TEST_F(EditorTest, DeleteEmptiesSlotAndPreparesNewSubscriber) {
     Form();
     ClickRow(2);
     Delete()->click();
-    const AbInfoRecord info = image_.AbInfo(2);
+    AbInfoRecord info = image_.AbInfo(2);
     EXPECT_TRUE(info.Empty());
     EXPECT_EQ(info.bytes()[13], 0);   // LM
     EXPECT_EQ(info.bytes()[26], 1);   // Gr

@@ -56,7 +56,7 @@ TForm1& MainFormTest::Restart() {
 
 void MainFormTest::PutSubscriber(int n, std::uint32_t id, const std::string& name,
                                  const std::string& phone) {
-    const AbInfoRecord info = image_.AbInfo(n);
+    AbInfoRecord info = image_.AbInfo(n);
     info.SetFLAG(AbInfoRecord::kActivation | AbInfoRecord::kLongDistance);
     info.SetID(id);
     info.SetLM(0x38 | 0x03);
@@ -67,7 +67,7 @@ void MainFormTest::PutSubscriber(int n, std::uint32_t id, const std::string& nam
     info.SetPassword("1234");
     image_.Name(n).AbFNS = name;
     image_.Name(n).AbIdCod = static_cast<std::int32_t>(id);
-    const AbPhoneRecord record = image_.AbPhone(n);
+    AbPhoneRecord record = image_.AbPhone(n);
     record.SetFlagPhone(0);
     record.SetPhoneIn(phone);
     if (form_) {

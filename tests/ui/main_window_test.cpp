@@ -423,10 +423,10 @@ TEST_F(GatewayActionsTest, PortThatDoesNotOpenGivesTheReasonAsDetail) {
 // editor keeps the slot it showed until the row changes.
 TEST_F(GatewayActionsTest, ReadEverythingRebuildsGridButLeavesEditor) {
     TData gatewayImage;
-    const AbInfoRecord info = gatewayImage.AbInfo(1);
+    AbInfoRecord info = gatewayImage.AbInfo(1);
     info.SetFLAG(AbInfoRecord::kActivation);
     info.SetID(1);
-    const AbPhoneRecord phone = gatewayImage.AbPhone(1);
+    AbPhoneRecord phone = gatewayImage.AbPhone(1);
     phone.SetFlagPhone(0);
     phone.SetPhoneIn("70000000001");
     phone.UpdateChecksum();

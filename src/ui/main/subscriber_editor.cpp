@@ -211,7 +211,7 @@ void SubscriberEditor::ShowSubscriber(int n, bool editable) {
 }
 
 void SubscriberEditor::StoreSubscriber(int n) {
-    const AbInfoRecord info = image_.AbInfo(n);
+    AbInfoRecord info = image_.AbInfo(n);
     NameEntry& name = image_.Name(n);
     name.AbFNS = ToCp1251(ui_.Edit1->text());
     name.AbIdCod = static_cast<std::int32_t>(info.ID());
@@ -288,7 +288,7 @@ void SubscriberEditor::SpeedButton1Click() {
     const int n = hooks_.currentRow();
     image_.AbInfo(n).SetPassword(ToCp1251(ui_.Edit5->text()));
     StoreSubscriber(n);
-    const AbInfoRecord info = image_.AbInfo(n);
+    AbInfoRecord info = image_.AbInfo(n);
     info.SetFLAG(info.FLAG() & ~AbInfoRecord::kEmpty);
     hooks_.saveSlot(n);
     // The box shows the group just stored: typed text that names no group
