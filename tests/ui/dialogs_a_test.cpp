@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,6 +21,8 @@
 #include "app/demo_image.h"
 #include "dialogs/form2.h"
 #include "dialogs/fxo_add_setting.h"
+#include "main/form1.h"
+#include "main_form_fixture.h"
 #include "model/cp1251.h"
 #include "model/t_data.h"
 #include "sim/demo_population.h"
@@ -488,6 +491,36 @@ TEST_F(Form2GatewayTest, EditedSettingsReachTheGatewayByteForByte) {
     EXPECT_EQ(account[1], 12);
     EXPECT_EQ(account[33], 0);  // AB4: subscriber 1
     EXPECT_EQ(account[34], 0);
+}
+
+// The main window's "GSM шлюза" and "Настройка" open the parameters dialog
+// once it exists.
+class Form2MainWindowTest : public MainFormTest {};
+
+TEST_F(Form2MainWindowTest, MenuItemAndToolbarButtonOpenTheDialog) {
+    TForm1& main = Form();
+    auto* item = main.findChild<QAction*>("N5");
+    auto* button = Find<QToolButton>("SpeedButton5");
+    EXPECT_FALSE(item->isEnabled());
+    TForm2 form(image_, *store_, op_, TForm2::Hooks{}, &main);
+    main.SetParametersWindow(&form);
+    EXPECT_TRUE(item->isEnabled());
+    EXPECT_TRUE(button->isEnabled());
+
+    int shown = 0;
+    const auto closeWhenShown = [&shown] {
+        QTimer::singleShot(0, [&shown] {
+            auto* dialog = qobject_cast<TForm2*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            ++shown;
+            Child<QToolButton>(*dialog, "SpeedButton2")->click();
+        });
+    };
+    closeWhenShown();
+    item->trigger();
+    closeWhenShown();
+    button->click();
+    EXPECT_EQ(shown, 2);
 }
 
 }  // namespace

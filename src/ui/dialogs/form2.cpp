@@ -159,7 +159,7 @@ void TForm2::SetUpHelp() {
     bind(T::ComboBox2, {ui_->ComboBox2}, {ui_->Label14});
     bind(T::ComboBox1, {ui_->ComboBox1}, {ui_->Label15});
     bind(T::ComboBox3, {ui_->ComboBox3}, {ui_->Label16});
-    bind(T::Edit3, {ui_->Edit3}, {ui_->Label9});
+    bind(T::Edit3, {ui_->Edit3}, {ui_->Label9, ui_->Label45});
     bind(T::Edit4, {ui_->Edit4}, {ui_->Label11});
     bind(T::ComboBox6, {ui_->ComboBox6}, {ui_->Label8});
     bind(T::CheckBox1, {ui_->CheckBox1});
@@ -167,7 +167,7 @@ void TForm2::SetUpHelp() {
     bind(T::ComboBox7, {ui_->ComboBox7, ui_->ComboBox7->lineEdit()}, {ui_->Label13});
     bind(T::ComboBox17, {ui_->ComboBox17}, {ui_->Label25});
     bind(T::ComboBox18, {ui_->ComboBox18}, {ui_->Label26});
-    bind(T::Edit6, {ui_->Edit6}, {ui_->Label20});
+    bind(T::Edit6, {ui_->Edit6}, {ui_->Label20, ui_->Label46});
     bind(T::Edit7, {ui_->Edit7}, {ui_->Label22});
     // The "Caller ID" label shows the volume text, as it always has.
     bind(T::ComboBox11, {ui_->ComboBox11}, {ui_->Label19, ui_->Label24});

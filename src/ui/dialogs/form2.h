@@ -36,7 +36,7 @@ class TForm2 : public QDialog {
         std::function<void()> openTotalLimit;  // "Установка общего лимита времени ..."
     };
 
-    static constexpr int kWidth = 620;
+    static constexpr int kWidth = 660;
     static constexpr int kHeightWithHelp = 516;
     static constexpr int kHeightWithoutHelp = 374;
 
