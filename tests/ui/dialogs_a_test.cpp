@@ -339,6 +339,25 @@ TEST_F(Form2Test, HelpPaneHeightSurvivesRestartAndFieldsShowTheirHelp) {
     EXPECT_EQ(list->count(), 0);
 }
 
+TEST_F(Form2Test, ButtonsOpenTheirWindowsAndEnterPressesNone) {
+    std::vector<std::string> opened;
+    form = std::make_unique<TForm2>(
+        image, *store, op,
+        TForm2::Hooks{.openPinCode = [&] { opened.push_back("pin"); },
+                      .openDevName = [&] { opened.push_back("name"); },
+                      .openTotalLimit = [&] { opened.push_back("limit"); }});
+    Open();
+    QTest::keyClick(Find<QLineEdit>("Edit5"), Qt::Key_Return);
+    Find<QPushButton>("Button5")->click();  // no firmware window yet: nothing
+    EXPECT_TRUE(opened.empty());
+    form->SetFirmwareWindowOpener([&] { opened.push_back("firmware"); });
+    for (const char* button : {"Button3", "Button4", "Button6", "Button5"}) {
+        Find<QPushButton>(button)->click();
+    }
+    EXPECT_EQ(opened, (std::vector<std::string>{"pin", "name", "limit", "firmware"}));
+    EXPECT_TRUE(form->isVisible());
+}
+
 // Runs `act` on the additional settings dialog once it is shown modally.
 void OnAddSetting(const std::function<void(TFXOAddSetting&)>& act) {
     QTimer::singleShot(0, [act] {
@@ -360,6 +379,7 @@ TEST_F(Form2Test, AdditionalSettingsReachTheLineRecords) {
     image.SettingFXO().SetEchoDepth(9);
     image.SettingFXS().SetPR(0x54);  // ring timings 2 and 20 - 2
     image.SettingFXS().SetLMNT(140);
+    image.SettingFXS().bytes()[5] = 2;  // an LMDM the record refuses
     auto* fxoButton = Find<QPushButton>("Button1");
     auto* fxsButton = Find<QPushButton>("Button2");
     OnAddSetting([](TFXOAddSetting& d) {
@@ -394,6 +414,8 @@ TEST_F(Form2Test, AdditionalSettingsReachTheLineRecords) {
     EXPECT_EQ(image.SettingFXS().EndSignal(), 3);
     EXPECT_EQ(image.SettingFXS().EndSignalTime(), 3);
     EXPECT_FALSE(image.SettingFXS().BusyControl());
+    EXPECT_EQ(image.SettingFXS().LMDM(), 2);
+    EXPECT_TRUE(op.entries.empty());
 }
 
 TEST(FxoAddSettingTest, NearestItemSelectsTheClosestFirstOfEqualTimeouts) {

@@ -136,6 +136,10 @@ void TForm2::FormDestroy() {
 void TForm2::SetUpControls() {
     ui_->SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
     ui_->SpeedButton2->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    // Enter in a field must not press one of the tabs' buttons.
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+    }
     for (int ring = 1; ring <= kRingCount; ++ring) {
         ui_->ComboBox5->addItem(QString::number(ring));
     }
@@ -425,6 +429,16 @@ void StoreLimit(const QLineEdit* edit, const LimitTexts& texts, Operator& op, Se
     set(static_cast<std::uint32_t>(std::min<std::uint64_t>(*seconds, 0xFFFFFFFFu)));
 }
 
+// The end-of-dialling boxes are never shown, so the operator cannot change
+// them. A value they cannot show (0, or above 2), or the second item, which
+// the record refuses, stays in the record: a hidden box must neither replace
+// it nor stop every later field from being stored.
+void StoreDialEnd(const LineSettingRecord& line, const QComboBox* box) {
+    if (box->currentIndex() == 0) {
+        line.SetLMDM(1);
+    }
+}
+
 }  // namespace
 
 void TForm2::StoreFxo() {
@@ -432,7 +446,7 @@ void TForm2::StoreFxo() {
     fxo.SetOCM(ui_->ComboBox2->currentIndex());
     fxo.SetPM(ui_->ComboBox1->currentIndex());
     fxo.SetMLDM(ui_->ComboBox3->currentIndex());
-    fxo.SetLMDM(ui_->ComboBox4->currentIndex() + 1);
+    StoreDialEnd(fxo, ui_->ComboBox4);
     const int volume = ui_->ComboBox6->currentIndex();
     fxo.SetVL(volume + 16 * volume);
     // A count the list cannot show (0, or above 99) stays as it is.
@@ -460,7 +474,7 @@ void TForm2::StoreFxs() {
     const LineSettingRecord fxs = image_.SettingFXS();
     fxs.SetOCM(ui_->ComboBox17->currentIndex());
     fxs.SetPM(ui_->ComboBox18->currentIndex());
-    fxs.SetLMDM(ui_->ComboBox20->currentIndex() + 1);
+    StoreDialEnd(fxs, ui_->ComboBox20);
     fxs.SetEndSignal(fxsHeld_.endSignal);
     fxs.SetEndSignalTime(fxsHeld_.endSignalTime);
     const int volume = ui_->ComboBox11->currentIndex();
