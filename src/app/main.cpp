@@ -24,6 +24,7 @@
 #include "app/startup_probe.h"
 #include "app_context.h"
 #include "app_icon.h"
+#include "dialogs/form2.h"
 #include "link/port_discovery.h"
 #include "main/form1.h"
 #include "model/t_data.h"
@@ -86,6 +87,14 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
 
     auto form1 = std::make_unique<TForm1>(context);
     op.SetParentWindow(form1.get());
+    TForm2::Hooks parametersHooks{
+        .openPinCode = [&form1] { form1->PIN1Click(); },
+        .openDevName = [&form1] { form1->N09Click(); },
+        .openTotalLimit = [&form1] { form1->N7Click(); },
+    };
+    auto form2 =
+        std::make_unique<TForm2>(*image, store, op, std::move(parametersHooks), form1.get());
+    form1->SetParametersWindow(form2.get());
     auto form12 = std::make_unique<TForm12>(form1->Device(), form1.get());
     auto acountCtrl = std::make_unique<TAcountCtrl>(form1->Device(), form1.get());
     form1->SetTotalLimitWindow(form12.get());
@@ -123,6 +132,7 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     image.reset();
     acountCtrl.reset();
     form12.reset();
+    form2.reset();
     form1.reset();
     return status;
 }

@@ -8,9 +8,11 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QProgressBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <cstdio>
@@ -22,6 +24,8 @@
 #include "app/demo_image.h"
 #include "app_context.h"
 #include "app_icon.h"
+#include "dialogs/form2.h"
+#include "dialogs/fxo_add_setting.h"
 #include "link/link_timing.h"
 #include "link/port_discovery.h"
 #include "link/port_most.h"
@@ -133,6 +137,44 @@ void ShootDeviceWindows(Shooter& shooter, QWidget* owner, const DeviceAccess& de
     }
 }
 
+// The device parameters dialog, every tab, with a help text on the FXO tab and
+// once with the help pane off; the additional settings in both variants.
+void ShootParameterDialogs(Shooter& shooter, QWidget* owner, AppContext& context) {
+    TForm2 form(context.image, context.store, context.op, {}, owner);
+    auto* tabs = form.findChild<QTabWidget*>("PageControl1");
+    const char* const names[] = {"general", "fxo", "fxs", "gsm", "extra"};
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        if (i == 1) {
+            QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2),
+                              Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(form.findChild<QWidget*>("Label7"), &press);
+        }
+        shooter.Shoot(form, QString("TForm2_%1_%2").arg(i + 1).arg(names[i]));
+    }
+    tabs->setCurrentIndex(0);
+    form.findChild<QCheckBox*>("CheckBox4")->click();
+    shooter.Shoot(form, "TForm2_help_hidden");
+    form.findChild<QCheckBox*>("CheckBox4")->click();
+    form.hide();
+
+    for (const auto variant : {TFXOAddSetting::Variant::Fxo, TFXOAddSetting::Variant::Fxs}) {
+        TFXOAddSetting dialog(&form);
+        dialog.SetVariant(variant);
+        AddSettingValues values;
+        values.firstDigitTimeout = 10;
+        values.interDigitTimeout = 5;
+        values.flashTime = 1;
+        values.ringTime1 = 2;
+        values.ringTime2 = 4;
+        values.endSignal = 1;
+        values.endSignalTime = 2;
+        dialog.SetValues(values);
+        const bool fxo = variant == TFXOAddSetting::Variant::Fxo;
+        shooter.Shoot(dialog, fxo ? "TFXOAddSetting_fxo" : "TFXOAddSetting_fxs");
+    }
+}
+
 // The main window as a 1366 x 768 laptop shows it: placed in the free area
 // above a desktop panel, under a drawn title bar of a typical height.
 QPixmap OnLaptopScreen(TForm1& form) {
@@ -217,6 +259,8 @@ int Run(const QString& outDir) {
 
     const DeviceAccess device{form1.PortMost(), op, [&demo] { return demo.DevicePath(); }};
     ShootDeviceWindows(shooter, &form1, device);
+
+    ShootParameterDialogs(shooter, &form1, context);
 
     TForm4 about(&form1);
     shooter.Shoot(about, "TForm4");

@@ -12,6 +12,7 @@
 #include "about/form4.h"
 #include "app_icon.h"
 #include "busy_cursor.h"
+#include "dialogs/form2.h"
 #include "guarded_call.h"
 #include "main/connection_bar.h"
 #include "main/help_pane.h"
@@ -218,6 +219,8 @@ void TForm1::ConnectActions() {
     Bind(ui_->N9, &QAction::triggered, &TForm1::N9Click);
     Bind(ui_->N7, &QAction::triggered, &TForm1::N7Click);
     Bind(ui_->N8, &QAction::triggered, &TForm1::N8Click);
+    Bind(ui_->N5, &QAction::triggered, &TForm1::N5Click);
+    Bind(ui_->SpeedButton5, &QToolButton::clicked, &TForm1::N5Click);
     Bind(ui_->N09, &QAction::triggered, &TForm1::N09Click);
     Bind(ui_->PIN1, &QAction::triggered, &TForm1::PIN1Click);
     Bind(ui_->SpeedButton81, &QToolButton::clicked, &TForm1::SpeedButton81Click);
@@ -348,6 +351,18 @@ void TForm1::N9Click() {
 void TForm1::N7Click() {
     if (totalLimitWindow_ != nullptr) {
         totalLimitWindow_->exec();
+    }
+}
+
+void TForm1::SetParametersWindow(TForm2* window) {
+    parametersWindow_ = window;
+    ui_->N5->setEnabled(window != nullptr);
+    ui_->SpeedButton5->setEnabled(window != nullptr);
+}
+
+void TForm1::N5Click() {
+    if (parametersWindow_ != nullptr) {
+        parametersWindow_->exec();
     }
 }
 

@@ -25,6 +25,7 @@ class SubscriberEditor;
 class SubscriberGridModel;
 class TAcountCtrl;
 class TForm12;
+class TForm2;
 class TrayController;
 
 // The main window: the subscriber grid and its editor, the menus, the two
@@ -53,6 +54,8 @@ class TForm1 : public QMainWindow {
     // Long-lived windows created after this one.
     void SetTotalLimitWindow(TForm12* window) { totalLimitWindow_ = window; }
     void SetAccountWindow(TAcountCtrl* window) { accountWindow_ = window; }
+    // Enables "GSM шлюза" and "Настройка", which show it modally.
+    void SetParametersWindow(TForm2* window);
 
     void N4Click();             // "Выход"
     void N12Click();            // "Чтение"
@@ -63,6 +66,7 @@ class TForm1 : public QMainWindow {
     void N9Click();             // account balance
     void N7Click();             // total time limit
     void N8Click();             // About box
+    void N5Click();             // device parameters
     void N09Click();            // device identifier
     void PIN1Click();           // SIM PIN
     void SpeedButton81Click();  // hide to the tray
@@ -105,6 +109,7 @@ class TForm1 : public QMainWindow {
     QProgressBar* progressBar_ = nullptr;
     TForm12* totalLimitWindow_ = nullptr;
     TAcountCtrl* accountWindow_ = nullptr;
+    TForm2* parametersWindow_ = nullptr;
     PathChooser pathChooser_;
     bool shown_ = false;
 };
