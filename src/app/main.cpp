@@ -24,6 +24,7 @@
 #include "app/startup_probe.h"
 #include "app_context.h"
 #include "app_icon.h"
+#include "dialogs/form7.h"
 #include "link/port_discovery.h"
 #include "main/form1.h"
 #include "model/t_data.h"
@@ -86,6 +87,8 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
 
     auto form1 = std::make_unique<TForm1>(context);
     op.SetParentWindow(form1.get());
+    auto form7 = std::make_unique<TForm7>(*image, store, op, form1.get());
+    form1->SetBlackListWindow(form7.get());
     auto form12 = std::make_unique<TForm12>(form1->Device(), form1.get());
     auto acountCtrl = std::make_unique<TAcountCtrl>(form1->Device(), form1.get());
     form1->SetTotalLimitWindow(form12.get());
@@ -112,6 +115,7 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     image.reset();
     acountCtrl.reset();
     form12.reset();
+    form7.reset();
     form1.reset();
     return status;
 }

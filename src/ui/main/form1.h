@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
+#include "actions/device_access.h"
 #include "app_context.h"
 #include "link/port_most.h"
-#include "actions/device_access.h"
 
 namespace Ui {
 class TForm1;
@@ -25,6 +25,7 @@ class SubscriberEditor;
 class SubscriberGridModel;
 class TAcountCtrl;
 class TForm12;
+class TForm7;
 class TrayController;
 
 // The main window: the subscriber grid and its editor, the menus, the two
@@ -53,6 +54,7 @@ class TForm1 : public QMainWindow {
     // Long-lived windows created after this one.
     void SetTotalLimitWindow(TForm12* window) { totalLimitWindow_ = window; }
     void SetAccountWindow(TAcountCtrl* window) { accountWindow_ = window; }
+    void SetBlackListWindow(TForm7* window) { blackListWindow_ = window; }
 
     void N4Click();             // "Выход"
     void N12Click();            // "Чтение"
@@ -63,6 +65,8 @@ class TForm1 : public QMainWindow {
     void N9Click();             // account balance
     void N7Click();             // total time limit
     void N8Click();             // About box
+    void N6Click();             // alarm system dialog
+    void N15Click();            // black/white list dialog
     void N09Click();            // device identifier
     void PIN1Click();           // SIM PIN
     void SpeedButton81Click();  // hide to the tray
@@ -105,6 +109,7 @@ class TForm1 : public QMainWindow {
     QProgressBar* progressBar_ = nullptr;
     TForm12* totalLimitWindow_ = nullptr;
     TAcountCtrl* accountWindow_ = nullptr;
+    TForm7* blackListWindow_ = nullptr;
     PathChooser pathChooser_;
     bool shown_ = false;
 };
