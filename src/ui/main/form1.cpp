@@ -10,7 +10,6 @@
 #include <QTimer>
 
 #include "about/form4.h"
-#include "actions/subscriber_limit_writer.h"
 #include "app_icon.h"
 #include "busy_cursor.h"
 #include "dialogs/form3.h"
@@ -20,6 +19,7 @@
 #include "main/help_pane.h"
 #include "main/subscriber_editor.h"
 #include "main/subscriber_grid_model.h"
+#include "actions/subscriber_limit_writer.h"
 #include "main/tray_controller.h"
 #include "main/whole_rows_frame.h"
 #include "model/operator.h"

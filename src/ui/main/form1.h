@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "actions/device_access.h"
 #include "app_context.h"
 #include "link/port_most.h"
+#include "actions/device_access.h"
 
 namespace Ui {
 class TForm1;
