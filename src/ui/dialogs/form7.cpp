@@ -29,7 +29,7 @@ namespace {
 
 constexpr int kFirstDirectionBit = 2;
 constexpr int kColumnWidths[BlackListGridModel::kColumns] = {34, 150, 24, 24, 24, 24, 24,
-                                                             24, 24,  24, 76, 84, 76, 76};
+                                                             24, 24,  24, 86, 92, 86, 86};
 
 bool TestPrefixKey(QChar key) {
     return key == u'+' || TestKey(key);
@@ -101,6 +101,7 @@ void TForm7::SetUpGrid(Editor& editor) {
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid->horizontalHeader()->setHighlightSections(false);
+    grid->horizontalHeader()->setMinimumSectionSize(16);
     grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
     int width = 0;
     for (int column = 0; column < BlackListGridModel::kColumns; ++column) {
