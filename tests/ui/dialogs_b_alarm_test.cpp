@@ -224,9 +224,13 @@ TEST_F(AlarmDialogTest, HiddenOutputSettingsOfChannelsThreeAndFourAreKept) {
     alarm.SetKeyMode(0x04);  // channel 3 in button mode ...
     alarm.SetKeyTime(3, 0);  // ... with no press time
     alarm.SetKeyTime(4, 7);
+    alarm.SetKeyTime(2, 4);
     alarm.SetMM(0x000C0C00);  // channels 3 and 4: outputs driven by inputs
     alarm.SetOutMask(3, 0x03);
     Form().show();
+    // A press time shows enabled even without the button mode; it is then
+    // stored as 0 on a channel with output settings.
+    EXPECT_TRUE(Edit("KeyTime2")->isEnabled());
 
     ClickOk();
 
@@ -235,25 +239,10 @@ TEST_F(AlarmDialogTest, HiddenOutputSettingsOfChannelsThreeAndFourAreKept) {
     EXPECT_EQ(Alarm().KeyMode(), 0x04);
     EXPECT_EQ(Alarm().KeyTime(3), 0);
     EXPECT_EQ(Alarm().KeyTime(4), 7);
+    EXPECT_EQ(Alarm().KeyTime(2), 0);
     EXPECT_EQ(Alarm().MM(), 0x000C0000u);
     EXPECT_EQ(Alarm().OutMask(3), 0x03);
     EXPECT_TRUE(Alarm().ChecksumValid());
-}
-
-TEST_F(AlarmDialogTest, KeyModeBoxEnablesPressTimeAndShowsItsHelp) {
-    image_.SettingAlarm().SetKeyTime(2, 4);
-    Form().show();
-    QLineEdit* time1 = Edit("KeyTime1");
-    EXPECT_TRUE(Edit("KeyTime2")->isEnabled());
-
-    QTest::mouseClick(Box("KeyMode1"), Qt::LeftButton);
-    EXPECT_TRUE(time1->isEnabled());
-    auto* help = Find<QListWidget>("ListBox1");
-    ASSERT_EQ(help->count(), 4);
-    EXPECT_EQ(help->item(0)->text(), "Режим кнопки - это режим, в котором реле, управляющее");
-
-    QTest::mouseClick(Box("KeyMode1"), Qt::LeftButton);
-    EXPECT_FALSE(time1->isEnabled());
 }
 
 TEST_F(AlarmDialogTest, HelpPaneFollowsFieldsAndHides) {
@@ -273,6 +262,7 @@ TEST_F(AlarmDialogTest, HelpPaneFollowsFieldsAndHides) {
          "Выбор режима работы канала при подключении датчиков сигнализации доступны 2 режима"},
         {"InDebounce1", 2, "Установка времени которое необходимо для срабатывания канала"},
         {"InTimeout2", 4, "\"Таймаут повторного до срабатывания\" - это период времени "},
+        {"KeyMode1", 4, "Режим кнопки - это режим, в котором реле, управляющее"},
     };
     auto* help = Find<QListWidget>("ListBox1");
     auto* tabs = Find<QTabWidget>("PageControl1");
@@ -289,6 +279,11 @@ TEST_F(AlarmDialogTest, HelpPaneFollowsFieldsAndHides) {
         EXPECT_EQ(help->item(0)->text(), QString::fromUtf8(c.firstLine)) << c.widget;
         tabs->setCurrentIndex(tabs->currentIndex() == 0 ? 1 : 0);
     }
+
+    // The button mode box switches its press time field on and off.
+    EXPECT_TRUE(Edit("KeyTime1")->isEnabled());
+    QTest::mouseClick(Box("KeyMode1"), Qt::LeftButton, {}, QPoint(4, 4));
+    EXPECT_FALSE(Edit("KeyTime1")->isEnabled());
 
     const int height = Form().sizeHint().height();
     Box("CheckBox6")->click();

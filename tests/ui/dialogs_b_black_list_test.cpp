@@ -127,6 +127,9 @@ TEST_F(BlackListDialogTest, ShowingListsEntriesAndLoadsEntryOne) {
     }
     EXPECT_EQ(Find<QListWidget>("ListBox1")->item(0)->text(),
               "Черный список используется для запрета звонков определенным группам");
+    const int height = Form().sizeHint().height();
+    Find<QCheckBox>("CheckBox1")->click();
+    EXPECT_LT(Form().sizeHint().height(), height);
 }
 
 TEST_F(BlackListDialogTest, AddEditAndDeleteWriteTheImageAndKeepTheGridsInStep) {
