@@ -5,8 +5,10 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <functional>
 #include <memory>
@@ -15,6 +17,7 @@
 
 #include "dialogs/form3.h"
 #include "model/t_data.h"
+#include "qt_operator.h"
 #include "support/recording_operator.h"
 
 namespace tulvo::test {
@@ -243,6 +246,34 @@ TEST_F(AlarmDialogTest, HiddenOutputSettingsOfChannelsThreeAndFourAreKept) {
     EXPECT_EQ(Alarm().MM(), 0x000C0000u);
     EXPECT_EQ(Alarm().OutMask(3), 0x03);
     EXPECT_TRUE(Alarm().ChecksumValid());
+}
+
+// The dialog stays on top; its messages are boxes of its own, so they are
+// never hidden behind it, and later boxes go back to the main window.
+TEST_F(AlarmDialogTest, MessageBoxesBelongToTheDialogWhileItIsShown) {
+    QWidget mainWindow;
+    QtOperator boxes(&mainWindow);
+    TForm3 form(image_, boxes, &mainWindow);
+    form.findChild<QLineEdit*>("Password")->clear();
+    QWidget* owner = nullptr;
+    QString text;
+    QTimer::singleShot(0, &form, [&] {
+        QTimer::singleShot(0, &form, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                owner = box->parentWidget();
+                text = box->text();
+                box->accept();
+            }
+            form.reject();
+        });
+        form.findChild<QToolButton*>("SpeedButton1")->click();
+    });
+
+    form.exec();
+
+    EXPECT_EQ(text, "Не установлен общий пароль");
+    EXPECT_EQ(owner, &form);
+    EXPECT_EQ(boxes.ParentWindow(), &mainWindow);
 }
 
 TEST_F(AlarmDialogTest, HelpPaneFollowsFieldsAndHides) {

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHideEvent>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QShowEvent>
@@ -16,6 +17,7 @@
 #include "model/cp1251.h"
 #include "model/operator.h"
 #include "model/t_data.h"
+#include "qt_operator.h"
 #include "ui_form3.h"
 
 namespace tulvo {
@@ -176,8 +178,26 @@ void TForm3::showEvent(QShowEvent* event) {
     }
 }
 
+void TForm3::hideEvent(QHideEvent* event) {
+    if (ownsBoxes_) {
+        if (auto* boxes = dynamic_cast<QtOperator*>(&op_)) {
+            boxes->SetParentWindow(boxOwner_);
+        }
+        ownsBoxes_ = false;
+    }
+    QDialog::hideEvent(event);
+}
+
 void TForm3::FormShow() {
     help_->Clear();
+    // The dialog stays on top of other windows, so a box centred on the main
+    // window could open behind it, out of sight, and block the program:
+    // while it is shown the boxes belong to it.
+    if (auto* boxes = dynamic_cast<QtOperator*>(&op_); boxes != nullptr && !ownsBoxes_) {
+        boxOwner_ = boxes->ParentWindow();
+        boxes->SetParentWindow(this);
+        ownsBoxes_ = true;
+    }
 }
 
 void TForm3::BuildSubscriberLists() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <array>
 #include <memory>
 #include <vector>
@@ -48,6 +49,7 @@ class TForm3 : public QDialog {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
     struct Row {
@@ -95,6 +97,9 @@ class TForm3 : public QDialog {
     std::array<Channel, kChannels> channels_{};
     std::vector<int> alarmItemSlot_;
     std::array<int, 300> alarmSlotItem_{};
+    // The window message boxes were centred on before this dialog was shown.
+    QPointer<QWidget> boxOwner_;
+    bool ownsBoxes_ = false;
 };
 
 }  // namespace tulvo
