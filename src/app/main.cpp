@@ -25,6 +25,7 @@
 #include "app_context.h"
 #include "app_icon.h"
 #include "dialogs/form2.h"
+#include "dialogs/form7.h"
 #include "link/port_discovery.h"
 #include "main/form1.h"
 #include "model/t_data.h"
@@ -95,6 +96,8 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     auto form2 =
         std::make_unique<TForm2>(*image, store, op, std::move(parametersHooks), form1.get());
     form1->SetParametersWindow(form2.get());
+    auto form7 = std::make_unique<TForm7>(*image, store, op, form1.get());
+    form1->SetBlackListWindow(form7.get());
     auto form12 = std::make_unique<TForm12>(form1->Device(), form1.get());
     auto acountCtrl = std::make_unique<TAcountCtrl>(form1->Device(), form1.get());
     form1->SetTotalLimitWindow(form12.get());
@@ -133,6 +136,7 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     acountCtrl.reset();
     form12.reset();
     form2.reset();
+    form7.reset();
     form1.reset();
     return status;
 }

@@ -25,6 +25,8 @@
 #include "app_context.h"
 #include "app_icon.h"
 #include "dialogs/form2.h"
+#include "dialogs/form3.h"
+#include "dialogs/form7.h"
 #include "dialogs/fxo_add_setting.h"
 #include "link/link_timing.h"
 #include "link/port_discovery.h"
@@ -175,6 +177,29 @@ void ShootParameterDialogs(Shooter& shooter, QWidget* owner, AppContext& context
     }
 }
 
+// Every tab of a dialog with tabs, one picture each.
+void ShootTabs(Shooter& shooter, QWidget& dialog, const QString& name,
+               const QStringList& tabNames) {
+    auto* tabs = dialog.findChild<QTabWidget*>("PageControl1");
+    for (int i = 0; i < tabs->count() && i < tabNames.size(); ++i) {
+        tabs->setCurrentIndex(i);
+        shooter.Shoot(dialog, name + "_" + tabNames[i]);
+    }
+}
+
+void ShootSettingsDialogs(Shooter& shooter, QWidget* owner, TData& image, RegistryStore& store,
+                          Operator& op) {
+    {
+        TForm3 form(image, op, owner);
+        ShootTabs(shooter, form, "TForm3",
+                  {"general", "channel1", "channel2", "channel3", "channel4"});
+    }
+    {
+        TForm7 form(image, store, op, owner);
+        ShootTabs(shooter, form, "TForm7", {"black", "white"});
+    }
+}
+
 // The main window as a 1366 x 768 laptop shows it: placed in the free area
 // above a desktop panel, under a drawn title bar of a typical height.
 QPixmap OnLaptopScreen(TForm1& form) {
@@ -256,6 +281,8 @@ int Run(const QString& outDir) {
             ->setValue(TransferProgress::kFullTransferSteps / 3);
         shooter.ShootHidden(form, "TForm10");
     }
+
+    ShootSettingsDialogs(shooter, &form1, image, store, op);
 
     const DeviceAccess device{form1.PortMost(), op, [&demo] { return demo.DevicePath(); }};
     ShootDeviceWindows(shooter, &form1, device);

@@ -162,16 +162,19 @@ bool SaveAlarm(const TData& image, RegistryStore& store) {
     });
 }
 
+// Element 0 is the gateway's first entry: it is kept as "BlackList0" so that
+// a write after a restart sends back what the last read brought. A store
+// written before it was kept simply has no such value.
 void LoadBlackList(TData& image, RegistryStore& store) {
     RegistryKey key = store.OpenKey(kSettingKey);
-    for (int i = 1; i < TData::kBlackListEntries; ++i) {
+    for (int i = 0; i < TData::kBlackListEntries; ++i) {
         LoadOrNote(key, Numbered("BlackList", i), image.BlackListEntry(i));
     }
 }
 
 bool SaveBlackList(const TData& image, RegistryStore& store) {
     return SaveOperation(store, kSettingKey, [&](RegistryKey& key) {
-        for (int i = 1; i < TData::kBlackListEntries; ++i) {
+        for (int i = 0; i < TData::kBlackListEntries; ++i) {
             SaveSealed(key, Numbered("BlackList", i), image.BlackListEntry(i));
         }
     });

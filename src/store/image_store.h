@@ -32,8 +32,8 @@ bool SaveSettings(const TData& image, RegistryStore& store);
 void LoadAlarm(TData& image, RegistryStore& store);
 bool SaveAlarm(const TData& image, RegistryStore& store);
 
-// List elements 1 to 186 as "BlackList1" to "BlackList186"; element 0 is
-// never stored.
+// List elements 0 to 186 as "BlackList0" to "BlackList186". A missing or
+// damaged value leaves its element as it is.
 void LoadBlackList(TData& image, RegistryStore& store);
 bool SaveBlackList(const TData& image, RegistryStore& store);
 

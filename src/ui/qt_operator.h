@@ -21,6 +21,7 @@ class QtOperator : public QObject, public Operator {
 
     // The window the boxes are centred on; may change as windows come and go.
     void SetParentWindow(QWidget* window);
+    QWidget* ParentWindow() const { return parentWindow_; }
 
     void Message(const std::string& text) override;
     void Error(const std::string& text) override;

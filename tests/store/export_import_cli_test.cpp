@@ -82,7 +82,7 @@ TEST_F(ExportImportCliTest, ImportThenExportGivesTheSameFileAndFillsTheStore) {
         messages += name.starts_with("SMSMessage");
         blocks += name.starts_with("Setting") || name == "ControlAccount";
     }
-    EXPECT_EQ(lists, 186);
+    EXPECT_EQ(lists, 187);
     EXPECT_EQ(messages, 10);
     EXPECT_EQ(blocks, 6);  // FXO, FXS, MOB, PASSWORD, ControlAccount and the alarm
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "store/regedit_format.h"
@@ -67,8 +68,8 @@ TEST_F(ImageStoreTest, FirstStartGivesEmptySubscribersAndDefaultsThenExitCreates
     EXPECT_EQ(store_.SaveCount(), 1);  // one save for the whole image
     const RegistryTree tree = FileTree();
     EXPECT_EQ(tree.FindKey(kDBase)->values.size(), 300u * 6);
-    // 5 settings blocks, the alarm, 186 list entries, 10 messages.
-    EXPECT_EQ(tree.FindKey(kSetting)->values.size(), 5u + 1 + 186 + 10);
+    // 5 settings blocks, the alarm, 187 list entries, 10 messages.
+    EXPECT_EQ(tree.FindKey(kSetting)->values.size(), 5u + 1 + 187 + 10);
     EXPECT_EQ(test::ModeOf(path_), 0600u);
 }
 
@@ -174,25 +175,40 @@ TEST_F(ImageStoreTest, ExitSaveKeepsWhatAnotherProgramChangedMeanwhile) {
     EXPECT_EQ(result.Name(6).AbFNS, "own change");
 }
 
-TEST_F(ImageStoreTest, BlackListUsesElementsOneTo186) {
+// Element 0 is kept too, so the gateway's first entry survives a restart; a
+// store written without it leaves the element as it is.
+TEST_F(ImageStoreTest, BlackListKeepsElementsZeroTo186AcrossARestart) {
     TData image;
     for (int k : {0, 1, 186}) {
         image.BlackListEntry(k).SetFLAG(0x05);
         image.BlackListEntry(k).SetNUM(std::to_string(8800 + k));
     }
-    ASSERT_TRUE(SaveBlackList(image, store_));
+    ASSERT_TRUE(SaveImage(image, store_));
     const RegistryTree tree = FileTree();
-    EXPECT_EQ(tree.Find(kSetting, "BlackList0"), nullptr);
+    ASSERT_NE(tree.Find(kSetting, "BlackList0"), nullptr);
+    EXPECT_EQ(tree.Find(kSetting, "BlackList0")->data.substr(2, 4), "8800");
     ASSERT_NE(tree.Find(kSetting, "BlackList186"), nullptr);
     EXPECT_EQ(tree.Find(kSetting, "BlackList187"), nullptr);
     EXPECT_EQ(tree.Find(kSetting, "BlackList1")->data.substr(2, 4), "8801");
 
+    RegistryStore restarted(path_);
     TData loaded;
-    loaded.BlackListEntry(0).SetNUM("keep");
-    LoadBlackList(loaded, store_);
-    EXPECT_EQ(std::as_const(loaded).BlackListEntry(0).NUM(), "keep");
-    EXPECT_EQ(std::as_const(loaded).BlackListEntry(1).NUM(), "8801");
-    EXPECT_EQ(std::as_const(loaded).BlackListEntry(186).NUM(), "8986");
+    LoadImage(loaded, restarted);
+    for (int k : {0, 1, 186}) {
+        EXPECT_TRUE(std::ranges::equal(std::as_const(loaded).BlackListEntry(k).bytes(),
+                                       image.BlackListEntry(k).bytes()))
+            << k;
+    }
+
+    // A store from before element 0 was kept.
+    RegistryStore oldStore(dir_.File("old.reg"));
+    oldStore.OpenKey(kSettingKey)
+        .WriteBinary("BlackList186", image.BlackListEntry(186).SealedCopy());
+    TData older;
+    older.BlackListEntry(0).SetNUM("keep");
+    LoadBlackList(older, oldStore);
+    EXPECT_EQ(std::as_const(older).BlackListEntry(0).NUM(), "keep");
+    EXPECT_EQ(std::as_const(older).BlackListEntry(186).NUM(), "8986");
 }
 
 TEST_F(ImageStoreTest, RecordsWithBadChecksumOrWrongSizeKeepTheirState) {

@@ -124,8 +124,9 @@ TEST_F(SyncCliTest, WriteMakesAnEmptyGatewayHoldTheStoreAndSetsItsClock) {
         ASSERT_EQ(state.Get(RecordFamily::AbInfo, n - 1), Pop::AbInfo(n)) << n;
     }
     EXPECT_EQ(state.StoredCount(RecordFamily::AbLimit), 0u);
-    // The store keeps list elements 1 to 186, so element 0 goes out as the
-    // image's default while the others carry the population.
+    // The store keeps the list with element 0, so the whole list goes back as
+    // it was read.
+    EXPECT_EQ(state.Get(RecordFamily::BlackListEntry, 0), Pop::BlackListEntry(0));
     EXPECT_EQ(state.Get(RecordFamily::BlackListEntry, 185), Pop::BlackListEntry(185));
     for (int k = 0; k < 186; ++k) {
         ASSERT_EQ(state.Get(RecordFamily::BlackListEntry, k), Sealed(image->BlackListEntry(k)))

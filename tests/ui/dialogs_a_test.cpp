@@ -51,7 +51,7 @@ QStringList Items(QComboBox* box) {
 }
 
 void Activate(TData& image, int n, const std::string& name) {
-    const AbInfoRecord info = image.AbInfo(n);
+    AbInfoRecord info = image.AbInfo(n);
     info.SetFLAG(AbInfoRecord::kActivation);
     info.SetID(static_cast<std::uint32_t>(n));
     image.Name(n).AbFNS = Utf8ToCp1251(name);

@@ -386,7 +386,7 @@ void TForm2::StoreSettings() {
 }
 
 void TForm2::StoreAccount() {
-    const ControlAccountRecord account = image_.ControlAccount();
+    ControlAccountRecord account = image_.ControlAccount();
     QComboBox* const boxes[] = {ui_->ComboBox16, ui_->ComboBox19, ui_->ComboBox21, ui_->ComboBox22};
     for (int i = 0; i < ControlAccountRecord::kAccountSubscribers; ++i) {
         account.SetAB(i, static_cast<std::int16_t>(AccountSubscriberOf(boxes[i])));
@@ -433,7 +433,7 @@ void StoreLimit(const QLineEdit* edit, const LimitTexts& texts, Operator& op, Se
 // them. A value they cannot show (0, or above 2), or the second item, which
 // the record refuses, stays in the record: a hidden box must neither replace
 // it nor stop every later field from being stored.
-void StoreDialEnd(const LineSettingRecord& line, const QComboBox* box) {
+void StoreDialEnd(LineSettingRecord& line, const QComboBox* box) {
     if (box->currentIndex() == 0) {
         line.SetLMDM(1);
     }
@@ -442,7 +442,7 @@ void StoreDialEnd(const LineSettingRecord& line, const QComboBox* box) {
 }  // namespace
 
 void TForm2::StoreFxo() {
-    const LineSettingRecord fxo = image_.SettingFXO();
+    LineSettingRecord fxo = image_.SettingFXO();
     fxo.SetOCM(ui_->ComboBox2->currentIndex());
     fxo.SetPM(ui_->ComboBox1->currentIndex());
     fxo.SetMLDM(ui_->ComboBox3->currentIndex());
@@ -471,7 +471,7 @@ void TForm2::StoreFxo() {
 }
 
 void TForm2::StoreFxs() {
-    const LineSettingRecord fxs = image_.SettingFXS();
+    LineSettingRecord fxs = image_.SettingFXS();
     fxs.SetOCM(ui_->ComboBox17->currentIndex());
     fxs.SetPM(ui_->ComboBox18->currentIndex());
     StoreDialEnd(fxs, ui_->ComboBox20);
@@ -498,7 +498,7 @@ void TForm2::StoreFxs() {
 }
 
 void TForm2::StoreGsm() {
-    const MobSettingRecord mob = image_.SettingMOB();
+    MobSettingRecord mob = image_.SettingMOB();
     mob.SetRM(ui_->ComboBox9->currentIndex());
     // The flags byte is built afresh from the controls; a suppression mode
     // the list cannot show stays as it was.

@@ -10,15 +10,17 @@
 #include <QTimer>
 
 #include "about/form4.h"
+#include "actions/subscriber_limit_writer.h"
 #include "app_icon.h"
 #include "busy_cursor.h"
 #include "dialogs/form2.h"
+#include "dialogs/form3.h"
+#include "dialogs/form7.h"
 #include "guarded_call.h"
 #include "main/connection_bar.h"
 #include "main/help_pane.h"
 #include "main/subscriber_editor.h"
 #include "main/subscriber_grid_model.h"
-#include "actions/subscriber_limit_writer.h"
 #include "main/tray_controller.h"
 #include "main/whole_rows_frame.h"
 #include "model/operator.h"
@@ -152,9 +154,9 @@ void TForm1::SetUpIcons() {
     for (const auto& entry : icons) {
         entry.button->setIcon(QIcon(style()->standardPixmap(entry.pixmap, nullptr, this)));
     }
-    // The windows of the parameters, alarm and list dialogs are not part of
-    // this program yet: their buttons are present but disabled.
-    for (QToolButton* b : {ui_->SpeedButton5, ui_->SpeedButton17, ui_->SpeedButton7}) {
+    // The window of the parameters dialog is not part of this program yet:
+    // its button is present but disabled.
+    for (QToolButton* b : {ui_->SpeedButton5}) {
         b->setEnabled(false);
     }
 }
@@ -226,6 +228,10 @@ void TForm1::ConnectActions() {
     Bind(ui_->SpeedButton81, &QToolButton::clicked, &TForm1::SpeedButton81Click);
     Bind(ui_->SpeedButton29, &QToolButton::clicked, &TForm1::SpeedButton29Click);
     Bind(ui_->CheckBox8, &QCheckBox::clicked, &TForm1::CheckBox8Click);
+    Bind(ui_->N6, &QAction::triggered, &TForm1::N6Click);
+    Bind(ui_->SpeedButton7, &QToolButton::clicked, &TForm1::N6Click);
+    Bind(ui_->N15, &QAction::triggered, &TForm1::N15Click);
+    Bind(ui_->SpeedButton17, &QToolButton::clicked, &TForm1::N15Click);
 }
 
 void TForm1::ConnectGrid() {
@@ -363,6 +369,16 @@ void TForm1::SetParametersWindow(TForm2* window) {
 void TForm1::N5Click() {
     if (parametersWindow_ != nullptr) {
         parametersWindow_->exec();
+    }
+}
+
+void TForm1::N6Click() {
+    TForm3::N6Click(this, context_.image, context_.op);
+}
+
+void TForm1::N15Click() {
+    if (blackListWindow_ != nullptr) {
+        blackListWindow_->exec();
     }
 }
 

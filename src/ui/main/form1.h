@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
+#include "actions/device_access.h"
 #include "app_context.h"
 #include "link/port_most.h"
-#include "actions/device_access.h"
 
 namespace Ui {
 class TForm1;
@@ -26,6 +26,7 @@ class SubscriberGridModel;
 class TAcountCtrl;
 class TForm12;
 class TForm2;
+class TForm7;
 class TrayController;
 
 // The main window: the subscriber grid and its editor, the menus, the two
@@ -56,6 +57,7 @@ class TForm1 : public QMainWindow {
     void SetAccountWindow(TAcountCtrl* window) { accountWindow_ = window; }
     // Enables "GSM шлюза" and "Настройка", which show it modally.
     void SetParametersWindow(TForm2* window);
+    void SetBlackListWindow(TForm7* window) { blackListWindow_ = window; }
 
     void N4Click();             // "Выход"
     void N12Click();            // "Чтение"
@@ -67,6 +69,8 @@ class TForm1 : public QMainWindow {
     void N7Click();             // total time limit
     void N8Click();             // About box
     void N5Click();             // device parameters
+    void N6Click();             // alarm system dialog
+    void N15Click();            // black/white list dialog
     void N09Click();            // device identifier
     void PIN1Click();           // SIM PIN
     void SpeedButton81Click();  // hide to the tray
@@ -110,6 +114,7 @@ class TForm1 : public QMainWindow {
     TForm12* totalLimitWindow_ = nullptr;
     TAcountCtrl* accountWindow_ = nullptr;
     TForm2* parametersWindow_ = nullptr;
+    TForm7* blackListWindow_ = nullptr;
     PathChooser pathChooser_;
     bool shown_ = false;
 };

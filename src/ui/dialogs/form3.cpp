@@ -1,0 +1,412 @@
+#include "dialogs/form3.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHideEvent>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QShowEvent>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "dialogs/dialog_help_texts.h"
+#include "dialogs/help_list_binder.h"
+#include "guarded_call.h"
+#include "model/cp1251.h"
+#include "model/operator.h"
+#include "model/t_data.h"
+#include "qt_operator.h"
+#include "ui_form3.h"
+
+namespace tulvo {
+
+namespace {
+
+constexpr int kNoSubscriber = -1;
+constexpr std::uint32_t kInModeShift = 0;
+constexpr std::uint32_t kModeSwitchShift = 8;
+constexpr std::uint32_t kOutModeShift = 16;
+constexpr std::uint8_t kChannelBits = 0x0F;
+
+QString ToUi(const std::string& cp1251) {
+    return QString::fromStdString(Cp1251ToUtf8(cp1251));
+}
+
+std::string FromUi(const QString& text) {
+    return Utf8ToCp1251(text.toStdString());
+}
+
+// A typed number: at most maxChars characters (0: any number of them) that
+// read as a decimal integer from low to high. Values the record cannot hold
+// are refused rather than stored cut to the field's width.
+std::optional<unsigned> TypedNumber(const QString& text, int maxChars, int low, int high) {
+    if (text.isEmpty() || (maxChars > 0 && text.size() > maxChars)) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    if (!ok || value < low || value > high) {
+        return std::nullopt;
+    }
+    return static_cast<unsigned>(value);
+}
+
+std::string ChannelMessage(const char* prefix, int channel) {
+    return prefix + std::to_string(channel) + "-го канала";
+}
+
+template <typename T>
+T* Child(QWidget* form, const QString& name) {
+    T* child = form->findChild<T*>(name);
+    Q_ASSERT(child != nullptr);
+    return child;
+}
+
+}  // namespace
+
+TForm3::TForm3(TData& image, Operator& op, QWidget* parent)
+    : QDialog(parent), image_(image), op_(op), ui_(std::make_unique<Ui::TForm3>()) {
+    ui_->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    // A fixed size that follows the help pane: hiding it shrinks the window.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    FindControls();
+    SetUpHelp();
+    Connect();
+    GuardedCall(op_, [this] { FormCreate(); });
+}
+
+TForm3::~TForm3() = default;
+
+void TForm3::N6Click(QWidget* owner, TData& image, Operator& op) {
+    TForm3 form(image, op, owner);
+    form.exec();
+}
+
+void TForm3::FindControls() {
+    for (int n = 1; n <= kRows; ++n) {
+        const QString suffix = QString::number(n);
+        rows_[n - 1] =
+            Row{Child<QComboBox>(this, "AbName" + suffix),
+                Child<QCheckBox>(this, "PutSMS" + suffix), Child<QCheckBox>(this, "Call" + suffix)};
+    }
+    for (int n = 1; n <= kChannels; ++n) {
+        const QString suffix = QString::number(n);
+        Channel& c = channels_[n - 1];
+        c.enable = Child<QCheckBox>(this, "EnableCheck" + suffix);
+        c.password = Child<QLineEdit>(this, "Password" + suffix);
+        c.modeSwitch = Child<QGroupBox>(this, "ModeSwitch" + suffix);
+        c.input = Child<QRadioButton>(this, "ModeSwitch" + suffix + "Item0");
+        c.output = Child<QRadioButton>(this, "ModeSwitch" + suffix + "Item1");
+        c.active = Child<QCheckBox>(this, "Active" + suffix);
+        c.sms = Child<QLineEdit>(this, "SMS_Message" + suffix);
+        c.inMode = Child<QComboBox>(this, "InMode" + suffix);
+        c.inDebounce = Child<QLineEdit>(this, "InDebounce" + suffix);
+        c.inTimeout = Child<QLineEdit>(this, "InTimeout" + suffix);
+        c.setTimeout = Child<QLineEdit>(this, "SetTimeout" + suffix);
+        c.outGroup = Child<QGroupBox>(this, "OutGroup" + suffix);
+        c.outMode = Child<QComboBox>(this, "OutMode" + suffix);
+        c.keyMode = Child<QCheckBox>(this, "KeyMode" + suffix);
+        for (int k = 1; k <= kChannels; ++k) {
+            c.mask[k - 1] = Child<QCheckBox>(this, QStringLiteral("c%1%2").arg(n).arg(k));
+        }
+        c.keyTime = Child<QLineEdit>(this, "KeyTime" + suffix);
+    }
+}
+
+void TForm3::SetUpHelp() {
+    using T = DialogHelpTexts::Topic;
+    auto lines = [](T topic) { return DialogHelpTexts::Lines(topic); };
+    help_ = new HelpListBinder(ui_->ListBox1, this);
+    QList<QWidget*> subscribers;
+    for (const Row& row : rows_) {
+        subscribers << row.abName;
+    }
+    help_->OnFocusOrClick(lines(T::AlarmSubscriber), subscribers);
+    help_->OnClick(lines(T::AlarmSubscriber), {ui_->Label1, ui_->Label2, ui_->Label3});
+    help_->OnFocusOrClick(lines(T::AlarmCommonPassword), {ui_->Password});
+    help_->OnClick(lines(T::AlarmCommonPassword), {ui_->Label4});
+    for (const Channel& c : channels_) {
+        help_->OnFocusOrClick(lines(T::AlarmEnableChannel), {c.enable});
+        help_->OnFocusOrClick(lines(T::AlarmChannelPassword), {c.password});
+        help_->OnClick(lines(T::AlarmModeSwitch), {c.modeSwitch, c.input, c.output});
+        help_->OnFocusOrClick(lines(T::AlarmInMode), {c.inMode});
+        connect(c.inMode, &QComboBox::activated, this,
+                [this, lines] { help_->Show(lines(T::AlarmInMode)); });
+        help_->OnFocusOrClick(lines(T::AlarmInDebounce), {c.inDebounce});
+        help_->OnFocusOrClick(lines(T::AlarmInTimeout), {c.inTimeout});
+        help_->OnFocusOrClick(lines(T::AlarmKeyMode), {c.keyMode});
+    }
+}
+
+void TForm3::Connect() {
+    connect(ui_->SpeedButton1, &QToolButton::clicked, this,
+            [this] { GuardedCall(op_, [this] { SpeedButton1Click(); }); });
+    connect(ui_->SpeedButton2, &QToolButton::clicked, this,
+            [this] { GuardedCall(op_, [this] { SpeedButton2Click(); }); });
+    connect(ui_->CheckBox6, &QCheckBox::clicked, this,
+            [this] { GuardedCall(op_, [this] { CheckBox6Click(); }); });
+    connect(ui_->PageControl1, &QTabWidget::currentChanged, this, [this] { help_->Clear(); });
+    for (int n = 1; n <= kChannels; ++n) {
+        connect(channels_[n - 1].keyMode, &QCheckBox::clicked, this,
+                [this, n] { GuardedCall(op_, [this, n] { KeyModeClick(n); }); });
+    }
+}
+
+void TForm3::FormCreate() {
+    for (int n = 1; n <= kChannels; ++n) {
+        // An output is never driven by its own input.
+        QCheckBox* own = channels_[n - 1].mask[n - 1];
+        own->setChecked(false);
+        own->setEnabled(false);
+    }
+    // Channels 3 and 4 are inputs only.
+    for (int n = 3; n <= kChannels; ++n) {
+        channels_[n - 1].outGroup->setVisible(false);
+        channels_[n - 1].outGroup->setEnabled(false);
+    }
+    Fill();
+}
+
+void TForm3::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        FormShow();
+    }
+}
+
+void TForm3::hideEvent(QHideEvent* event) {
+    if (ownsBoxes_) {
+        if (auto* boxes = dynamic_cast<QtOperator*>(&op_)) {
+            boxes->SetParentWindow(boxOwner_);
+        }
+        ownsBoxes_ = false;
+    }
+    QDialog::hideEvent(event);
+}
+
+void TForm3::FormShow() {
+    help_->Clear();
+    // The dialog stays on top of other windows, so a box centred on the main
+    // window could open behind it, out of sight, and block the program:
+    // while it is shown the boxes belong to it.
+    if (auto* boxes = dynamic_cast<QtOperator*>(&op_); boxes != nullptr && !ownsBoxes_) {
+        boxOwner_ = boxes->ParentWindow();
+        boxes->SetParentWindow(this);
+        ownsBoxes_ = true;
+    }
+}
+
+void TForm3::BuildSubscriberLists() {
+    alarmItemSlot_.assign(1, kNoSubscriber);
+    alarmSlotItem_.fill(0);
+    QStringList items{QString::fromUtf8("-пустая запись-")};
+    for (int n = 1; n <= TData::kSubscribers; ++n) {
+        const ConstAbInfoRecord info = std::as_const(image_).AbInfo(n);
+        if (info.Empty() || !info.Activation()) {
+            continue;
+        }
+        const std::string& name = image_.Name(n).AbFNS;
+        alarmSlotItem_[static_cast<std::size_t>(n - 1)] = static_cast<int>(alarmItemSlot_.size());
+        alarmItemSlot_.push_back(n - 1);
+        items << (name.empty() ? QString::number(n) : ToUi(name));
+    }
+    for (const Row& row : rows_) {
+        row.abName->clear();
+        row.abName->addItems(items);
+    }
+}
+
+void TForm3::Fill() {
+    const ConstAlarmSettingRecord alarm = std::as_const(image_).SettingAlarm();
+    BuildSubscriberLists();
+    for (int n = 1; n <= kRows; ++n) {
+        // -1 and every other number past the last slot read as "none".
+        const auto slot = static_cast<std::uint16_t>(alarm.AbName(n));
+        const int item =
+            slot < TData::kSubscribers ? alarmSlotItem_[static_cast<std::size_t>(slot)] : 0;
+        rows_[n - 1].abName->setCurrentIndex(item);
+    }
+    for (int n = 1; n <= kRows; ++n) {
+        rows_[n - 1].putSms->setChecked((alarm.PutSMS() >> (n - 1)) & 1U);
+        rows_[n - 1].call->setChecked((alarm.Call() >> (n - 1)) & 1U);
+    }
+    ui_->Password->setText(ToUi(alarm.Password(0)));
+    const std::uint32_t mm = alarm.MM();
+    auto bit = [](std::uint32_t word, std::uint32_t at) { return ((word >> at) & 1U) != 0; };
+    for (int n = 1; n <= kChannels; ++n) {
+        const Channel& c = channels_[n - 1];
+        const auto i = static_cast<std::uint32_t>(n - 1);
+        c.enable->setChecked(bit(alarm.EM(), i));
+        c.active->setChecked(bit(alarm.Active(), i));
+        const bool output = HasOutput(n) && bit(mm, kModeSwitchShift + i);
+        (output ? c.output : c.input)->setChecked(true);
+        c.modeSwitch->setEnabled(HasOutput(n));
+        c.password->setText(ToUi(alarm.Password(n)));
+        c.inMode->setCurrentIndex(bit(mm, kInModeShift + i) ? 1 : 0);
+        c.inDebounce->setText(QString::number(alarm.InDebounce(n)));
+        c.setTimeout->setText(QString::number(alarm.SetTimeout(n)));
+        c.inTimeout->setText(QString::number(alarm.InTimeout(n)));
+        c.outMode->setCurrentIndex(bit(mm, kOutModeShift + i) ? 1 : 0);
+        c.keyTime->setText(QString::number(alarm.KeyTime(n)));
+        c.keyTime->setEnabled(alarm.KeyTime(n) != 0);
+        c.keyMode->setChecked(bit(alarm.KeyMode(), i));
+        if (c.keyMode->isChecked()) {
+            KeyModeClick(n);
+        }
+        for (int k = 1; k <= kChannels; ++k) {
+            c.mask[k - 1]->setChecked(k != n && bit(alarm.OutMask(n), k - 1U));
+        }
+        c.sms->setText(ToUi(std::as_const(image_).SMSMessage(n - 1).Text()));
+    }
+}
+
+void TForm3::KeyModeClick(int channel) {
+    const Channel& c = channels_[channel - 1];
+    c.keyTime->setEnabled(c.keyMode->isChecked());
+    help_->Show(DialogHelpTexts::Lines(DialogHelpTexts::Topic::AlarmKeyMode));
+}
+
+bool TForm3::SpeedButton1Click() {
+    const bool stored = Store();
+    // Several of the record's stores leave its checksum as it was; whatever
+    // was written, the record goes to the gateway with a valid one.
+    image_.SettingAlarm().UpdateChecksum();
+    if (stored) {
+        accept();
+    }
+    return stored;
+}
+
+void TForm3::SpeedButton2Click() {
+    reject();
+}
+
+void TForm3::CheckBox6Click() {
+    ui_->GroupBox1->setVisible(ui_->CheckBox6->isChecked());
+}
+
+// Each step writes into the image at once; a refused field stops the steps
+// after it and leaves the ones before it written.
+bool TForm3::Store() {
+    AlarmSettingRecord alarm = image_.SettingAlarm();
+    for (int n = 1; n <= kRows; ++n) {
+        const int item = rows_[n - 1].abName->currentIndex();
+        if (item >= 0 && item < static_cast<int>(alarmItemSlot_.size())) {
+            alarm.SetAbName(n, static_cast<std::int16_t>(alarmItemSlot_[item]));
+        }
+    }
+    if (ui_->Password->text().isEmpty()) {
+        op_.Message("Не установлен общий пароль");
+        return false;
+    }
+    alarm.SetPassword(0, FromUi(ui_->Password->text()));
+    std::uint16_t putSms = 0;
+    std::uint16_t call = 0;
+    for (int n = 1; n <= kRows; ++n) {
+        putSms |= rows_[n - 1].putSms->isChecked() ? 1U << (n - 1) : 0U;
+        call |= rows_[n - 1].call->isChecked() ? 1U << (n - 1) : 0U;
+    }
+    alarm.SetPutSMS(putSms);
+    alarm.SetCall(call);
+    std::uint8_t active = 0;
+    std::uint8_t enabled = 0;
+    std::uint32_t mm = 0;
+    for (int n = 1; n <= kChannels; ++n) {
+        const Channel& c = channels_[n - 1];
+        const auto i = static_cast<std::uint32_t>(n - 1);
+        active |= c.active->isChecked() ? 1U << i : 0U;
+        enabled |= c.enable->isChecked() ? 1U << i : 0U;
+        mm |= static_cast<std::uint32_t>(c.inMode->currentIndex() == 1) << (kInModeShift + i);
+        mm |= static_cast<std::uint32_t>(HasOutput(n) && c.output->isChecked())
+              << (kModeSwitchShift + i);
+        mm |= static_cast<std::uint32_t>(c.outMode->currentIndex() == 1) << (kOutModeShift + i);
+    }
+    alarm.SetActive(active);
+    alarm.SetEM(enabled);
+    alarm.SetMM(mm);
+    for (int n = 1; n <= kChannels; ++n) {
+        const Channel& c = channels_[n - 1];
+        if (c.enable->isChecked() && c.password->text().isEmpty()) {
+            op_.Message(ChannelMessage("Не установлен пароль для ", n));
+            return false;
+        }
+        alarm.SetPassword(n, FromUi(c.password->text()));
+    }
+    if (!StoreNumbers()) {
+        return false;
+    }
+    // Channels without output settings keep their button mode as loaded.
+    std::uint8_t keyMode = 0;
+    for (int n = 1; n <= kChannels; ++n) {
+        const bool on = HasOutput(n) ? channels_[n - 1].keyMode->isChecked()
+                                     : ((alarm.KeyMode() >> (n - 1)) & 1U) != 0;
+        keyMode |= on ? 1U << (n - 1) : 0U;
+    }
+    alarm.SetKeyMode(keyMode & kChannelBits);
+    for (int n = 1; n <= kChannels; ++n) {
+        std::uint8_t mask = 0;
+        for (int k = 1; k <= kChannels; ++k) {
+            mask |= k != n && channels_[n - 1].mask[k - 1]->isChecked() ? 1U << (k - 1) : 0U;
+        }
+        alarm.SetOutMask(n, mask);
+    }
+    for (int n = 1; n <= kChannels; ++n) {
+        image_.SMSMessage(n - 1).SetText(FromUi(channels_[n - 1].sms->text()));
+    }
+    return true;
+}
+
+bool TForm3::StoreNumbers() {
+    AlarmSettingRecord alarm = image_.SettingAlarm();
+    for (int n = 1; n <= kChannels; ++n) {
+        const auto value = TypedNumber(channels_[n - 1].inDebounce->text(), 5, 0, 0xFFFF);
+        if (!value) {
+            op_.Message(ChannelMessage("Недопустимое значение поля таймаут для ", n));
+            return false;
+        }
+        alarm.SetInDebounce(n, static_cast<std::uint16_t>(*value));
+    }
+    for (int n = 1; n <= kChannels; ++n) {
+        const auto value = TypedNumber(channels_[n - 1].inTimeout->text(), 5, 0, 0xFFFF);
+        if (!value) {
+            op_.Message(ChannelMessage(
+                "Недопустимое значение поля таймаут до повтрного срабатывания для ", n));
+            return false;
+        }
+        alarm.SetInTimeout(n, static_cast<std::uint16_t>(*value));
+    }
+    for (int n = 1; n <= kChannels; ++n) {
+        const auto value = TypedNumber(channels_[n - 1].setTimeout->text(), 3, 0, 0xFF);
+        if (!value) {
+            op_.Message(
+                ChannelMessage("Недопустимое значение поля таймаут постановки на охрану для ", n));
+            return false;
+        }
+        alarm.SetSetTimeout(n, static_cast<std::uint8_t>(*value));
+    }
+    // The press times of channels 3 and 4 belong to output settings that are
+    // neither shown nor edited here: they stay as they are.
+    for (int n = 1; n <= kChannels; ++n) {
+        if (!HasOutput(n)) {
+            continue;
+        }
+        const Channel& c = channels_[n - 1];
+        std::uint8_t seconds = 0;
+        if (c.keyMode->isChecked()) {
+            const auto value = TypedNumber(c.keyTime->text(), 0, 1, 0xFF);
+            if (!value) {
+                op_.Message(ChannelMessage("Недопустимое значение поля время нажатия для ", n));
+                return false;
+            }
+            seconds = static_cast<std::uint8_t>(*value);
+        }
+        alarm.SetKeyTime(n, seconds);
+    }
+    return true;
+}
+
+}  // namespace tulvo
