@@ -1,15 +1,23 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the project needs, only those missing.
+#   install-deps.sh          what the two programs need to build and run
+#   install-deps.sh --dev    that, plus what the tests, benchmarks, fuzzing
+#                            and the sanitizer build need
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-svg-dev
-  qt6-translations-l10n
-  xvfb xauth fonts-dejavu-core
-  clang-16 libclang-rt-16-dev
+  qt6-translations-l10n fonts-dejavu-core
 )
+if [[ "${1:-}" == "--dev" ]]; then
+  packages+=(
+    libgtest-dev libgmock-dev googletest libbenchmark-dev
+    xvfb xauth
+    clang-16 libclang-rt-16-dev
+    dpkg-dev file appstream desktop-file-utils
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

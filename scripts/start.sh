@@ -5,7 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-bash scripts/build.sh
+bash scripts/build.sh --programs
+echo "Built: $PWD/build/src/app/tulvo-configurator and $PWD/build/src/cli/tulvo"
+echo "Run again without this script: build/src/app/tulvo-configurator --demo"
 
 if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
   if [[ -x build/src/app/tulvo-configurator ]]; then
