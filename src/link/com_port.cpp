@@ -60,11 +60,12 @@ std::string DescribeOpenError(const std::string& device, int error) {
     }
 }
 
-// Milliseconds left until deadline, never negative.
-int MsUntil(std::chrono::steady_clock::time_point deadline) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+// Time left until deadline as a poll time-out, never negative.
+timespec TimeUntil(std::chrono::steady_clock::time_point deadline) {
+    const auto left = std::max<long long>(0, std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                                 deadline - std::chrono::steady_clock::now())
+                                                 .count());
+    return timespec{static_cast<time_t>(left / 1000000000), static_cast<long>(left % 1000000000)};
 }
 
 }  // namespace
@@ -192,25 +193,38 @@ void TComPort::CloseDescriptor() {
     readPos_ = readEnd_ = 0;
 }
 
-// Takes what the driver already holds, waiting at most twice the time-out
-// for the first byte. A time-out, a hang-up, an error or a zero-length read
-// all end in false at once.
-bool TComPort::FillReadAhead() {
-    const auto deadline = std::chrono::steady_clock::now() + 2 * timeout_;
+TComPort::Wait TComPort::WaitReadable(Clock::time_point deadline) const {
     for (;;) {
         pollfd pfd{fd_, POLLIN, 0};
-        const int ready = ::poll(&pfd, 1, MsUntil(deadline));
+        const timespec timeout = TimeUntil(deadline);
+        const int ready = ::ppoll(&pfd, 1, &timeout, nullptr);
         if (ready < 0 && errno == EINTR) {
             continue;
         }
-        if (ready <= 0) {
+        if (ready < 0) {
+            return Wait::Broken;
+        }
+        if (ready == 0) {
+            if (Clock::now() < deadline) {
+                continue;  // woke a little early
+            }
+            return Wait::TimedOut;
+        }
+        // POLLHUP, POLLERR or POLLNVAL without data: nothing will come.
+        return (pfd.revents & POLLIN) ? Wait::Readable : Wait::Broken;
+    }
+}
+
+// Takes what the driver already holds, waiting until the deadline for the
+// first byte. A time-out, a hang-up, an error or a zero-length read all end
+// in false at once.
+bool TComPort::FillReadAhead(Clock::time_point deadline) {
+    for (;;) {
+        if (WaitReadable(deadline) != Wait::Readable) {
             return false;
         }
-        if (!(pfd.revents & POLLIN)) {
-            return false;  // POLLHUP, POLLERR or POLLNVAL without data
-        }
         const ssize_t got = ::read(fd_, readAhead_.data(), readAhead_.size());
-        if (got < 0 && errno == EINTR) {
+        if (got < 0 && (errno == EINTR || errno == EAGAIN)) {
             continue;
         }
         if (got <= 0) {
@@ -222,15 +236,58 @@ bool TComPort::FillReadAhead() {
     }
 }
 
-bool TComPort::ReadByte(std::uint8_t& byte) {
+bool TComPort::ReadByte(std::uint8_t& byte, Clock::time_point deadline) {
     if (!IsOpen()) {
         return false;
     }
-    if (readPos_ == readEnd_ && !FillReadAhead()) {
+    if (readPos_ == readEnd_ && !FillReadAhead(deadline)) {
         return false;
     }
     byte = readAhead_[readPos_++];
     return true;
+}
+
+bool TComPort::ReadByte(std::uint8_t& byte) {
+    return ReadByte(byte, Clock::now() + 2 * timeout_);
+}
+
+bool TComPort::Drain(std::chrono::milliseconds quiet, std::chrono::milliseconds limit) {
+    if (!IsOpen()) {
+        return false;
+    }
+    readPos_ = readEnd_ = 0;
+    const auto start = Clock::now();
+    const auto end = start + limit;
+    auto quietUntil = start + quiet;
+    for (;;) {
+        switch (WaitReadable(std::min(quietUntil, end))) {
+            case Wait::TimedOut:
+                return true;
+            case Wait::Broken:
+                return false;
+            case Wait::Readable:
+                break;
+        }
+        const ssize_t got = ::read(fd_, readAhead_.data(), readAhead_.size());
+        if (got < 0 && (errno == EINTR || errno == EAGAIN)) {
+            continue;
+        }
+        if (got <= 0) {
+            return false;
+        }
+        quietUntil = Clock::now() + quiet;
+    }
+}
+
+bool TComPort::BytesWaiting() {
+    if (!IsOpen()) {
+        return false;
+    }
+    if (readPos_ != readEnd_) {
+        return true;
+    }
+    pollfd pfd{fd_, POLLIN, 0};
+    return ::poll(&pfd, 1, 0) > 0 && (pfd.revents & POLLIN);
 }
 
 bool TComPort::WriteFrame(const std::uint8_t* data, std::size_t n) {
@@ -262,8 +319,14 @@ std::size_t TComPort::ReadFrame(std::uint8_t* buffer, std::size_t limit) {
     FrameDecoder decoder(limit);
     std::size_t hunted = 0;
     std::uint8_t byte = 0;
+    const auto start = Clock::now();
+    const auto startDeadline = start + 2 * timeout_;
+    const auto frameDeadline = start + 4 * timeout_;
     for (;;) {
-        if (!ReadByte(byte)) {
+        const auto deadline = decoder.Hunting()
+                                  ? startDeadline
+                                  : std::min(Clock::now() + 2 * timeout_, frameDeadline);
+        if (!ReadByte(byte, deadline)) {
             return 0;  // time-out or hang-up: a partial frame is dropped
         }
         if (decoder.Hunting() && byte != kFrameStart && ++hunted > kMaxHuntBytes) {

@@ -32,15 +32,30 @@ class TComPort {
     // Always true.
     bool Close();
 
+    using Clock = std::chrono::steady_clock;
+
+    // Reads one byte, waiting for it until `deadline` at most. False on
+    // time-out, hang-up or read error.
+    bool ReadByte(std::uint8_t& byte, Clock::time_point deadline);
     // Reads one byte, waiting at most twice the time-out given to Open.
-    // False on time-out, hang-up or read error.
     bool ReadByte(std::uint8_t& byte);
     // Encodes n data bytes as one frame, writes it whole and waits until the
     // driver has passed it on. True only if every byte of the frame was taken.
     bool WriteFrame(const std::uint8_t* data, std::size_t n);
     // Waits for the next frame and stores at most `limit` decoded body bytes.
     // Returns the count stored; 0 when closed, on a failed read or an empty body.
+    // Each byte is waited for at most twice the time-out, and the call as a
+    // whole is bounded too: the start byte must come within twice the
+    // time-out and the frame must be complete within four times the time-out,
+    // so a line that trickles stray bytes cannot hold the caller.
     std::size_t ReadFrame(std::uint8_t* buffer, std::size_t limit);
+
+    // Reads and throws away whatever arrives until the line has stayed quiet
+    // for `quiet`, or `limit` has passed in all. Returns after `quiet` at the
+    // earliest. False at once when the port cannot be read (closed, hung up).
+    bool Drain(std::chrono::milliseconds quiet, std::chrono::milliseconds limit);
+    // Whether received bytes are waiting to be read now.
+    bool BytesWaiting();
 
     bool IsOpen() const { return fd_ >= 0; }
     const std::string& LastError() const { return lastError_; }
@@ -52,7 +67,10 @@ class TComPort {
   private:
     bool OpenDevice(const std::string& device);
     bool ApplyLineSettings(int baud);
-    bool FillReadAhead();
+    enum class Wait { Readable, TimedOut, Broken };
+    // Waits until the port is readable or the deadline passes.
+    Wait WaitReadable(Clock::time_point deadline) const;
+    bool FillReadAhead(Clock::time_point deadline);
     void CloseDescriptor();
 
     int fd_ = -1;

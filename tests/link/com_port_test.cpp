@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <thread>
 
 #include "link_test_util.h"
@@ -87,6 +89,74 @@ TEST_F(ComPortTest, SilenceAndTruncatedFramesGiveNothingAfterTwiceTheTimeout) {
     EXPECT_TRUE(Read(16).empty());
     peer.Send(Hex("0A 0D"));
     EXPECT_TRUE(Read(16).empty());
+}
+
+// Sends bytes one at a time, a fixed interval apart, until told to stop.
+class Trickler {
+  public:
+    Trickler(PtyPeer& peer, Bytes bytes, std::chrono::milliseconds interval)
+        : thread_([this, &peer, bytes, interval] {
+              std::unique_lock lock(mutex_);
+              for (std::uint8_t byte : bytes) {
+                  peer.Send({byte});
+                  if (stopped_.wait_for(lock, interval, [this] { return stop_; })) {
+                      return;
+                  }
+              }
+          }) {}
+    ~Trickler() {
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        stopped_.notify_all();
+        thread_.join();
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable stopped_;
+    bool stop_ = false;
+    std::thread thread_;
+};
+
+TEST_F(ComPortTest, TricklingLineEndsTheReadWithinItsOverallBound) {
+    constexpr auto kTimeout = 100ms;
+    // Every gap is shorter than the per-byte wait of 200 ms.
+    constexpr auto kInterval = 60ms;
+    struct Case {
+        const char* name;
+        Bytes trickle;
+        Bytes frame;  // what the read gives
+        std::chrono::milliseconds atLeast, below;
+    };
+    const Case cases[] = {
+        // The start byte must come within twice the time-out of the call.
+        {"stray bytes, never a start", test::Repeat(0x55, 40), {}, 190ms, 400ms},
+        // A started frame must be whole within four times the time-out.
+        {"a frame that never ends",
+         test::Concat(Hex("0A"), test::Repeat(0x31, 40)),
+         {},
+         390ms,
+         600ms},
+        // A slow frame that starts in time and ends within the bound is read.
+        {"a slow frame", Hex("0A 31 32 33 34 0D"), Hex("31 32 33 34"), 290ms, 400ms},
+    };
+    Connect(kTimeout);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto start = Clock::now();
+        Bytes got;
+        {
+            Trickler trickler(peer, c.trickle, kInterval);
+            got = Read(16);
+        }
+        const auto took = Clock::now() - start;
+        EXPECT_EQ(got, c.frame);
+        EXPECT_GE(took, c.atLeast);
+        EXPECT_LT(took, c.below);
+        port.Purge();
+    }
 }
 
 TEST_F(ComPortTest, HangUpMidFrameEndsTheReadAtOnce) {
