@@ -1,16 +1,20 @@
 #include "link/com_port.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <span>
 
 #include "link/frame_codec.h"
@@ -68,7 +72,79 @@ timespec TimeUntil(std::chrono::steady_clock::time_point deadline) {
     return timespec{static_cast<time_t>(left / 1000000000), static_cast<long>(left % 1000000000)};
 }
 
+bool IsDecimal(const char* name) {
+    if (*name == '\0') {
+        return false;
+    }
+    for (; *name != '\0'; ++name) {
+        if (*name < '0' || *name > '9') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether one of the open files listed in `fdDir` is the character device `rdev`.
+bool HasDeviceOpen(int procFd, const std::string& fdDir, dev_t rdev) {
+    const int dirFd = ::openat(procFd, fdDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) {
+        return false;  // gone meanwhile, or not ours to look at
+    }
+    DIR* dir = ::fdopendir(dirFd);
+    if (dir == nullptr) {
+        ::close(dirFd);
+        return false;
+    }
+    bool found = false;
+    while (const dirent* entry = ::readdir(dir)) {
+        struct stat st {};
+        if (IsDecimal(entry->d_name) && ::fstatat(dirFd, entry->d_name, &st, 0) == 0 &&
+            S_ISCHR(st.st_mode) && st.st_rdev == rdev) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
+std::string ProcessName(const std::filesystem::path& procRoot, const std::string& pid) {
+    std::ifstream in(procRoot / pid / "comm");
+    std::string name;
+    std::getline(in, name);
+    return name.empty() ? "?" : name;
+}
+
 }  // namespace
+
+std::optional<TComPort::Holder> TComPort::FindHolder(const std::string& device,
+                                                     const std::filesystem::path& procRoot) {
+    struct stat target {};
+    if (::stat(device.c_str(), &target) != 0 || !S_ISCHR(target.st_mode)) {
+        return std::nullopt;
+    }
+    const int procFd = ::open(procRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (procFd < 0) {
+        return std::nullopt;
+    }
+    DIR* proc = ::fdopendir(procFd);
+    if (proc == nullptr) {
+        ::close(procFd);
+        return std::nullopt;
+    }
+    const std::string self = std::to_string(::getpid());
+    std::optional<Holder> holder;
+    while (const dirent* entry = ::readdir(proc)) {
+        const std::string pid = entry->d_name;
+        if (IsDecimal(entry->d_name) && pid != self &&
+            HasDeviceOpen(procFd, pid + "/fd", target.st_rdev)) {
+            holder = Holder{std::strtol(pid.c_str(), nullptr, 10), ProcessName(procRoot, pid)};
+            break;
+        }
+    }
+    ::closedir(proc);
+    return holder;
+}
 
 TComPort::~TComPort() {
     Close();
@@ -91,6 +167,13 @@ bool TComPort::Open(const std::string& device, int baud, std::chrono::millisecon
 }
 
 bool TComPort::OpenDevice(const std::string& device) {
+    // Looked for before opening, so a port in use does not even see its
+    // modem lines change.
+    if (const auto holder = FindHolder(device, procRoot_)) {
+        lastError_ = "Порт " + device + " занят другой программой: " + holder->name + " (PID " +
+                     std::to_string(holder->pid) + ").";
+        return false;
+    }
     // O_NONBLOCK only for the open itself, so it never waits on modem lines.
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
@@ -109,6 +192,10 @@ bool TComPort::OpenDevice(const std::string& device) {
         ::ioctl(fd, TIOCNXCL);
         ::close(fd);
         return false;
+    }
+    termios saved{};
+    if (::tcgetattr(fd, &saved) == 0) {
+        savedSettings_ = saved;  // else ApplyLineSettings reports the failure
     }
     fd_ = fd;
     device_ = device;
@@ -183,6 +270,12 @@ bool TComPort::Close() {
 void TComPort::CloseDescriptor() {
     if (fd_ < 0) {
         return;
+    }
+    // The settings outlive this descriptor: whoever opens the device next
+    // finds them as they were before this port took it.
+    if (savedSettings_) {
+        ::tcsetattr(fd_, TCSANOW, &*savedSettings_);
+        savedSettings_.reset();
     }
     // The exclusive flag outlives this descriptor while anyone else keeps the
     // tty open (a pseudo-terminal's own side does), so drop it explicitly.

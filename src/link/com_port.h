@@ -1,9 +1,13 @@
 #pragma once
 
+#include <termios.h>
+
 #include <array>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,15 +25,19 @@ class TComPort {
 
     // Opens the device exclusively when the port is closed, then (on the new
     // or already open descriptor) applies the line settings and the time-out.
-    // If applying fails the port is closed. On failure LastError() holds the
-    // operating system's reason in words fit for an operator.
+    // If applying fails the port is closed. A device that another process
+    // has open is refused: the exclusive flag binds neither root nor a
+    // program that opened the port first, and a second reader would take
+    // the replies. On failure LastError() holds the reason in words fit for
+    // an operator, naming the program that holds the port when there is one.
+    // The line settings the device had are put back by Close.
     bool Open(const std::string& device, int baud, std::chrono::milliseconds timeout);
     // Applies the line settings with another rate; on failure the port closes.
     bool SetBaudRate(int baud);
     // Discards everything waiting in both directions, including bytes already
     // taken from the driver into this object's read-ahead buffer.
     bool Purge();
-    // Always true.
+    // Puts back the line settings the device had when Open took it. Always true.
     bool Close();
 
     using Clock = std::chrono::steady_clock;
@@ -60,6 +68,18 @@ class TComPort {
     bool IsOpen() const { return fd_ >= 0; }
     const std::string& LastError() const { return lastError_; }
 
+    // A process that has a device open.
+    struct Holder {
+        long pid = 0;
+        std::string name;  // the program's name as the process table gives it
+    };
+    // The first process other than this one whose open files under procRoot
+    // (procRoot/<pid>/fd/*) include the character device `device`.
+    static std::optional<Holder> FindHolder(const std::string& device,
+                                            const std::filesystem::path& procRoot = "/proc");
+    // Where Open looks for other holders of the device (for tests).
+    void SetProcRoot(std::filesystem::path procRoot) { procRoot_ = std::move(procRoot); }
+
     // Bytes discarded while hunting for a start byte before ReadFrame gives
     // up, so a line that only carries noise cannot hold the caller forever.
     static constexpr std::size_t kMaxHuntBytes = 65536;
@@ -76,6 +96,8 @@ class TComPort {
     int fd_ = -1;
     std::chrono::milliseconds timeout_{1000};
     std::string device_;  // path of the open device, for messages
+    std::filesystem::path procRoot_ = "/proc";
+    std::optional<termios> savedSettings_;  // the device's own, put back on close
     std::string lastError_;
     std::array<std::uint8_t, 4096> readAhead_{};
     std::size_t readPos_ = 0;

@@ -1,7 +1,12 @@
 #include "link/com_port.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -9,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -216,6 +222,115 @@ TEST_F(ComPortTest, OpenWithoutPermissionNamesTheRemedy) {
     EXPECT_FALSE(denied.Open(file, 115200, 100ms));
     EXPECT_NE(denied.LastError().find("dialout"), std::string::npos) << denied.LastError();
     std::remove(file.c_str());
+}
+
+TEST_F(ComPortTest, PortHeldByAnotherProgramIsRefusedWithItsNameAndPid) {
+    // `cat` reading the port, as a stray terminal program would.
+    const int slave = ::open(peer.DevicePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(slave, 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, slave, STDIN_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    char* const argv[] = {const_cast<char*>("cat"), nullptr};
+    pid_t pid = 0;
+    const int spawned = posix_spawnp(&pid, "cat", &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(slave);  // from here on only the child holds the port
+    ASSERT_EQ(spawned, 0);
+
+    EXPECT_FALSE(port.Open(peer.DevicePath(), 115200, 100ms));
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(port.LastError(), "Порт " + peer.DevicePath() +
+                                    " занят другой программой: cat (PID " + std::to_string(pid) +
+                                    ").");
+
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    Connect(100ms);  // free again once the holder is gone
+}
+
+TEST_F(ComPortTest, LineSettingsThePortHadAreRestoredOnClose) {
+    // The test's own descriptor watches the line; this process is no holder
+    // the port refuses.
+    const int watch = ::open(peer.DevicePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    auto settings = [&] {
+        termios tio{};
+        EXPECT_EQ(::tcgetattr(watch, &tio), 0);
+        return tio;
+    };
+    auto same = [](const termios& a, const termios& b) {
+        return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+               a.c_lflag == b.c_lflag && cfgetispeed(&a) == cfgetispeed(&b) &&
+               cfgetospeed(&a) == cfgetospeed(&b) && a.c_cc[VMIN] == b.c_cc[VMIN] &&
+               a.c_cc[VTIME] == b.c_cc[VTIME] && a.c_cc[VSTART] == b.c_cc[VSTART];
+    };
+    termios cooked{};
+    ::tcgetattr(watch, &cooked);
+    cooked.c_iflag |= ICRNL | IXON;
+    cooked.c_oflag |= OPOST | ONLCR;
+    cooked.c_lflag |= ICANON | ECHO | ISIG;
+    cooked.c_cflag |= HUPCL;
+    cooked.c_cc[VMIN] = 1;
+    cooked.c_cc[VSTART] = 0x11;
+    cfsetspeed(&cooked, B9600);
+    termios raw = cooked;
+    cfmakeraw(&raw);
+    cfsetspeed(&raw, B57600);
+
+    const termios* before = nullptr;
+    // Opens the port and checks that it set the line up its own way.
+    auto open = [&](TComPort& p, int baud) {
+        ASSERT_TRUE(p.Open(peer.DevicePath(), baud, 100ms)) << p.LastError();
+        EXPECT_FALSE(same(settings(), *before)) << "the port sets its own line up";
+    };
+    struct Case {
+        const char* name;
+        const termios* before;
+        std::function<void()> hold;  // takes the port and lets it go
+    };
+    const Case cases[] = {
+        {"cooked, open and close", &cooked,
+         [&] {
+             open(port, 115200);
+             port.Close();
+         }},
+        {"raw, open and close", &raw,
+         [&] {
+             open(port, 115200);
+             port.Close();
+         }},
+        // Settings made while the port is held are not what it puts back.
+        {"reopened and rate changed", &cooked,
+         [&] {
+             open(port, 115200);
+             open(port, 19200);
+             EXPECT_TRUE(port.SetBaudRate(9600));
+             port.Close();
+         }},
+        {"failed rate change", &cooked,
+         [&] {
+             open(port, 115200);
+             EXPECT_FALSE(port.SetBaudRate(12345));
+         }},
+        {"destroyed while open", &raw,
+         [&] {
+             TComPort scoped;
+             open(scoped, 115200);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        before = c.before;
+        ASSERT_EQ(::tcsetattr(watch, TCSANOW, c.before), 0);
+        ASSERT_TRUE(same(settings(), *c.before));
+        c.hold();
+        EXPECT_FALSE(port.IsOpen());
+        EXPECT_TRUE(same(settings(), *c.before));
+    }
+    ::close(watch);
 }
 
 TEST_F(ComPortTest, ReopenAndCloseKeepThePortUsable) {
