@@ -59,8 +59,9 @@ class TComPort {
     std::size_t ReadFrame(std::uint8_t* buffer, std::size_t limit);
 
     // Reads and throws away whatever arrives until the line has stayed quiet
-    // for `quiet`, or `limit` has passed in all. Returns after `quiet` at the
-    // earliest. False at once when the port cannot be read (closed, hung up).
+    // for `quiet`, or `limit` has passed in all, so it takes at least the
+    // shorter of the two. False at once when the port cannot be read (closed,
+    // hung up).
     bool Drain(std::chrono::milliseconds quiet, std::chrono::milliseconds limit);
     // Whether received bytes are waiting to be read now.
     bool BytesWaiting();
