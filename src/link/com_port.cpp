@@ -169,7 +169,7 @@ bool TComPort::Open(const std::string& device, int baud, std::chrono::millisecon
 bool TComPort::OpenDevice(const std::string& device) {
     // Looked for before opening, so a port in use does not even see its
     // modem lines change.
-    if (const auto holder = FindHolder(device, procRoot_)) {
+    if (const auto holder = FindHolder(device)) {
         lastError_ = "Порт " + device + " занят другой программой: " + holder->name + " (PID " +
                      std::to_string(holder->pid) + ").";
         return false;

@@ -78,8 +78,6 @@ class TComPort {
     // (procRoot/<pid>/fd/*) include the character device `device`.
     static std::optional<Holder> FindHolder(const std::string& device,
                                             const std::filesystem::path& procRoot = "/proc");
-    // Where Open looks for other holders of the device (for tests).
-    void SetProcRoot(std::filesystem::path procRoot) { procRoot_ = std::move(procRoot); }
 
     // Bytes discarded while hunting for a start byte before ReadFrame gives
     // up, so a line that only carries noise cannot hold the caller forever.
@@ -96,8 +94,7 @@ class TComPort {
 
     int fd_ = -1;
     std::chrono::milliseconds timeout_{1000};
-    std::string device_;  // path of the open device, for messages
-    std::filesystem::path procRoot_ = "/proc";
+    std::string device_;                    // path of the open device, for messages
     std::optional<termios> savedSettings_;  // the device's own, put back on close
     std::string lastError_;
     std::array<std::uint8_t, 4096> readAhead_{};

@@ -145,8 +145,9 @@ class TPortMost : public TPortMostInterfice {
     // arrives until the line stays quiet, so a late reply is never taken for
     // the answer to the next attempt or request.
     void WaitForQuietLine();
-    // The one place the link waits a fixed time.
+    // The one place the link waits a fixed time; the observer hears of it.
     void Pause(std::chrono::milliseconds duration);
+    // Sleeps the calling thread (nothing for a duration of zero or less).
     void Sleep(std::chrono::milliseconds duration);
 
     LinkTiming timing_;
