@@ -416,7 +416,9 @@ std::size_t TComPort::ReadFrame(std::uint8_t* buffer, std::size_t limit) {
     const auto startDeadline = start + 2 * timeout_;
     const auto frameDeadline = start + 4 * timeout_;
     for (;;) {
-        const auto deadline = decoder.Hunting()
+        // A byte already read ahead needs no wait (and no look at the clock).
+        const auto deadline = readPos_ != readEnd_ ? startDeadline
+                              : decoder.Hunting()
                                   ? startDeadline
                                   : std::min(Clock::now() + 2 * timeout_, frameDeadline);
         if (!ReadByte(byte, deadline)) {
