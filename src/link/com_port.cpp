@@ -416,9 +416,9 @@ std::size_t TComPort::ReadFrame(std::uint8_t* buffer, std::size_t limit) {
     const auto startDeadline = start + 2 * timeout_;
     const auto frameDeadline = start + 4 * timeout_;
     for (;;) {
-        // A byte already read ahead needs no wait (and no look at the clock).
-        const auto deadline = readPos_ != readEnd_ ? startDeadline
-                              : decoder.Hunting()
+        // The start byte is bounded from the call, every later byte also by
+        // its own wait; a byte already read ahead needs no look at the clock.
+        const auto deadline = decoder.Hunting() || readPos_ != readEnd_
                                   ? startDeadline
                                   : std::min(Clock::now() + 2 * timeout_, frameDeadline);
         if (!ReadByte(byte, deadline)) {
