@@ -1,16 +1,20 @@
 #include "link/com_port.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <span>
 
 #include "link/frame_codec.h"
@@ -60,14 +64,87 @@ std::string DescribeOpenError(const std::string& device, int error) {
     }
 }
 
-// Milliseconds left until deadline, never negative.
-int MsUntil(std::chrono::steady_clock::time_point deadline) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+// Time left until deadline as a poll time-out, never negative.
+timespec TimeUntil(std::chrono::steady_clock::time_point deadline) {
+    const auto left = std::max<long long>(0, std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                                 deadline - std::chrono::steady_clock::now())
+                                                 .count());
+    return timespec{static_cast<time_t>(left / 1000000000), static_cast<long>(left % 1000000000)};
+}
+
+bool IsDecimal(const char* name) {
+    if (*name == '\0') {
+        return false;
+    }
+    for (; *name != '\0'; ++name) {
+        if (*name < '0' || *name > '9') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether one of the open files listed in `fdDir` is the character device `rdev`.
+bool HasDeviceOpen(int procFd, const std::string& fdDir, dev_t rdev) {
+    const int dirFd = ::openat(procFd, fdDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) {
+        return false;  // gone meanwhile, or not ours to look at
+    }
+    DIR* dir = ::fdopendir(dirFd);
+    if (dir == nullptr) {
+        ::close(dirFd);
+        return false;
+    }
+    bool found = false;
+    while (const dirent* entry = ::readdir(dir)) {
+        struct stat st {};
+        if (IsDecimal(entry->d_name) && ::fstatat(dirFd, entry->d_name, &st, 0) == 0 &&
+            S_ISCHR(st.st_mode) && st.st_rdev == rdev) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
+std::string ProcessName(const std::filesystem::path& procRoot, const std::string& pid) {
+    std::ifstream in(procRoot / pid / "comm");
+    std::string name;
+    std::getline(in, name);
+    return name.empty() ? "?" : name;
 }
 
 }  // namespace
+
+std::optional<TComPort::Holder> TComPort::FindHolder(const std::string& device,
+                                                     const std::filesystem::path& procRoot) {
+    struct stat target {};
+    if (::stat(device.c_str(), &target) != 0 || !S_ISCHR(target.st_mode)) {
+        return std::nullopt;
+    }
+    const int procFd = ::open(procRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (procFd < 0) {
+        return std::nullopt;
+    }
+    DIR* proc = ::fdopendir(procFd);
+    if (proc == nullptr) {
+        ::close(procFd);
+        return std::nullopt;
+    }
+    const std::string self = std::to_string(::getpid());
+    std::optional<Holder> holder;
+    while (const dirent* entry = ::readdir(proc)) {
+        const std::string pid = entry->d_name;
+        if (IsDecimal(entry->d_name) && pid != self &&
+            HasDeviceOpen(procFd, pid + "/fd", target.st_rdev)) {
+            holder = Holder{std::strtol(pid.c_str(), nullptr, 10), ProcessName(procRoot, pid)};
+            break;
+        }
+    }
+    ::closedir(proc);
+    return holder;
+}
 
 TComPort::~TComPort() {
     Close();
@@ -90,6 +167,13 @@ bool TComPort::Open(const std::string& device, int baud, std::chrono::millisecon
 }
 
 bool TComPort::OpenDevice(const std::string& device) {
+    // Looked for before opening, so a port in use does not even see its
+    // modem lines change.
+    if (const auto holder = FindHolder(device)) {
+        lastError_ = "Порт " + device + " занят другой программой: " + holder->name + " (PID " +
+                     std::to_string(holder->pid) + ").";
+        return false;
+    }
     // O_NONBLOCK only for the open itself, so it never waits on modem lines.
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
@@ -108,6 +192,10 @@ bool TComPort::OpenDevice(const std::string& device) {
         ::ioctl(fd, TIOCNXCL);
         ::close(fd);
         return false;
+    }
+    termios saved{};
+    if (::tcgetattr(fd, &saved) == 0) {
+        savedSettings_ = saved;  // else ApplyLineSettings reports the failure
     }
     fd_ = fd;
     device_ = device;
@@ -183,6 +271,12 @@ void TComPort::CloseDescriptor() {
     if (fd_ < 0) {
         return;
     }
+    // The settings outlive this descriptor: whoever opens the device next
+    // finds them as they were before this port took it.
+    if (savedSettings_) {
+        ::tcsetattr(fd_, TCSANOW, &*savedSettings_);
+        savedSettings_.reset();
+    }
     // The exclusive flag outlives this descriptor while anyone else keeps the
     // tty open (a pseudo-terminal's own side does), so drop it explicitly.
     ::ioctl(fd_, TIOCNXCL);
@@ -192,25 +286,38 @@ void TComPort::CloseDescriptor() {
     readPos_ = readEnd_ = 0;
 }
 
-// Takes what the driver already holds, waiting at most twice the time-out
-// for the first byte. A time-out, a hang-up, an error or a zero-length read
-// all end in false at once.
-bool TComPort::FillReadAhead() {
-    const auto deadline = std::chrono::steady_clock::now() + 2 * timeout_;
+TComPort::Wait TComPort::WaitReadable(Clock::time_point deadline) const {
     for (;;) {
         pollfd pfd{fd_, POLLIN, 0};
-        const int ready = ::poll(&pfd, 1, MsUntil(deadline));
+        const timespec timeout = TimeUntil(deadline);
+        const int ready = ::ppoll(&pfd, 1, &timeout, nullptr);
         if (ready < 0 && errno == EINTR) {
             continue;
         }
-        if (ready <= 0) {
+        if (ready < 0) {
+            return Wait::Broken;
+        }
+        if (ready == 0) {
+            if (Clock::now() < deadline) {
+                continue;  // woke a little early
+            }
+            return Wait::TimedOut;
+        }
+        // POLLHUP, POLLERR or POLLNVAL without data: nothing will come.
+        return (pfd.revents & POLLIN) ? Wait::Readable : Wait::Broken;
+    }
+}
+
+// Takes what the driver already holds, waiting until the deadline for the
+// first byte. A time-out, a hang-up, an error or a zero-length read all end
+// in false at once.
+bool TComPort::FillReadAhead(Clock::time_point deadline) {
+    for (;;) {
+        if (WaitReadable(deadline) != Wait::Readable) {
             return false;
         }
-        if (!(pfd.revents & POLLIN)) {
-            return false;  // POLLHUP, POLLERR or POLLNVAL without data
-        }
         const ssize_t got = ::read(fd_, readAhead_.data(), readAhead_.size());
-        if (got < 0 && errno == EINTR) {
+        if (got < 0 && (errno == EINTR || errno == EAGAIN)) {
             continue;
         }
         if (got <= 0) {
@@ -222,15 +329,58 @@ bool TComPort::FillReadAhead() {
     }
 }
 
-bool TComPort::ReadByte(std::uint8_t& byte) {
+bool TComPort::ReadByte(std::uint8_t& byte, Clock::time_point deadline) {
     if (!IsOpen()) {
         return false;
     }
-    if (readPos_ == readEnd_ && !FillReadAhead()) {
+    if (readPos_ == readEnd_ && !FillReadAhead(deadline)) {
         return false;
     }
     byte = readAhead_[readPos_++];
     return true;
+}
+
+bool TComPort::ReadByte(std::uint8_t& byte) {
+    return ReadByte(byte, Clock::now() + 2 * timeout_);
+}
+
+bool TComPort::Drain(std::chrono::milliseconds quiet, std::chrono::milliseconds limit) {
+    if (!IsOpen()) {
+        return false;
+    }
+    readPos_ = readEnd_ = 0;
+    const auto start = Clock::now();
+    const auto end = start + limit;
+    auto quietUntil = start + quiet;
+    for (;;) {
+        switch (WaitReadable(std::min(quietUntil, end))) {
+            case Wait::TimedOut:
+                return true;
+            case Wait::Broken:
+                return false;
+            case Wait::Readable:
+                break;
+        }
+        const ssize_t got = ::read(fd_, readAhead_.data(), readAhead_.size());
+        if (got < 0 && (errno == EINTR || errno == EAGAIN)) {
+            continue;
+        }
+        if (got <= 0) {
+            return false;
+        }
+        quietUntil = Clock::now() + quiet;
+    }
+}
+
+bool TComPort::BytesWaiting() {
+    if (!IsOpen()) {
+        return false;
+    }
+    if (readPos_ != readEnd_) {
+        return true;
+    }
+    pollfd pfd{fd_, POLLIN, 0};
+    return ::poll(&pfd, 1, 0) > 0 && (pfd.revents & POLLIN);
 }
 
 bool TComPort::WriteFrame(const std::uint8_t* data, std::size_t n) {
@@ -262,8 +412,16 @@ std::size_t TComPort::ReadFrame(std::uint8_t* buffer, std::size_t limit) {
     FrameDecoder decoder(limit);
     std::size_t hunted = 0;
     std::uint8_t byte = 0;
+    const auto start = Clock::now();
+    const auto startDeadline = start + 2 * timeout_;
+    const auto frameDeadline = start + 4 * timeout_;
     for (;;) {
-        if (!ReadByte(byte)) {
+        // The start byte is bounded from the call, every later byte also by
+        // its own wait; a byte already read ahead needs no look at the clock.
+        const auto deadline = decoder.Hunting() || readPos_ != readEnd_
+                                  ? startDeadline
+                                  : std::min(Clock::now() + 2 * timeout_, frameDeadline);
+        if (!ReadByte(byte, deadline)) {
             return 0;  // time-out or hang-up: a partial frame is dropped
         }
         if (decoder.Hunting() && byte != kFrameStart && ++hunted > kMaxHuntBytes) {

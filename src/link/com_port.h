@@ -1,9 +1,13 @@
 #pragma once
 
+#include <termios.h>
+
 #include <array>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,29 +25,59 @@ class TComPort {
 
     // Opens the device exclusively when the port is closed, then (on the new
     // or already open descriptor) applies the line settings and the time-out.
-    // If applying fails the port is closed. On failure LastError() holds the
-    // operating system's reason in words fit for an operator.
+    // If applying fails the port is closed. A device that another process
+    // has open is refused: the exclusive flag binds neither root nor a
+    // program that opened the port first, and a second reader would take
+    // the replies. On failure LastError() holds the reason in words fit for
+    // an operator, naming the program that holds the port when there is one.
+    // The line settings the device had are put back by Close.
     bool Open(const std::string& device, int baud, std::chrono::milliseconds timeout);
     // Applies the line settings with another rate; on failure the port closes.
     bool SetBaudRate(int baud);
     // Discards everything waiting in both directions, including bytes already
     // taken from the driver into this object's read-ahead buffer.
     bool Purge();
-    // Always true.
+    // Puts back the line settings the device had when Open took it. Always true.
     bool Close();
 
+    using Clock = std::chrono::steady_clock;
+
+    // Reads one byte, waiting for it until `deadline` at most. False on
+    // time-out, hang-up or read error.
+    bool ReadByte(std::uint8_t& byte, Clock::time_point deadline);
     // Reads one byte, waiting at most twice the time-out given to Open.
-    // False on time-out, hang-up or read error.
     bool ReadByte(std::uint8_t& byte);
     // Encodes n data bytes as one frame, writes it whole and waits until the
     // driver has passed it on. True only if every byte of the frame was taken.
     bool WriteFrame(const std::uint8_t* data, std::size_t n);
     // Waits for the next frame and stores at most `limit` decoded body bytes.
     // Returns the count stored; 0 when closed, on a failed read or an empty body.
+    // Each byte is waited for at most twice the time-out, and the call as a
+    // whole is bounded too: the start byte must come within twice the
+    // time-out and the frame must be complete within four times the time-out,
+    // so a line that trickles stray bytes cannot hold the caller.
     std::size_t ReadFrame(std::uint8_t* buffer, std::size_t limit);
+
+    // Reads and throws away whatever arrives until the line has stayed quiet
+    // for `quiet`, or `limit` has passed in all, so it takes at least the
+    // shorter of the two. False at once when the port cannot be read (closed,
+    // hung up).
+    bool Drain(std::chrono::milliseconds quiet, std::chrono::milliseconds limit);
+    // Whether received bytes are waiting to be read now.
+    bool BytesWaiting();
 
     bool IsOpen() const { return fd_ >= 0; }
     const std::string& LastError() const { return lastError_; }
+
+    // A process that has a device open.
+    struct Holder {
+        long pid = 0;
+        std::string name;  // the program's name as the process table gives it
+    };
+    // The first process other than this one whose open files under procRoot
+    // (procRoot/<pid>/fd/*) include the character device `device`.
+    static std::optional<Holder> FindHolder(const std::string& device,
+                                            const std::filesystem::path& procRoot = "/proc");
 
     // Bytes discarded while hunting for a start byte before ReadFrame gives
     // up, so a line that only carries noise cannot hold the caller forever.
@@ -52,12 +86,16 @@ class TComPort {
   private:
     bool OpenDevice(const std::string& device);
     bool ApplyLineSettings(int baud);
-    bool FillReadAhead();
+    enum class Wait { Readable, TimedOut, Broken };
+    // Waits until the port is readable or the deadline passes.
+    Wait WaitReadable(Clock::time_point deadline) const;
+    bool FillReadAhead(Clock::time_point deadline);
     void CloseDescriptor();
 
     int fd_ = -1;
     std::chrono::milliseconds timeout_{1000};
-    std::string device_;  // path of the open device, for messages
+    std::string device_;                    // path of the open device, for messages
+    std::optional<termios> savedSettings_;  // the device's own, put back on close
     std::string lastError_;
     std::array<std::uint8_t, 4096> readAhead_{};
     std::size_t readPos_ = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 
 namespace tulvo {
@@ -14,6 +15,18 @@ struct LinkTiming {
     std::chrono::milliseconds exitPause{1000};         // after "+++_EXIT"
     int baudRate = 115200;
     int exitBaudRate = 9600;
+
+    // After a missing reply the line must stay quiet this long before the
+    // next attempt, so that a reply coming up to a read time-out late is
+    // thrown away rather than taken for the answer to the next request.
+    std::chrono::milliseconds LateReplyQuiet() const { return std::max(noReplyPause, readTimeout); }
+    // A line that keeps babbling ends that wait after this long in all.
+    std::chrono::milliseconds LateReplyLimit() const { return 2 * LateReplyQuiet(); }
+    // Bytes still arriving when a request is about to go out are the tail of
+    // an earlier reply: they are drained until the line is quiet this long.
+    std::chrono::milliseconds StaleBytesQuiet() const {
+        return std::max(noReplyPause / 10, std::chrono::milliseconds(1));
+    }
 
     // Short timings for tests: same proportions, milliseconds instead of seconds.
     static LinkTiming Fast(int scaleMs = 20) {

@@ -156,6 +156,26 @@ std::string PortDiscovery::DevicePath(const std::string& name) const {
     return "/dev/" + name;
 }
 
+std::optional<std::string> PortDiscovery::ListedDevicePath(const std::string& name) const {
+    if (name.empty() || name.find('/') != std::string::npos) {
+        return std::nullopt;
+    }
+    bool listed = false;
+    {
+        std::lock_guard lock(mutex_);
+        listed = IsExtraName(name);
+    }
+    if (!listed) {
+        const std::vector<Tty> ttys = ScanTtys();
+        listed =
+            std::any_of(ttys.begin(), ttys.end(), [&](const Tty& tty) { return tty.name == name; });
+    }
+    if (!listed) {
+        return std::nullopt;
+    }
+    return DevicePath(name);
+}
+
 void PortDiscovery::AddExtraPort(const ExtraPort& port) {
     std::lock_guard lock(mutex_);
     auto same = [&](const ExtraPort& p) { return p.name == port.name; };

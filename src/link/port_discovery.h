@@ -42,6 +42,11 @@ class PortDiscovery {
     // /dev/ followed by the name. Empty for an empty name.
     std::string DevicePath(const std::string& name) const;
 
+    // The device to open for a bare port name (no '/') that is listed now:
+    // a discovered tty, a gateway USB port or an extra port (present or not).
+    // Nothing for a name that is not listed, for an empty name and for a path.
+    std::optional<std::string> ListedDevicePath(const std::string& name) const;
+
     // Adds a port, replacing an extra port of the same name.
     void AddExtraPort(const ExtraPort& port);
     void RemoveExtraPort(const std::string& name);

@@ -98,8 +98,24 @@ void TPortMost::Pause(std::chrono::milliseconds duration) {
     if (pauseObserver_) {
         pauseObserver_(duration);
     }
+    Sleep(duration);
+}
+
+void TPortMost::Sleep(std::chrono::milliseconds duration) {
     if (duration.count() > 0) {
         std::this_thread::sleep_for(duration);
+    }
+}
+
+void TPortMost::WaitForQuietLine() {
+    if (pauseObserver_) {
+        pauseObserver_(timing_.noReplyPause);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    if (!port_.Drain(timing_.LateReplyQuiet(), timing_.LateReplyLimit())) {
+        // Nothing can arrive on a closed or hung-up port: the plain pause.
+        Sleep(std::chrono::duration_cast<std::chrono::milliseconds>(
+            start + timing_.noReplyPause - std::chrono::steady_clock::now()));
     }
 }
 
@@ -137,11 +153,16 @@ bool TPortMost::Transact(std::span<std::uint8_t> data, std::uint8_t& status, std
     for (int attempt = 0; attempt < attempts; ++attempt) {
         BuildRequest(data, command, requestLength, replyLength, index);
         port_.Purge();
+        // The purge leaves bytes that were still on their way, such as the
+        // tail of a reply that came too late for an earlier request.
+        if (attempt == 0 && port_.BytesWaiting()) {
+            port_.Drain(timing_.StaleBytesQuiet(), timing_.readTimeout);
+        }
         port_.WriteFrame(message_.data(), kHeaderSize + static_cast<std::size_t>(requestLength));
         // One byte beyond the announced length tells a longer reply apart.
         const std::size_t k = port_.ReadFrame(message_.data(), kHeaderSize + expected + 1);
         if (k < kHeaderSize) {
-            Pause(timing_.noReplyPause);
+            WaitForQuietLine();
             continue;
         }
         if (Crc8(message_.data(), kHeaderSize) != 0 || k > kHeaderSize + expected) {

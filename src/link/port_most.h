@@ -115,6 +115,8 @@ class TPortMost : public TPortMostInterfice {
     bool EndFirmwareUpdate(std::span<std::uint8_t> data, std::uint8_t& status);
 
     // Called with each pause just before it is slept (for diagnostics/tests).
+    // After a missing reply it is called with the no-reply pause, which is
+    // then spent draining the line (and may last longer, see LinkTiming).
     using PauseObserver = std::function<void(std::chrono::milliseconds)>;
     void SetPauseObserver(PauseObserver observer) { pauseObserver_ = std::move(observer); }
 
@@ -139,8 +141,14 @@ class TPortMost : public TPortMostInterfice {
     void BuildRequest(const std::span<std::uint8_t> data, std::uint8_t command, int requestLength,
                       int replyLength, std::uint16_t index);
     void Resynchronise();
-    // The one place the link waits a fixed time.
+    // After a missing reply: the no-reply pause, spent throwing away whatever
+    // arrives until the line stays quiet, so a late reply is never taken for
+    // the answer to the next attempt or request.
+    void WaitForQuietLine();
+    // The one place the link waits a fixed time; the observer hears of it.
     void Pause(std::chrono::milliseconds duration);
+    // Sleeps the calling thread (nothing for a duration of zero or less).
+    void Sleep(std::chrono::milliseconds duration);
 
     LinkTiming timing_;
     // command, request length, reply length, index (2), buffer (531).

@@ -29,6 +29,9 @@ constexpr auto kWriteGiveUp = std::chrono::seconds(2);
 // this long before their deadline and spin the rest (without yielding, so a
 // busy machine does not hand the core away for a whole time slice).
 constexpr auto kSpinTime = std::chrono::microseconds(100);
+// While no client has the port open the master polls as hung up at once, so
+// the serving thread looks again after this long instead of spinning.
+constexpr auto kNoClientRetry = std::chrono::milliseconds(5);
 // The text a client sends at 9600 baud to leave the bootloader.
 constexpr std::string_view kExitText = "+++_EXIT";
 
@@ -162,9 +165,11 @@ void Gateway::Serve() {
         }
         const ssize_t n = ::read(pty_.MasterFd(), chunk.data(), chunk.size());
         if (n <= 0) {
-            // EAGAIN is a spurious wake-up; anything else would spin, so wait a little.
+            // EAGAIN is a spurious wake-up. EIO means that no client has the
+            // port open (none yet, or the last one closed it): wait for one.
             if (n < 0 && errno != EAGAIN && errno != EINTR) {
-                WaitUntil(Clock::now() + std::chrono::milliseconds(10));
+                decoder.Reset();  // a frame cut short by a client that left stays unfinished
+                WaitForClient();
             }
             continue;
         }
@@ -182,6 +187,12 @@ void Gateway::Serve() {
             }
         }
     }
+}
+
+void Gateway::WaitForClient() {
+    pollfd fd{wakeFd_, POLLIN, 0};
+    const timespec timeout = ToTimespec(kNoClientRetry);
+    ::ppoll(&fd, 1, &timeout, nullptr);
 }
 
 void Gateway::HandleFrame(const std::vector<std::uint8_t>& body, Clock::time_point firstByte,

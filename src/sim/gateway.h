@@ -67,6 +67,8 @@ class Gateway {
 
   private:
     void Serve();
+    // Waits a little while no client has the port open.
+    void WaitForClient();
     void HandleFrame(const std::vector<std::uint8_t>& body,
                      std::chrono::steady_clock::time_point firstByte, std::size_t wireBytes);
     void SendReply(const Request& request, std::chrono::steady_clock::time_point firstByte,

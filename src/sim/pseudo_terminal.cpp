@@ -29,22 +29,17 @@ bool PseudoTerminal::Open() {
         return false;
     }
     slavePath_ = name;
-    slaveKeeper_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (slaveKeeper_ >= 0) {
-        termios tio{};
-        if (tcgetattr(slaveKeeper_, &tio) == 0) {
-            cfmakeraw(&tio);
-            tcsetattr(slaveKeeper_, TCSANOW, &tio);
-        }
+    // Line settings made through the master are the slave's, and they last
+    // as long as the master is open, across the clients that come and go.
+    termios tio{};
+    if (tcgetattr(master_, &tio) == 0) {
+        cfmakeraw(&tio);
+        tcsetattr(master_, TCSANOW, &tio);
     }
     return true;
 }
 
 void PseudoTerminal::Close() {
-    if (slaveKeeper_ >= 0) {
-        ::close(slaveKeeper_);
-        slaveKeeper_ = -1;
-    }
     if (master_ >= 0) {
         ::close(master_);
         master_ = -1;

@@ -5,7 +5,9 @@
 namespace tulvo::sim {
 
 // A pseudo-terminal pair. The master side is kept by whoever plays the
-// gateway; the slave device path is what a serial client opens.
+// gateway; the slave device path is what a serial client opens. Nothing here
+// keeps the slave side open, so a client finds no other holder of its port;
+// while no client has it open, the master reads EIO and polls as hung up.
 class PseudoTerminal {
   public:
     PseudoTerminal() = default;
@@ -23,8 +25,6 @@ class PseudoTerminal {
 
   private:
     int master_ = -1;
-    // Held open so the master never sees a hang-up while no client is attached.
-    int slaveKeeper_ = -1;
     std::string slavePath_;
     std::string error_;
 };

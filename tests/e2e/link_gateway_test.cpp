@@ -11,7 +11,11 @@
 #include "link/link_timing.h"
 #include "link/port_most.h"
 #include "link/sys_info.h"
+#include "model/t_data.h"
 #include "sim/gateway.h"
+#include "support/recording_operator.h"
+#include "sync/image_transfer.h"
+#include "sync/sync_population.h"
 
 namespace tulvo {
 namespace {
@@ -20,6 +24,7 @@ using namespace std::chrono_literals;
 using sim::ParseFaultRule;
 using sim::RecordFamily;
 using Bytes = std::vector<std::uint8_t>;
+using Ms = std::chrono::milliseconds;
 
 Bytes Sealed(std::size_t size, std::uint8_t seed) {
     Bytes record(size);
@@ -310,6 +315,80 @@ TEST_F(LinkAgainstGateway, HangUpMidTransferEndsQuickly) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
     port.Close();
     EXPECT_FALSE(port.Open(gateway.DevicePath())) << "the device is gone";
+}
+
+// A reply that comes after its attempt has given up must never be taken for
+// the answer to a later request. Slot 5 is empty, so the next request is slot
+// 6's read of the same size: a late "empty" answer for slot 5 would blank it.
+TEST(LateReplies, AreNeverCreditedToAnotherSlot) {
+    using Pop = test::SyncPopulation;
+    using Slot = std::array<Bytes, 3>;
+    const LinkTiming timing = LinkTiming::Fast(100);
+    // Past the attempt's wait and the plain no-reply pause after it.
+    const auto delay = 2 * timing.readTimeout + timing.noReplyPause + 15ms;
+    struct Case {
+        const char* name;
+        int command, index, count;  // delayed replies, -1 = every one
+    };
+    const Case cases[] = {
+        {"reference, no delay", 0x07, 0, 0},
+        {"every read of empty slot 5", 0x07, 4, -1},
+        {"first read of empty slot 5", 0x07, 4, 1},
+        {"every phone read of slot 7", 0x0B, 6, -1},
+    };
+    std::vector<Slot> gatewaySlots, oldSlots;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::Gateway gateway;
+        ASSERT_TRUE(gateway.Start()) << gateway.Error();
+        for (int n = 1; n <= 12; ++n) {
+            if (n != 5) {
+                gateway.State().Put(RecordFamily::AbInfo, n - 1, Pop::AbInfo(n));
+                gateway.State().Put(RecordFamily::AbPhone, n - 1, Pop::AbPhone(n));
+                gateway.State().Put(RecordFamily::AbLimit, n - 1, Pop::AbLimit(n));
+            }
+        }
+        gateway.Faults().Add({.kind = sim::FaultRule::Kind::Delay,
+                              .command = c.command,
+                              .fromIndex = c.index,
+                              .toIndex = c.index,
+                              .count = c.count,
+                              .delay = std::chrono::duration_cast<Ms>(delay)});
+        TPortMost port{timing};
+        ASSERT_TRUE(port.Open(gateway.DevicePath())) << port.LastOpenError();
+        auto image = std::make_unique<TData>();
+        std::vector<Slot> slots;
+        auto take = [&] {
+            slots.clear();
+            for (int n = 1; n <= TData::kSubscribers; ++n) {
+                slots.push_back({Pop::BytesOf(image->AbInfo(n)), Pop::BytesOf(image->AbPhone(n)),
+                                 Pop::BytesOf(image->AbLimit(n))});
+            }
+            return slots;
+        };
+        for (int n = 1; n <= TData::kSubscribers; ++n) {
+            image->AbInfo(n).SetID(0xAAAA0000u + static_cast<std::uint32_t>(n));
+        }
+        oldSlots = take();
+        test::RecordingOperator op;
+        TransferProgress progress;
+        const bool done = ImageTransfer(*image, port, op, progress).ReadSubscribers();
+        take();
+        if (gatewaySlots.empty()) {
+            ASSERT_TRUE(done);
+            gatewaySlots = slots;
+        }
+        EXPECT_EQ(op.Texts(), done ? std::vector<std::string>{}
+                                   : std::vector<std::string>{"Ошибка связи с устройством!"});
+        // Each record is the gateway's own for the slot, or (after a failure) the old one.
+        for (std::size_t i = 0; i < slots.size(); ++i) {
+            for (std::size_t r = 0; r < 3; ++r) {
+                ASSERT_TRUE(slots[i][r] == gatewaySlots[i][r] ||
+                            (!done && slots[i][r] == oldSlots[i][r]))
+                    << "slot " << i + 1 << " record " << r;
+            }
+        }
+    }
 }
 
 }  // namespace

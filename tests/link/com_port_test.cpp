@@ -1,14 +1,24 @@
 #include "link/com_port.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <mutex>
+#include <stop_token>
 #include <thread>
+#include <tuple>
 
 #include "link_test_util.h"
 #include "support/pty_peer.h"
@@ -89,6 +99,47 @@ TEST_F(ComPortTest, SilenceAndTruncatedFramesGiveNothingAfterTwiceTheTimeout) {
     EXPECT_TRUE(Read(16).empty());
 }
 
+TEST_F(ComPortTest, TricklingLineEndsTheReadWithinItsOverallBound) {
+    // 100 ms time-out; every gap (60 ms) is shorter than the per-byte wait.
+    struct Case {
+        const char* name;
+        Bytes trickle;
+        Bytes frame;  // what the read gives
+        std::chrono::milliseconds atLeast, below;
+    };
+    const Case cases[] = {
+        {"stray bytes, never a start", test::Repeat(0x55, 40), {}, 190ms, 400ms},
+        {"a frame that never ends",
+         test::Concat(Hex("0A"), test::Repeat(0x31, 40)),
+         {},
+         390ms,
+         600ms},
+        {"a slow frame ends in time", Hex("0A 31 32 33 34 0D"), Hex("31 32 33 34"), 290ms, 400ms},
+    };
+    Connect(100ms);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto start = Clock::now();
+        Bytes got;
+        {
+            std::jthread trickler([&](std::stop_token stop) {
+                std::mutex mutex;
+                std::condition_variable_any stopped;
+                std::unique_lock lock(mutex);
+                for (std::size_t i = 0; i < c.trickle.size() && !stop.stop_requested(); ++i) {
+                    peer.Send({c.trickle[i]});
+                    stopped.wait_for(lock, stop, 60ms, [] { return false; });
+                }
+            });
+            got = Read(16);
+        }
+        EXPECT_EQ(got, c.frame);
+        EXPECT_GE(Clock::now() - start, c.atLeast);
+        EXPECT_LT(Clock::now() - start, c.below);
+        port.Purge();
+    }
+}
+
 TEST_F(ComPortTest, HangUpMidFrameEndsTheReadAtOnce) {
     Connect(3000ms);
     peer.Send(Hex("0A 31 32"));
@@ -146,6 +197,87 @@ TEST_F(ComPortTest, OpenWithoutPermissionNamesTheRemedy) {
     EXPECT_FALSE(denied.Open(file, 115200, 100ms));
     EXPECT_NE(denied.LastError().find("dialout"), std::string::npos) << denied.LastError();
     std::remove(file.c_str());
+}
+
+TEST_F(ComPortTest, PortHeldByAnotherProgramIsRefusedWithItsNameAndPid) {
+    // `cat` reading the port, as a stray terminal program would.
+    const int slave = ::open(peer.DevicePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(slave, 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, slave, STDIN_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    char* const argv[] = {const_cast<char*>("cat"), nullptr};
+    pid_t pid = 0;
+    const int spawned = posix_spawnp(&pid, "cat", &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(slave);  // from here on only the child holds the port
+    ASSERT_EQ(spawned, 0);
+
+    EXPECT_FALSE(port.Open(peer.DevicePath(), 115200, 100ms));
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(port.LastError(), "Порт " + peer.DevicePath() +
+                                    " занят другой программой: cat (PID " + std::to_string(pid) +
+                                    ").");
+
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    Connect(100ms);  // free again once the holder is gone
+}
+
+TEST_F(ComPortTest, LineSettingsThePortHadAreRestoredOnClose) {
+    // The test's own descriptor watches the line (this process is no holder
+    // the port refuses).
+    const int watch = ::open(peer.DevicePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    auto line = [&] {
+        termios t{};
+        ::tcgetattr(watch, &t);
+        return std::tuple(t.c_iflag, t.c_oflag, t.c_cflag, t.c_lflag, cfgetospeed(&t), t.c_cc[VMIN],
+                          t.c_cc[VSTART]);
+    };
+    termios cooked{};
+    ::tcgetattr(watch, &cooked);
+    cooked.c_iflag |= ICRNL | IXON;
+    cooked.c_lflag |= ICANON | ECHO;
+    cooked.c_cc[VSTART] = 0x11;
+    cfsetspeed(&cooked, B9600);
+    termios raw = cooked;
+    cfmakeraw(&raw);
+    cfsetspeed(&raw, B57600);
+    auto open = [&](int baud) {
+        ASSERT_TRUE(port.Open(peer.DevicePath(), baud, 100ms)) << port.LastError();
+    };
+    struct Case {
+        const char* name;
+        const termios* before;
+        std::function<void()> hold;  // takes the port and lets it go
+    };
+    const Case cases[] = {
+        {"cooked, closed", &cooked,
+         [&] {
+             open(115200);
+             port.Close();
+         }},
+        // Settings made while the port is held are not what it puts back.
+        {"raw, reopened and rate changed, closed", &raw,
+         [&] {
+             open(115200);
+             open(19200);
+             EXPECT_TRUE(port.SetBaudRate(9600));
+             port.Close();
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(::tcsetattr(watch, TCSANOW, c.before), 0);
+        const auto before = line();
+        c.hold();
+        EXPECT_FALSE(port.IsOpen());
+        EXPECT_EQ(line(), before);
+    }
+    ::close(watch);
 }
 
 TEST_F(ComPortTest, ReopenAndCloseKeepThePortUsable) {

@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/port_discovery.h"
@@ -75,6 +77,22 @@ TEST_F(PortDiscoveryTest, ExtraPortOfTheSameNameReplacesTheOldOne) {
     discovery.AddExtraPort({"demo", "/b", true});
     ASSERT_EQ(discovery.ExtraPorts().size(), 1u);
     EXPECT_EQ(discovery.DevicePath("demo"), "/b");
+}
+
+TEST_F(PortDiscoveryTest, OnlyListedNamesGiveADevice) {
+    sysfs.AddUsbAcm("ttyACM0", "c251", "1305");
+    sysfs.AddUsbSerial("ttyUSB1", "0403", "6001");
+    sysfs.AddLegacyUart("ttyS1", 0);
+    sysfs.AddVirtualTty("tty1");
+    discovery.AddExtraPort({"demo", "/tmp/gw-link", true});
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
+        {"ttyACM0", "/dev/ttyACM0"}, {"ttyUSB1", "/dev/ttyUSB1"},    {"demo", "/tmp/gw-link"},
+        {"ttyS1", std::nullopt},     {"tty1", std::nullopt},         {"ttyACM7", std::nullopt},
+        {"", std::nullopt},          {"/dev/ttyACM0", std::nullopt},
+    };
+    for (const auto& [name, device] : cases) {
+        EXPECT_EQ(discovery.ListedDevicePath(name), device) << name;
+    }
 }
 
 TEST(PortDiscoveryNames, DevicePathOfADiscoveredPortIsUnderDev) {

@@ -217,6 +217,17 @@ TEST_F(SimGateway, NoiseDamagesRepliesRepeatably) {
     EXPECT_EQ(first, again);
 }
 
+TEST_F(SimGateway, ServesClientsThatComeAndGo) {
+    // Between clients nobody holds the slave side, not even the gateway.
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_EQ(Ask(0x00, 0, 34).size(), 40u);
+        client.reset();
+        client = std::make_unique<RawPtyClient>(gateway.DevicePath());
+        ASSERT_TRUE(client->IsOpen());
+    }
+}
+
 TEST_F(SimGateway, HangUpEndsTheClientsReadsPromptly) {
     gateway.Faults().Add(*ParseFaultRule("hangup:cmd=07:index=2"));
     client->SendRequest(0x07, 2, 33);

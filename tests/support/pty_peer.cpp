@@ -106,11 +106,19 @@ void PtyPeer::Serve() {
     std::uint8_t chunk[512];
     while (!stop_) {
         pollfd pfd{pty_.MasterFd(), POLLIN, 0};
-        if (::poll(&pfd, 1, 5) <= 0 || !(pfd.revents & POLLIN)) {
+        if (::poll(&pfd, 1, 5) <= 0) {
             continue;
         }
-        const ssize_t got = ::read(pty_.MasterFd(), chunk, sizeof chunk);
+        const ssize_t got =
+            (pfd.revents & POLLIN) ? ::read(pty_.MasterFd(), chunk, sizeof chunk) : 0;
+        if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
+            continue;
+        }
         if (got <= 0) {
+            // Without a client on the slave side the master reports a hang-up
+            // (and reads EIO) at once: look again a little later, never spin.
+            pending.clear();
+            ::poll(nullptr, 0, 5);
             continue;
         }
         for (ssize_t i = 0; i < got; ++i) {
