@@ -162,7 +162,8 @@ bool GatewayActions::SetClock() {
     return session.IsOpen() && ClockSync(access_.port, access_.op).SetClock();
 }
 
-GatewayActions::TransferOutcome GatewayActions::ReadImage(TData& image, const JobRunner& run) {
+GatewayActions::TransferOutcome GatewayActions::ReadImage(TData& image, const JobRunner& run,
+                                                          bool verify) {
     TransferOutcome outcome;
     PortSession session(access_);
     if (!session.IsOpen()) {
@@ -171,6 +172,7 @@ GatewayActions::TransferOutcome GatewayActions::ReadImage(TData& image, const Jo
     outcome.opened = true;
     outcome.transferred = run([&](TransferProgress& progress) {
         ImageTransfer transfer(image, access_.port, access_.op, progress);
+        transfer.SetVerify(verify);
         const bool done = transfer.FullRead();
         outcome.problemsTold = transfer.ProblemsTold();
         return done;

@@ -60,7 +60,8 @@ class GatewayActions {
     };
     // The whole image from the gateway; "Чтение завершено!" when the read
     // ran through, even if the list or SMS phase told a problem.
-    TransferOutcome ReadImage(TData& image, const JobRunner& run);
+    // With verify, every record is read until two replies in a row agree.
+    TransferOutcome ReadImage(TData& image, const JobRunner& run, bool verify = false);
     // The whole image to the gateway, then its clock.
     TransferOutcome WriteImage(TData& image, const JobRunner& run);
 

@@ -9,6 +9,7 @@
     X(ReadCommand)            \
     X(WriteCommand)           \
     X(ClockCommand)           \
+    X(DiffCommand)            \
     X(ExportCommand)          \
     X(ImportCommand)          \
     X(SimulateCommand)

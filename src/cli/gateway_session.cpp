@@ -146,6 +146,28 @@ int RunGatewayCommand(const CliArgs& args, Operator& op,
     return command(actions);
 }
 
+GatewayActions::TransferOutcome TransferWithProgress(const CliArgs& args, TData& image,
+                                                     Transfer transfer, bool verify) {
+    TransferProgress progress;
+    TPortMost port(args.Timing());
+    GatewayActions::TransferOutcome outcome;
+    {
+        const bool read = transfer == Transfer::Read;
+        ProgressLine line(args.Op(), progress, read ? "Чтение данных" : "Запись данных",
+                          isatty(STDERR_FILENO) == 1);
+        GatewayActions actions(AccessFor(args, port, line));
+        auto run = [&progress](const GatewayActions::Job& job) {
+            StopOnSignals stopOnSignals(progress);
+            return job(progress);
+        };
+        outcome = read ? actions.ReadImage(image, run, verify) : actions.WriteImage(image, run);
+    }
+    if (progress.StopRequested()) {
+        std::fputs("tulvo: прервано по сигналу, порт закрыт\n", stderr);
+    }
+    return outcome;
+}
+
 int RunImageTransfer(const CliArgs& args, Transfer transfer) {
     args.Required("port");  // a usage error comes before anything else
     const std::string path = args.StorePath();
@@ -171,25 +193,10 @@ int RunImageTransfer(const CliArgs& args, Transfer transfer) {
         LoadImage(*image, store);
     }
 
-    TransferProgress progress;
-    TPortMost port(args.Timing());
-    GatewayActions::TransferOutcome outcome;
-    {
-        const bool read = transfer == Transfer::Read;
-        ProgressLine line(args.Op(), progress, read ? "Чтение данных" : "Запись данных",
-                          isatty(STDERR_FILENO) == 1);
-        GatewayActions actions(AccessFor(args, port, line));
-        auto run = [&progress](const GatewayActions::Job& job) {
-            StopOnSignals stopOnSignals(progress);
-            return job(progress);
-        };
-        outcome = read ? actions.ReadImage(*image, run) : actions.WriteImage(*image, run);
-    }
+    const GatewayActions::TransferOutcome outcome =
+        TransferWithProgress(args, *image, transfer, args.Has("verify"));
     if (!outcome.opened) {
         return kExitFailed;
-    }
-    if (progress.StopRequested()) {
-        std::fputs("tulvo: прервано по сигналу, порт закрыт\n", stderr);
     }
     if (!SaveImage(*image, store)) {
         args.Op().Error("Невозможно сохранить файл " + store.Path() + "! " + store.LastError());

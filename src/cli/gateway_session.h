@@ -4,11 +4,12 @@
 #include <string>
 
 #include "actions/device_access.h"
+#include "actions/gateway_actions.h"
 #include "cli/cli_args.h"
 #include "link/port_discovery.h"
 
 namespace tulvo {
-class GatewayActions;
+class TData;
 }  // namespace tulvo
 
 namespace tulvo::cli {
@@ -39,6 +40,11 @@ enum class Transfer {
     // --factory-defaults asks for the defaults to be sent.
     Write,
 };
+
+// A whole-image transfer over --port with a progress line on a terminal;
+// SIGINT and SIGTERM stop it before its next transaction.
+GatewayActions::TransferOutcome TransferWithProgress(const CliArgs& args, TData& image,
+                                                     Transfer transfer, bool verify);
 
 // The course of `read` and `write`: check the store before anything goes
 // out, load the image, run the transfer with a progress line (SIGINT and

@@ -11,8 +11,8 @@ int RunRead(const CliArgs& args) {
 }  // namespace
 
 CliCommand ReadCommand() {
-    return {"read", RunRead, "--port DEV", "whole image from the gateway into the store",
-            "port sysfs"};
+    return {"read", RunRead, "--port DEV [--verify]", "whole image from the gateway into the store",
+            "port sysfs verify"};
 }
 
 }  // namespace tulvo::cli

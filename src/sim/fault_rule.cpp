@@ -14,7 +14,7 @@ const std::map<std::string_view, FaultRule::Kind>& KindNames() {
         {"silent", FaultRule::Kind::Silence},      {"delay", FaultRule::Kind::Delay},
         {"badheader", FaultRule::Kind::BadHeader}, {"badpayload", FaultRule::Kind::BadPayload},
         {"status", FaultRule::Kind::Status},       {"noise", FaultRule::Kind::Noise},
-        {"hangup", FaultRule::Kind::HangUp},
+        {"hangup", FaultRule::Kind::HangUp},       {"xor63", FaultRule::Kind::Undetectable},
     };
     return names;
 }
@@ -75,6 +75,10 @@ bool ApplyField(std::string_view key, std::string_view value, FaultRule& rule) {
         rule.delay = std::chrono::milliseconds(number);
         return number >= 0;
     }
+    if (key == "byte") {
+        rule.byte = number;
+        return number >= 0 && number < 530;
+    }
     if (key == "status") {
         rule.status = static_cast<std::uint8_t>(number);
         return number >= 0 && number <= 0xFF;
@@ -119,11 +123,13 @@ std::optional<FaultRule> ParseFaultRule(const std::string& text, std::string* er
 }
 
 const char* FaultRuleSyntax() {
-    return "KIND[:cmd=HEX][:from=N][:to=N][:index=N][:count=N][:ms=N][:status=N][:rate=P]\n"
-           "  KIND: silent | delay | badheader | badpayload | status | noise | hangup\n"
+    return "KIND[:cmd=HEX][:from=N][:to=N][:index=N][:count=N][:ms=N][:status=N][:rate=P]"
+           "[:byte=N]\n"
+           "  KIND: silent | delay | badheader | badpayload | status | noise | hangup | xor63\n"
            "  cmd: command code in hex (default any); from/to or index: request index range;\n"
            "  count: affected requests (default all); ms: delay; status: reply status;\n"
-           "  rate: probability (0..1) that each reply byte is damaged\n"
+           "  rate: probability (0..1) that each reply byte is damaged;\n"
+           "  byte: payload byte that xor63 changes (a change the checksum cannot see)\n"
            "  e.g. silent:cmd=07:from=150:to=300  delay:ms=200  status:cmd=05:index=2:status=3";
 }
 

@@ -19,6 +19,10 @@ struct FaultRule {
         Status,      // reply carries `status` and no payload
         Noise,       // each reply byte on the wire is damaged with probability `rate`
         HangUp,      // the port disappears instead of a reply
+        // XOR 0x63 into payload byte `byte` of the reply: the link's 8-bit
+        // checksum cannot see it (its generator is x^2 times that pattern),
+        // unless it hits the checksum byte itself.
+        Undetectable,
     };
 
     Kind kind = Kind::Silence;
@@ -29,15 +33,17 @@ struct FaultRule {
     std::chrono::milliseconds delay{0};
     std::uint8_t status = 1;
     double rate = 0.0;
+    int byte = 0;  // payload offset for Undetectable
 
     bool Matches(std::uint8_t requestCommand, std::uint16_t requestIndex) const;
 };
 
 // Text form, as given on the command line:
-//   KIND[:cmd=HEX][:from=N][:to=N][:index=N][:count=N][:ms=N][:status=N][:rate=P]
-// KIND is silent, delay, badheader, badpayload, status, noise or hangup.
+//   KIND[:cmd=HEX][:from=N][:to=N][:index=N][:count=N][:ms=N][:status=N][:rate=P][:byte=N]
+// KIND is silent, delay, badheader, badpayload, status, noise, hangup or xor63.
 // Examples: "silent:cmd=07:from=150:to=300", "delay:ms=200",
-// "status:cmd=05:index=2:status=3", "noise:rate=0.01", "badheader:count=1".
+// "status:cmd=05:index=2:status=3", "noise:rate=0.01", "badheader:count=1",
+// "xor63:cmd=07:index=4:count=1:byte=2".
 // Returns nothing (and sets *error) when the text does not parse.
 std::optional<FaultRule> ParseFaultRule(const std::string& text, std::string* error = nullptr);
 

@@ -59,6 +59,9 @@ FaultPlan FaultSet::Plan(std::uint8_t command, std::uint16_t index) {
             case FaultRule::Kind::HangUp:
                 plan.hangUp = true;
                 break;
+            case FaultRule::Kind::Undetectable:
+                plan.undetectableByte = rule.byte;
+                break;
         }
     }
     return plan;

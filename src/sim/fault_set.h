@@ -19,6 +19,7 @@ struct FaultPlan {
     bool forceStatus = false;
     std::uint8_t status = 0;
     double noiseRate = 0.0;
+    int undetectableByte = -1;  // payload byte to XOR with 0x63, -1 = none
     std::chrono::milliseconds delay{0};
 };
 

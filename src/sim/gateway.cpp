@@ -232,6 +232,10 @@ void Gateway::SendReply(const Request& request, Clock::time_point firstByte,
     if (plan.badPayload && reply.payload.size() > 1) {
         body.back() ^= 0x01;
     }
+    const auto damaged = static_cast<std::size_t>(plan.undetectableByte);
+    if (plan.undetectableByte >= 0 && damaged + 1 < reply.payload.size()) {
+        body[body.size() - reply.payload.size() + damaged] ^= 0x63;
+    }
     std::vector<std::uint8_t> wire = EncodeFrame(body);
     faults_.AddNoise(wire, plan.noiseRate);
     const auto exchange = CurrentPacing().ExchangeTime(requestWireBytes, wire.size());

@@ -11,6 +11,7 @@ MainWindowOptions LoadMainWindowOptions(RegistryStore& store) {
     if (!name.empty()) {
         options.portName = name;
     }
+    options.verifyRead = key.ReadBool("VerifyRead").value_or(false);
     const auto usbCom = key.ReadBool("USB_COM");
     const auto help = key.ReadBool("ABHelpEnable");
     if (usbCom && help) {
@@ -30,6 +31,10 @@ bool SaveMainWindowOptions(RegistryStore& store, const MainWindowOptions& option
         key.WriteString("PortName", options.portName);
         key.WriteBool("USB_COM", options.usbCom);
         key.WriteBool("ABHelpEnable", options.abHelpEnable);
+        // Written once it was switched on, so a store that never had it stays as it is.
+        if (options.verifyRead || key.ReadBool("VerifyRead")) {
+            key.WriteBool("VerifyRead", options.verifyRead);
+        }
     }
     return !store.HasPendingChanges();
 }

@@ -13,6 +13,7 @@ struct MainWindowOptions {
     std::string portName = PortChooser::kDefaultPort;  // "PortName"
     bool usbCom = false;       // "USB_COM": connect through the gateway's USB port
     bool abHelpEnable = true;  // "ABHelpEnable": the help pane is shown
+    bool verifyRead = false;   // "VerifyRead": "Чтение" reads each record until two agree
 };
 
 // Reads "PortName" (empty or missing: the default port), "USB_COM" and

@@ -65,6 +65,44 @@ void ImageTransfer::TellSlot(const char* text, int n) {
     op_.Message(std::string(text) + std::to_string(n));
 }
 
+std::string ImageTransfer::Named(const char* record, int number) {
+    return std::string(record) + std::to_string(number);
+}
+
+// Without verification one reply is taken. With it, the record is read
+// until two replies in a row agree, at most kVerifyReads times: the link's
+// checksum cannot see every damaged byte, but such damage does not repeat.
+ImageTransfer::Reading ImageTransfer::ReadRecord(const RecordRead& read,
+                                                 std::span<std::uint8_t> work, std::uint8_t& status,
+                                                 const std::string& name) {
+    if (!read(work, status)) {
+        return Reading::LinkFailed;
+    }
+    if (!verify_) {
+        return Reading::Done;
+    }
+    std::array<std::uint8_t, TPortMost::kMaxPayload> previous{};
+    for (int reads = 1; reads < kVerifyReads; ++reads) {
+        std::copy(work.begin(), work.end(), previous.begin());
+        const std::uint8_t previousStatus = status;
+        if (Stopped() || !read(work, status)) {
+            return Reading::LinkFailed;
+        }
+        if (status == previousStatus && std::equal(work.begin(), work.end(), previous.begin())) {
+            return Reading::Done;
+        }
+    }
+    Tell(("Данные не совпадают при повторном чтении: " + name + "!").c_str());
+    return Reading::Unstable;
+}
+
+bool ImageTransfer::Failed(Reading reading) {
+    if (reading == Reading::LinkFailed) {
+        LinkFailed();
+    }
+    return reading != Reading::Done;
+}
+
 // A stop ends the transfer before its next transaction, without a message:
 // whoever asked for it knows why.
 bool ImageTransfer::Stopped() const {
@@ -95,14 +133,16 @@ bool ImageTransfer::ReadSubscriber(int n) {
     WorkSlot work;
     work.BlankAll(n);
     std::uint8_t status = 0;
-    if (!port_.ReadAbInfo(n, work.info, status)) {
-        return LinkFailed();
+    if (Failed(ReadRecord([&](auto data, auto& s) { return port_.ReadAbInfo(n, data, s); },
+                          work.info, status, Named("AbInfo", n)))) {
+        return false;
     }
     NameEntry& name = image_.Name(n);
     if (status == kDone) {
         std::uint8_t phoneStatus = 0;
-        if (!port_.ReadAbPhone(n, work.phone, phoneStatus)) {
-            return LinkFailed();
+        if (Failed(ReadRecord([&](auto data, auto& s) { return port_.ReadAbPhone(n, data, s); },
+                              work.phone, phoneStatus, Named("AbPhone", n)))) {
+            return false;
         }
         if (phoneStatus != kDone) {
             TellSlot(texts::kReadPhoneError, n);
@@ -111,8 +151,9 @@ bool ImageTransfer::ReadSubscriber(int n) {
             name.AbFNS.clear();
         }
         std::uint8_t limitStatus = 0;
-        if (!port_.ReadAbLimit(n, work.limit, limitStatus)) {
-            return LinkFailed();
+        if (Failed(ReadRecord([&](auto data, auto& s) { return port_.ReadAbLimit(n, data, s); },
+                              work.limit, limitStatus, Named("AbLimit", n)))) {
+            return false;
         }
         if (limitStatus != kDone) {
             if (limitStatus != kEmptyEntry) {
@@ -168,7 +209,14 @@ bool ImageTransfer::RunBlocks(const std::array<BlockStep, 5>& steps, bool readin
         const std::span<std::uint8_t> buffer =
             reading ? std::span<std::uint8_t>(scratch).first(step.record.size()) : step.record;
         std::uint8_t status = 0;
-        if (!(port_.*step.transfer)(buffer, status)) {
+        auto transfer = [&](std::span<std::uint8_t> data, std::uint8_t& s) {
+            return (port_.*step.transfer)(data, s);
+        };
+        if (reading) {
+            if (Failed(ReadRecord(transfer, buffer, status, step.name))) {
+                return false;
+            }
+        } else if (!transfer(buffer, status)) {
             return LinkFailed();
         }
         if (status != kDone) {
@@ -183,27 +231,31 @@ bool ImageTransfer::RunBlocks(const std::array<BlockStep, 5>& steps, bool readin
 }
 
 bool ImageTransfer::ReadSettings() {
-    return RunBlocks(
-        {{{&TPortMost::ReadSettingFXO, image_.SettingFXO().bytes(), texts::kReadFxoError},
-          {&TPortMost::ReadSettingFXS, image_.SettingFXS().bytes(), texts::kReadFxsError},
-          {&TPortMost::ReadSettingMOB, image_.SettingMOB().bytes(), texts::kReadMobError},
-          {&TPortMost::ReadSettingPASSWORD, image_.SettingPASSWORD().bytes(),
-           texts::kReadPasswordError},
-          {&TPortMost::ReadControlAccount, image_.ControlAccount().bytes(),
-           texts::kReadAccountError}}},
-        true);
+    return RunBlocks({{{&TPortMost::ReadSettingFXO, image_.SettingFXO().bytes(),
+                        texts::kReadFxoError, "SettingFXO"},
+                       {&TPortMost::ReadSettingFXS, image_.SettingFXS().bytes(),
+                        texts::kReadFxsError, "SettingFXS"},
+                       {&TPortMost::ReadSettingMOB, image_.SettingMOB().bytes(),
+                        texts::kReadMobError, "SettingMOB"},
+                       {&TPortMost::ReadSettingPASSWORD, image_.SettingPASSWORD().bytes(),
+                        texts::kReadPasswordError, "SettingPASSWORD"},
+                       {&TPortMost::ReadControlAccount, image_.ControlAccount().bytes(),
+                        texts::kReadAccountError, "ControlAccount"}}},
+                     true);
 }
 
 bool ImageTransfer::WriteSettings() {
-    return RunBlocks(
-        {{{&TPortMost::WriteSettingFXO, image_.SettingFXO().bytes(), texts::kWriteFxoError},
-          {&TPortMost::WriteSettingFXS, image_.SettingFXS().bytes(), texts::kWriteFxsError},
-          {&TPortMost::WriteSettingMOB, image_.SettingMOB().bytes(), texts::kWriteMobError},
-          {&TPortMost::WriteSettingPASSWORD, image_.SettingPASSWORD().bytes(),
-           texts::kWritePasswordError},
-          {&TPortMost::WriteControlAccount, image_.ControlAccount().bytes(),
-           texts::kWriteAccountError}}},
-        false);
+    return RunBlocks({{{&TPortMost::WriteSettingFXO, image_.SettingFXO().bytes(),
+                        texts::kWriteFxoError, "SettingFXO"},
+                       {&TPortMost::WriteSettingFXS, image_.SettingFXS().bytes(),
+                        texts::kWriteFxsError, "SettingFXS"},
+                       {&TPortMost::WriteSettingMOB, image_.SettingMOB().bytes(),
+                        texts::kWriteMobError, "SettingMOB"},
+                       {&TPortMost::WriteSettingPASSWORD, image_.SettingPASSWORD().bytes(),
+                        texts::kWritePasswordError, "SettingPASSWORD"},
+                       {&TPortMost::WriteControlAccount, image_.ControlAccount().bytes(),
+                        texts::kWriteAccountError, "ControlAccount"}}},
+                     false);
 }
 
 bool ImageTransfer::ReadAlarm() {
@@ -212,8 +264,9 @@ bool ImageTransfer::ReadAlarm() {
     }
     std::array<std::uint8_t, AlarmSettingRecord::kSize> work{};
     std::uint8_t status = 0;
-    if (!port_.ReadSettingAlarm(work, status)) {
-        return LinkFailed();
+    if (Failed(ReadRecord([&](auto data, auto& s) { return port_.ReadSettingAlarm(data, s); }, work,
+                          status, "SettingAlarm"))) {
+        return false;
     }
     if (status != kDone) {
         Tell(texts::kReadAlarmError);
@@ -247,7 +300,13 @@ bool ImageTransfer::ReadBlackList() {
         }
         std::array<std::uint8_t, BlackListRecord::kSize> work{};
         std::uint8_t status = 0;
-        const bool replied = port_.ReadBlackListEntry(n, work, status);
+        const Reading reading =
+            ReadRecord([&](auto data, auto& s) { return port_.ReadBlackListEntry(n, data, s); },
+                       work, status, Named("BlackList", n - 1));
+        if (reading == Reading::Unstable) {
+            return false;
+        }
+        const bool replied = reading == Reading::Done;
         BlackListRecord entry = image_.BlackListEntry(n - 1);
         if (replied && status == kDone) {
             std::copy(work.begin(), work.end(), entry.bytes().begin());
@@ -286,7 +345,13 @@ bool ImageTransfer::ReadSMSMessages() {
         }
         std::array<std::uint8_t, SmsMessageRecord::kSize> work{};
         std::uint8_t status = 0;
-        const bool replied = port_.ReadSMSMessage(m, work, status);
+        const Reading reading =
+            ReadRecord([&](auto data, auto& s) { return port_.ReadSMSMessage(m, data, s); }, work,
+                       status, Named("SMSMessage", m));
+        if (reading == Reading::Unstable) {
+            return false;
+        }
+        const bool replied = reading == Reading::Done;
         if (replied && status == kDone) {
             std::copy(work.begin(), work.end(), image_.SMSMessage(m).bytes().begin());
         } else if (replied && status == kEmptyEntry) {

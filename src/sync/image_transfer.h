@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
+#include <string>
 
 #include "sync/transfer_progress.h"
 
@@ -48,6 +50,13 @@ class ImageTransfer {
     bool FullRead();
     bool FullWrite();
 
+    // Reads each record until two replies in a row agree (at most
+    // kVerifyReads reads), so damage the link's checksum cannot see is caught;
+    // a record that never reads the same twice ends the read with a message
+    // naming it. Off by default.
+    void SetVerify(bool verify) { verify_ = verify; }
+    static constexpr int kVerifyReads = 5;
+
     // True once a problem was told to the operator (a read may still have
     // returned true, as the list and SMS reads do).
     bool ProblemsTold() const { return problemsTold_; }
@@ -60,9 +69,18 @@ class ImageTransfer {
         bool (TPortMost::*transfer)(std::span<std::uint8_t>, std::uint8_t&);
         std::span<std::uint8_t> record;
         const char* refused;
+        const char* name;  // the record's name in messages
     };
 
   private:
+    enum class Reading { Done, LinkFailed, Unstable };
+    using RecordRead = std::function<bool(std::span<std::uint8_t>, std::uint8_t&)>;
+
+    static std::string Named(const char* record, int number);
+    Reading ReadRecord(const RecordRead& read, std::span<std::uint8_t> work, std::uint8_t& status,
+                       const std::string& name);
+    // Tells a link failure; true for every reading that did not succeed.
+    bool Failed(Reading reading);
     bool Stopped() const;
     // A read lands in a scratch record and reaches the image only when the
     // gateway says it is done.
@@ -77,6 +95,7 @@ class ImageTransfer {
     Operator& op_;
     TransferProgress& progress_;
     bool problemsTold_ = false;
+    bool verify_ = false;
 };
 
 }  // namespace tulvo

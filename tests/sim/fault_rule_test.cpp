@@ -21,6 +21,7 @@ TEST(SimFaultRule, ParsesTheCommandLineForms) {
         {"badpayload:cmd=0B:index=4", Kind::BadPayload, 0x0B, 4, 4, -1},
         {"status:cmd=0x05:index=2:status=3", Kind::Status, 0x05, 2, 2, -1},
         {"hangup:cmd=16:from=3400", Kind::HangUp, 0x16, 3400, 0xFFFF, -1},
+        {"xor63:cmd=07:index=4:count=1", Kind::Undetectable, 0x07, 4, 4, 1},
     };
     for (const auto& c : cases) {
         auto rule = ParseFaultRule(c.text);
@@ -34,12 +35,13 @@ TEST(SimFaultRule, ParsesTheCommandLineForms) {
     EXPECT_EQ(ParseFaultRule("delay:ms=250")->delay, std::chrono::milliseconds(250));
     EXPECT_EQ(ParseFaultRule("status:status=9")->status, 9);
     EXPECT_DOUBLE_EQ(ParseFaultRule("noise:rate=0.25")->rate, 0.25);
+    EXPECT_EQ(ParseFaultRule("xor63:byte=12")->byte, 12);
 }
 
 TEST(SimFaultRule, RejectsMalformedRules) {
-    for (const char* text :
-         {"", "loud", "silent:cmd", "silent:cmd=1FF", "silent:from=5:to=4", "noise:rate=1.5",
-          "delay:ms=-3", "silent:colour=red", "status:status=256", "silent:from=x"}) {
+    for (const char* text : {"", "loud", "silent:cmd", "silent:cmd=1FF", "silent:from=5:to=4",
+                             "noise:rate=1.5", "delay:ms=-3", "silent:colour=red",
+                             "status:status=256", "silent:from=x", "xor63:byte=530"}) {
         std::string error;
         EXPECT_FALSE(ParseFaultRule(text, &error)) << text;
         EXPECT_FALSE(error.empty()) << text;

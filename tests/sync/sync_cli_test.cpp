@@ -9,9 +9,11 @@
 #include <string>
 
 #include "cli_child.h"
+#include "link/crc8.h"
 #include "link/port_fake_sysfs.h"
 #include "link/port_most.h"
 #include "model/t_data.h"
+#include "sim/fault_rule.h"
 #include "sim/gateway.h"
 #include "store/config_file.h"
 #include "store/image_store.h"
@@ -193,6 +195,59 @@ TEST_F(SyncCliTest, InterruptedReadClosesThePortAndKeepsWhatItRead) {
     EXPECT_EQ(Pop::BytesOf(image->AbInfo(1)), Pop::AbInfo(1));
     TPortMost again{LinkTiming::Fast()};
     EXPECT_TRUE(again.Open(gateway.DevicePath()));
+}
+
+// A byte changed by XOR 0x63 passes the link's checksum: a plain read stores
+// it, a verified read reads the record again and keeps the gateway's bytes.
+TEST_F(SyncCliTest, VerifiedReadCatchesDamageTheChecksumCannotSee) {
+    Pop::Seed(gateway.State());
+    const char* const faults[] = {"xor63:cmd=07:index=4:count=1:byte=2",
+                                  "xor63:cmd=05:index=0:count=1:byte=3",
+                                  "xor63:cmd=0D:index=7:count=1:byte=5"};
+    for (const bool verify : {false, true}) {
+        SCOPED_TRACE(verify ? "verified" : "plain");
+        gateway.Faults().Clear();
+        for (const char* rule : faults) {
+            gateway.Faults().Add(*sim::ParseFaultRule(rule));
+        }
+        std::vector<std::string> words = {"read", "--port", gateway.DevicePath()};
+        if (verify) {
+            words.push_back("--verify");
+        }
+        const auto read = Tulvo(words);
+        EXPECT_EQ(read.exitCode, 0) << read.err;
+        const auto image = StoredImage();
+        const bool exact = Pop::BytesOf(image->AbInfo(5)) == Pop::AbInfo(5) &&
+                           Pop::ImageBlock(*image, 0) == Pop::Block(0, 20) &&
+                           Pop::BytesOf(image->BlackListEntry(7)) == Pop::BlackListEntry(7);
+        EXPECT_EQ(exact, verify);
+    }
+}
+
+// diff lists, in the configuration file's terms, what the gateway holds
+// differently from the store, and writes nothing.
+TEST_F(SyncCliTest, DiffListsWhatTheGatewayHoldsDifferently) {
+    Pop::Seed(gateway.State());
+    ASSERT_EQ(Tulvo({"read", "--port", gateway.DevicePath()}).exitCode, 0);
+    const auto same = Tulvo({"diff", "--port", gateway.DevicePath()});
+    EXPECT_EQ(same.exitCode, 0) << same.err;
+    EXPECT_EQ(same.out, "");
+
+    Bytes info = Pop::AbInfo(3);
+    info[1] ^= 0x01;  // the ID's low byte
+    info.back() = Crc8(info.data(), info.size() - 1);
+    gateway.State().Put(sim::RecordFamily::AbInfo, 2, info);
+    Bytes entry = Pop::BlackListEntry(7);
+    entry[0] = 0x80;  // no longer in use
+    entry.back() = Crc8(entry.data(), entry.size() - 1);
+    gateway.State().Put(sim::RecordFamily::BlackListEntry, 7, entry);
+    const auto before = std::filesystem::last_write_time(store);
+
+    const auto changed = Tulvo({"diff", "--port", gateway.DevicePath()});
+    EXPECT_EQ(changed.exitCode, 1) << changed.err;
+    EXPECT_NE(changed.out.find("Ab:3 ID: "), std::string::npos) << changed.out;
+    EXPECT_NE(changed.out.find(": только в настройках"), std::string::npos) << changed.out;
+    EXPECT_EQ(std::filesystem::last_write_time(store), before);
 }
 
 // The list phase's problem is told and the read still says it completed, but

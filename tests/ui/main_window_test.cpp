@@ -446,3 +446,21 @@ TEST_F(GatewayActionsTest, ReadEverythingRebuildsGridButLeavesEditor) {
 
 }  // namespace
 }  // namespace tulvo::test
+
+namespace tulvo::test {
+namespace {
+
+// "Проверять при чтении" starts off, and the operator's choice is kept with the
+// window options for the next run.
+TEST_F(MainFormTest, VerifyReadChoiceIsKeptAcrossRuns) {
+    auto* verify = Form().findChild<QAction*>("VerifyRead");
+    ASSERT_NE(verify, nullptr);
+    EXPECT_TRUE(verify->isCheckable());
+    EXPECT_FALSE(verify->isChecked());
+    EXPECT_EQ(verify->text(), "Проверять при чтении");
+    verify->setChecked(true);
+    EXPECT_TRUE(Restart().findChild<QAction*>("VerifyRead")->isChecked());
+}
+
+}  // namespace
+}  // namespace tulvo::test

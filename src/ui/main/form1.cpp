@@ -93,6 +93,7 @@ void TForm1::FormCreate() {
     connectionBar_->Restore(options.portName, options.usbCom);
     ui_->CheckBox8->setChecked(options.abHelpEnable);
     helpPane_->SetEnabled(options.abHelpEnable);
+    ui_->VerifyRead->setChecked(options.verifyRead);
 
     FillGrid();
     ConnectActions();
@@ -268,7 +269,8 @@ void TForm1::FormShow() {
 void TForm1::FormDestroy() {
     SaveMainWindowOptions(context_.store, {.portName = connectionBar_->ChosenPort(),
                                            .usbCom = ui_->RadioButton1->isChecked(),
-                                           .abHelpEnable = ui_->CheckBox8->isChecked()});
+                                           .abHelpEnable = ui_->CheckBox8->isChecked(),
+                                           .verifyRead = ui_->VerifyRead->isChecked()});
     port_.Close();
 }
 
@@ -316,8 +318,9 @@ void TForm1::N4Click() {
 }
 
 void TForm1::N12Click() {
-    TForm10::ReadEverything(this, {context_.image, context_.store}, Device(),
-                            [this] { FillGrid(); });
+    TForm10::ReadEverything(
+        this, {context_.image, context_.store}, Device(), [this] { FillGrid(); },
+        ui_->VerifyRead->isChecked());
 }
 
 void TForm1::N13Click() {

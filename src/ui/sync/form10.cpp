@@ -99,12 +99,14 @@ void TForm10::reject() {
 }
 
 bool TForm10::ReadEverything(QWidget* owner, ReadTarget target, const DeviceAccess& device,
-                             const std::function<void()>& afterRead) {
-    const GatewayActions::TransferOutcome outcome =
-        GatewayActions(device).ReadImage(target.image, [&](const GatewayActions::Job& job) {
+                             const std::function<void()>& afterRead, bool verify) {
+    const GatewayActions::TransferOutcome outcome = GatewayActions(device).ReadImage(
+        target.image,
+        [&](const GatewayActions::Job& job) {
             TReadData thread(job, device.op);
             return RunTransfer(owner, thread, texts::kReadCaption);
-        });
+        },
+        verify);
     if (!outcome.opened) {
         return false;
     }

@@ -46,8 +46,9 @@ class TForm10 : public QDialog {
     // port is closed all subscribers are saved to the store and afterRead
     // runs (the main window rebuilds its grid there). True when the read
     // completed ("Чтение завершено!" has then been shown).
+    // With verify, every record is read until two replies in a row agree.
     static bool ReadEverything(QWidget* owner, ReadTarget target, const DeviceAccess& device,
-                               const std::function<void()>& afterRead);
+                               const std::function<void()>& afterRead, bool verify = false);
 
     // Writes the whole image to the gateway and, when that succeeded, sets
     // the gateway's clock. True when the image was written.

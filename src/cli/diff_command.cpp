@@ -1,0 +1,48 @@
+#include <cstdio>
+#include <memory>
+
+#include "cli/cli_command.h"
+#include "cli/gateway_session.h"
+#include "model/t_data.h"
+#include "store/config_file.h"
+#include "store/image_diff.h"
+#include "store/image_store.h"
+#include "store/registry_store.h"
+
+namespace tulvo::cli {
+namespace {
+
+// Reads the gateway, every record verified, into a scratch image that starts
+// as the store's (so the names kept only on this computer compare equal),
+// and lists what differs. The store is never written.
+int RunDiff(const CliArgs& args) {
+    args.Required("port");
+    RegistryStore store(args.StorePath());
+    if (!store.Open()) {
+        args.Op().Error(store.Problem());
+        return kExitFailed;
+    }
+    auto stored = std::make_unique<TData>();
+    LoadImage(*stored, store);
+    auto gateway = std::make_unique<TData>();
+    CopyImage(*stored, *gateway);
+    const auto outcome = TransferWithProgress(args, *gateway, Transfer::Read, true);
+    if (!outcome.transferred || outcome.problemsTold) {
+        return kExitFailed;
+    }
+    const std::vector<std::string> differences = DiffImages(*stored, *gateway);
+    for (const std::string& line : differences) {
+        std::printf("%s\n", line.c_str());
+    }
+    std::fflush(stdout);
+    return differences.empty() ? kExitDone : kExitFailed;
+}
+
+}  // namespace
+
+CliCommand DiffCommand() {
+    return {"diff", RunDiff, "--port DEV",
+            "what differs between the gateway and the store (nothing is written)", "port sysfs"};
+}
+
+}  // namespace tulvo::cli
