@@ -144,6 +144,11 @@ std::string ResolvePortDevice(const CliArgs& args, std::string& why) {
     return {};
 }
 
+bool RunStoppable(TransferProgress& progress, const std::function<bool(TransferProgress&)>& job) {
+    StopOnSignals stopOnSignals(progress);
+    return job(progress);
+}
+
 int RunGatewayCommand(const CliArgs& args, Operator& op,
                       const std::function<int(GatewayActions&)>& command) {
     TPortMost port(args.Timing());
