@@ -41,6 +41,7 @@
 #include "sync/acount_ctrl.h"
 #include "sync/form10.h"
 #include "sync/form12.h"
+#include "sync/form14.h"
 #include "sync/read_data.h"
 #include "sync/set_dev_name_form.h"
 #include "sync/set_pin_code_form.h"
@@ -286,6 +287,18 @@ int Run(const QString& outDir) {
 
     const DeviceAccess device{form1.PortMost(), op, [&demo] { return demo.DevicePath(); }};
     ShootDeviceWindows(shooter, &form1, device);
+    {
+        TForm14 form(device, &form1);
+        const std::pair<const char*, const char*> picks[] = {{"SpeedButton1", "TProgram_2024.bin"},
+                                                             {"SpeedButton2", "TVoice_2024.bin"}};
+        for (const auto& [button, file] : picks) {
+            const QString path = temp.filePath(file);
+            form.SetPathChooser([path] { return path; });
+            form.findChild<QToolButton*>(button)->click();
+        }
+        form.findChild<QProgressBar*>("ProgressBar1")->setValue(40);
+        shooter.Shoot(form, "TForm14");
+    }
 
     ShootParameterDialogs(shooter, &form1, context);
 
