@@ -10,6 +10,7 @@
 
 #include "actions/firmware_update.h"
 #include "guarded_call.h"
+#include "qt_operator.h"
 #include "sync/read_write_data.h"
 #include "ui_form14.h"
 
@@ -35,9 +36,19 @@ TForm14::TForm14(const DeviceAccess& device, QWidget* owner)
     connect(ui_->SpeedButton1, &QToolButton::clicked, this, guarded(&TForm14::SpeedButton1Click));
     connect(ui_->SpeedButton2, &QToolButton::clicked, this, guarded(&TForm14::SpeedButton2Click));
     connect(ui_->BitBtn1, &QPushButton::clicked, this, guarded(&TForm14::BitBtn1Click));
+    // The update's messages are centred on this window, over the dialogs
+    // behind it, while it lives.
+    if (auto* boxes = dynamic_cast<QtOperator*>(&device_.op)) {
+        boxOwner_ = boxes->ParentWindow();
+        boxes->SetParentWindow(this);
+    }
 }
 
-TForm14::~TForm14() = default;
+TForm14::~TForm14() {
+    if (auto* boxes = dynamic_cast<QtOperator*>(&device_.op)) {
+        boxes->SetParentWindow(boxOwner_);
+    }
+}
 
 void TForm14::Open(QWidget* owner, const DeviceAccess& device) {
     TForm14 form(device, owner);

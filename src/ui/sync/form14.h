@@ -57,6 +57,7 @@ class TForm14 : public QDialog {
     QString voiceFile_;
     PathChooser pathChooser_;
     bool updating_ = false;
+    QWidget* boxOwner_ = nullptr;  // where the operator's boxes went before
 };
 
 }  // namespace tulvo
