@@ -150,7 +150,8 @@ bool FirmwareUpload::SendVoice(std::istream& file, std::uintmax_t size) {
             op_.Error(texts::kFirmwareWriteError);
             return false;
         }
-        progress_.SetPosition(i);
+        // Records shorter than a block can outnumber the blocks of the file.
+        progress_.SetPosition(std::min(i, progress_.Maximum()));
     }
 }
 
