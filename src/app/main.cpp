@@ -35,6 +35,7 @@
 #include "store/registry_store.h"
 #include "sync/acount_ctrl.h"
 #include "sync/form12.h"
+#include "sync/form14.h"
 
 namespace tulvo {
 namespace {
@@ -96,6 +97,8 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     auto form2 =
         std::make_unique<TForm2>(*image, store, op, std::move(parametersHooks), form1.get());
     form1->SetParametersWindow(form2.get());
+    form2->SetFirmwareWindowOpener(
+        [&form1, &form2] { TForm14::Open(form2.get(), form1->Device()); });
     auto form7 = std::make_unique<TForm7>(*image, store, op, form1.get());
     form1->SetBlackListWindow(form7.get());
     auto form12 = std::make_unique<TForm12>(form1->Device(), form1.get());

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -12,6 +13,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -39,8 +41,10 @@
 #include "qt_translation.h"
 #include "store/registry_store.h"
 #include "sync/acount_ctrl.h"
+#include "sync/firmware_samples.h"
 #include "sync/form10.h"
 #include "sync/form12.h"
+#include "sync/form14.h"
 #include "sync/read_data.h"
 #include "sync/set_dev_name_form.h"
 #include "sync/set_pin_code_form.h"
@@ -286,6 +290,31 @@ int Run(const QString& outDir) {
 
     const DeviceAccess device{form1.PortMost(), op, [&demo] { return demo.DevicePath(); }};
     ShootDeviceWindows(shooter, &form1, device);
+    {
+        // Sample images picked and sent to the demo gateway; the bar stays
+        // where the voice image left it.
+        TForm14 form(device, &form1);
+        struct Pick {
+            const char* button;
+            const char* file;
+            std::vector<std::uint8_t> bytes;
+        };
+        const Pick picks[] = {{"SpeedButton1", "TProgram_2024.bin", SampleProgramImage(40000)},
+                              {"SpeedButton2", "TVoice_2024.bin", SampleVoiceImage(6, 500)}};
+        for (const auto& [button, name, bytes] : picks) {
+            const QString path = temp.filePath(name);
+            QFile file(path);
+            file.open(QIODevice::WriteOnly);
+            file.write(reinterpret_cast<const char*>(bytes.data()),
+                       static_cast<qint64>(bytes.size()));
+            file.close();
+            form.SetPathChooser([path] { return path; });
+            form.findChild<QToolButton*>(button)->click();
+        }
+        form.show();
+        form.findChild<QPushButton*>("BitBtn1")->click();
+        shooter.Shoot(form, "TForm14");
+    }
 
     ShootParameterDialogs(shooter, &form1, context);
 

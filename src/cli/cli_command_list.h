@@ -12,4 +12,5 @@
     X(DiffCommand)            \
     X(ExportCommand)          \
     X(ImportCommand)          \
+    X(FirmwareCommand)        \
     X(SimulateCommand)

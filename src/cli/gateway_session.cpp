@@ -138,6 +138,11 @@ std::string ResolvePortDevice(const CliArgs& args, std::string& why) {
     return {};
 }
 
+bool RunStoppable(TransferProgress& progress, const std::function<bool(TransferProgress&)>& job) {
+    StopOnSignals stopOnSignals(progress);
+    return job(progress);
+}
+
 int RunGatewayCommand(const CliArgs& args, Operator& op,
                       const std::function<int(GatewayActions&)>& command) {
     TPortMost port(args.Timing());
@@ -157,8 +162,7 @@ GatewayActions::TransferOutcome TransferWithProgress(const CliArgs& args, TData&
                           isatty(STDERR_FILENO) == 1);
         GatewayActions actions(AccessFor(args, port, line));
         auto run = [&progress](const GatewayActions::Job& job) {
-            StopOnSignals stopOnSignals(progress);
-            return job(progress);
+            return RunStoppable(progress, job);
         };
         outcome = read ? actions.ReadImage(image, run, verify) : actions.WriteImage(image, run);
     }

@@ -10,6 +10,7 @@
 
 namespace tulvo {
 class TData;
+class TransferProgress;
 }  // namespace tulvo
 
 namespace tulvo::cli {
@@ -31,6 +32,10 @@ std::string ResolvePortDevice(const CliArgs& args, std::string& why);
 // --port device, and the operator given here.
 int RunGatewayCommand(const CliArgs& args, Operator& op,
                       const std::function<int(GatewayActions&)>& command);
+
+// Runs a long job in place; while it runs, SIGINT and SIGTERM ask it to stop
+// through its progress object instead of ending the program.
+bool RunStoppable(TransferProgress& progress, const std::function<bool(TransferProgress&)>& job);
 
 // A whole-image transfer and what it asks of the store.
 enum class Transfer {

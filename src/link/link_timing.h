@@ -13,6 +13,7 @@ struct LinkTiming {
     std::chrono::milliseconds beforeResyncPause{300};  // after a checksum mismatch
     std::chrono::milliseconds afterResyncPause{200};   // after the empty frame
     std::chrono::milliseconds exitPause{1000};         // after "+++_EXIT"
+    std::chrono::milliseconds firmwarePause{100};      // once, before the 97th program block
     int baudRate = 115200;
     int exitBaudRate = 9600;
 
@@ -36,6 +37,7 @@ struct LinkTiming {
         t.beforeResyncPause = std::chrono::milliseconds(scaleMs * 3 / 10);
         t.afterResyncPause = std::chrono::milliseconds(scaleMs / 5);
         t.exitPause = std::chrono::milliseconds(scaleMs);
+        t.firmwarePause = std::chrono::milliseconds(scaleMs / 10);
         return t;
     }
 };

@@ -113,6 +113,9 @@ class TPortMost : public TPortMostInterfice {
     bool WriteFirmwareBlock(std::uint16_t address, std::span<std::uint8_t> data,
                             std::uint8_t& status);
     bool EndFirmwareUpdate(std::span<std::uint8_t> data, std::uint8_t& status);
+    // The pause the bootloader needs once during a program image, before its
+    // 97th block (timing.firmwarePause).
+    void FirmwarePause() { Pause(timing_.firmwarePause); }
 
     // Called with each pause just before it is slept (for diagnostics/tests).
     // After a missing reply it is called with the no-reply pause, which is

@@ -62,4 +62,16 @@ inline constexpr const char* kBadValue = "Недопустимое значен�
 inline constexpr const char* kChooseCalls =
     "Выберете тип звонков на которые будет распространяться лимит(Исх, Вход, или оба)";
 
+// Firmware update.
+inline constexpr const char* kFirmwareCaption = "Прошивка";
+inline constexpr const char* kNoFirmwareFile = "Не указан файл прошивки!";
+inline constexpr const char* kCannotOpenProgram = "Невозможно открыть файл TProgram!";
+inline constexpr const char* kCannotOpenVoice = "Невозможно открыть файл TVoice!";
+inline constexpr const char* kFirmwareBadSize = "Недопустимый размер файла";
+inline constexpr const char* kFirmwareBadFormat = "Недопустимый формат файла";
+inline constexpr const char* kFirmwareWriteError = "Ошибка при записи данных!";
+inline constexpr const char* kVoiceReadError = "Ошибка при чтении файла TVoice!";
+inline constexpr const char* kProgramWritten = "Файл TProgram записан";
+inline constexpr const char* kVoiceWritten = "Файл TVoice записан";
+
 }  // namespace tulvo::texts

@@ -1,0 +1,89 @@
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "actions/firmware_update.h"
+#include "cli/cli_command.h"
+#include "cli/gateway_session.h"
+#include "cli/progress_line.h"
+#include "link/port_most.h"
+#include "model/operator.h"
+#include "model/operator_texts.h"
+#include "store/atomic_file.h"
+#include "sync/firmware_samples.h"
+#include "sync/transfer_progress.h"
+
+namespace tulvo::cli {
+namespace {
+
+// Sizes of the sample images: a program image that is not a whole number of
+// blocks, and a voice image of records shorter and longer than its header.
+constexpr std::size_t kSampleProgramSize = 60000;
+
+bool WriteSample(const CliArgs& args, const std::string& path,
+                 const std::vector<std::uint8_t>& bytes) {
+    const AtomicWriteResult written = WriteFileAtomically(
+        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    if (!written) {
+        args.Op().ErrorWithDetail("Невозможно сохранить файл " + path + "!", written.error);
+        return false;
+    }
+    std::printf("%s\n", path.c_str());
+    return true;
+}
+
+// --samples DIR: writes DIR/TProgram.bin and DIR/TVoice.bin, well-formed
+// images to try the update against `tulvo simulate`.
+int WriteSamples(const CliArgs& args, const std::string& folder) {
+    std::vector<std::uint8_t> voice = SampleVoiceImage({
+        {0x0100, std::vector<std::uint8_t>(12, 0x11)},
+        {0x0101, std::vector<std::uint8_t>(528, 0x5A)},
+        {0x0102, std::vector<std::uint8_t>(300, 0xA5)},
+    });
+    const bool done =
+        WriteSample(args, folder + "/TProgram.bin", SampleProgramImage(kSampleProgramSize)) &&
+        WriteSample(args, folder + "/TVoice.bin", voice);
+    return done ? kExitDone : kExitFailed;
+}
+
+int RunFirmware(const CliArgs& args) {
+    if (const auto samples = args.Value("samples")) {
+        return WriteSamples(args, *samples);
+    }
+    args.Required("port");  // a usage error comes before anything else
+    const FirmwareUpdate::Files files{args.Value("program").value_or(""),
+                                      args.Value("voice").value_or("")};
+    if (files.program.empty() && files.voice.empty()) {
+        throw UsageError(texts::kNoFirmwareFile);
+    }
+    std::string why;
+    const std::string device = ResolvePortDevice(args, why);
+    TransferProgress progress;
+    TPortMost port(args.Timing());
+    FirmwareUpdate::Outcome outcome;
+    {
+        ProgressLine line(args.Op(), progress, texts::kFirmwareCaption, isatty(STDERR_FILENO) == 1);
+        const DeviceAccess access{port, line, [device] { return device; }, why};
+        outcome = FirmwareUpdate(access).Run(files, [&progress](const GatewayActions::Job& job) {
+            return RunStoppable(progress, job);
+        });
+    }
+    if (outcome.stopped) {
+        std::fputs("tulvo: прервано по сигналу, порт закрыт\n", stderr);
+    }
+    return FirmwareUpdate::Complete(files, outcome) ? kExitDone : kExitFailed;
+}
+
+}  // namespace
+
+CliCommand FirmwareCommand() {
+    return {"firmware", RunFirmware, "--port DEV [--program FILE] [--voice FILE] | --samples DIR",
+            "send program and voice images to the gateway's bootloader (--samples: write "
+            "sample images)",
+            "port sysfs program voice samples"};
+}
+
+}  // namespace tulvo::cli
