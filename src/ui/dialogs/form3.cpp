@@ -12,7 +12,7 @@
 #include <string>
 
 #include "dialogs/dialog_help_texts.h"
-#include "dialogs/help_list_binder.h"
+#include "dialogs/dialog_help_pane.h"
 #include "guarded_call.h"
 #include "model/cp1251.h"
 #include "model/operator.h"
@@ -120,25 +120,25 @@ void TForm3::FindControls() {
 void TForm3::SetUpHelp() {
     using T = DialogHelpTexts::Topic;
     auto lines = [](T topic) { return DialogHelpTexts::Lines(topic); };
-    help_ = new HelpListBinder(ui_->ListBox1, this);
+    help_ = new DialogHelpPane(ui_->ListBox1, this);
     QList<QWidget*> subscribers;
     for (const Row& row : rows_) {
         subscribers << row.abName;
     }
-    help_->OnFocusOrClick(lines(T::AlarmSubscriber), subscribers);
-    help_->OnClick(lines(T::AlarmSubscriber), {ui_->Label1, ui_->Label2, ui_->Label3});
-    help_->OnFocusOrClick(lines(T::AlarmCommonPassword), {ui_->Password});
-    help_->OnClick(lines(T::AlarmCommonPassword), {ui_->Label4});
+    help_->Bind(lines(T::AlarmSubscriber), subscribers);
+    help_->Bind(lines(T::AlarmSubscriber), {}, {ui_->Label1, ui_->Label2, ui_->Label3});
+    help_->Bind(lines(T::AlarmCommonPassword), {ui_->Password});
+    help_->Bind(lines(T::AlarmCommonPassword), {}, {ui_->Label4});
     for (const Channel& c : channels_) {
-        help_->OnFocusOrClick(lines(T::AlarmEnableChannel), {c.enable});
-        help_->OnFocusOrClick(lines(T::AlarmChannelPassword), {c.password});
-        help_->OnClick(lines(T::AlarmModeSwitch), {c.modeSwitch, c.input, c.output});
-        help_->OnFocusOrClick(lines(T::AlarmInMode), {c.inMode});
+        help_->Bind(lines(T::AlarmEnableChannel), {c.enable});
+        help_->Bind(lines(T::AlarmChannelPassword), {c.password});
+        help_->Bind(lines(T::AlarmModeSwitch), {}, {c.modeSwitch, c.input, c.output});
+        help_->Bind(lines(T::AlarmInMode), {c.inMode});
         connect(c.inMode, &QComboBox::activated, this,
                 [this, lines] { help_->Show(lines(T::AlarmInMode)); });
-        help_->OnFocusOrClick(lines(T::AlarmInDebounce), {c.inDebounce});
-        help_->OnFocusOrClick(lines(T::AlarmInTimeout), {c.inTimeout});
-        help_->OnFocusOrClick(lines(T::AlarmKeyMode), {c.keyMode});
+        help_->Bind(lines(T::AlarmInDebounce), {c.inDebounce});
+        help_->Bind(lines(T::AlarmInTimeout), {c.inTimeout});
+        help_->Bind(lines(T::AlarmKeyMode), {c.keyMode});
     }
 }
 

@@ -18,7 +18,7 @@ class QRadioButton;
 
 namespace tulvo {
 
-class HelpListBinder;
+class DialogHelpPane;
 class Operator;
 class TData;
 
@@ -92,7 +92,7 @@ class TForm3 : public QDialog {
     TData& image_;
     Operator& op_;
     std::unique_ptr<Ui::TForm3> ui_;
-    HelpListBinder* help_ = nullptr;
+    DialogHelpPane* help_ = nullptr;
     std::array<Row, kRows> rows_{};
     std::array<Channel, kChannels> channels_{};
     std::vector<int> alarmItemSlot_;

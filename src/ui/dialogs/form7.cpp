@@ -14,7 +14,7 @@
 #include "dialogs/black_list_grid_delegate.h"
 #include "dialogs/black_list_grid_model.h"
 #include "dialogs/dialog_help_texts.h"
-#include "dialogs/help_list_binder.h"
+#include "dialogs/dialog_help_pane.h"
 #include "guarded_call.h"
 #include "main/key_filter_validator.h"
 #include "model/cp1251.h"
@@ -116,9 +116,9 @@ void TForm7::SetUpGrid(Editor& editor) {
 void TForm7::SetUpHelp() {
     using T = DialogHelpTexts::Topic;
     auto lines = [](T topic) { return DialogHelpTexts::Lines(topic); };
-    help_ = new HelpListBinder(ui_->ListBox1, this);
-    help_->OnFocusOrClick(lines(T::BlackList), {ui_->Panel1, ui_->StringGrid1});
-    help_->OnFocusOrClick(lines(T::WhiteList), {ui_->StringGrid2});
+    help_ = new DialogHelpPane(ui_->ListBox1, this);
+    help_->Bind(lines(T::BlackList), {ui_->Panel1, ui_->StringGrid1});
+    help_->Bind(lines(T::WhiteList), {ui_->StringGrid2});
     const struct {
         Tab tab;
         T prefix;
@@ -128,9 +128,9 @@ void TForm7::SetUpHelp() {
                   {kWhite, T::WhitePrefix, T::WhiteGroups, T::WhiteDirections}};
     for (const auto& topic : topics) {
         const Editor& editor = editors_[topic.tab];
-        help_->OnFocusOrClick(lines(topic.prefix), {editor.prefix});
-        help_->OnFocusOrClick(lines(topic.groups), {editor.groups.begin(), editor.groups.end()});
-        help_->OnFocusOrClick(lines(topic.directions),
+        help_->Bind(lines(topic.prefix), {editor.prefix});
+        help_->Bind(lines(topic.groups), {editor.groups.begin(), editor.groups.end()});
+        help_->Bind(lines(topic.directions),
                               {editor.directions.begin(), editor.directions.end()});
     }
 }

@@ -18,7 +18,7 @@ class QToolButton;
 namespace tulvo {
 
 class BlackListGridModel;
-class HelpListBinder;
+class DialogHelpPane;
 class Operator;
 class RegistryStore;
 class TData;
@@ -89,7 +89,7 @@ class TForm7 : public QDialog {
     RegistryStore& store_;
     Operator& op_;
     std::unique_ptr<Ui::TForm7> ui_;
-    HelpListBinder* help_ = nullptr;
+    DialogHelpPane* help_ = nullptr;
     std::array<Editor, 2> editors_{};
 };
 
