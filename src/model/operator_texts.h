@@ -62,4 +62,18 @@ inline constexpr const char* kBadValue = "Недопустимое значен�
 inline constexpr const char* kChooseCalls =
     "Выберете тип звонков на которые будет распространяться лимит(Исх, Вход, или оба)";
 
+// Call-log download.
+inline constexpr const char* kLogReadingBlock = "Читаем ";  // then the block number
+inline constexpr const char* kLogBlockWord = " блок";
+inline constexpr const char* kLogNoMoreData = "Данных больше нет";
+inline constexpr const char* kLogHeaderError = "Ошибка чтения количества соединений!";
+inline constexpr const char* kLogRecordError = "Ошибка чтения базы соединений!";
+inline constexpr const char* kLogEraseError = "Невозможно стереть блок!";
+inline constexpr const char* kLogBlockKept =
+    "Чтение прервано. Блок не стёрт и будет считан снова при следующем чтении.";
+// Clearing the call log.
+inline constexpr const char* kLogClearAsk = "Очистить базу звонков?";
+inline constexpr const char* kLogClearConfirm =
+    "Вы действительно хотите очистить базу звонков, эта операция необратима?";
+
 }  // namespace tulvo::texts
