@@ -58,7 +58,8 @@ CallLogDownload::Outcome CallLogDownload::Run(CallLogTable& table,
     // A failed block save has already told its error and left its block in
     // the gateway; saving again would only repeat the message.
     if (end != End::Failed || !closing.empty()) {
-        storage_.Save(table, access_.op);
+        const bool saved = storage_.Save(table, access_.op);
+        outcome.complete = saved && end == End::NoMoreData;
     }
     return outcome;
 }

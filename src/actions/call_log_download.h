@@ -26,8 +26,9 @@ class TData;
 class CallLogDownload {
   public:
     struct Outcome {
-        bool opened = false;   // the port opened
-        bool aborted = false;  // Abort (or a stop request): no closing message, no final save
+        bool opened = false;    // the port opened
+        bool aborted = false;   // Abort (or a stop request): no closing message, no final save
+        bool complete = false;  // the gateway had no more blocks and the table was saved
         int blocksErased = 0;
         std::size_t rowsAdded = 0;
     };

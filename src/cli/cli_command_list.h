@@ -11,4 +11,5 @@
     X(ClockCommand)           \
     X(ExportCommand)          \
     X(ImportCommand)          \
+    X(CallLogCommand)         \
     X(SimulateCommand)

@@ -117,6 +117,15 @@ DeviceAccess AccessFor(const CliArgs& args, TPortMost& port, Operator& op) {
 
 }  // namespace
 
+DeviceAccess GatewayAccess(const CliArgs& args, TPortMost& port, Operator& op) {
+    return AccessFor(args, port, op);
+}
+
+bool RunStoppable(const std::function<bool(TransferProgress&)>& job, TransferProgress& progress) {
+    StopOnSignals stopOnSignals(progress);
+    return job(progress);
+}
+
 std::string SysfsRoot(const CliArgs& args) {
     return args.Value("sysfs").value_or("/sys");
 }

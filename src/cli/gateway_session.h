@@ -9,6 +9,7 @@
 
 namespace tulvo {
 class GatewayActions;
+class TransferProgress;
 }  // namespace tulvo
 
 namespace tulvo::cli {
@@ -25,6 +26,14 @@ void AddEnvironmentPorts(PortDiscovery& discovery);
 // name gives an empty device and, in `why`, the reason. Throws UsageError
 // when --port is missing or empty.
 std::string ResolvePortDevice(const CliArgs& args, std::string& why);
+
+// The --port device with the given port object and operator, for actions
+// other than GatewayActions.
+DeviceAccess GatewayAccess(const CliArgs& args, TPortMost& port, Operator& op);
+
+// Runs a job in place; SIGINT and SIGTERM ask it to stop before its next
+// transaction instead of ending the program.
+bool RunStoppable(const std::function<bool(TransferProgress&)>& job, TransferProgress& progress);
 
 // Runs one command's conversation with the gateway: the actions get the
 // --port device, and the operator given here.
