@@ -66,7 +66,7 @@ void TForm6::SetUpGrid() {
     rows->setSectionResizeMode(QHeaderView::Fixed);
     rows->setDefaultSectionSize(grid->fontMetrics().height() + 6);
     rows->setFixedWidth(14);
-    static constexpr int kWidths[] = {60, 190, 150, 120, 150, 120, 80, 80, 0, 0, 0, 0, 70, 80};
+    static constexpr int kWidths[] = {60, 225, 160, 125, 160, 150, 85, 85, 0, 0, 0, 0, 75, 80};
     for (int column = 0; column < model_->columnCount(); ++column) {
         grid->setColumnWidth(column, kWidths[column]);
         grid->setColumnHidden(column, CallLogModel::IsHiddenColumn(column));
