@@ -39,9 +39,26 @@ void AppendQuoted(std::string& out, std::string_view item) {
     out += ' ';
 }
 
+// Bytes that a text value cannot hold as they are inside a quoted item.
+constexpr std::array<bool, 256> SpecialBytes() {
+    std::array<bool, 256> special{};
+    for (const unsigned char c : {' ', '%', '\r', '\n', '\0'}) {
+        special[c] = true;
+    }
+    return special;
+}
+constexpr std::array<bool, 256> kSpecial = SpecialBytes();
+
 void AppendEscapedQuoted(std::string& out, std::string_view text) {
     out += ' ';
-    for (const char c : text) {
+    std::size_t run = 0;  // start of the bytes not yet appended
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (!kSpecial[static_cast<unsigned char>(c)]) {
+            continue;
+        }
+        out.append(text.data() + run, i - run);
+        run = i + 1;
         switch (c) {
             case ' ':
                 out += "  ";
@@ -55,13 +72,11 @@ void AppendEscapedQuoted(std::string& out, std::string_view text) {
             case '\n':
                 out += "%n";
                 break;
-            case '\0':
-                out += "%0";
-                break;
             default:
-                out += c;
+                out += "%0";
         }
     }
+    out.append(text.data() + run, text.size() - run);
     out += ' ';
 }
 
@@ -236,24 +251,32 @@ class ItemReader {
     std::string_view Quoted(std::string& scratch) {
         const std::size_t start = ++pos_;
         bool folded = false;
-        scratch.clear();
-        while (pos_ < line_.size()) {
-            if (line_[pos_] == ' ') {
-                if (pos_ + 1 < line_.size() && line_[pos_ + 1] == ' ') {
-                    if (!folded) {
-                        scratch.assign(line_.substr(start, pos_ - start));
-                        folded = true;
-                    }
-                    scratch += ' ';
-                    pos_ += 2;
-                    continue;
+        for (;;) {
+            const std::size_t space = line_.find(' ', pos_);
+            if (space == std::string_view::npos) {
+                if (folded) {
+                    scratch.append(line_.substr(pos_));
                 }
+                pos_ = line_.size();
                 break;
             }
-            if (folded) {
-                scratch += line_[pos_];
+            if (space + 1 < line_.size() && line_[space + 1] == ' ') {
+                // Two spaces stand for one.
+                if (!folded) {
+                    scratch.assign(line_.substr(start, space - start));
+                    folded = true;
+                } else {
+                    scratch.append(line_.substr(pos_, space - pos_));
+                }
+                scratch += ' ';
+                pos_ = space + 2;
+                continue;
             }
-            ++pos_;
+            if (folded) {
+                scratch.append(line_.substr(pos_, space - pos_));
+            }
+            pos_ = space;
+            break;
         }
         const std::string_view plain = line_.substr(start, pos_ - start);
         if (pos_ < line_.size()) {
@@ -314,9 +337,14 @@ bool SetValue(CallLogRow& row, CallLogField field, std::string_view item) {
             row.SetInt(field, value);
             return true;
         }
-        case CallLogFieldType::String:
-            row.SetText(field, UnescapeText(item));
+        case CallLogFieldType::String: {
+            if (item.find('%') == std::string_view::npos) {
+                row.SetText(field, item);  // cut to the field's size there
+            } else {
+                row.SetText(field, UnescapeText(item));
+            }
             return true;
+        }
         case CallLogFieldType::Date: {
             std::array<int, 3> p{};
             if (!ParseTriple(item, '/', p, {2, 2, 4}) || p[1] < 1 || p[1] > 12 || p[0] < 1 ||
@@ -466,8 +494,7 @@ bool Parse(std::string_view bytes, CallLogTable& table, std::string& error) {
         columns.push_back(name ? FieldByName(*name) : std::nullopt);
     }
     std::size_t lineNumber = 0;
-    std::vector<CallLogRow> rows;
-    rows.reserve(bytes.size() / 160);
+    table.Reserve(bytes.size() / 150);
     while (NextLine(bytes, pos, line)) {
         ++lineNumber;
         CallLogRow row;
@@ -481,13 +508,11 @@ bool Parse(std::string_view bytes, CallLogTable& table, std::string& error) {
                 error = "Invalid value (" + Cp1251ToUtf8(*item) + ") for field " +
                         FieldInfo(*columns[column]).name + " in row " + std::to_string(lineNumber) +
                         " of the CSV file.";
-                table.AppendNumbered(rows);
                 return false;
             }
         }
-        rows.push_back(row);
+        table.AppendNumbered(row);
     }
-    table.AppendNumbered(rows);
     return true;
 }
 
@@ -506,9 +531,9 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::strin
     }
     struct stat info {};
     if (::fstat(fd, &info) == 0 && info.st_size > 0) {
-        bytes.reserve(static_cast<std::size_t>(info.st_size));
+        bytes.reserve(static_cast<std::size_t>(info.st_size) + 1);
     }
-    std::array<char, 1 << 16> chunk{};
+    std::vector<char> chunk(1 << 20);
     for (;;) {
         const ssize_t got = ::read(fd, chunk.data(), chunk.size());
         if (got < 0 && errno == EINTR) {

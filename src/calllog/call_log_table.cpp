@@ -24,6 +24,11 @@ void CallLogTable::AppendNumbered(std::span<const CallLogRow> rows) {
     }
 }
 
+void CallLogTable::AppendNumbered(const CallLogRow& row) {
+    rows_.push_back(row);
+    Count(row);
+}
+
 std::size_t CallLogTable::DeleteIf(const std::function<bool(const CallLogRow&)>& pass) {
     const auto end = std::remove_if(rows_.begin(), rows_.end(), pass);
     const auto removed = static_cast<std::size_t>(rows_.end() - end);

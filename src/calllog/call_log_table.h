@@ -29,6 +29,7 @@ class CallLogTable {
     // Appends rows that already carry their N (a file's, or numbered with
     // NextN() by a download), continuing the counter after the largest.
     void AppendNumbered(std::span<const CallLogRow> rows);
+    void AppendNumbered(const CallLogRow& row);
     void Reserve(std::size_t count) { rows_.reserve(count); }
 
     // Deletes the rows that pass() accepts; returns how many went. The rest keep
