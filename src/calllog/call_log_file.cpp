@@ -80,54 +80,93 @@ void AppendEscapedQuoted(std::string& out, std::string_view text) {
     out += ' ';
 }
 
-void AppendNumber(std::string& out, int value, int minDigits = 1) {
-    std::array<char, 16> digits{};
-    auto [end, ec] = std::to_chars(digits.data(), digits.data() + digits.size(), value);
-    (void)ec;
-    const auto length = static_cast<int>(end - digits.data());
-    for (int i = length; i < minDigits; ++i) {
-        out += '0';
+// Row values are written through a pointer into room made beforehand: no
+// value can outgrow kMaxRowBytes (every text doubled, every number at its
+// widest), and a million rows then cost no per-byte bounds checks.
+constexpr std::size_t kMaxRowBytes = 640;
+
+char* PutNumber(char* p, int value, int minDigits = 1) {
+    if (minDigits == 2 && value >= 0 && value < 100) {
+        *p++ = static_cast<char>('0' + value / 10);
+        *p++ = static_cast<char>('0' + value % 10);
+        return p;
     }
-    out.append(digits.data(), end);
+    std::array<char, 16> digits{};
+    const auto [end, ec] = std::to_chars(digits.data(), digits.data() + digits.size(), value);
+    (void)ec;
+    for (auto length = static_cast<int>(end - digits.data()); length < minDigits; ++length) {
+        *p++ = '0';
+    }
+    const auto length = static_cast<std::size_t>(end - digits.data());
+    std::memcpy(p, digits.data(), length);
+    return p + length;
 }
 
-void AppendValue(std::string& out, const CallLogRow& row, CallLogField field) {
-    if (row.IsNull(field)) {
-        return;
+char* PutEscaped(char* p, std::string_view text) {
+    for (const char c : text) {
+        if (!kSpecial[static_cast<unsigned char>(c)]) {
+            *p++ = c;
+            continue;
+        }
+        switch (c) {
+            case ' ':
+                *p++ = ' ';
+                *p++ = ' ';
+                break;
+            case '%':
+                *p++ = '%';
+                *p++ = '%';
+                break;
+            case '\r':
+                *p++ = '%';
+                *p++ = 'c';
+                break;
+            case '\n':
+                *p++ = '%';
+                *p++ = 'n';
+                break;
+            default:
+                *p++ = '%';
+                *p++ = '0';
+        }
     }
+    return p;
+}
+
+char* PutValue(char* p, const CallLogRow& row, CallLogField field) {
+    if (row.IsNull(field)) {
+        return p;
+    }
+    *p++ = ' ';
     switch (FieldInfo(field).type) {
         case CallLogFieldType::AutoInc:
         case CallLogFieldType::Integer:
-            out += ' ';
-            AppendNumber(out, *row.Int(field));
-            out += ' ';
+            p = PutNumber(p, *row.Int(field));
             break;
         case CallLogFieldType::String:
-            AppendEscapedQuoted(out, *row.Text(field));
+            p = PutEscaped(p, *row.Text(field));
             break;
         case CallLogFieldType::Date: {
             const CallDate date = *row.Date();
-            out += ' ';
-            AppendNumber(out, date.day, 2);
-            out += '/';
-            AppendNumber(out, date.month, 2);
-            out += '/';
-            AppendNumber(out, date.year, 4);
-            out += ' ';
+            p = PutNumber(p, date.day, 2);
+            *p++ = '/';
+            p = PutNumber(p, date.month, 2);
+            *p++ = '/';
+            p = PutNumber(p, date.year, 4);
             break;
         }
         case CallLogFieldType::Time: {
             const CallTime time = *row.TimeOf(field);
-            out += ' ';
-            AppendNumber(out, time.Hours());
-            out += ':';
-            AppendNumber(out, time.Minutes(), 2);
-            out += ':';
-            AppendNumber(out, time.Seconds(), 2);
-            out += ' ';
+            p = PutNumber(p, time.Hours());
+            *p++ = ':';
+            p = PutNumber(p, time.Minutes(), 2);
+            *p++ = ':';
+            p = PutNumber(p, time.Seconds(), 2);
             break;
         }
     }
+    *p++ = ' ';
+    return p;
 }
 
 const char* TypeName(CallLogFieldType type) {
@@ -185,14 +224,16 @@ void AppendDefinitions(std::string& out) {
     out += kCrLf;
 }
 
-void AppendRows(std::string& out, std::span<const CallLogRow> rows) {
+char* PutRows(char* p, std::span<const CallLogRow> rows) {
     for (const CallLogRow& row : rows) {
         for (std::size_t i = 0; i < kCallLogFieldCount; ++i) {
-            AppendValue(out, row, static_cast<CallLogField>(i));
-            out += '\t';
+            p = PutValue(p, row, static_cast<CallLogField>(i));
+            *p++ = '\t';
         }
-        out += kCrLf;
+        *p++ = '\r';
+        *p++ = '\n';
     }
+    return p;
 }
 
 // ---- reading ----
@@ -437,13 +478,24 @@ std::string UnescapeText(std::string_view text) {
     return out;
 }
 
+FormattedFile FormatFile(std::span<const CallLogRow> rows, std::span<const CallLogRow> more) {
+    std::string definitions;
+    AppendDefinitions(definitions);
+    // Room for the widest rows, left uninitialised: only the pages written
+    // to are ever backed by memory.
+    FormattedFile file;
+    const std::size_t room = definitions.size() + (rows.size() + more.size()) * kMaxRowBytes;
+    file.bytes.reset(new char[room]);
+    char* p = std::copy(definitions.begin(), definitions.end(), file.bytes.get());
+    p = PutRows(p, rows);
+    p = PutRows(p, more);
+    file.size = static_cast<std::size_t>(p - file.bytes.get());
+    return file;
+}
+
 std::string Format(std::span<const CallLogRow> rows, std::span<const CallLogRow> more) {
-    std::string out;
-    out.reserve(2048 + (rows.size() + more.size()) * 192);
-    AppendDefinitions(out);
-    AppendRows(out, rows);
-    AppendRows(out, more);
-    return out;
+    const FormattedFile file = FormatFile(rows, more);
+    return std::string(file.View());
 }
 
 bool Parse(std::string_view bytes, CallLogTable& table, std::string& error) {
@@ -598,11 +650,11 @@ bool CallLogStorage::Load(CallLogTable& table, Operator& op) const {
 
 bool CallLogStorage::Save(const CallLogTable& table, Operator& op,
                           std::span<const CallLogRow> more) const {
-    const std::string bytes = call_log_file::Format(table.Rows(), more);
+    const call_log_file::FormattedFile bytes = call_log_file::FormatFile(table.Rows(), more);
     // The data folder may not exist before the first save.
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), ignored);
-    const AtomicWriteResult result = WriteFileAtomically(path_, bytes);
+    const AtomicWriteResult result = WriteFileAtomically(path_, bytes.View());
     if (!result) {
         op.ErrorWithDetail("Cannot create file " + path_, result.error);
         return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,6 +21,12 @@ namespace call_log_file {
 inline constexpr const char* kFileName = "DataBilling.dbf";
 
 // The whole file for these rows, in order: the table's rows, then `more`.
+struct FormattedFile {
+    std::unique_ptr<char[]> bytes;
+    std::size_t size = 0;
+    std::string_view View() const { return {bytes.get(), size}; }
+};
+FormattedFile FormatFile(std::span<const CallLogRow> rows, std::span<const CallLogRow> more = {});
 std::string Format(std::span<const CallLogRow> rows, std::span<const CallLogRow> more = {});
 
 // Rebuilds table from a file's bytes. False with error's text when the bytes
