@@ -84,7 +84,7 @@ int Run() {
                                       ("tulvo-calllog-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     QuietOperator op;
-    const CallLogStorage storage(dir.string());
+    CallLogStorage storage(dir.string());
     bool pass = true;
     {
         CallLogTable table;

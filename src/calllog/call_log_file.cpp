@@ -49,37 +49,6 @@ constexpr std::array<bool, 256> SpecialBytes() {
 }
 constexpr std::array<bool, 256> kSpecial = SpecialBytes();
 
-void AppendEscapedQuoted(std::string& out, std::string_view text) {
-    out += ' ';
-    std::size_t run = 0;  // start of the bytes not yet appended
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (!kSpecial[static_cast<unsigned char>(c)]) {
-            continue;
-        }
-        out.append(text.data() + run, i - run);
-        run = i + 1;
-        switch (c) {
-            case ' ':
-                out += "  ";
-                break;
-            case '%':
-                out += "%%";
-                break;
-            case '\r':
-                out += "%c";
-                break;
-            case '\n':
-                out += "%n";
-                break;
-            default:
-                out += "%0";
-        }
-    }
-    out.append(text.data() + run, text.size() - run);
-    out += ' ';
-}
-
 // Row values are written through a pointer into room made beforehand: no
 // value can outgrow kMaxRowBytes (every text doubled, every number at its
 // widest), and a million rows then cost no per-byte bounds checks.
@@ -427,26 +396,6 @@ bool CheckDefinition(std::string_view definition, std::string& error) {
 
 }  // namespace
 
-std::string Quote(std::string_view item) {
-    std::string out;
-    AppendQuoted(out, item);
-    return out;
-}
-
-std::string EscapeText(std::string_view text) {
-    std::string out;
-    AppendEscapedQuoted(out, text);
-    // Without the quotes, and with single spaces.
-    std::string plain;
-    for (std::size_t i = 1; i + 1 < out.size(); ++i) {
-        plain += out[i];
-        if (out[i] == ' ') {
-            ++i;
-        }
-    }
-    return plain;
-}
-
 std::string UnescapeText(std::string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -619,7 +568,7 @@ std::string Stamp() {
 CallLogStorage::CallLogStorage(std::string folder)
     : path_((folder.empty() ? std::string(".") : folder) + "/" + call_log_file::kFileName) {}
 
-bool CallLogStorage::Load(CallLogTable& table, Operator& op) const {
+bool CallLogStorage::Load(CallLogTable& table, Operator& op) {
     table.Reset();
     std::string bytes;
     std::string reason;
@@ -627,6 +576,7 @@ bool CallLogStorage::Load(CallLogTable& table, Operator& op) const {
         case ReadResult::Missing:
             return true;
         case ReadResult::Failed:
+            keepFile_ = true;
             op.ErrorWithDetail("Cannot open file " + path_, reason);
             return false;
         case ReadResult::Read:
@@ -642,7 +592,9 @@ bool CallLogStorage::Load(CallLogTable& table, Operator& op) const {
         op.Error(error + "\nФайл базы звонков сохранён как " + aside +
                  "; база звонков начата заново.");
     } else {
-        op.ErrorWithDetail(error + "\nФайл базы звонков не удалось отложить: " + path_,
+        keepFile_ = true;
+        op.ErrorWithDetail(error + "\nФайл базы звонков не удалось отложить: " + path_ +
+                               "; он не будет перезаписан.",
                            std::strerror(errno));
     }
     return false;
@@ -650,6 +602,11 @@ bool CallLogStorage::Load(CallLogTable& table, Operator& op) const {
 
 bool CallLogStorage::Save(const CallLogTable& table, Operator& op,
                           std::span<const CallLogRow> more) const {
+    if (keepFile_) {
+        op.ErrorWithDetail("Cannot create file " + path_,
+                           "the file that could not be read is kept as it is");
+        return false;
+    }
     const call_log_file::FormattedFile bytes = call_log_file::FormatFile(table.Rows(), more);
     // The data folder may not exist before the first save.
     std::error_code ignored;

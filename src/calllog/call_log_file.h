@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <span>
 #include <string>
@@ -33,9 +34,8 @@ std::string Format(std::span<const CallLogRow> rows, std::span<const CallLogRow>
 // are no call-log file; the table then holds the rows read before the fault.
 bool Parse(std::string_view bytes, CallLogTable& table, std::string& error);
 
-// One quoted item and its unquoting, for tests and the parser.
-std::string Quote(std::string_view item);
-std::string EscapeText(std::string_view text);
+// A text value as the file holds it, unescaped: %% is %, %c CR, %n LF and %0
+// a zero byte.
 std::string UnescapeText(std::string_view text);
 
 }  // namespace call_log_file
@@ -50,9 +50,10 @@ class CallLogStorage {
     // Fills table from the file. A missing or empty file is an empty table
     // without a message. A file that cannot be parsed is renamed aside (with
     // the date and time in its name) so the next save cannot overwrite it;
-    // the error box says so and the table starts empty. False when a
-    // message was shown.
-    bool Load(CallLogTable& table, Operator& op) const;
+    // the error box says so and the table starts empty. A file that can be
+    // neither read nor set aside stays as it is, and Save refuses to replace
+    // it from then on. False when a message was shown.
+    bool Load(CallLogTable& table, Operator& op);
 
     // Replaces the file atomically with the table's rows followed by `more`.
     // On failure "Cannot create file <path>" with the reason, and false.
@@ -60,6 +61,8 @@ class CallLogStorage {
 
   private:
     std::string path_;
+    // Set from the thread that loads, read by the one that saves.
+    std::atomic<bool> keepFile_{false};
 };
 
 }  // namespace tulvo

@@ -35,13 +35,13 @@ std::unique_ptr<TData> StoreImage(const CliArgs& args) {
 }
 
 // Loads the call-log file; false when it could not be read (the operator was told).
-bool LoadTable(const CliArgs& args, const CallLogStorage& storage, CallLogTable& table) {
+bool LoadTable(const CliArgs& args, CallLogStorage& storage, CallLogTable& table) {
     return storage.Load(table, args.Op());
 }
 
 int Download(const CliArgs& args) {
     args.Required("port");
-    const CallLogStorage storage(args.DataDir());
+    CallLogStorage storage(args.DataDir());
     CallLogTable table;
     LoadTable(args, storage, table);  // an unreadable file is set aside, the download goes on
     const auto image = StoreImage(args);
@@ -145,7 +145,7 @@ int Export(const CliArgs& args) {
         throw UsageError("calllog export needs the report FILE");
     }
     const CallLogFilter filter = FilterFrom(args);
-    const CallLogStorage storage(args.DataDir());
+    CallLogStorage storage(args.DataDir());
     CallLogTable table;
     if (!LoadTable(args, storage, table)) {
         return kExitFailed;
@@ -158,7 +158,7 @@ int Export(const CliArgs& args) {
 
 int Clear(const CliArgs& args) {
     const CallLogFilter filter = FilterFrom(args);
-    const CallLogStorage storage(args.DataDir());
+    CallLogStorage storage(args.DataDir());
     CallLogTable table;
     if (!LoadTable(args, storage, table)) {
         return kExitFailed;

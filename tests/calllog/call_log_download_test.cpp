@@ -132,7 +132,7 @@ TEST(CallLogDownload, KeepsEveryErasedCallOnDiskWhateverTheOperatorAnswers) {
         test::RecordingOperator op;
         op.abortIgnoreCancelAnswers.assign(s.answers.begin(), s.answers.end());
         const auto image = std::make_unique<TData>();
-        const CallLogStorage storage(folder);
+        CallLogStorage storage(folder);
         CallLogTable table;
         Strings statuses;
         CallLogDownload download({port, op, [&] { return gateway.DevicePath(); }}, *image, storage);
