@@ -1,17 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <memory>
 
 #include "calllog/call_log_model.h"
 #include "calllog/form6.h"
+#include "main/form1.h"
+#include "main_form_fixture.h"
 #include "model/cp1251.h"
 #include "model/t_data.h"
 #include "sim/demo_call_log.h"
@@ -105,6 +111,26 @@ TEST_F(CallLogWindowTest, DownloadFilterExportEditAndClear) {
     EXPECT_EQ(window->Model().rowCount(), 11);
     window.reset();
     EXPECT_EQ(Window()->Table().Size(), 11U);
+}
+
+class CallLogMenuTest : public test::MainFormTest {};
+
+TEST_F(CallLogMenuTest, MenuItemIsEnabledOnlyWithTheWindowAndShowsItModally) {
+    EXPECT_FALSE(Find<QAction>("N14")->isEnabled());
+    QTemporaryDir folder;
+    TForm6 window(image_, op_, Form().Device(), folder.path().toStdString(), &Form());
+    Form().SetCallLogWindow(&window);
+    ASSERT_TRUE(Find<QAction>("N14")->isEnabled());
+    QString opened;
+    QTimer::singleShot(0, &Form(), [&opened] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            opened = modal->windowTitle();
+            modal->close();
+        }
+    });
+    Find<QAction>("N14")->trigger();
+    EXPECT_EQ(opened, QStringLiteral("База звонков"));
+    EXPECT_TRUE(op_.Texts().empty());
 }
 
 }  // namespace
