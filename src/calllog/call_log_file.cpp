@@ -328,7 +328,8 @@ bool ParseTriple(std::string_view text, char sep, std::array<int, 3>& parts,
             return false;
         }
         const std::string_view part = text.substr(pos, end - pos);
-        if (part.size() > static_cast<std::size_t>(maxDigits[i]) || !ParseNumber(part, parts[i])) {
+        if (part.empty() || part.size() > static_cast<std::size_t>(maxDigits[i]) ||
+            part.front() == '-' || !ParseNumber(part, parts[i])) {
             return false;
         }
         pos = end + 1;

@@ -187,6 +187,8 @@ TEST(CallLogStorage, SetsAnUnparsableFileAsideInsteadOfOverwritingIt) {
         {"bad date", Visible(kExample) + " 2 \t\t\t\t\t\t\t\t\t\t\t\t 31/04/2026 \t\r\n",
          "Invalid value (31/04/2026) for field Date"},
         {"no definitions", "hello\r\n", "no field definitions"},
+        {"negative time", Visible(kExample) + " 2 \t\t\t\t\t\t\t\t\t\t\t -1:00:00 \t\r\n",
+         "Invalid value (-1:00:00) for field TimeConnect"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
