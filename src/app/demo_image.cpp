@@ -9,6 +9,7 @@
 #include "link/total_limit.h"
 #include "model/cp1251.h"
 #include "model/t_data.h"
+#include "sim/demo_call_log.h"
 
 namespace tulvo {
 namespace {
@@ -90,44 +91,6 @@ void StoreSubscriber(TData& image, int n, const DemoSubscriber& s) {
     limit.SetLimitSeconds(s.totalLimitMinutes * 60);
 }
 
-// One call-log record: call type, both subscriber IDs, numbers, duration and
-// start time.
-sim::Bytes LogRecord(std::uint8_t callType, std::uint32_t idOut, std::uint32_t idIn,
-                     const std::string& dialled, const std::string& caller, std::uint16_t seconds,
-                     int day, int hour, int minute) {
-    sim::Bytes record(65, 0);
-    std::span<std::uint8_t> bytes(record);
-    WriteU8(bytes, 1, callType);
-    WriteU32le(bytes, 2, idOut);
-    WriteU32le(bytes, 6, idIn);
-    std::copy(dialled.begin(), dialled.end(), record.begin() + 10);
-    std::copy(caller.begin(), caller.end(), record.begin() + 29);
-    WriteU16le(bytes, 48, seconds);
-    WriteU8(bytes, 50, static_cast<std::uint8_t>((minute * 7) % 60));
-    WriteU8(bytes, 51, static_cast<std::uint8_t>(minute));
-    WriteU8(bytes, 52, static_cast<std::uint8_t>(hour));
-    WriteU8(bytes, 53, static_cast<std::uint8_t>(day));
-    WriteU8(bytes, 54, 11);
-    WriteU8(bytes, 55, 26);
-    return record;
-}
-
-std::vector<std::vector<sim::Bytes>> DemoCallLog() {
-    constexpr std::uint32_t kNone = 0xFFFFFFFF;
-    std::vector<sim::Bytes> first{
-        LogRecord(0, 1, kNone, "0442001122", "80501234567", 184, 3, 9, 12),
-        LogRecord(1, 2, kNone, "101", "80672345678", 45, 3, 10, 40),
-        LogRecord(6, kNone, 3, "80933456789", "0445553311", 312, 3, 14, 5),
-        LogRecord(2, 7, kNone, "", "80957890123", 1260, 4, 11, 30),
-    };
-    std::vector<sim::Bytes> second{
-        LogRecord(7, kNone, 4, "80504567890", "102", 96, 5, 8, 55),
-        LogRecord(3, 10, kNone, "0443334455", "80660123456", 600, 5, 16, 20),
-        LogRecord(11, 5, kNone, "0442001122", "80675678901", 0, 6, 2, 3),
-    };
-    return {first, second};
-}
-
 template <typename Record>
 void AddRecord(sim::DemoPopulation& population, sim::RecordFamily family, int index,
                const Record& record) {
@@ -141,6 +104,8 @@ void BuildDemoImage(TData& image) {
     for (std::size_t i = 0; i < kSubscribers.size(); ++i) {
         StoreSubscriber(image, static_cast<int>(i) + 1, kSubscribers[i]);
     }
+    // One subscriber switched off, as the call log shows them ("... откл.").
+    image.AbInfo(12).SetFLAG(AbInfoRecord::kLongDistance);
     // From element 1: the settings store keeps elements 1 to 186 only.
     for (std::size_t k = 0; k < kListEntries.size(); ++k) {
         BlackListRecord entry = image.BlackListEntry(static_cast<int>(k) + 1);
@@ -196,7 +161,7 @@ sim::DemoPopulation BuildDemoPopulation() {
     const TotalLimit::Payload totalLimit = TotalLimit().ForWrite(true, 3725, 600);
     population.records.push_back({RecordFamily::Block, sim::kBlockTotalLimit,
                                   sim::Bytes(totalLimit.begin(), totalLimit.end())});
-    population.callLog = DemoCallLog();
+    population.callLog = sim::DemoCallLogBlocks();
     population.accountBalance = 4275;  // 42.75
     return population;
 }

@@ -24,6 +24,7 @@
 #include "app/startup_probe.h"
 #include "app_context.h"
 #include "app_icon.h"
+#include "calllog/form6.h"
 #include "dialogs/form2.h"
 #include "dialogs/form7.h"
 #include "link/port_discovery.h"
@@ -99,6 +100,9 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     form1->SetParametersWindow(form2.get());
     form2->SetFirmwareWindowOpener(
         [&form1, &form2] { TForm14::Open(form2.get(), form1->Device()); });
+    auto form6 =
+        std::make_unique<TForm6>(*image, op, form1->Device(), context.dataDir, form1.get());
+    form1->SetCallLogWindow(form6.get());
     auto form7 = std::make_unique<TForm7>(*image, store, op, form1.get());
     form1->SetBlackListWindow(form7.get());
     auto form12 = std::make_unique<TForm12>(form1->Device(), form1.get());
@@ -130,6 +134,8 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
         });
     }
     const int status = QApplication::exec();
+    // Rows edited in the call log's grid since its last save.
+    form6->SaveIfEdited();
 
     if (store.Usable() && !SaveImage(*image, store)) {
         op.ErrorWithDetail("Невозможно сохранить настройки в файл " + store.Path() + "!",
@@ -139,6 +145,7 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     acountCtrl.reset();
     form12.reset();
     form2.reset();
+    form6.reset();
     form7.reset();
     form1.reset();
     return status;

@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <cstdio>
@@ -26,6 +27,8 @@
 #include "app/demo_image.h"
 #include "app_context.h"
 #include "app_icon.h"
+#include "calllog/call_log_model.h"
+#include "calllog/form6.h"
 #include "dialogs/form2.h"
 #include "dialogs/form3.h"
 #include "dialogs/form7.h"
@@ -181,6 +184,43 @@ void ShootParameterDialogs(Shooter& shooter, QWidget* owner, AppContext& context
     }
 }
 
+// The call log window: the demo gateway's log downloaded, then with the
+// filter panel, then a million rows scrolled to the middle.
+void ShootCallLog(Shooter& shooter, QWidget* owner, TData& image, Operator& op,
+                  const DeviceAccess& device, const QString& folder) {
+    {
+        TForm6 form(image, op, device, (folder + "/calllog").toStdString(), owner);
+        form.show();
+        form.SpeedButton7Click();
+        shooter.Shoot(form, "TForm6");
+        form.SpeedButton1Click();
+        shooter.Shoot(form, "TForm6_filter");
+    }
+    TForm6 form(image, op, device, (folder + "/calllog-million").toStdString(), owner);
+    form.Model().BeginTableChange();
+    CallLogTable& table = form.Table();
+    table.Reserve(1000000);
+    for (int i = 0; i < 1000000; ++i) {
+        CallLogRow row;
+        row.SetInt(CallLogField::CallType, i % 12);
+        row.SetTextUtf8(CallLogField::CallTypeStr, i % 2 ? "FXO->Мобильный" : "Мобильный -> FXO");
+        row.SetTextUtf8(CallLogField::IdOutStr, i % 3 ? "Иванов Сергей" : "Неизвестный");
+        row.SetTextUtf8(CallLogField::IdInStr, "Неизвестный");
+        row.SetText(CallLogField::TelNum, "8050" + std::to_string(1000000 + i));
+        row.SetText(CallLogField::InTelNum, "8067" + std::to_string(2000000 + i));
+        row.SetTime(CallLogField::TimeConnect, CallTime{i % 4000});
+        row.SetDate({2026, 1 + i % 12, 1 + i % 28});
+        row.SetTime(CallLogField::Time, CallTime{(i * 37) % 86400});
+        row.SetText(CallLogField::DeviceName, "GATE0001");
+        table.Append(row);
+    }
+    form.Model().EndTableChange();
+    form.show();
+    auto* grid = form.findChild<QTableView*>("DBGrid1");
+    grid->scrollTo(form.Model().index(500000, 0), QAbstractItemView::PositionAtCenter);
+    shooter.Shoot(form, "TForm6_million_rows");
+}
+
 // Every tab of a dialog with tabs, one picture each.
 void ShootTabs(Shooter& shooter, QWidget& dialog, const QString& name,
                const QStringList& tabNames) {
@@ -289,6 +329,7 @@ int Run(const QString& outDir) {
     ShootSettingsDialogs(shooter, &form1, image, store, op);
 
     const DeviceAccess device{form1.PortMost(), op, [&demo] { return demo.DevicePath(); }};
+    ShootCallLog(shooter, &form1, image, op, device, temp.path());
     ShootDeviceWindows(shooter, &form1, device);
     {
         // Sample images picked and sent to the demo gateway; the bar stays

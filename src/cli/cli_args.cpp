@@ -10,7 +10,7 @@ namespace tulvo::cli {
 
 namespace {
 
-constexpr std::string_view kFlags[] = {"help", "yes", "factory-defaults", "verify"};
+constexpr std::string_view kFlags[] = {"help", "yes", "factory-defaults", "verify", "call-log"};
 
 }  // namespace
 

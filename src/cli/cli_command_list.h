@@ -13,4 +13,5 @@
     X(ExportCommand)          \
     X(ImportCommand)          \
     X(FirmwareCommand)        \
+    X(CallLogCommand)         \
     X(SimulateCommand)

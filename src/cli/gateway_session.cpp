@@ -105,13 +105,13 @@ bool StoreHoldsImage(const std::string& path, RegistryStore& store, std::string&
     return true;
 }
 
-DeviceAccess AccessFor(const CliArgs& args, TPortMost& port, Operator& op) {
+}  // namespace
+
+DeviceAccess GatewayAccess(const CliArgs& args, TPortMost& port, Operator& op) {
     std::string why;
     const std::string device = ResolvePortDevice(args, why);
     return DeviceAccess{port, op, [device] { return device; }, why};
 }
-
-}  // namespace
 
 std::string SysfsRoot(const CliArgs& args) {
     return args.Value("sysfs").value_or("/sys");
@@ -146,7 +146,7 @@ bool RunStoppable(TransferProgress& progress, const std::function<bool(TransferP
 int RunGatewayCommand(const CliArgs& args, Operator& op,
                       const std::function<int(GatewayActions&)>& command) {
     TPortMost port(args.Timing());
-    const DeviceAccess access = AccessFor(args, port, op);
+    const DeviceAccess access = GatewayAccess(args, port, op);
     GatewayActions actions(access);
     return command(actions);
 }
@@ -160,7 +160,7 @@ GatewayActions::TransferOutcome TransferWithProgress(const CliArgs& args, TData&
         const bool read = transfer == Transfer::Read;
         ProgressLine line(args.Op(), progress, read ? "Чтение данных" : "Запись данных",
                           isatty(STDERR_FILENO) == 1);
-        GatewayActions actions(AccessFor(args, port, line));
+        GatewayActions actions(GatewayAccess(args, port, line));
         auto run = [&progress](const GatewayActions::Job& job) {
             return RunStoppable(progress, job);
         };

@@ -28,6 +28,10 @@ void AddEnvironmentPorts(PortDiscovery& discovery);
 // when --port is missing or empty.
 std::string ResolvePortDevice(const CliArgs& args, std::string& why);
 
+// The --port device (an unlisted name gives none, with the reason as the
+// detail of "Невозможно открыть порт!") with the given port and operator.
+DeviceAccess GatewayAccess(const CliArgs& args, TPortMost& port, Operator& op);
+
 // Runs one command's conversation with the gateway: the actions get the
 // --port device, and the operator given here.
 int RunGatewayCommand(const CliArgs& args, Operator& op,

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "cli/cli_command.h"
+#include "sim/demo_call_log.h"
 #include "sim/gateway.h"
 
 namespace tulvo::cli {
@@ -51,6 +52,11 @@ void Configure(const CliArgs& args, sim::Gateway& gateway) {
     }
     if (auto seed = args.Int("seed", 0, 0xFFFFFFFFL)) {
         gateway.Faults().SetSeed(static_cast<std::uint32_t>(*seed));
+    }
+    if (args.Has("call-log")) {
+        for (auto& block : sim::DemoCallLogBlocks()) {
+            gateway.State().AddLogBlock(std::move(block));
+        }
     }
     sim::Pacing pacing;
     pacing.baud = static_cast<int>(args.Int("baud", 0, 4000000).value_or(0));
@@ -104,9 +110,9 @@ int RunSimulate(const CliArgs& args) {
 
 CliCommand SimulateCommand() {
     return {"simulate", RunSimulate,
-            "[--link PATH] [--baud N] [--latency-ms N] [--fault RULE]... [--seed N]",
+            "[--link PATH] [--baud N] [--latency-ms N] [--fault RULE]... [--seed N] [--call-log]",
             "serve a simulated gateway on a pseudo-terminal until stopped",
-            "link baud latency-ms fault seed"};
+            "link baud latency-ms fault seed call-log"};
 }
 
 }  // namespace tulvo::cli

@@ -73,5 +73,18 @@ inline constexpr const char* kFirmwareWriteError = "Ошибка при запи
 inline constexpr const char* kVoiceReadError = "Ошибка при чтении файла TVoice!";
 inline constexpr const char* kProgramWritten = "Файл TProgram записан";
 inline constexpr const char* kVoiceWritten = "Файл TVoice записан";
+// Call-log download.
+inline constexpr const char* kLogReadingBlock = "Читаем ";  // then the block number
+inline constexpr const char* kLogBlockWord = " блок";
+inline constexpr const char* kLogNoMoreData = "Данных больше нет";
+inline constexpr const char* kLogHeaderError = "Ошибка чтения количества соединений!";
+inline constexpr const char* kLogRecordError = "Ошибка чтения базы соединений!";
+inline constexpr const char* kLogEraseError = "Невозможно стереть блок!";
+inline constexpr const char* kLogBlockKept =
+    "Чтение прервано. Блок не стёрт и будет считан снова при следующем чтении.";
+// Clearing the call log.
+inline constexpr const char* kLogClearAsk = "Очистить базу звонков?";
+inline constexpr const char* kLogClearConfirm =
+    "Вы действительно хотите очистить базу звонков, эта операция необратима?";
 
 }  // namespace tulvo::texts

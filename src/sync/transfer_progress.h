@@ -16,8 +16,9 @@ class TransferProgress {
     int Position() const { return position_.load(std::memory_order_relaxed); }
     int Maximum() const { return maximum_.load(std::memory_order_relaxed); }
     void Reset() { position_.store(0, std::memory_order_relaxed); }
-    void SetPosition(int position) { position_.store(position, std::memory_order_relaxed); }
+    // For jobs of another length (a call-log block's record count).
     void SetMaximum(int maximum) { maximum_.store(maximum, std::memory_order_relaxed); }
+    void SetPosition(int position) { position_.store(position, std::memory_order_relaxed); }
 
     // Asks the transfer to stop before its next transaction. Safe from any
     // thread and from a signal handler.

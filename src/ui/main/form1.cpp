@@ -13,6 +13,7 @@
 #include "actions/subscriber_limit_writer.h"
 #include "app_icon.h"
 #include "busy_cursor.h"
+#include "calllog/form6.h"
 #include "dialogs/form2.h"
 #include "dialogs/form3.h"
 #include "dialogs/form7.h"
@@ -232,6 +233,7 @@ void TForm1::ConnectActions() {
     Bind(ui_->N6, &QAction::triggered, &TForm1::N6Click);
     Bind(ui_->SpeedButton7, &QToolButton::clicked, &TForm1::N6Click);
     Bind(ui_->N15, &QAction::triggered, &TForm1::N15Click);
+    Bind(ui_->N14, &QAction::triggered, &TForm1::N14Click);
     Bind(ui_->SpeedButton17, &QToolButton::clicked, &TForm1::N15Click);
 }
 
@@ -382,6 +384,17 @@ void TForm1::N6Click() {
 void TForm1::N15Click() {
     if (blackListWindow_ != nullptr) {
         blackListWindow_->exec();
+    }
+}
+
+void TForm1::SetCallLogWindow(TForm6* window) {
+    callLogWindow_ = window;
+    ui_->N14->setEnabled(window != nullptr);
+}
+
+void TForm1::N14Click() {
+    if (callLogWindow_ != nullptr) {
+        callLogWindow_->exec();
     }
 }
 

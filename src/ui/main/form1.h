@@ -26,6 +26,7 @@ class SubscriberGridModel;
 class TAcountCtrl;
 class TForm12;
 class TForm2;
+class TForm6;
 class TForm7;
 class TrayController;
 
@@ -58,6 +59,8 @@ class TForm1 : public QMainWindow {
     // Enables "GSM шлюза" and "Настройка", which show it modally.
     void SetParametersWindow(TForm2* window);
     void SetBlackListWindow(TForm7* window) { blackListWindow_ = window; }
+    // Enables "База звонков", which shows it modally.
+    void SetCallLogWindow(TForm6* window);
 
     void N4Click();             // "Выход"
     void N12Click();            // "Чтение"
@@ -68,6 +71,7 @@ class TForm1 : public QMainWindow {
     void N9Click();             // account balance
     void N7Click();             // total time limit
     void N8Click();             // About box
+    void N14Click();            // "База звонков"
     void N5Click();             // device parameters
     void N6Click();             // alarm system dialog
     void N15Click();            // black/white list dialog
@@ -115,6 +119,7 @@ class TForm1 : public QMainWindow {
     TAcountCtrl* accountWindow_ = nullptr;
     TForm2* parametersWindow_ = nullptr;
     TForm7* blackListWindow_ = nullptr;
+    TForm6* callLogWindow_ = nullptr;
     PathChooser pathChooser_;
     bool shown_ = false;
 };

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "calllog/call_log_row.h"
+#include "calllog/call_log_table.h"
+
+namespace tulvo {
+
+class Operator;
+
+// The storage file of the call-log table ("DataBilling.dbf"): tab-separated
+// Windows-1251 text with CR LF line ends, a definition section naming the 16
+// fields, a header line and one line per row. Every item is quoted with a
+// space on each side and its inner spaces doubled; a null value is nothing.
+namespace call_log_file {
+
+inline constexpr const char* kFileName = "DataBilling.dbf";
+
+// The whole file for these rows, in order: the table's rows, then `more`.
+struct FormattedFile {
+    std::unique_ptr<char[]> bytes;
+    std::size_t size = 0;
+    std::string_view View() const { return {bytes.get(), size}; }
+};
+FormattedFile FormatFile(std::span<const CallLogRow> rows, std::span<const CallLogRow> more = {});
+std::string Format(std::span<const CallLogRow> rows, std::span<const CallLogRow> more = {});
+
+// Rebuilds table from a file's bytes. False with error's text when the bytes
+// are no call-log file; the table then holds the rows read before the fault.
+bool Parse(std::string_view bytes, CallLogTable& table, std::string& error);
+
+// A text value as the file holds it, unescaped: %% is %, %c CR, %n LF and %0
+// a zero byte.
+std::string UnescapeText(std::string_view text);
+
+}  // namespace call_log_file
+
+// The storage file in one folder, with its messages to the operator.
+class CallLogStorage {
+  public:
+    explicit CallLogStorage(std::string folder);
+
+    const std::string& Path() const { return path_; }
+
+    // Fills table from the file. A missing or empty file is an empty table
+    // without a message. A file that cannot be parsed is renamed aside (with
+    // the date and time in its name) so the next save cannot overwrite it;
+    // the error box says so and the table starts empty. A file that can be
+    // neither read nor set aside stays as it is, and Save refuses to replace
+    // it from then on. False when a message was shown.
+    bool Load(CallLogTable& table, Operator& op);
+
+    // Replaces the file atomically with the table's rows followed by `more`.
+    // On failure "Cannot create file <path>" with the reason, and false.
+    bool Save(const CallLogTable& table, Operator& op, std::span<const CallLogRow> more = {}) const;
+
+  private:
+    std::string path_;
+    // Set from the thread that loads, read by the one that saves.
+    std::atomic<bool> keepFile_{false};
+};
+
+}  // namespace tulvo

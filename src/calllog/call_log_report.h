@@ -1,0 +1,24 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "calllog/call_log_table.h"
+
+namespace tulvo {
+
+class Operator;
+
+// The report of "Экспорт в Excel": a header line and one line per shown row,
+// tab-separated columns padded with spaces to fixed widths (never cut),
+// Windows-1251 with CR LF between lines and none after the last. Dates and
+// times in the Russian short formats (08.12.2026, 9:30:15).
+std::string BuildCallLogReport(const CallLogTable& table,
+                               const std::function<bool(const CallLogRow&)>& shown);
+
+// Writes the report to path atomically. On failure "Cannot create file
+// <path>" with the reason, and false; an earlier file stays as it was.
+bool WriteCallLogReport(const std::string& path, const CallLogTable& table,
+                        const std::function<bool(const CallLogRow&)>& shown, Operator& op);
+
+}  // namespace tulvo

@@ -1,0 +1,211 @@
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "actions/call_log_download.h"
+#include "calllog/call_log_file.h"
+#include "calllog/call_log_filter.h"
+#include "calllog/call_log_report.h"
+#include "calllog/call_log_table.h"
+#include "cli/cli_command.h"
+#include "cli/gateway_session.h"
+#include "cli/progress_line.h"
+#include "link/port_most.h"
+#include "model/operator_texts.h"
+#include "model/t_data.h"
+#include "store/image_store.h"
+#include "store/registry_store.h"
+#include "sync/transfer_progress.h"
+
+namespace tulvo::cli {
+namespace {
+
+// The settings store's image, for subscriber names and IDs; the defaults
+// (every subscriber unknown) when there is no store.
+std::unique_ptr<TData> StoreImage(const CliArgs& args) {
+    auto image = std::make_unique<TData>();
+    RegistryStore store(args.StorePath());
+    if (store.Open()) {
+        LoadImage(*image, store);
+    }
+    return image;
+}
+
+// Loads the call-log file; false when it could not be read (the operator was told).
+bool LoadTable(const CliArgs& args, CallLogStorage& storage, CallLogTable& table) {
+    return storage.Load(table, args.Op());
+}
+
+int Download(const CliArgs& args) {
+    args.Required("port");
+    CallLogStorage storage(args.DataDir());
+    CallLogTable table;
+    LoadTable(args, storage, table);  // an unreadable file is set aside, the download goes on
+    const auto image = StoreImage(args);
+    TransferProgress progress;
+    TPortMost port(args.Timing());
+    CallLogDownload::Outcome outcome;
+    {
+        ProgressLine line(args.Op(), progress, "Чтение базы звонков", isatty(STDERR_FILENO) == 1);
+        CallLogDownload download(GatewayAccess(args, port, line), *image, storage);
+        outcome = download.Run(
+            table,
+            [&progress](const GatewayActions::Job& job) { return RunStoppable(progress, job); },
+            {});
+    }
+    if (!outcome.opened) {
+        return kExitFailed;
+    }
+    if (outcome.aborted) {
+        std::fputs("tulvo: чтение прервано, порт закрыт; стёртые блоки сохранены в файле\n",
+                   stderr);
+        return kExitFailed;
+    }
+    std::fprintf(stderr, "tulvo: считано записей: %zu, стёрто блоков: %d, файл %s\n",
+                 outcome.rowsAdded, outcome.blocksErased, storage.Path().c_str());
+    return outcome.complete ? kExitDone : kExitFailed;
+}
+
+// "empty", "unknown", "deactivated" or a subscriber number 1..300.
+void SideFilter(const CliArgs& args, const char* option, const TData* image, bool& on, int& item,
+                std::int32_t& id) {
+    const auto value = args.Value(option);
+    if (!value) {
+        return;
+    }
+    on = true;
+    if (*value == "empty") {
+        item = CallLogFilter::kEmptyItem;
+    } else if (*value == "unknown") {
+        item = CallLogFilter::kUnknownItem;
+    } else if (*value == "deactivated") {
+        item = CallLogFilter::kDeactivatedItem;
+    } else {
+        const long n = args.Int(option, 1, TData::kSubscribers).value_or(1);
+        item = 3;
+        id = static_cast<std::int32_t>(image->AbInfo(static_cast<int>(n)).ID());
+    }
+}
+
+// DD.MM.YYYY or YYYY-MM-DD.
+CallDate ParseDate(const CliArgs& args, const char* option) {
+    const std::string text = *args.Value(option);
+    int a = 0;
+    int b = 0;
+    int c = 0;
+    char s1 = 0;
+    char s2 = 0;
+    char extra = 0;
+    if (std::sscanf(text.c_str(), "%d%c%d%c%d%c", &a, &s1, &b, &s2, &c, &extra) == 5) {
+        CallDate date;
+        if (s1 == '.' && s2 == '.') {
+            date = {c, b, a};
+        } else if (s1 == '-' && s2 == '-') {
+            date = {a, b, c};
+        } else {
+            date = {0, 0, 0};
+        }
+        if (date.month >= 1 && date.month <= 12 && date.day >= 1 &&
+            date.day <= DaysInMonth(date.year, date.month)) {
+            return date;
+        }
+    }
+    throw UsageError("--" + std::string(option) + " takes a date as DD.MM.YYYY or YYYY-MM-DD");
+}
+
+CallLogFilter FilterFrom(const CliArgs& args) {
+    CallLogFilter filter;
+    if (args.Has("call-type")) {
+        filter.byCallType = true;
+        filter.callTypeItem = static_cast<int>(*args.Int("call-type", 0, 9));
+    }
+    std::unique_ptr<TData> image;
+    if (args.Has("calling") || args.Has("called")) {
+        image = StoreImage(args);
+    }
+    SideFilter(args, "calling", image.get(), filter.byOut, filter.outItem, filter.outId);
+    SideFilter(args, "called", image.get(), filter.byIn, filter.inItem, filter.inId);
+    if (const auto number = args.Value("number")) {
+        filter.pattern = ParseNumberPattern(*number);
+        filter.byNumber = filter.pattern.mode != PatternMode::None;
+    }
+    if (args.Has("from") || args.Has("to")) {
+        filter.byDate = true;
+        filter.from = args.Has("from") ? ParseDate(args, "from") : CallDate{-32768, 1, 1};
+        filter.to = args.Has("to") ? ParseDate(args, "to") : CallDate{32767, 12, 31};
+    }
+    return filter;
+}
+
+int Export(const CliArgs& args) {
+    if (args.Positional().size() != 2) {
+        throw UsageError("calllog export needs the report FILE");
+    }
+    const CallLogFilter filter = FilterFrom(args);
+    CallLogStorage storage(args.DataDir());
+    CallLogTable table;
+    if (!LoadTable(args, storage, table)) {
+        return kExitFailed;
+    }
+    const bool written = WriteCallLogReport(
+        args.Positional()[1], table,
+        [&filter](const CallLogRow& row) { return filter.Passes(row); }, args.Op());
+    return written ? kExitDone : kExitFailed;
+}
+
+int Clear(const CliArgs& args) {
+    const CallLogFilter filter = FilterFrom(args);
+    CallLogStorage storage(args.DataDir());
+    CallLogTable table;
+    if (!LoadTable(args, storage, table)) {
+        return kExitFailed;
+    }
+    if (!args.Op().AskYesNo(texts::kLogClearAsk) || !args.Op().AskYesNo(texts::kLogClearConfirm)) {
+        return kExitFailed;
+    }
+    const std::size_t removed =
+        table.DeleteIf([&filter](const CallLogRow& row) { return filter.Passes(row); });
+    if (!storage.Save(table, args.Op())) {
+        return kExitFailed;
+    }
+    std::fprintf(stderr, "tulvo: удалено записей: %zu, осталось: %zu\n", removed, table.Size());
+    return kExitDone;
+}
+
+int RunCallLog(const CliArgs& args) {
+    const std::string word = args.Positional().empty() ? "" : args.Positional()[0];
+    if (word == "download") {
+        if (args.Positional().size() > 1) {
+            throw UsageError("calllog download takes no FILE");
+        }
+        return Download(args);
+    }
+    if (word == "export") {
+        return Export(args);
+    }
+    if (word == "clear") {
+        if (args.Positional().size() > 1) {
+            throw UsageError("calllog clear takes no FILE");
+        }
+        return Clear(args);
+    }
+    throw UsageError("calllog needs download, export FILE or clear");
+}
+
+}  // namespace
+
+CliCommand CallLogCommand() {
+    return {"calllog",
+            RunCallLog,
+            "download --port DEV | export FILE [FILTER] | clear [FILTER]",
+            "call log: download into the data folder's file, report, clear\n"
+            "  FILTER: --call-type 0..9  --calling W  --called W  --number PATTERN\n"
+            "          --from DATE  --to DATE   (W: empty|unknown|deactivated|1..300)",
+            "port sysfs call-type calling called number from to",
+            2};
+}
+
+}  // namespace tulvo::cli

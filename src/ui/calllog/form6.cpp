@@ -1,0 +1,320 @@
+#include "calllog/form6.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTimer>
+#include <utility>
+
+#include "actions/call_log_download.h"
+#include "busy_cursor.h"
+#include "calllog/call_log_filter.h"
+#include "calllog/call_log_model.h"
+#include "calllog/call_log_report.h"
+#include "guarded_call.h"
+#include "model/cp1251.h"
+#include "model/operator.h"
+#include "model/operator_texts.h"
+#include "model/t_data.h"
+#include "sync/read_write_data.h"
+#include "ui_form6.h"
+
+namespace tulvo {
+namespace {
+
+constexpr int kPollMs = 100;
+
+CallDate ToCallDate(const QDate& date) {
+    return {date.year(), date.month(), date.day()};
+}
+
+}  // namespace
+
+TForm6::TForm6(TData& image, Operator& op, DeviceAccess device, const std::string& dataDir,
+               QWidget* parent)
+    : QDialog(parent),
+      ui_(std::make_unique<Ui::TForm6>()),
+      image_(image),
+      op_(op),
+      device_(std::move(device)),
+      storage_(dataDir),
+      model_(std::make_unique<CallLogModel>(table_)) {
+    ui_->setupUi(this);
+    const QDate today = QDate::currentDate();
+    ui_->DateTimePicker2->setDate(today);
+    ui_->DateTimePicker1->setDate(QDate(today.year(), today.month(), 1));
+    ui_->ComboBox1->setCurrentIndex(0);
+    ui_->Panel3->hide();
+    ui_->Edit1->installEventFilter(this);
+    SetUpStatusBar();
+    storage_.Load(table_, op_);
+    SetUpGrid();
+    ConnectControls();
+}
+
+TForm6::~TForm6() = default;
+
+void TForm6::SetUpGrid() {
+    QTableView* grid = ui_->DBGrid1;
+    grid->setModel(model_.get());
+    // Fixed row heights: the view never measures a row, so a million scroll at once.
+    QHeaderView* rows = grid->verticalHeader();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    rows->setFixedWidth(14);
+    static constexpr int kWidths[] = {60, 225, 160, 125, 160, 150, 85, 85, 0, 0, 0, 0, 75, 80};
+    for (int column = 0; column < model_->columnCount(); ++column) {
+        grid->setColumnWidth(column, kWidths[column]);
+        grid->setColumnHidden(column, CallLogModel::IsHiddenColumn(column));
+    }
+    grid->horizontalHeader()->setStretchLastSection(true);
+}
+
+void TForm6::SetUpStatusBar() {
+    statusText_ = new QLabel(ui_->StatusBar1);
+    statusText_->setObjectName(QStringLiteral("StatusBar1Panel0"));
+    statusText_->setMinimumWidth(200);
+    auto* empty = new QLabel(ui_->StatusBar1);
+    empty->setMinimumWidth(120);
+    progressBar_ = new QProgressBar(ui_->StatusBar1);
+    progressBar_->setObjectName(QStringLiteral("ProgressBar1"));
+    progressBar_->setRange(0, 299);
+    progressBar_->setValue(0);
+    progressBar_->setTextVisible(false);
+    ui_->StatusBar1->addWidget(statusText_);
+    ui_->StatusBar1->addWidget(empty);
+    ui_->StatusBar1->addWidget(progressBar_, 1);
+}
+
+void TForm6::ConnectControls() {
+    auto bind = [this](auto* sender, auto signal, void (TForm6::*handler)()) {
+        connect(sender, signal, this,
+                [this, handler] { GuardedCall(op_, [&] { (this->*handler)(); }); });
+    };
+    bind(ui_->SpeedButton7, &QToolButton::clicked, &TForm6::SpeedButton7Click);
+    bind(ui_->SpeedButton1, &QToolButton::clicked, &TForm6::SpeedButton1Click);
+    bind(ui_->SpeedButton2, &QToolButton::clicked, &TForm6::SpeedButton2Click);
+    bind(ui_->SpeedButton5, &QToolButton::clicked, &TForm6::SpeedButton5Click);
+    bind(ui_->SpeedButton4, &QPushButton::clicked, &TForm6::SpeedButton4Click);
+    bind(ui_->SpeedButton3, &QPushButton::clicked, &TForm6::SpeedButton9Click);
+}
+
+void TForm6::SetPathChooser(PathChooser chooser) {
+    pathChooser_ = std::move(chooser);
+}
+
+QString TForm6::StatusText() const {
+    return statusText_->text();
+}
+
+void TForm6::SetStatusText(const QString& text) {
+    statusText_->setText(text);
+}
+
+void TForm6::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    GuardedCall(op_, [this] { FormShow(); });
+}
+
+void TForm6::FormShow() {
+    QComboBox* lists[] = {ui_->ComboBox2, ui_->ComboBox3};
+    for (QComboBox* list : lists) {
+        list->clear();
+        list->addItems({QStringLiteral("-пустая запись-"), QStringLiteral("Неизвестный"),
+                        QStringLiteral("дэактивирован")});
+    }
+    std::fill(filterIds_.begin(), filterIds_.end(), 0);
+    filterIds_[0] = filterIds_[1] = filterIds_[2] = 0xFFFF;
+    std::size_t item = 3;
+    for (int slot = 1; slot <= TData::kSubscribers && item < filterIds_.size(); ++slot) {
+        const ConstAbInfoRecord info = std::as_const(image_).AbInfo(slot);
+        const bool active = !info.Empty() && info.Activation();
+        const std::string& name = image_.Name(slot).AbFNS;
+        QString text;
+        if (active) {
+            text =
+                name.empty() ? QString::number(slot) : QString::fromStdString(Cp1251ToUtf8(name));
+        } else if (!name.empty()) {
+            text = QString::fromStdString(Cp1251ToUtf8(name));
+        } else {
+            continue;
+        }
+        for (QComboBox* list : lists) {
+            list->addItem(text);
+        }
+        filterIds_[item++] = static_cast<std::int32_t>(info.ID());
+    }
+    for (QComboBox* list : lists) {
+        list->setCurrentIndex(0);
+    }
+}
+
+void TForm6::done(int result) {
+    if (busy_) {
+        return;  // a download is running; it ends by itself
+    }
+    GuardedCall(op_, [this] { SaveIfEdited(); });
+    QDialog::done(result);
+}
+
+void TForm6::SaveIfEdited() {
+    if (model_->Edited() && storage_.Save(table_, op_)) {
+        model_->MarkSaved();
+    }
+}
+
+void TForm6::SetBusy(bool busy) {
+    busy_ = busy;
+    ui_->Panel1->setEnabled(!busy);
+    ui_->Panel3->setEnabled(!busy);
+    ui_->DBGrid1->setEnabled(!busy);
+}
+
+void TForm6::SpeedButton7Click() {
+    // The job only reads the table; the new rows join it on this thread when
+    // the job is over, so the grid can keep painting meanwhile.
+    CallLogDownload download(device_, image_, storage_);
+    const auto status = [this](const std::string& text) {
+        QMetaObject::invokeMethod(
+            this, [this, text = QString::fromStdString(text)] { SetStatusText(text); },
+            Qt::AutoConnection);
+    };
+    const auto run = [this](const GatewayActions::Job& job) {
+        TReadWriteData thread(job, op_);
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [this, &thread] {
+            progressBar_->setMaximum(std::max(thread.Progress().Maximum(), 1));
+            progressBar_->setValue(thread.Progress().Position());
+        });
+        SetBusy(true);
+        poll.start(kPollMs);
+        thread.start();
+        while (!thread.Done()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, kPollMs / 10);
+            thread.wait(kPollMs / 10);
+        }
+        thread.wait();
+        poll.stop();
+        progressBar_->setMaximum(std::max(thread.Progress().Maximum(), 1));
+        progressBar_->setValue(thread.Progress().Position());
+        SetBusy(false);
+        return thread.Success();
+    };
+    download.Run(table_, run, status);
+    model_->BeginTableChange();
+    model_->EndTableChange();
+}
+
+void TForm6::SpeedButton1Click() {
+    for (QCheckBox* box :
+         {ui_->CheckBox1, ui_->CheckBox2, ui_->CheckBox3, ui_->CheckBox4, ui_->CheckBox5}) {
+        box->setChecked(false);
+    }
+    ui_->Panel3->show();
+}
+
+void TForm6::SpeedButton9Click() {
+    model_->ClearFilter();
+    ui_->Panel3->hide();
+}
+
+void TForm6::SpeedButton4Click() {
+    const NumberPattern pattern = ParseNumberPattern(ui_->Edit1->text().toStdString());
+    if (pattern.mode == PatternMode::None) {
+        ui_->Edit1->clear();
+        ui_->CheckBox4->setChecked(false);
+    }
+    CallLogFilter filter;
+    filter.byCallType = ui_->CheckBox1->isChecked();
+    filter.callTypeItem = ui_->ComboBox1->currentIndex();
+    // An item typed into a list (no item selected) selects nothing.
+    auto side = [this](QComboBox* list, int& item, std::int32_t& id) {
+        const int index = list->currentIndex();
+        item = index >= 0 && list->currentText() == list->itemText(index) ? index : -1;
+        id = item >= 0 && static_cast<std::size_t>(item) < filterIds_.size()
+                 ? filterIds_[static_cast<std::size_t>(item)]
+                 : 0;
+    };
+    filter.byOut = ui_->CheckBox2->isChecked();
+    side(ui_->ComboBox2, filter.outItem, filter.outId);
+    filter.byIn = ui_->CheckBox3->isChecked();
+    side(ui_->ComboBox3, filter.inItem, filter.inId);
+    filter.byNumber = ui_->CheckBox4->isChecked();
+    filter.pattern = pattern;
+    filter.byDate = ui_->CheckBox5->isChecked();
+    filter.from = ToCallDate(ui_->DateTimePicker1->date());
+    filter.to = ToCallDate(ui_->DateTimePicker2->date());
+    model_->SetFilter(filter);
+}
+
+QString TForm6::ChooseReportFile() {
+    if (pathChooser_) {
+        return pathChooser_();
+    }
+    QFileDialog dialog(this, QStringLiteral("Сохранение базы"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QStringLiteral("Файл отчёта (*.xls)"));
+    dialog.setDefaultSuffix(QStringLiteral("xls"));
+    // An existing file is replaced without a question.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+               ? dialog.selectedFiles().front()
+               : QString();
+}
+
+void TForm6::SpeedButton2Click() {
+    const QString path = ChooseReportFile();
+    if (path.isEmpty()) {
+        return;
+    }
+    BusyCursor busy;
+    WriteCallLogReport(path.toStdString(), table_, model_->ShownPredicate(), op_);
+}
+
+void TForm6::SpeedButton5Click() {
+    if (!op_.AskYesNo(texts::kLogClearAsk) || !op_.AskYesNo(texts::kLogClearConfirm)) {
+        return;
+    }
+    // While a filter is on, only the rows it shows go.
+    const auto shown = model_->ShownPredicate();
+    model_->BeginTableChange();
+    table_.DeleteIf(shown);
+    model_->EndTableChange();
+    if (storage_.Save(table_, op_)) {
+        model_->MarkSaved();
+    }
+}
+
+bool TForm6::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->Edit1 && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Backspace) {
+            return Edit1KeyPress(QChar('\b'));
+        }
+        if (!key->text().isEmpty() && key->text().at(0).isPrint()) {
+            return Edit1KeyPress(key->text().at(0));
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// True when the key is taken away from the field.
+bool TForm6::Edit1KeyPress(QChar key) {
+    const char c = key.unicode() < 0x80 ? static_cast<char>(key.unicode()) : '\x01';
+    switch (TypePatternKey(ui_->Edit1->text().toStdString(), patternOpen_, c)) {
+        case PatternKey::Accept:
+            return false;
+        case PatternKey::ClearField:
+            ui_->Edit1->clear();
+            return true;
+        case PatternKey::Drop:
+            return true;
+    }
+    return true;
+}
+
+}  // namespace tulvo

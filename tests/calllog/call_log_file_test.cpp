@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+using namespace std::string_literals;
+
+#include "calllog/call_log_file.h"
+#include "calllog/call_log_report.h"
+#include "model/cp1251.h"
+#include "store/temp_dir.h"
+#include "support/recording_operator.h"
+
+namespace tulvo {
+namespace {
+
+using F = CallLogField;
+
+// The two-row example file, with · for a space, ⇥ for TAB and ¶ for CR LF.
+std::string Visible(std::string text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, 2, "·") == 0) {
+            out += ' ';
+            i += 1;
+        } else if (text.compare(i, 3, "⇥") == 0) {
+            out += '\t';
+            i += 2;
+        } else if (text.compare(i, 2, "¶") == 0) {
+            out += "\r\n";
+            i += 1;
+        } else if (text[i] != '\n') {
+            out += text[i];
+        }
+    }
+    return Utf8ToCp1251(out);
+}
+
+const char* const kExample = R"(·@@FILE··VERSION@@·⇥·251·¶
+·@@TABLEDEF··START@@·¶
+·N=AutoInc,0,"N","",10,Data,""·¶
+·Flag=Integer,0,"Flag","",10,Data,""·¶
+·CallType=Integer,0,"CallType","",10,Data,""·¶
+·IdCodOutH=Integer,0,"IdCodOutH","",10,Data,""·¶
+·IdCodOutL=Integer,0,"IdCodOutL","",10,Data,""·¶
+·IdCodInH=Integer,0,"IdCodInH","",10,Data,""·¶
+·IdCodInL=Integer,0,"IdCodInL","",10,Data,""·¶
+·CallTypeStr=String,26,"CallTypeStr","",26,Data,""·¶
+·IdOutStr=String,45,"IdOutStr","",45,Data,""·¶
+·IdInStr=String,45,"IdInStr","",45,Data,""·¶
+·TelNum=String,19,"TelNum","",19,Data,""·¶
+·TimeConnect=Time,0,"TimeConnect","",10,Data,""·¶
+·Date=Date,0,"Date","",10,Data,""·¶
+·Time=Time,0,"Time","",10,Data,""·¶
+·InTelNum=String,19,"InTelNum","",19,Data,""·¶
+·DeviceName=String,9,"DeviceName","",9,Data,""·¶
+·@@INDEXDEF··START@@·¶
+·@@INDEXDEF··END@@·¶
+·@@TABLEDEF··END@@·¶
+·N·⇥·Flag·⇥·CallType·⇥·IdCodOutH·⇥·IdCodOutL·⇥·IdCodInH·⇥·IdCodInL·⇥·CallTypeStr·⇥·IdOutStr·⇥·IdInStr·⇥·TelNum·⇥·TimeConnect·⇥·Date·⇥·Time·⇥·InTelNum·⇥·DeviceName·⇥¶
+·0·⇥·0·⇥·0·⇥·1·⇥·57920·⇥·0·⇥·0·⇥·Мобильный··->··FXO·⇥·Петров·⇥·Неизвестный·⇥·2345678·⇥·0:01:05·⇥·08/12/2026·⇥·9:30:15·⇥·80501234569·⇥·GATE0001·⇥¶
+·1·⇥·0·⇥·6·⇥·0·⇥·0·⇥·1·⇥·57920·⇥·FXO->Мобильный·⇥·Неизвестный·⇥·Петров·⇥··⇥·0:12:40·⇥·08/12/2026·⇥·14:02:51·⇥··⇥·GATE0001·⇥¶
+)";
+
+CallLogRow ExampleRow(int type, int outH, int outL, int inH, int inL, const char* typeText,
+                      const char* out, const char* in, const char* tel, CallTime connect,
+                      CallTime time, const char* inTel) {
+    CallLogRow row;
+    row.SetInt(F::Flag, 0);
+    row.SetInt(F::CallType, type);
+    row.SetInt(F::IdCodOutH, outH);
+    row.SetInt(F::IdCodOutL, outL);
+    row.SetInt(F::IdCodInH, inH);
+    row.SetInt(F::IdCodInL, inL);
+    row.SetTextUtf8(F::CallTypeStr, typeText);
+    row.SetTextUtf8(F::IdOutStr, out);
+    row.SetTextUtf8(F::IdInStr, in);
+    row.SetTextUtf8(F::TelNum, tel);
+    row.SetTime(F::TimeConnect, connect);
+    row.SetDate({2026, 12, 8});
+    row.SetTime(F::Time, time);
+    row.SetTextUtf8(F::InTelNum, inTel);
+    row.SetTextUtf8(F::DeviceName, "GATE0001");
+    return row;
+}
+
+CallLogTable ExampleTable() {
+    CallLogTable table;
+    table.Append(ExampleRow(0, 1, 57920, 0, 0, "Мобильный -> FXO", "Петров", "Неизвестный",
+                            "2345678", CallTime::Of(0, 1, 5), CallTime::Of(9, 30, 15),
+                            "80501234569"));
+    table.Append(ExampleRow(6, 0, 0, 1, 57920, "FXO->Мобильный", "Неизвестный", "Петров", "",
+                            CallTime::Of(0, 12, 40), CallTime::Of(14, 2, 51), ""));
+    return table;
+}
+
+TEST(CallLogFile, WritesTheTwoRowExampleByteForByte) {
+    const CallLogTable table = ExampleTable();
+    EXPECT_EQ(call_log_file::Format(table.Rows()), Visible(kExample));
+}
+
+TEST(CallLogFile, ReadsTheTwoRowExampleIntoTheSameRows) {
+    CallLogTable loaded;
+    std::string error;
+    ASSERT_TRUE(call_log_file::Parse(Visible(kExample), loaded, error)) << error;
+    const CallLogTable expected = ExampleTable();
+    ASSERT_EQ(loaded.Size(), 2U);
+    EXPECT_EQ(loaded.Row(0), expected.Row(0));
+    EXPECT_EQ(loaded.Row(1), expected.Row(1));
+    EXPECT_EQ(loaded.Row(1).Text(F::TelNum), std::optional<std::string_view>(""));
+    EXPECT_EQ(loaded.NextN(), 2);
+}
+
+TEST(CallLogFile, KeepsAwkwardValuesAndNullsApartFromEmptyTexts) {
+    CallLogTable table;
+    CallLogRow row;
+    const std::string awkward = " a  b %n%%\r\nc\0d "s;
+    row.SetText(F::IdOutStr, awkward);
+    row.SetText(F::IdInStr, std::string(45, ' '));
+    row.SetText(F::TelNum, "");
+    row.SetTime(F::TimeConnect, CallTime::Of(18, 12, 15));
+    row.SetDate({1999, 2, 28});
+    table.Append(row);
+    table.Append(CallLogRow{});  // every value but N null
+
+    const std::string file = call_log_file::Format(table.Rows());
+    EXPECT_NE(file.find("\t" + std::string(92, ' ') + "\t"), std::string::npos);
+    EXPECT_NE(file.find("\t  \t"), std::string::npos);             // the empty TelNum
+    EXPECT_NE(file.find(" 1 \t\t\t\t\t\t\t"), std::string::npos);  // the null row
+
+    CallLogTable loaded;
+    std::string error;
+    ASSERT_TRUE(call_log_file::Parse(file, loaded, error)) << error;
+    ASSERT_EQ(loaded.Size(), 2U);
+    EXPECT_EQ(loaded.Row(0), table.Row(0));
+    EXPECT_EQ(loaded.Row(1), table.Row(1));
+    EXPECT_EQ(loaded.Row(0).Text(F::IdOutStr), std::optional<std::string_view>(awkward));
+    EXPECT_TRUE(loaded.Row(1).IsNull(F::TelNum));
+    EXPECT_FALSE(loaded.Row(0).IsNull(F::TelNum));
+}
+
+TEST(CallLogFile, CutsTextsToTheirFieldAndReplacesWhatCp1251CannotHold) {
+    CallLogRow row;
+    row.SetTextUtf8(F::DeviceName, "GATEWAY-NUMBER-ONE");
+    row.SetTextUtf8(F::IdOutStr, "Пётр 😀 €");
+    EXPECT_EQ(row.Text(F::DeviceName), std::optional<std::string_view>("GATEWAY-N"));
+    EXPECT_EQ(Cp1251ToUtf8(*row.Text(F::IdOutStr)), "Пётр ? €");
+}
+
+TEST(CallLogStorage, CounterSurvivesClearingButNotARestartWithAnEmptyFile) {
+    test::TempDir dir;
+    test::RecordingOperator op;
+    CallLogStorage storage(dir.Path() + "/new/folder");
+    CallLogTable table;
+    EXPECT_TRUE(storage.Load(table, op));  // no file at the first start: no message
+    EXPECT_TRUE(op.entries.empty());
+    for (int i = 0; i < 5; ++i) {
+        table.Append(CallLogRow{});
+    }
+    table.DeleteIf([](const CallLogRow&) { return true; });
+    EXPECT_EQ(table.Append(CallLogRow{}), 0U);
+    EXPECT_EQ(table.Row(0).Int(F::N), 5);
+    ASSERT_TRUE(storage.Save(table, op));
+
+    CallLogTable restarted;
+    ASSERT_TRUE(storage.Load(restarted, op));
+    EXPECT_EQ(restarted.NextN(), 6);
+    restarted.DeleteIf([](const CallLogRow&) { return true; });
+    ASSERT_TRUE(storage.Save(restarted, op));
+    ASSERT_TRUE(storage.Load(restarted, op));
+    EXPECT_EQ(restarted.NextN(), 0);
+
+    std::ofstream(storage.Path(), std::ios::trunc).close();  // a 0-byte file
+    EXPECT_TRUE(storage.Load(restarted, op));
+    EXPECT_TRUE(op.entries.empty());
+}
+
+TEST(CallLogStorage, SetsAnUnparsableFileAsideInsteadOfOverwritingIt) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* error;
+    } cases[] = {
+        {"unknown type", Visible("·@@TABLEDEF··START@@·¶·N=Counter,0·¶·@@TABLEDEF··END@@·¶"),
+         "Unknown field type (Counter) in CSV file."},
+        {"bad date", Visible(kExample) + " 2 \t\t\t\t\t\t\t\t\t\t\t\t 31/04/2026 \t\r\n",
+         "Invalid value (31/04/2026) for field Date"},
+        {"no definitions", "hello\r\n", "no field definitions"},
+        {"negative time", Visible(kExample) + " 2 \t\t\t\t\t\t\t\t\t\t\t -1:00:00 \t\r\n",
+         "Invalid value (-1:00:00) for field TimeConnect"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempDir dir;
+        test::RecordingOperator op;
+        CallLogStorage storage(dir.Path());
+        std::ofstream(storage.Path(), std::ios::binary) << c.bytes;
+        CallLogTable table;
+        table.Append(CallLogRow{});
+        EXPECT_FALSE(storage.Load(table, op));
+        EXPECT_TRUE(table.Empty());
+        EXPECT_EQ(table.NextN(), 0);
+        ASSERT_EQ(op.entries.size(), 1U);
+        EXPECT_NE(op.entries[0].text.find(c.error), std::string::npos) << op.entries[0].text;
+        EXPECT_FALSE(std::filesystem::exists(storage.Path()));
+        int aside = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            const std::string kept{std::istreambuf_iterator<char>(in), {}};
+            EXPECT_EQ(kept, c.bytes);
+            EXPECT_NE(op.entries[0].text.find(entry.path().string()), std::string::npos);
+            ++aside;
+        }
+        EXPECT_EQ(aside, 1);
+    }
+}
+
+TEST(CallLogStorage, FailedSaveNamesThePathAndKeepsTheRows) {
+    test::TempDir dir;
+    test::RecordingOperator op;
+    std::filesystem::create_directory(dir.File("DataBilling.dbf"));  // a folder in the way
+    CallLogStorage storage(dir.Path());
+    const CallLogTable table = ExampleTable();
+    EXPECT_FALSE(storage.Save(table, op));
+    ASSERT_EQ(op.entries.size(), 1U);
+    EXPECT_EQ(op.entries[0].text, "Cannot create file " + dir.File("DataBilling.dbf"));
+    EXPECT_EQ(table.Size(), 2U);
+}
+
+TEST(CallLogReport, PadsColumnsAndEndsWithoutALineBreak) {
+    const std::string header = Utf8ToCp1251(
+        "№     \tТип звонка         \tИсходящий \tНомер звонящего    \tВходящий  \t"
+        "Набранный номер    \tВремя соединения  \tДата    \tВремя   \tНазв. у-ва");
+    CallLogTable empty;
+    EXPECT_EQ(BuildCallLogReport(empty, {}), header);
+
+    const CallLogTable table = ExampleTable();
+    const std::string report =
+        BuildCallLogReport(table, [](const CallLogRow& row) { return *row.Int(F::N) == 1; });
+    EXPECT_EQ(report,
+              header + "\r\n" +
+                  Utf8ToCp1251("1     \tFXO->Мобильный     \tНеизвестный\t                   \t"
+                               "Петров    \t                   \t0:12:40           \t08.12.2026\t"
+                               "14:02:51\tGATE0001"));
+
+    test::TempDir dir;
+    test::RecordingOperator op;
+    const std::string path = dir.File("missing/report.xls");
+    EXPECT_FALSE(WriteCallLogReport(path, table, {}, op));
+    ASSERT_EQ(op.entries.size(), 1U);
+    EXPECT_EQ(op.entries[0].text, "Cannot create file " + path);
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+}  // namespace
+}  // namespace tulvo
