@@ -72,17 +72,25 @@ bool StoreHasImage(RegistryStore& store) {
 }
 
 // A store that the transfer's end could not save is found out before the
-// transfer starts: the file (or, for a new one, its folder) must be writable.
+// transfer starts: the file must be writable or, for a new one, the nearest
+// folder that exists (the save creates the missing ones).
 bool StoreWritable(const std::string& path, std::string& why) {
-    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
-    const std::string folder = parent.empty() ? std::string(".") : parent.string();
     struct stat info {};
-    const bool exists = ::stat(path.c_str(), &info) == 0;
-    if (exists ? ::access(path.c_str(), W_OK) == 0 : ::access(folder.c_str(), W_OK) == 0) {
-        return true;
+    bool writable = false;
+    if (::stat(path.c_str(), &info) == 0) {
+        writable = ::access(path.c_str(), W_OK) == 0;
+    } else {
+        std::filesystem::path folder = std::filesystem::absolute(path).parent_path();
+        while (::stat(folder.c_str(), &info) != 0 && folder.has_parent_path() &&
+               folder != folder.parent_path()) {
+            folder = folder.parent_path();
+        }
+        writable = S_ISDIR(info.st_mode) && ::access(folder.c_str(), W_OK) == 0;
     }
-    why = "Невозможно сохранить файл " + path + "!";
-    return false;
+    if (!writable) {
+        why = "Невозможно сохранить файл " + path + "!";
+    }
+    return writable;
 }
 
 // The gateway gets only what a settings store holds: a missing file, one that

@@ -164,6 +164,16 @@ TEST_F(SyncCliTest, FailedWriteSkipsTheClock) {
     EXPECT_EQ(gateway.State().ClockWrites(), 0);
 }
 
+// On a fresh machine the store's folder does not exist yet: the read must
+// not take that for a store it cannot write.
+TEST_F(SyncCliTest, ReadCreatesTheStoreInAFolderNotYetThere) {
+    Pop::Seed(gateway.State(), 3, 0, 0);
+    store = (dir / "config" / "ZARQ" / "MTulvo.reg").string();
+    const auto read = Tulvo({"read", "--port", gateway.DevicePath()});
+    EXPECT_EQ(read.exitCode, 0) << read.err;
+    EXPECT_EQ(Pop::BytesOf(StoredImage()->AbInfo(2)), Pop::AbInfo(2));
+}
+
 // A mistyped store must not send factory defaults over the installer's
 // configuration: nothing goes out and the store is not created.
 TEST_F(SyncCliTest, WriteRefusesAStoreThatIsNotThere) {
