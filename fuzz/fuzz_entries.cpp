@@ -3,6 +3,7 @@
 #include <memory>
 #include <string_view>
 
+#include "link/frame_codec.h"
 #include "model/operator.h"
 #include "model/t_data.h"
 #include "store/byte_source.h"
@@ -76,6 +77,38 @@ std::string RegeditInput(const std::uint8_t* data, std::size_t size) {
     }
     if (WriteRegedit(back, stats.format) != text) {
         return "writing is not stable";
+    }
+    return {};
+}
+
+std::string FrameInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return {};
+    }
+    // The first byte picks the limit, up to a little more than the largest
+    // reply the link asks for.
+    const std::size_t limit = static_cast<std::size_t>(data[0]) * 3;
+    FrameDecoder decoder(limit);
+    for (std::size_t i = 1; i < size; ++i) {
+        if (decoder.Feed(data[i]) != FrameDecoder::Result::Complete) {
+            continue;
+        }
+        const std::vector<std::uint8_t> body = decoder.Data();
+        decoder.Reset();
+        if (body.size() > limit) {
+            return "the decoder kept more than its limit";
+        }
+        if (body.size() == limit) {
+            continue;  // cut at the limit: the rest of that frame is the caller's to drop
+        }
+        FrameDecoder again(limit);
+        bool complete = false;
+        for (std::uint8_t byte : EncodeFrame(body)) {
+            complete = again.Feed(byte) == FrameDecoder::Result::Complete;
+        }
+        if (!complete || again.Data() != body) {
+            return "a decoded body does not survive encoding and decoding again";
+        }
     }
     return {};
 }

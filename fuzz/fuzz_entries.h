@@ -20,4 +20,9 @@ std::string ConfigFileInput(const std::uint8_t* data, std::size_t size);
 // and the writing reads back in that format to the same keys and values.
 std::string RegeditInput(const std::uint8_t* data, std::size_t size);
 
+// Bytes as they come off the line: a frame decoder fed one byte at a time
+// never keeps more than its limit, and every body it completes before the
+// limit encodes to a frame that decodes to the same body.
+std::string FrameInput(const std::uint8_t* data, std::size_t size);
+
 }  // namespace tulvo::fuzz

@@ -32,5 +32,9 @@ TEST(FuzzCorpusTest, RegeditSeedsKeepTheReadersRules) {
     Replay("regedit", fuzz::RegeditInput);
 }
 
+TEST(FuzzCorpusTest, FrameSeedsKeepTheDecodersRules) {
+    Replay("frame", fuzz::FrameInput);
+}
+
 }  // namespace
 }  // namespace tulvo
