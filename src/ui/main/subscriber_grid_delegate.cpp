@@ -1,16 +1,15 @@
 #include "main/subscriber_grid_delegate.h"
 
-#include <QApplication>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionButton>
 
 #include "main/subscriber_grid_model.h"
+
+#include "grid_cell_painter.h"
 
 namespace tulvo {
 
 QColor SubscriberGridDelegate::RowColour(int row) {
-    return row % 2 == 1 ? QColor(192, 220, 192) : QColor(255, 251, 240);
+    return GridCellPainter::RowColour(row);
 }
 
 void SubscriberGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -31,33 +30,19 @@ void SubscriberGridDelegate::StringGrid1DrawCell(QPainter* painter,
         pen = option.palette.highlightedText().color();
     }
     painter->save();
-    painter->fillRect(option.rect, brush);
+    GridCellPainter::Fill(painter, option, brush);
     const QString text = index.data(Qt::DisplayRole).toString();
     if (column != SubscriberGridModel::kActive) {
-        painter->setPen(pen);
-        painter->setFont(option.font);
-        const QRect textRect = option.rect.adjusted(2, 2, -1, 0);
-        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                          option.fontMetrics.elidedText(text, Qt::ElideRight, textRect.width()));
+        GridCellPainter::Text(painter, option, text, pen);
     } else {
-        const QWidget* widget = option.widget;
-        QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
-        QStyleOptionButton box;
-        box.state = QStyle::State_Enabled |
-                    (text == QLatin1String("1") ? QStyle::State_On : QStyle::State_Off);
-        const QSize indicator(style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, widget),
-                              style->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, widget));
-        box.rect = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, indicator, option.rect);
-        style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, painter, widget);
+        GridCellPainter::CheckBox(painter, option, text == QLatin1String("1"));
     }
     painter->restore();
 }
 
 QSize SubscriberGridDelegate::sizeHint(const QStyleOptionViewItem& option,
                                        const QModelIndex& index) const {
-    QSize size = QStyledItemDelegate::sizeHint(option, index);
-    size.setHeight(option.fontMetrics.height() + 6);
-    return size;
+    return GridCellPainter::RowSize(option, QStyledItemDelegate::sizeHint(option, index));
 }
 
 }  // namespace tulvo
