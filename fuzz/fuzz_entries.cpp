@@ -1,11 +1,15 @@
 #include "fuzz_entries.h"
 
 #include <memory>
+#include <optional>
 #include <string_view>
 
+#include "calllog/call_log_file.h"
+#include "calllog/call_log_table.h"
 #include "link/frame_codec.h"
 #include "model/operator.h"
 #include "model/t_data.h"
+#include "sim/fault_rule.h"
 #include "store/byte_source.h"
 #include "store/config_file.h"
 #include "store/regedit_format.h"
@@ -109,6 +113,37 @@ std::string FrameInput(const std::uint8_t* data, std::size_t size) {
         if (!complete || again.Data() != body) {
             return "a decoded body does not survive encoding and decoding again";
         }
+    }
+    return {};
+}
+
+std::string CallLogFileInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    CallLogTable table;
+    std::string error;
+    if (!call_log_file::Parse(bytes, table, error)) {
+        return error.empty() ? "a refused file gave no reason" : std::string();
+    }
+    const std::string first = call_log_file::Format(table.Rows());
+    CallLogTable again;
+    if (!call_log_file::Parse(first, again, error)) {
+        return "a formatted table does not parse: " + error;
+    }
+    if (call_log_file::Format(again.Rows()) != first) {
+        return "a formatted table does not format the same after parsing";
+    }
+    return {};
+}
+
+std::string FaultRuleInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    std::string error;
+    const std::optional<sim::FaultRule> rule = sim::ParseFaultRule(text, &error);
+    if (!rule) {
+        return error.empty() ? "a refused rule gave no reason" : std::string();
+    }
+    if (rule->fromIndex > rule->toIndex) {
+        return "a rule's index range is upside down";
     }
     return {};
 }

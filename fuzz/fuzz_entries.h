@@ -25,4 +25,12 @@ std::string RegeditInput(const std::uint8_t* data, std::size_t size);
 // limit encodes to a frame that decodes to the same body.
 std::string FrameInput(const std::uint8_t* data, std::size_t size);
 
+// Call-log storage file: whatever parses is formatted, parsed again and
+// formatted again; both formattings must be equal.
+std::string CallLogFileInput(const std::uint8_t* data, std::size_t size);
+
+// A fault rule of `tulvo simulate --fault`: a rule that parses has an index
+// range that is not upside down, and a refused one says why.
+std::string FaultRuleInput(const std::uint8_t* data, std::size_t size);
+
 }  // namespace tulvo::fuzz

@@ -9,7 +9,7 @@ seconds=${1:-600}
 CXX_FUZZ=${CXX_FUZZ:-clang++-16}
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER="$CXX_FUZZ" -DTULVO_FUZZ=ON \
       -DTULVO_BUILD_UI=OFF -DTULVO_BUILD_TESTS=OFF -DTULVO_BUILD_BENCH=OFF >/dev/null
-targets=(config_file regedit frame)
+targets=(config_file regedit frame call_log fault_rule)
 cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]/%/_fuzz}"
 for target in "${targets[@]}"; do
   mkdir -p "build-fuzz/corpus/$target" "build-fuzz/findings/$target"

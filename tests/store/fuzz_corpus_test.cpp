@@ -36,5 +36,13 @@ TEST(FuzzCorpusTest, FrameSeedsKeepTheDecodersRules) {
     Replay("frame", fuzz::FrameInput);
 }
 
+TEST(FuzzCorpusTest, CallLogSeedsKeepTheStorageFilesRules) {
+    Replay("call_log", fuzz::CallLogFileInput);
+}
+
+TEST(FuzzCorpusTest, FaultRuleSeedsKeepTheParsersRules) {
+    Replay("fault_rule", fuzz::FaultRuleInput);
+}
+
 }  // namespace
 }  // namespace tulvo
