@@ -24,11 +24,7 @@ FirmwareUpdate::Outcome FirmwareUpdate::Run(const Files& files,
     // The port is chosen first, and opened only once the files are known good.
     const std::string device = access_.portName ? access_.portName() : std::string();
     if (device.empty()) {
-        if (access_.noPortDetail.empty()) {
-            access_.op.Error(texts::kCannotOpenPort);
-        } else {
-            access_.op.ErrorWithDetail(texts::kCannotOpenPort, access_.noPortDetail);
-        }
+        PortSession::TellNoPort(access_);
         return outcome;
     }
     if (files.program.empty() && files.voice.empty()) {

@@ -11,16 +11,20 @@ namespace tulvo {
 PortSession::PortSession(const DeviceAccess& access) : access_(access) {
     const std::string device = access_.portName ? access_.portName() : std::string();
     if (device.empty()) {
-        if (access_.noPortDetail.empty()) {
-            access_.op.Error(texts::kCannotOpenPort);
-        } else {
-            access_.op.ErrorWithDetail(texts::kCannotOpenPort, access_.noPortDetail);
-        }
+        TellNoPort(access_);
         return;
     }
     open_ = access_.port.Open(device);
     if (!open_) {
         access_.op.ErrorWithDetail(texts::kCannotOpenPort, access_.port.LastOpenError());
+    }
+}
+
+void PortSession::TellNoPort(const DeviceAccess& access) {
+    if (access.noPortDetail.empty()) {
+        access.op.Error(texts::kCannotOpenPort);
+    } else {
+        access.op.ErrorWithDetail(texts::kCannotOpenPort, access.noPortDetail);
     }
 }
 

@@ -16,6 +16,10 @@ class PortSession {
 
     bool IsOpen() const { return open_; }
 
+    // "Невозможно открыть порт!" for an action that found no usable port,
+    // with the reason as detail text when there is one.
+    static void TellNoPort(const DeviceAccess& access);
+
   private:
     const DeviceAccess& access_;
     bool open_ = false;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "actions/gateway_actions.h"
+#include "actions/port_session.h"
 #include "model/operator.h"
 #include "model/operator_texts.h"
 #include "model/t_data.h"
@@ -48,7 +49,7 @@ bool SubscriberLimitWriter::Build(const Request& request,
 // sends nothing; only a write the gateway accepted reaches the image.
 bool SubscriberLimitWriter::Write(int n, const Request& request) {
     if (device_.portName().empty()) {
-        device_.op.Error(texts::kCannotOpenPort);
+        PortSession::TellNoPort(device_);
         return false;
     }
     std::array<std::uint8_t, AbLimitRecord::kSize> record{};
