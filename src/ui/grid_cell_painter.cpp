@@ -11,6 +11,22 @@ QColor GridCellPainter::RowColour(int row) {
     return row % 2 == 1 ? QColor(192, 220, 192) : QColor(255, 251, 240);
 }
 
+void GridCellPainter::Paint(QPainter* painter, const QStyleOptionViewItem& option,
+                            const QString& text, const QColor& background, bool checkBox) {
+    const bool selected = option.state & QStyle::State_Selected;
+    const QColor brush = selected ? option.palette.highlight().color() : background;
+    const QColor pen =
+        selected ? option.palette.highlightedText().color() : option.palette.text().color();
+    painter->save();
+    Fill(painter, option, brush);
+    if (checkBox) {
+        CheckBox(painter, option, text == QLatin1String("1"));
+    } else {
+        Text(painter, option, text, pen);
+    }
+    painter->restore();
+}
+
 void GridCellPainter::Fill(QPainter* painter, const QStyleOptionViewItem& option,
                            const QColor& brush) {
     painter->fillRect(option.rect, brush);

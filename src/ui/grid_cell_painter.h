@@ -16,6 +16,10 @@ class GridCellPainter {
   public:
     // Rows alternate between pale green and cream, odd rows green.
     static QColor RowColour(int row);
+    // The whole cell: `background` (the highlight when selected), then the
+    // cell's text, or a check box when `checkBox`.
+    static void Paint(QPainter* painter, const QStyleOptionViewItem& option, const QString& text,
+                      const QColor& background, bool checkBox);
     static void Fill(QPainter* painter, const QStyleOptionViewItem& option, const QColor& brush);
     static void Text(QPainter* painter, const QStyleOptionViewItem& option, const QString& text,
                      const QColor& pen);

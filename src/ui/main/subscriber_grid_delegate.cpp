@@ -21,23 +21,11 @@ void SubscriberGridDelegate::StringGrid1DrawCell(QPainter* painter,
                                                  const QStyleOptionViewItem& option,
                                                  const QModelIndex& index) const {
     const int column = index.column();
-    const int row = index.row() + 1;
-    QColor brush =
-        column == SubscriberGridModel::kNumber ? option.palette.button().color() : RowColour(row);
-    QColor pen = option.palette.text().color();
-    if (option.state & QStyle::State_Selected) {
-        brush = option.palette.highlight().color();
-        pen = option.palette.highlightedText().color();
-    }
-    painter->save();
-    GridCellPainter::Fill(painter, option, brush);
-    const QString text = index.data(Qt::DisplayRole).toString();
-    if (column != SubscriberGridModel::kActive) {
-        GridCellPainter::Text(painter, option, text, pen);
-    } else {
-        GridCellPainter::CheckBox(painter, option, text == QLatin1String("1"));
-    }
-    painter->restore();
+    const QColor background = column == SubscriberGridModel::kNumber
+                                  ? option.palette.button().color()
+                                  : RowColour(index.row() + 1);
+    GridCellPainter::Paint(painter, option, index.data(Qt::DisplayRole).toString(), background,
+                           column == SubscriberGridModel::kActive);
 }
 
 QSize SubscriberGridDelegate::sizeHint(const QStyleOptionViewItem& option,
