@@ -1,13 +1,14 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
 #include <istream>
 #include <optional>
+#include <span>
 #include <string>
 
+#include "sync/firmware_image_reader.h"
 #include "sync/transfer_progress.h"
 
 namespace tulvo {
@@ -29,22 +30,20 @@ struct FirmwareFile {
 // WriteFirmwareBlock of the 529-byte block buffer: 528 bytes of the image
 // and the checksum byte that the link puts in the last place.
 //
-// The block buffer is deliberately not cleared between blocks: a short last
-// program block, or a voice record shorter than a block, travels with the
-// rest of the buffer as the previous read left it (the earlier block's tail,
-// or the record's own header). The bootloader takes only the bytes it needs.
+// The blocks come from a FirmwareImageReader, whose buffer is deliberately
+// not cleared between blocks (see there).
 //
 // Every problem is told to the operator before the routine returns. A stop
 // asked for through the progress object ends a routine before its next
 // block, silently, as a failure.
 class FirmwareUpload {
   public:
-    static constexpr std::size_t kBlockData = 528;
-    static constexpr std::size_t kBlockSize = kBlockData + 1;
-    static constexpr std::uint16_t kProgramFirstAddress = 3336;
+    static constexpr std::size_t kBlockData = FirmwareImageReader::kBlockData;
+    static constexpr std::size_t kBlockSize = FirmwareImageReader::kBlockSize;
+    static constexpr std::uint16_t kProgramFirstAddress = FirmwareImageReader::kProgramFirstAddress;
     // Program image files must be smaller than this.
     static constexpr std::uintmax_t kProgramSizeLimit = 0x40000;
-    static constexpr std::size_t kHeaderSize = 16;
+    static constexpr std::size_t kHeaderSize = FirmwareImageReader::kHeaderSize;
     // A refused block is sent this many times in all before giving up.
     static constexpr int kBlockSends = 4;
     // The bootloader needs a pause before this program block (0-based).
@@ -64,16 +63,12 @@ class FirmwareUpload {
     void EndUpdate();
 
   private:
-    // Reads up to count bytes into the start of the buffer; how many came.
-    std::size_t Read(std::istream& file, std::size_t count);
     // One block to its address, repeated while refused; true when done.
-    bool SendBlock(std::uint16_t address);
-    bool VoiceReadError();
+    bool SendBlock(std::uint16_t address, std::span<std::uint8_t> block);
 
     TPortMost& port_;
     Operator& op_;
     TransferProgress& progress_;
-    std::array<std::uint8_t, kBlockSize> buffer_{};
 };
 
 }  // namespace tulvo
