@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string_view>
 
 #include "calllog/call_log_file.h"
@@ -13,6 +14,7 @@
 #include "store/byte_source.h"
 #include "store/config_file.h"
 #include "store/regedit_format.h"
+#include "sync/firmware_image_reader.h"
 
 namespace tulvo::fuzz {
 namespace {
@@ -42,6 +44,63 @@ bool LinesFit(std::string_view text) {
         text.remove_prefix(end + 2);
     }
     return true;
+}
+
+bool BufferHolds(std::span<const std::uint8_t> buffer, std::string_view file, std::size_t at,
+                 std::size_t length) {
+    return at + length <= file.size() &&
+           std::equal(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(length),
+                      reinterpret_cast<const std::uint8_t*>(file.data()) + at);
+}
+
+std::string ProgramImageBlocks(std::string_view file) {
+    std::istringstream stream{std::string(file)};
+    FirmwareImageReader reader(FirmwareImageReader::Kind::Program, stream);
+    const std::size_t blockData = FirmwareImageReader::kBlockData;
+    for (std::size_t n = 0;; ++n) {
+        const FirmwareImageReader::Step step = reader.Next();
+        if (step != FirmwareImageReader::Step::Block) {
+            return step == FirmwareImageReader::Step::Bad && n > 0
+                       ? "a program image went bad after its header"
+                       : std::string();
+        }
+        if (n * blockData >= file.size()) {
+            return "a program image gave more blocks than the file holds";
+        }
+        if (reader.Address() != FirmwareImageReader::kProgramFirstAddress + n) {
+            return "a program block goes to the wrong address";
+        }
+        const std::size_t length = std::min(blockData, file.size() - n * blockData);
+        if (!BufferHolds(reader.Buffer(), file, n * blockData, length)) {
+            return "a program block does not hold the file's bytes";
+        }
+    }
+}
+
+std::string VoiceImageRecords(std::string_view file) {
+    std::istringstream stream{std::string(file)};
+    FirmwareImageReader reader(FirmwareImageReader::Kind::Voice, stream);
+    const std::size_t headerSize = FirmwareImageReader::kHeaderSize;
+    for (std::size_t at = 0;;) {
+        if (reader.Next() != FirmwareImageReader::Step::Block) {
+            return {};
+        }
+        if (at + headerSize > file.size()) {
+            return "a voice record was delivered past the end of the file";
+        }
+        const auto header = reinterpret_cast<const std::uint8_t*>(file.data()) + at;
+        const std::size_t length = header[2] | (header[3] << 8);
+        if (length > FirmwareImageReader::kBlockData) {
+            return "a voice record longer than a block was delivered";
+        }
+        if (reader.Address() != (header[4] | (header[5] << 8))) {
+            return "a voice record goes to another address than its header says";
+        }
+        if (!BufferHolds(reader.Buffer(), file, at + headerSize, length)) {
+            return "a voice record does not hold the file's bytes";
+        }
+        at += headerSize + length;
+    }
 }
 
 }  // namespace
@@ -146,6 +205,14 @@ std::string FaultRuleInput(const std::uint8_t* data, std::size_t size) {
         return "a rule's index range is upside down";
     }
     return {};
+}
+
+std::string FirmwareImageInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return {};
+    }
+    const std::string_view file(reinterpret_cast<const char*>(data) + 1, size - 1);
+    return data[0] % 2 == 0 ? ProgramImageBlocks(file) : VoiceImageRecords(file);
 }
 
 }  // namespace tulvo::fuzz

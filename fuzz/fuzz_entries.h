@@ -33,4 +33,18 @@ std::string CallLogFileInput(const std::uint8_t* data, std::size_t size);
 // range that is not upside down, and a refused one says why.
 std::string FaultRuleInput(const std::uint8_t* data, std::size_t size);
 
+// Bytes off the line as the link takes them: a real port on a pseudo-terminal
+// makes one transaction (first byte: its shape, second: its attempts) while
+// the far end answers each request with the next chunk of the input (a 16-bit
+// little-endian length, then that many bytes, sent as they are). A transaction that fails
+// leaves the buffer untouched; one that succeeds copies only a whole reply,
+// with a sound payload checksum, and nothing beyond it.
+std::string ReplyInput(const std::uint8_t* data, std::size_t size);
+
+// A firmware image file (first byte: program or voice image) read block by
+// block as the update reads it: every block holds the file's own bytes, the
+// program's blocks go to consecutive addresses, and reading ends after at
+// most one step per block the file can hold.
+std::string FirmwareImageInput(const std::uint8_t* data, std::size_t size);
+
 }  // namespace tulvo::fuzz

@@ -44,5 +44,13 @@ TEST(FuzzCorpusTest, FaultRuleSeedsKeepTheParsersRules) {
     Replay("fault_rule", fuzz::FaultRuleInput);
 }
 
+TEST(FuzzCorpusTest, ReplySeedsKeepTheLinksRules) {
+    Replay("reply", fuzz::ReplyInput);
+}
+
+TEST(FuzzCorpusTest, FirmwareImageSeedsKeepTheReadersRules) {
+    Replay("firmware_image", fuzz::FirmwareImageInput);
+}
+
 }  // namespace
 }  // namespace tulvo
