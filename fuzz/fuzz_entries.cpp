@@ -4,6 +4,7 @@
 #include <optional>
 #include <sstream>
 #include <string_view>
+#include <utility>
 
 #include "calllog/call_log_file.h"
 #include "calllog/call_log_table.h"
@@ -205,6 +206,24 @@ std::string FaultRuleInput(const std::uint8_t* data, std::size_t size) {
         return "a rule's index range is upside down";
     }
     return {};
+}
+
+Entry EntryFor(std::string_view target) {
+    static constexpr std::pair<std::string_view, Entry> kEntries[] = {
+        {"config_file", ConfigFileInput},
+        {"regedit", RegeditInput},
+        {"frame", FrameInput},
+        {"reply", ReplyInput},
+        {"call_log", CallLogFileInput},
+        {"firmware_image", FirmwareImageInput},
+        {"fault_rule", FaultRuleInput},
+    };
+    for (const auto& [name, entry] : kEntries) {
+        if (name == target) {
+            return entry;
+        }
+    }
+    return nullptr;
 }
 
 std::string FirmwareImageInput(const std::uint8_t* data, std::size_t size) {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tulvo::fuzz {
 
@@ -46,5 +47,10 @@ std::string ReplyInput(const std::uint8_t* data, std::size_t size);
 // program's blocks go to consecutive addresses, and reading ends after at
 // most one step per block the file can hold.
 std::string FirmwareImageInput(const std::uint8_t* data, std::size_t size);
+
+using Entry = std::string (*)(const std::uint8_t* data, std::size_t size);
+
+// The entry of a target named in fuzz/targets; nullptr for any other name.
+Entry EntryFor(std::string_view target);
 
 }  // namespace tulvo::fuzz
