@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "cli/cli_command.h"
 #include "cli/gateway_session.h"
@@ -20,6 +21,11 @@ int RunDiff(const CliArgs& args) {
     RegistryStore store(args.StorePath());
     if (!store.Open()) {
         args.Op().Error(store.Problem());
+        return kExitFailed;
+    }
+    std::string why;
+    if (!StoreHoldsImage(args.StorePath(), store, why)) {
+        args.Op().Error(why + " Сравнивать не с чем: шлюз не опрашивался.");
         return kExitFailed;
     }
     auto stored = std::make_unique<TData>();

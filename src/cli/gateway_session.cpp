@@ -93,9 +93,8 @@ bool StoreWritable(const std::string& path, std::string& why) {
     return writable;
 }
 
-// The gateway gets only what a settings store holds: a missing file, one that
-// cannot be read, or one without this program's values would send factory
-// defaults in place of the installer's configuration.
+}  // namespace
+
 bool StoreHoldsImage(const std::string& path, RegistryStore& store, std::string& why) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -112,8 +111,6 @@ bool StoreHoldsImage(const std::string& path, RegistryStore& store, std::string&
     }
     return true;
 }
-
-}  // namespace
 
 DeviceAccess GatewayAccess(const CliArgs& args, TPortMost& port, Operator& op) {
     std::string why;

@@ -258,6 +258,16 @@ TEST_F(SyncCliTest, DiffListsWhatTheGatewayHoldsDifferently) {
     EXPECT_NE(changed.out.find("Ab:3 ID: "), std::string::npos) << changed.out;
     EXPECT_NE(changed.out.find(": только в настройках"), std::string::npos) << changed.out;
     EXPECT_EQ(std::filesystem::last_write_time(store), before);
+
+    // A mistyped store is not compared as if every value had changed.
+    const std::size_t requests = gateway.Log().Count();
+    store = (dir / "sote.reg").string();
+    const auto typo = Tulvo({"diff", "--port", gateway.DevicePath()});
+    EXPECT_EQ(typo.exitCode, 1);
+    EXPECT_EQ(typo.out, "");
+    EXPECT_NE(typo.err.find(store), std::string::npos) << typo.err;
+    EXPECT_EQ(gateway.Log().Count(), requests);
+    EXPECT_FALSE(std::filesystem::exists(store));
 }
 
 // The list phase's problem is told and the read still says it completed, but
