@@ -83,7 +83,7 @@ std::optional<std::uint64_t> ReadStoreGeneration(const std::string& path, std::u
     RegeditReadStats stats;
     const RegistryTree tree = ReadRegeditText(bytes, {}, &stats);
     if (!stats.Whole() || stats.skippedLines != 0) {
-        return Refuse(problem, "the store has damaged lines (" +
+        return Refuse(problem, "the store is cut short or has damaged lines (" +
                                    std::to_string(stats.skippedLines) + " skipped)");
     }
     if (tree.ValueCount() != kStoreValues) {
