@@ -5,8 +5,9 @@
 // start and save leave no temporary file behind.
 //
 // TULVO_CRASH_KILLS sets the kills per kind (default 300; 60 under the
-// sanitizers), TULVO_CRASH_SEED
-// the seed of the kill moments and of the contents (printed with each run).
+// sanitizers), TULVO_CRASH_SEED the seed of the contents and of the draws of
+// the kill moments (printed with each run; the moments also scale with how
+// long the saves take on the machine).
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sched.h>
@@ -127,7 +128,7 @@ std::string Joined(const std::vector<std::string>& names) {
 
 // Sleeps through most of a long delay, so the child keeps the processor,
 // and spins through the rest, so kills can land microseconds apart.
-void Wait(std::chrono::nanoseconds delay) {
+void LetRun(std::chrono::nanoseconds delay) {
     const auto until = Clock::now() + delay;
     if (delay > 300us) {
         std::this_thread::sleep_until(until - 200us);
@@ -202,7 +203,7 @@ class CrashKiller {
         while ((*progress_).begun < next_ && Clock::now() < deadline) {
             sched_yield();
         }
-        Wait(delay);
+        LetRun(delay);
         child.Signal(SIGKILL);
         const auto status = child.Wait(kChildDeadline);
         if (status != 128 + SIGKILL) {
@@ -249,14 +250,10 @@ class CrashKiller {
     // replace the file whole and leave nothing of the killed save behind.
     template <typename Fail>
     bool Restart(std::uint64_t g, const Fail& fail) {
-        GenerationWriter writer(kind_, path_, seed_);
-        const auto start = Clock::now();
         std::string error;
-        if (!writer.Save(g, error)) {
+        if (!GenerationWriter(kind_, path_, seed_).Save(g, error)) {
             return fail("the save after the kill failed: " + error);
         }
-        const double ns = std::chrono::duration<double, std::nano>(Clock::now() - start).count();
-        saveNs_ = std::clamp(0.8 * saveNs_ + 0.2 * ns, 20e3, 50e6);
         if (const auto strangers = Strangers(folder_, kept_); !strangers.empty()) {
             return fail("left after the next save: " + Joined(strangers));
         }
