@@ -18,6 +18,7 @@ namespace {
 constexpr std::string_view kTempInfix = ".tmp.";
 constexpr std::size_t kTempSuffix = 6;  // the XXXXXX of mkostemp
 constexpr int kMaxLinks = 40;           // as the kernel's limit on nested links
+constexpr int kMaxTempAttempts = 100;
 
 std::string FolderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
@@ -153,6 +154,29 @@ void RemoveLeftTemporaries(const std::string& path) {
     ::closedir(dir);
 }
 
+// Creates a temporary file beside path and returns it open and locked, the
+// lock telling RemoveLeftTemporaries of other writers that this one lives.
+// Between its creation and the lock another writer may take it for a
+// left-over and remove it; the removed file is then replaced by a new one.
+int CreateLockedTemporary(const std::string& path, std::string& temp) {
+    for (int attempt = 0; attempt < kMaxTempAttempts; ++attempt) {
+        temp = path + std::string(kTempInfix) + std::string(kTempSuffix, 'X');
+        const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+        if (fd < 0) {
+            return -1;
+        }
+        while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && info.st_nlink > 0) {
+            return fd;
+        }
+        ::close(fd);
+    }
+    errno = EAGAIN;
+    return -1;
+}
+
 }  // namespace
 
 mode_t CurrentUmask() {
@@ -189,12 +213,11 @@ AtomicWriteResult WriteFileAtomically(const std::string& requestedPath, std::str
         return WriteInPlace(path, bytes);
     }
     RemoveLeftTemporaries(path);
-    std::string temp = path + std::string(kTempInfix) + std::string(kTempSuffix, 'X');
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    std::string temp;
+    const int fd = CreateLockedTemporary(path, temp);
     if (fd < 0) {
         return Failure("невозможно создать временный файл для", path, errno);
     }
-    ::flock(fd, LOCK_EX);  // tells RemoveLeftTemporaries of other writers that this one lives
     auto abandon = [&](const std::string& what, int error) {
         ::unlink(temp.c_str());
         ::close(fd);

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
+#include <vector>
 
 #include "temp_dir.h"
 
@@ -75,6 +78,42 @@ TEST(AtomicFileTest, NewFilesFollowTheUmaskAndLeftTemporariesAreRemoved) {
     EXPECT_EQ(test::ModeOf(path), 0600u);
     EXPECT_FALSE(std::filesystem::exists(path + ".tmp.Ab12Cd"));
     EXPECT_TRUE(std::filesystem::exists(path + ".tmp.other"));
+}
+
+// Each save clears the temporaries that killed writers left, while other
+// writers of the same file are creating theirs: none may take a living
+// writer's temporary for a left-over. Memory-backed /dev/shm, where there is
+// one, keeps the saves short so that they overlap often.
+TEST(AtomicFileTest, ConcurrentSavesOfOneFileAllSucceed) {
+    std::string base = "/dev/shm/tulvo-atomic-XXXXXX";
+    if (::mkdtemp(base.data()) == nullptr) {
+        base.clear();
+    }
+    TempDir fallback;
+    const std::string folder = base.empty() ? fallback.Path() : base;
+    const std::string path = folder + "/shared.txt";
+    std::atomic<int> failures{0};
+    std::string firstError;
+    std::vector<std::thread> writers;
+    for (int w = 0; w < 4; ++w) {
+        writers.emplace_back([&, w] {
+            const std::string bytes(100 + w, static_cast<char>('a' + w));
+            for (int i = 0; i < 2000; ++i) {
+                const AtomicWriteResult result = WriteFileAtomically(path, bytes, 0600);
+                if (!result && failures++ == 0) {
+                    firstError = result.error;
+                }
+            }
+        });
+    }
+    for (auto& writer : writers) {
+        writer.join();
+    }
+    EXPECT_EQ(failures, 0) << firstError;
+    EXPECT_EQ(EntriesIn(folder), 1u);
+    if (!base.empty()) {
+        std::filesystem::remove_all(base);
+    }
 }
 
 TEST(AtomicFileTest, MissingFolderIsReportedWithThePath) {
