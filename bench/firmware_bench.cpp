@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "actions/firmware_update.h"
-#include "link/crc8.h"
 #include "link/frame_codec.h"
 #include "link/port_most.h"
 #include "model/operator.h"
 #include "sim/gateway.h"
+#include "sim/request.h"
 #include "sync/firmware_samples.h"
 #include "sync/transfer_progress.h"
 
@@ -42,17 +42,10 @@ class CountingOperator : public Operator {
 // The wire time of every logged exchange: the request as framed, and the
 // bare status reply a healthy bootloader gives.
 std::chrono::microseconds WireTime(sim::Gateway& gateway, const sim::Pacing& pacing) {
-    Bytes reply = {0, 0, 0, 0, 0};
-    reply.push_back(Crc8(reply.data(), reply.size()));
-    const std::size_t replyWire = EncodeFrame(reply).size();
+    const std::size_t replyWire = EncodeFrame(sim::Reply{}.Body()).size();
     std::chrono::microseconds total{0};
     for (const auto& r : gateway.Log().Entries()) {
-        Bytes request = {r.command, r.requestLength, r.replyLength,
-                         static_cast<std::uint8_t>(r.index & 0xFF),
-                         static_cast<std::uint8_t>(r.index >> 8)};
-        request.push_back(Crc8(request.data(), request.size()));
-        request.insert(request.end(), r.payload.begin(), r.payload.end());
-        total += pacing.ExchangeTime(EncodeFrame(request).size(), replyWire);
+        total += pacing.ExchangeTime(EncodeFrame(r.Body()).size(), replyWire);
     }
     return total;
 }

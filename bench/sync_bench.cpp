@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "link/crc8.h"
 #include "link/frame_codec.h"
 #include "link/port_most.h"
 #include "model/operator.h"
 #include "model/t_data.h"
 #include "sim/gateway.h"
+#include "sim/request.h"
 #include "sync/image_transfer.h"
 #include "sync/sync_population.h"
 
@@ -28,7 +28,6 @@ namespace tulvo {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using Bytes = std::vector<std::uint8_t>;
 using Pop = test::SyncPopulation;
 
 constexpr int kBaud = 115200;
@@ -85,22 +84,14 @@ std::optional<sim::RecordFamily> ReadFamily(std::uint8_t command) {
 std::vector<std::chrono::microseconds> WireTimes(sim::Gateway& gateway, const sim::Pacing& pacing) {
     std::vector<std::chrono::microseconds> times;
     for (const auto& r : gateway.Log().Entries()) {
-        Bytes request = {r.command, r.requestLength, r.replyLength,
-                         static_cast<std::uint8_t>(r.index & 0xFF),
-                         static_cast<std::uint8_t>(r.index >> 8)};
-        request.push_back(Crc8(request.data(), request.size()));
-        request.insert(request.end(), r.payload.begin(), r.payload.end());
-        Bytes reply = {0, 0, 0, 0, 0};
-        reply.push_back(Crc8(reply.data(), reply.size()));
+        sim::Reply reply;
         if (const auto family = ReadFamily(r.command)) {
-            const auto stored = gateway.State().Get(*family, r.index);
-            if (stored) {
-                reply.insert(reply.end(), stored->begin(), stored->end());
-                reply.back() = Crc8(reply.data() + 6, stored->size() - 1);
+            if (const auto stored = gateway.State().Get(*family, r.index)) {
+                reply.payload = *stored;
             }
         }
         times.push_back(
-            pacing.ExchangeTime(EncodeFrame(request).size(), EncodeFrame(reply).size()));
+            pacing.ExchangeTime(EncodeFrame(r.Body()).size(), EncodeFrame(reply.Body()).size()));
     }
     return times;
 }

@@ -2,7 +2,18 @@
 
 #include <algorithm>
 
+#include "link/crc8.h"
+
 namespace tulvo::sim {
+
+std::vector<std::uint8_t> LoggedRequest::Body() const {
+    std::vector<std::uint8_t> body = {command, requestLength, replyLength,
+                                      static_cast<std::uint8_t>(index & 0xFF),
+                                      static_cast<std::uint8_t>(index >> 8)};
+    body.push_back(Crc8(body.data(), body.size()));
+    body.insert(body.end(), payload.begin(), payload.end());
+    return body;
+}
 
 void RequestLog::SetKeepLimit(std::size_t limit) {
     std::lock_guard lock(mutex_);

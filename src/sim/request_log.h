@@ -18,6 +18,10 @@ struct LoggedRequest {
     std::uint16_t index = 0;
     std::vector<std::uint8_t> payload;  // as received, checksum byte included
     std::chrono::steady_clock::time_point time;
+
+    // The body as the client framed it: the header with its checksum, then
+    // the payload.
+    std::vector<std::uint8_t> Body() const;
 };
 
 // Requests seen by the gateway, for tests to inspect and wait on. Thread-safe.

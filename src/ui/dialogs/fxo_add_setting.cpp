@@ -36,6 +36,24 @@ void SelectItem(QComboBox* box, int item) {
     box->setCurrentIndex(item < box->count() ? item : -1);
 }
 
+// Copies the values the dialog of one variant shows and edits; the other
+// variant's values in `to` stay as they are.
+void CopyShownValues(const AddSettingValues& from, AddSettingValues& to, bool fxo) {
+    to.firstDigitTimeout = from.firstDigitTimeout;
+    to.interDigitTimeout = from.interDigitTimeout;
+    to.echoDepth = from.echoDepth;
+    to.echoLength = from.echoLength;
+    if (fxo) {
+        to.flashTime = from.flashTime;
+        to.busyControl = from.busyControl;
+    } else {
+        to.ringTime1 = from.ringTime1;
+        to.ringTime2 = from.ringTime2;
+        to.endSignal = from.endSignal;
+        to.endSignalTime = from.endSignalTime;
+    }
+}
+
 }  // namespace
 
 TFXOAddSetting::TFXOAddSetting(QWidget* owner)
@@ -141,39 +159,14 @@ void TFXOAddSetting::TrackBar4Change(int position) {
 bool TFXOAddSetting::Edit(QWidget* owner, Variant variant, AddSettingValues& held) {
     const bool fxo = variant == Variant::Fxo;
     AddSettingValues in;
-    in.firstDigitTimeout = held.firstDigitTimeout;
-    in.interDigitTimeout = held.interDigitTimeout;
-    in.echoDepth = held.echoDepth;
-    in.echoLength = held.echoLength;
-    if (fxo) {
-        in.flashTime = held.flashTime;
-        in.busyControl = held.busyControl;
-    } else {
-        in.ringTime1 = held.ringTime1;
-        in.ringTime2 = held.ringTime2;
-        in.endSignal = held.endSignal;
-        in.endSignalTime = held.endSignalTime;
-    }
+    CopyShownValues(held, in, fxo);
     TFXOAddSetting dialog(owner);
     dialog.SetVariant(variant);
     dialog.SetValues(in);
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
-    const AddSettingValues& out = dialog.Values();
-    held.firstDigitTimeout = out.firstDigitTimeout;
-    held.interDigitTimeout = out.interDigitTimeout;
-    held.echoDepth = out.echoDepth;
-    held.echoLength = out.echoLength;
-    if (fxo) {
-        held.busyControl = out.busyControl;
-        held.flashTime = out.flashTime;
-    } else {
-        held.ringTime1 = out.ringTime1;
-        held.ringTime2 = out.ringTime2;
-        held.endSignal = out.endSignal;
-        held.endSignalTime = out.endSignalTime;
-    }
+    CopyShownValues(dialog.Values(), held, fxo);
     return true;
 }
 
