@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "main/subscriber_grid_model.h"
-#include "main/subscriber_grid_view.h"
+#include "ui/main/subscriber_grid_model.h"
+#include "ui/main/subscriber_grid_view.h"
 #include "model/cp1251.h"
 #include "model/t_data.h"
 

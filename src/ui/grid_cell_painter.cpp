@@ -1,4 +1,4 @@
-#include "grid_cell_painter.h"
+#include "ui/grid_cell_painter.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "guarded_call.h"
+#include "ui/guarded_call.h"
 
 #include <exception>
 

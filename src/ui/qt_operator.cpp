@@ -1,4 +1,4 @@
-#include "qt_operator.h"
+#include "ui/qt_operator.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -14,9 +14,9 @@
 #include <QToolButton>
 #include <memory>
 
-#include "calllog/call_log_model.h"
-#include "calllog/form6.h"
-#include "main/form1.h"
+#include "ui/calllog/call_log_model.h"
+#include "ui/calllog/form6.h"
+#include "ui/main/form1.h"
 #include "main_form_fixture.h"
 #include "model/cp1251.h"
 #include "model/t_data.h"

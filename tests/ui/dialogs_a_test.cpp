@@ -19,15 +19,15 @@
 #include <vector>
 
 #include "app/demo_image.h"
-#include "dialogs/form2.h"
-#include "dialogs/fxo_add_setting.h"
-#include "main/form1.h"
+#include "ui/dialogs/form2.h"
+#include "ui/dialogs/fxo_add_setting.h"
+#include "ui/main/form1.h"
 #include "main_form_fixture.h"
 #include "model/cp1251.h"
 #include "model/t_data.h"
 #include "sim/demo_population.h"
 #include "store/registry_store.h"
-#include "sync/form10.h"
+#include "ui/sync/form10.h"
 #include "sync_gateway_fixture.h"
 
 namespace tulvo::test {

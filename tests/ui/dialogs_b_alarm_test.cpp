@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/form3.h"
+#include "ui/dialogs/form3.h"
 #include "model/t_data.h"
-#include "qt_operator.h"
+#include "ui/qt_operator.h"
 #include "support/recording_operator.h"
 
 namespace tulvo::test {

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/black_list_grid_model.h"
-#include "dialogs/form7.h"
+#include "ui/dialogs/black_list_grid_model.h"
+#include "ui/dialogs/form7.h"
 #include "model/t_data.h"
 #include "store/image_store.h"
 #include "store/registry_store.h"

@@ -8,8 +8,8 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "main/subscriber_editor.h"
-#include "main/subscriber_grid_model.h"
+#include "ui/main/subscriber_editor.h"
+#include "ui/main/subscriber_grid_model.h"
 #include "main_form_fixture.h"
 
 namespace tulvo::test {

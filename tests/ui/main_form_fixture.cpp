@@ -6,8 +6,8 @@
 
 #include <unistd.h>
 
-#include "main/subscriber_grid_model.h"
-#include "main/subscriber_grid_view.h"
+#include "ui/main/subscriber_grid_model.h"
+#include "ui/main/subscriber_grid_view.h"
 
 namespace tulvo::test {
 

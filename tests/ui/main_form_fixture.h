@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "app_context.h"
+#include "ui/app_context.h"
 #include "link/port_discovery.h"
-#include "main/form1.h"
+#include "ui/main/form1.h"
 #include "model/t_data.h"
 #include "store/registry_store.h"
 #include "support/recording_operator.h"

@@ -6,8 +6,8 @@
 #include <QWheelEvent>
 #include <chrono>
 
-#include "main/subscriber_grid_model.h"
-#include "main/subscriber_grid_view.h"
+#include "ui/main/subscriber_grid_model.h"
+#include "ui/main/subscriber_grid_view.h"
 #include "main_form_fixture.h"
 #include "model/cp1251.h"
 

@@ -10,10 +10,10 @@
 #include <stdexcept>
 #include <thread>
 
-#include "busy_cursor.h"
-#include "guarded_call.h"
-#include "qt_operator.h"
-#include "qt_translation.h"
+#include "ui/busy_cursor.h"
+#include "ui/guarded_call.h"
+#include "ui/qt_operator.h"
+#include "ui/qt_translation.h"
 #include "support/recording_operator.h"
 
 namespace tulvo {

@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "main/subscriber_grid_model.h"
+#include "ui/main/subscriber_grid_model.h"
 #include "main_form_fixture.h"
 #include "sim/gateway.h"
 #include "store/image_store.h"

@@ -5,7 +5,7 @@
 #include <QTest>
 #include <QUrl>
 
-#include "about/form4.h"
+#include "ui/about/form4.h"
 
 namespace tulvo::test {
 namespace {

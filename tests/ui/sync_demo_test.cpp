@@ -4,9 +4,9 @@
 #include <QTest>
 
 #include "app/demo_gateway.h"
-#include "app_context.h"
+#include "ui/app_context.h"
 #include "link/port_discovery.h"
-#include "main/form1.h"
+#include "ui/main/form1.h"
 #include "model/cp1251.h"
 #include "model/t_data.h"
 #include "store/registry_store.h"

@@ -10,11 +10,11 @@
 #include <cstdint>
 
 #include "link/total_limit.h"
-#include "sync/acount_ctrl.h"
-#include "sync/form12.h"
-#include "sync/set_dev_name_form.h"
-#include "sync/set_pin_code_form.h"
-#include "sync/sys_info_form.h"
+#include "ui/sync/acount_ctrl.h"
+#include "ui/sync/form12.h"
+#include "ui/sync/set_dev_name_form.h"
+#include "ui/sync/set_pin_code_form.h"
+#include "ui/sync/sys_info_form.h"
 #include "sync_gateway_fixture.h"
 
 namespace tulvo::test {

@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "sync/firmware_samples.h"
-#include "sync/form14.h"
+#include "ui/sync/form14.h"
 #include "sync_gateway_fixture.h"
 
 namespace tulvo::test {

@@ -10,9 +10,9 @@
 #include "sim/demo_population.h"
 #include "store/image_store.h"
 #include "store/registry_store.h"
-#include "sync/form10.h"
+#include "ui/sync/form10.h"
 #include "sync/image_transfer.h"
-#include "sync/read_data.h"
+#include "ui/sync/read_data.h"
 #include "sync_gateway_fixture.h"
 
 namespace tulvo::test {

@@ -1,4 +1,4 @@
-#include "about/form4.h"
+#include "ui/about/form4.h"
 
 #include <QLayout>
 #include <QLinearGradient>

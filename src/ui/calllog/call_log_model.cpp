@@ -1,4 +1,4 @@
-#include "calllog/call_log_model.h"
+#include "ui/calllog/call_log_model.h"
 
 #include <QRegularExpression>
 #include <string>

@@ -1,4 +1,4 @@
-#include "calllog/form6.h"
+#include "ui/calllog/form6.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -11,16 +11,16 @@
 #include <utility>
 
 #include "actions/call_log_download.h"
-#include "busy_cursor.h"
+#include "ui/busy_cursor.h"
 #include "calllog/call_log_filter.h"
-#include "calllog/call_log_model.h"
+#include "ui/calllog/call_log_model.h"
 #include "calllog/call_log_report.h"
-#include "guarded_call.h"
+#include "ui/guarded_call.h"
 #include "model/cp1251.h"
 #include "model/operator.h"
 #include "model/operator_texts.h"
 #include "model/t_data.h"
-#include "sync/read_write_data.h"
+#include "ui/sync/read_write_data.h"
 #include "ui_form6.h"
 
 namespace tulvo {

@@ -1,10 +1,10 @@
-#include "dialogs/black_list_grid_delegate.h"
+#include "ui/dialogs/black_list_grid_delegate.h"
 
 #include <QPainter>
 
-#include "dialogs/black_list_grid_model.h"
+#include "ui/dialogs/black_list_grid_model.h"
 
-#include "grid_cell_painter.h"
+#include "ui/grid_cell_painter.h"
 
 namespace tulvo {
 

@@ -1,4 +1,4 @@
-#include "dialogs/black_list_grid_model.h"
+#include "ui/dialogs/black_list_grid_model.h"
 
 #include "model/cp1251.h"
 #include "model/t_data.h"

@@ -1,4 +1,4 @@
-#include "dialogs/dialog_help_pane.h"
+#include "ui/dialogs/dialog_help_pane.h"
 
 #include <QEvent>
 #include <QListWidget>

@@ -1,4 +1,4 @@
-#include "dialogs/form2.h"
+#include "ui/dialogs/form2.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -10,10 +10,10 @@
 #include <optional>
 #include <utility>
 
-#include "dialogs/dialog_help_pane.h"
-#include "dialogs/form2_help_texts.h"
-#include "guarded_call.h"
-#include "main/key_filter_validator.h"
+#include "ui/dialogs/dialog_help_pane.h"
+#include "ui/dialogs/form2_help_texts.h"
+#include "ui/guarded_call.h"
+#include "ui/main/key_filter_validator.h"
 #include "model/cp1251.h"
 #include "model/operator.h"
 #include "model/record_error.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "dialogs/fxo_add_setting.h"
+#include "ui/dialogs/fxo_add_setting.h"
 
 namespace Ui {
 class TForm2;

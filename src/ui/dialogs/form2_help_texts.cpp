@@ -1,8 +1,8 @@
-#include "dialogs/form2_help_texts.h"
+#include "ui/dialogs/form2_help_texts.h"
 
 #include <initializer_list>
 
-#include "help_lines.h"
+#include "ui/help_lines.h"
 
 namespace tulvo {
 

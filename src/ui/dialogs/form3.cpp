@@ -1,4 +1,4 @@
-#include "dialogs/form3.h"
+#include "ui/dialogs/form3.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,13 +11,13 @@
 #include <optional>
 #include <string>
 
-#include "dialogs/dialog_help_texts.h"
-#include "dialogs/dialog_help_pane.h"
-#include "guarded_call.h"
+#include "ui/dialogs/dialog_help_texts.h"
+#include "ui/dialogs/dialog_help_pane.h"
+#include "ui/guarded_call.h"
 #include "model/cp1251.h"
 #include "model/operator.h"
 #include "model/t_data.h"
-#include "qt_operator.h"
+#include "ui/qt_operator.h"
 #include "ui_form3.h"
 
 namespace tulvo {

@@ -1,4 +1,4 @@
-#include "dialogs/form7.h"
+#include "ui/dialogs/form7.h"
 
 #include <QCheckBox>
 #include <QHeaderView>
@@ -11,12 +11,12 @@
 #include <algorithm>
 #include <string>
 
-#include "dialogs/black_list_grid_delegate.h"
-#include "dialogs/black_list_grid_model.h"
-#include "dialogs/dialog_help_texts.h"
-#include "dialogs/dialog_help_pane.h"
-#include "guarded_call.h"
-#include "main/key_filter_validator.h"
+#include "ui/dialogs/black_list_grid_delegate.h"
+#include "ui/dialogs/black_list_grid_model.h"
+#include "ui/dialogs/dialog_help_texts.h"
+#include "ui/dialogs/dialog_help_pane.h"
+#include "ui/guarded_call.h"
+#include "ui/main/key_filter_validator.h"
 #include "model/cp1251.h"
 #include "model/operator.h"
 #include "model/t_data.h"

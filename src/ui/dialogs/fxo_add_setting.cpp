@@ -1,4 +1,4 @@
-#include "dialogs/fxo_add_setting.h"
+#include "ui/dialogs/fxo_add_setting.h"
 
 #include <QComboBox>
 #include <QLayout>

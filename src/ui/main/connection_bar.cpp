@@ -1,4 +1,4 @@
-#include "main/connection_bar.h"
+#include "ui/main/connection_bar.h"
 
 #include <QComboBox>
 #include <QKeyEvent>

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "actions/device_access.h"
-#include "app_context.h"
+#include "ui/app_context.h"
 #include "link/port_most.h"
 
 namespace Ui {

@@ -1,4 +1,4 @@
-#include "main/help_pane.h"
+#include "ui/main/help_pane.h"
 
 #include <QApplication>
 #include <QEvent>

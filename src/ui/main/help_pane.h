@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <map>
 
-#include "main/help_texts.h"
+#include "ui/main/help_texts.h"
 
 class QGroupBox;
 class QListWidget;

@@ -1,8 +1,8 @@
-#include "main/help_texts.h"
+#include "ui/main/help_texts.h"
 
 #include <initializer_list>
 
-#include "help_lines.h"
+#include "ui/help_lines.h"
 
 namespace tulvo {
 

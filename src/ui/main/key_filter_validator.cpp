@@ -1,4 +1,4 @@
-#include "main/key_filter_validator.h"
+#include "ui/main/key_filter_validator.h"
 
 #include <QLineEdit>
 

@@ -1,9 +1,9 @@
-#include "main/subscriber_editor.h"
+#include "ui/main/subscriber_editor.h"
 
 #include <QButtonGroup>
 
-#include "main/key_filter_validator.h"
-#include "main/subscriber_grid_view.h"
+#include "ui/main/key_filter_validator.h"
+#include "ui/main/subscriber_grid_view.h"
 #include "model/cp1251.h"
 #include "model/t_data.h"
 #include "ui_form1.h"

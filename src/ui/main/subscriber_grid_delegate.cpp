@@ -1,10 +1,10 @@
-#include "main/subscriber_grid_delegate.h"
+#include "ui/main/subscriber_grid_delegate.h"
 
 #include <QPainter>
 
-#include "main/subscriber_grid_model.h"
+#include "ui/main/subscriber_grid_model.h"
 
-#include "grid_cell_painter.h"
+#include "ui/grid_cell_painter.h"
 
 namespace tulvo {
 

@@ -1,4 +1,4 @@
-#include "main/subscriber_grid_model.h"
+#include "ui/main/subscriber_grid_model.h"
 
 #include "model/cp1251.h"
 #include "model/t_data.h"

@@ -1,12 +1,12 @@
-#include "main/subscriber_grid_view.h"
+#include "ui/main/subscriber_grid_view.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
 
-#include "main/subscriber_grid_delegate.h"
-#include "main/subscriber_grid_model.h"
+#include "ui/main/subscriber_grid_delegate.h"
+#include "ui/main/subscriber_grid_model.h"
 
 namespace tulvo {
 

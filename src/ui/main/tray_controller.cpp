@@ -1,4 +1,4 @@
-#include "main/tray_controller.h"
+#include "ui/main/tray_controller.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "main/whole_rows_frame.h"
+#include "ui/main/whole_rows_frame.h"
 
-#include "main/subscriber_grid_view.h"
+#include "ui/main/subscriber_grid_view.h"
 
 namespace tulvo {
 

@@ -1,4 +1,4 @@
-#include "sync/acount_ctrl.h"
+#include "ui/sync/acount_ctrl.h"
 
 #include <QLayout>
 #include <QLocale>

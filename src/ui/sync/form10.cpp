@@ -1,4 +1,4 @@
-#include "sync/form10.h"
+#include "ui/sync/form10.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -8,8 +8,8 @@
 #include "model/operator.h"
 #include "model/operator_texts.h"
 #include "store/image_store.h"
-#include "sync/read_data.h"
-#include "sync/write_data.h"
+#include "ui/sync/read_data.h"
+#include "ui/sync/write_data.h"
 #include "ui_form10.h"
 
 namespace tulvo {

@@ -1,11 +1,11 @@
-#include "sync/form12.h"
+#include "ui/sync/form12.h"
 
 #include <cstdint>
 #include <limits>
 #include <optional>
 
 #include "actions/gateway_actions.h"
-#include "busy_cursor.h"
+#include "ui/busy_cursor.h"
 #include "model/operator.h"
 #include "ui_form12.h"
 

@@ -1,4 +1,4 @@
-#include "sync/form14.h"
+#include "ui/sync/form14.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -9,9 +9,9 @@
 #include <algorithm>
 
 #include "actions/firmware_update.h"
-#include "guarded_call.h"
-#include "qt_operator.h"
-#include "sync/read_write_data.h"
+#include "ui/guarded_call.h"
+#include "ui/qt_operator.h"
+#include "ui/sync/read_write_data.h"
 #include "ui_form14.h"
 
 namespace tulvo {

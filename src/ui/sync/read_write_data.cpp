@@ -1,4 +1,4 @@
-#include "sync/read_write_data.h"
+#include "ui/sync/read_write_data.h"
 
 #include <exception>
 #include <string>

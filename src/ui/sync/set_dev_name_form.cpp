@@ -1,4 +1,4 @@
-#include "sync/set_dev_name_form.h"
+#include "ui/sync/set_dev_name_form.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "sync/set_pin_code_form.h"
+#include "ui/sync/set_pin_code_form.h"
 
 #include <QKeyEvent>
 #include <QLayout>

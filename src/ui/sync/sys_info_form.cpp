@@ -1,4 +1,4 @@
-#include "sync/sys_info_form.h"
+#include "ui/sync/sys_info_form.h"
 
 #include <QLayout>
 #include <QShowEvent>
@@ -7,7 +7,7 @@
 
 #include "actions/gateway_actions.h"
 #include "actions/port_session.h"
-#include "busy_cursor.h"
+#include "ui/busy_cursor.h"
 #include "link/sys_info.h"
 #include "model/cp1251.h"
 #include "model/operator.h"

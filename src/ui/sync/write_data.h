@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sync/read_write_data.h"
+#include "ui/sync/read_write_data.h"
 
 namespace tulvo {
 
