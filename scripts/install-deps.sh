@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the project needs, only those missing.
 #   install-deps.sh          what the two programs need to build and run
-#   install-deps.sh --dev    that, plus what the tests, benchmarks, fuzzing
-#                            and the sanitizer build need
+#   install-deps.sh --dev    that, plus what the tests, benchmarks, fuzzing,
+#                            the sanitizer build and the Debian package need
 set -euo pipefail
 
 packages=(
@@ -15,7 +15,8 @@ if [[ "${1:-}" == "--dev" ]]; then
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     xvfb xauth
     clang-16 libclang-rt-16-dev
-    dpkg-dev file appstream desktop-file-utils
+    dpkg-dev file appstream desktop-file-utils libxml2-utils
+    help2man lintian bash-completion
   )
 fi
 

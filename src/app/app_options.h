@@ -12,6 +12,8 @@ struct AppOptions {
     std::string dataDir;          // --data-dir DIR (empty: the default data folder)
     bool measureStartup = false;  // --measure-startup: quit once the main window is shown
     bool help = false;            // --help
+    bool version = false;         // --version
+    std::string configFile;       // FILE: a configuration file offered for loading
     std::string error;            // set when the command line is refused
 
     // Options Qt itself understands (-platform, -style ...) are left in

@@ -7,6 +7,7 @@
 // are the windows destroyed (the main window stores its options as it goes).
 
 #include <QApplication>
+#include <QFile>
 #include <QSessionManager>
 #include <QTimer>
 #include <chrono>
@@ -30,6 +31,7 @@
 #include "link/port_discovery.h"
 #include "ui/main/form1.h"
 #include "model/t_data.h"
+#include "program_version.h"
 #include "ui/qt_operator.h"
 #include "ui/qt_translation.h"
 #include "store/image_store.h"
@@ -55,6 +57,19 @@ struct QtArguments {
     std::vector<char*> pointers;
     int count = 0;
 };
+
+// Asks about the file only while no other box is open, so that a start-up
+// message (an unusable store, say) is read first and the two never overlap.
+void OfferConfigFileWhenFree(TForm1* form, const QString& path, int delayMs = 0) {
+    constexpr int kRetryMs = 100;
+    QTimer::singleShot(delayMs, form, [form, path] {
+        if (QApplication::activeModalWidget() != nullptr) {
+            OfferConfigFileWhenFree(form, path, kRetryMs);
+        } else {
+            form->OfferConfigFile(path);
+        }
+    });
+}
 
 int Run(const AppOptions& options, QtArguments& qtArgs) {
     RegistryStore store(options.storePath.empty() ? RegistryStore::DefaultPath()
@@ -133,6 +148,11 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
                      "\nПрограмма работает с настройками по умолчанию и не изменит этот файл.");
         });
     }
+    // A file named on the command line (a .cnfg opened from the file
+    // manager) is offered once the window is up.
+    if (!options.configFile.empty()) {
+        OfferConfigFileWhenFree(form1.get(), QFile::decodeName(options.configFile.c_str()));
+    }
     const int status = QApplication::exec();
     // Rows edited in the call log's grid since its last save.
     form6->SaveIfEdited();
@@ -159,6 +179,10 @@ int main(int argc, char** argv) {
     const tulvo::AppOptions options = tulvo::AppOptions::Parse(args);
     if (options.help) {
         std::cout << tulvo::AppOptions::Usage();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "tulvo-configurator " << tulvo::kProgramVersion << '\n';
         return 0;
     }
     if (!options.error.empty()) {

@@ -1,7 +1,9 @@
 #include "cli/cli_args.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <span>
 
 #include "store/data_folder.h"
 #include "store/registry_store.h"
@@ -11,16 +13,17 @@ namespace tulvo::cli {
 namespace {
 
 constexpr std::string_view kFlags[] = {"help", "yes", "factory-defaults", "verify", "call-log"};
+// Options that may be given more than once, each value kept.
+constexpr std::string_view kRepeatable[] = {"fault"};
+
+bool Listed(std::span<const std::string_view> names, std::string_view name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
 
 }  // namespace
 
 bool CliArgs::IsFlag(std::string_view name) {
-    for (auto flag : kFlags) {
-        if (flag == name) {
-            return true;
-        }
-    }
-    return false;
+    return Listed(kFlags, name);
 }
 
 CliArgs::CliArgs(std::vector<std::string> words, Operator& op, LinkTiming timing)
@@ -35,15 +38,24 @@ CliArgs::CliArgs(std::vector<std::string> words, Operator& op, LinkTiming timing
         const auto eq = word.find('=');
         std::string name(word.substr(0, eq));
         if (eq != std::string_view::npos) {
-            options_.emplace_back(name, std::string(word.substr(eq + 1)));
+            Add(name, std::string(word.substr(eq + 1)));
         } else if (IsFlag(name)) {
             options_.emplace_back(name, "");
-        } else if (i + 1 < words.size()) {
-            options_.emplace_back(name, words[++i]);
+        } else if (i + 1 < words.size() && !words[i + 1].starts_with("--")) {
+            Add(name, words[++i]);
         } else {
+            // "--port --store s.reg" lacks the port rather than naming a
+            // port "--store"; such a value can still be given as --port=--x.
             throw UsageError("option --" + name + " needs a value");
         }
     }
+}
+
+void CliArgs::Add(const std::string& name, std::string value) {
+    if (!Listed(kRepeatable, name) && Has(name)) {
+        throw UsageError("option --" + name + " given twice");
+    }
+    options_.emplace_back(name, std::move(value));
 }
 
 std::optional<std::string> CliArgs::Value(std::string_view name) const {

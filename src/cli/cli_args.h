@@ -20,7 +20,9 @@ class UsageError : public std::runtime_error {
 
 // The arguments of one sub-command: positional words and --options.
 // "--name value" and "--name=value" both work; a few names are flags that
-// take no value (IsFlag). Repeated options keep every value in order.
+// take no value (IsFlag). A value after a space never begins with "--". An
+// option that takes one value may be given once; the repeatable ones
+// (--fault) keep every value in order.
 class CliArgs {
   public:
     // Parses words[first..]; throws UsageError on a malformed option.
@@ -49,6 +51,10 @@ class CliArgs {
     const LinkTiming& Timing() const { return timing_; }
 
   private:
+    // Records one value; throws UsageError for a second value of an option
+    // that takes one.
+    void Add(const std::string& name, std::string value);
+
     std::vector<std::string> positional_;
     std::vector<std::pair<std::string, std::string>> options_;
     Operator& op_;

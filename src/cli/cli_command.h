@@ -25,6 +25,9 @@ struct CliCommand {
     const char* options;
     // How many positional words it takes (FILE); any more is a usage error.
     std::size_t positionals = 0;
+    // Status when the operation fails with an error the command did not
+    // catch itself (diff keeps 1 for "different").
+    int failureStatus = kExitFailed;
 };
 
 // Every registered sub-command, in help order.

@@ -13,6 +13,12 @@
 namespace tulvo::cli {
 namespace {
 
+// As diff(1) and cmp(1) exit: 0 the same, 1 different, 2 trouble, so that a
+// script never takes a failed comparison for a difference.
+constexpr int kExitSame = 0;
+constexpr int kExitDifferent = 1;
+constexpr int kExitTrouble = 2;
+
 // Reads the gateway, every record verified, into a scratch image that starts
 // as the store's (so the names kept only on this computer compare equal),
 // and lists what differs. The store is never written.
@@ -21,12 +27,12 @@ int RunDiff(const CliArgs& args) {
     RegistryStore store(args.StorePath());
     if (!store.Open()) {
         args.Op().Error(store.Problem());
-        return kExitFailed;
+        return kExitTrouble;
     }
     std::string why;
     if (!StoreHoldsImage(args.StorePath(), store, why)) {
         args.Op().Error(why + " Сравнивать не с чем: шлюз не опрашивался.");
-        return kExitFailed;
+        return kExitTrouble;
     }
     auto stored = std::make_unique<TData>();
     LoadImage(*stored, store);
@@ -34,21 +40,27 @@ int RunDiff(const CliArgs& args) {
     CopyImage(*stored, *gateway);
     const auto outcome = TransferWithProgress(args, *gateway, Transfer::Read, true);
     if (!outcome.transferred || outcome.problemsTold) {
-        return kExitFailed;
+        return kExitTrouble;
     }
     const std::vector<std::string> differences = DiffImages(*stored, *gateway);
     for (const std::string& line : differences) {
         std::printf("%s\n", line.c_str());
     }
     std::fflush(stdout);
-    return differences.empty() ? kExitDone : kExitFailed;
+    return differences.empty() ? kExitSame : kExitDifferent;
 }
 
 }  // namespace
 
 CliCommand DiffCommand() {
-    return {"diff", RunDiff, "--port DEV",
-            "what differs between the gateway and the store (nothing is written)", "port sysfs"};
+    return {"diff",
+            RunDiff,
+            "--port DEV",
+            "what differs between the gateway and the store (nothing is written);\n"
+            "  exit status: 0 the same, 1 different, 2 the comparison failed or bad usage",
+            "port sysfs",
+            0,
+            kExitTrouble};
 }
 
 }  // namespace tulvo::cli

@@ -9,6 +9,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/stderr_operator.h"
+#include "program_version.h"
 #include "sim/fault_rule.h"
 
 namespace tulvo::cli {
@@ -17,9 +18,25 @@ namespace {
 constexpr std::size_t kSummaryColumn = 44;
 constexpr std::string_view kCommonOptions = "store data-dir yes on-error help";
 
+// A summary's further lines ("\n  ...") start under its first line.
+std::string SummaryAtColumn(std::string_view summary) {
+    std::string text;
+    for (char c : summary) {
+        text += c;
+        if (c == '\n') {
+            text.append(kSummaryColumn - 2, ' ');
+        }
+    }
+    return text;
+}
+
 std::string HelpText() {
     std::ostringstream out;
-    out << "usage: tulvo COMMAND [OPTIONS]\n\ncommands:\n";
+    out << "Usage: tulvo COMMAND [OPTIONS]\n"
+           "  or:  tulvo --help | --version\n"
+           "Read, write and compare the configuration of a Tulvo Universal GSM gateway\n"
+           "over a serial port, download its call log and update its firmware.\n"
+           "\ncommands:\n";
     for (const auto& command : AllCommands()) {
         std::string line = std::string("  ") + command.name + " " + command.usage;
         if (line.size() < kSummaryColumn) {
@@ -27,7 +44,7 @@ std::string HelpText() {
         } else {
             line += "\n" + std::string(kSummaryColumn, ' ');
         }
-        out << line << command.summary << "\n";
+        out << line << SummaryAtColumn(command.summary) << "\n";
     }
     out << "\ncommon options:\n"
            "  --store FILE       settings store (default ~/.config/ZARQ/MTulvo.reg)\n"
@@ -35,9 +52,27 @@ std::string HelpText() {
            "  --yes              answer yes to questions\n"
            "  --on-error abort|ignore|cancel   answer to error boxes (default abort)\n"
            "  --port DEV         a device path or a port name from `tulvo ports`\n"
+           "  --help             the usage of a command\n"
+           "A value that begins with -- is written --option=VALUE.\n"
            "\nfault rules of `simulate --fault RULE` (repeatable):\n  "
         << sim::FaultRuleSyntax()
-        << "\n\nexit status: 0 done, 1 the operation failed, 2 bad usage\n";
+        << "\n\nexit status: 0 done, 1 the operation failed, 2 bad usage;\n"
+           "diff: 0 the same, 1 different, 2 the comparison failed or bad usage\n";
+    return out.str();
+}
+
+// One command's usage, summary and every option it takes.
+std::string CommandHelpText(const CliCommand& command) {
+    std::ostringstream out;
+    out << "Usage: tulvo " << command.name << " " << command.usage << "\n  " << command.summary
+        << "\noptions:";
+    for (std::string_view list : {std::string_view(command.options), kCommonOptions}) {
+        std::istringstream words{std::string(list)};
+        for (std::string word; words >> word;) {
+            out << " --" << word;
+        }
+    }
+    out << "\n";
     return out.str();
 }
 
@@ -95,6 +130,10 @@ int Run(int argc, char** argv) {
         std::fputs(HelpText().c_str(), stdout);
         return kExitDone;
     }
+    if (name == "--version") {
+        std::printf("tulvo %s\n", kProgramVersion);
+        return kExitDone;
+    }
     const CliCommand* command = FindCommand(name);
     if (command == nullptr) {
         return UsageFailure(nullptr, "unknown command \"" + std::string(name) + "\"");
@@ -105,8 +144,7 @@ int Run(int argc, char** argv) {
         CliArgs args(words, op);
         op.SetAnswers(args.Has("yes"), ParseChoice(args.Value("on-error")));
         if (args.Has("help")) {
-            std::printf("usage: tulvo %s %s\n  %s\n", command->name, command->usage,
-                        command->summary);
+            std::fputs(CommandHelpText(*command).c_str(), stdout);
             return kExitDone;
         }
         for (const auto& [option, value] : args.Options()) {
@@ -123,7 +161,7 @@ int Run(int argc, char** argv) {
         return UsageFailure(command, e.what());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tulvo %s: %s\n", command->name, e.what());
-        return kExitFailed;
+        return command->failureStatus;
     }
 }
 

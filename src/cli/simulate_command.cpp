@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "cli/cli_command.h"
+#include "link/baud_rate.h"
 #include "sim/demo_call_log.h"
 #include "sim/gateway.h"
 
@@ -59,7 +60,15 @@ void Configure(const CliArgs& args, sim::Gateway& gateway) {
         }
     }
     sim::Pacing pacing;
-    pacing.baud = static_cast<int>(args.Int("baud", 0, 4000000).value_or(0));
+    // Without --baud the replies come at once; a given rate must be one the
+    // link can be set to, so that the pacing is that of a real line.
+    if (const auto baud = args.Int("baud", 1, 4000000)) {
+        if (!IsSupportedBaudRate(static_cast<int>(*baud))) {
+            throw UsageError("bad value for --baud: " + std::to_string(*baud) +
+                             " (the link runs at " + SupportedBaudRatesText() + ")");
+        }
+        pacing.baud = static_cast<int>(*baud);
+    }
     pacing.latency = std::chrono::milliseconds(args.Int("latency-ms", 0, 60000).value_or(0));
     gateway.SetPacing(pacing);
 }

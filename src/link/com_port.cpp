@@ -17,29 +17,11 @@
 #include <fstream>
 #include <span>
 
+#include "link/baud_rate.h"
 #include "link/frame_codec.h"
 
 namespace tulvo {
 namespace {
-
-bool BaudToSpeed(int baud, speed_t& speed) {
-    struct Rate {
-        int baud;
-        speed_t speed;
-    };
-    static constexpr Rate kRates[] = {
-        {1200, B1200},     {2400, B2400},     {4800, B4800},     {9600, B9600},
-        {19200, B19200},   {38400, B38400},   {57600, B57600},   {115200, B115200},
-        {230400, B230400}, {460800, B460800}, {921600, B921600},
-    };
-    for (const Rate& rate : kRates) {
-        if (rate.baud == baud) {
-            speed = rate.speed;
-            return true;
-        }
-    }
-    return false;
-}
 
 // The operating system's reason for a failed open, in words an operator can act on.
 std::string DescribeOpenError(const std::string& device, int error) {

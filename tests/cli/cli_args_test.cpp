@@ -33,6 +33,33 @@ TEST_F(CliArgsTest, RejectsMissingAndMalformedValues) {
     EXPECT_THROW(args.Required("port"), UsageError) << "an empty value counts as missing";
 }
 
+// A word that begins with "--" is the next option, never a value, and an
+// option that takes one value takes it once; the error names the option.
+TEST_F(CliArgsTest, MissingAndRepeatedValuesNameTheirOption) {
+    struct Case {
+        std::vector<std::string> words;
+        std::string error;
+    };
+    const Case cases[] = {
+        {{"--port", "--store", "s.reg"}, "option --port needs a value"},
+        {{"--store", "a.reg", "--port", "--verify"}, "option --port needs a value"},
+        {{"--port", "--"}, "option --port needs a value"},
+        {{"--port", "a", "--port", "b"}, "option --port given twice"},
+        {{"--store=a.reg", "--store", "b.reg"}, "option --store given twice"},
+    };
+    for (const Case& c : cases) {
+        try {
+            Parse(c.words);
+            ADD_FAILURE() << c.error;
+        } catch (const UsageError& e) {
+            EXPECT_EQ(std::string(e.what()), c.error);
+        }
+    }
+    const CliArgs args = Parse({"--port=--odd", "--fault", "a", "--fault=b", "--yes", "--yes"});
+    EXPECT_EQ(args.Value("port"), "--odd");
+    EXPECT_EQ(args.Values("fault"), (std::vector<std::string>{"a", "b"}));
+}
+
 TEST_F(CliArgsTest, ResolvesPortsAndFoldersWithTheirDefaults) {
     EXPECT_EQ(Parse({"--port", "ttyACM0"}).Required("port"), "ttyACM0");
     EXPECT_THROW(Parse({}).Required("port"), UsageError);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "child_process.h"
+#include "program_version.h"
 
 namespace tulvo {
 namespace {
@@ -106,6 +107,10 @@ TEST_F(TulvoCli, BadUsageExitsWithTwo) {
         {kTulvo, "read", "--port", "x", "extra"},
         {kTulvo, "export", "a.cnfg", "b.cnfg"},
         {kTulvo, "write", "--store"},
+        {kTulvo, "read", "--port", "--store", "s.reg"},
+        {kTulvo, "info", "--port", "a", "--port", "b"},
+        {kTulvo, "simulate", "--baud", "0"},
+        {kTulvo, "simulate", "--baud", "100000"},
     };
     for (const auto& argv : cases) {
         const auto run = ChildProcess::Run(argv, 10s);
@@ -117,9 +122,13 @@ TEST_F(TulvoCli, BadUsageExitsWithTwo) {
 TEST_F(TulvoCli, HelpListsTheCommandsAndTheFaultRules) {
     const auto help = ChildProcess::Run({kTulvo, "--help"}, 10s);
     EXPECT_EQ(help.status, 0);
-    for (const char* word : {"info", "simulate", "silent", "badheader", "noise", "--store"}) {
+    for (const char* word : {"info", "simulate", "silent", "badheader", "noise", "--store",
+                             "1 different, 2 the comparison failed"}) {
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
     }
+    const auto version = ChildProcess::Run({kTulvo, "--version"}, 10s);
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("tulvo ") + kProgramVersion + "\n");
 }
 
 TEST_F(TulvoCli, SimulateRefusesToReplaceAFileThatIsNotALink) {

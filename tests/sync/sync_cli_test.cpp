@@ -259,11 +259,20 @@ TEST_F(SyncCliTest, DiffListsWhatTheGatewayHoldsDifferently) {
     EXPECT_NE(changed.out.find(": только в настройках"), std::string::npos) << changed.out;
     EXPECT_EQ(std::filesystem::last_write_time(store), before);
 
-    // A mistyped store is not compared as if every value had changed.
+    // A comparison that could not be made exits 2, never 1 ("different"):
+    // a read that failed, or a mistyped store, which is not compared as if
+    // every value had changed.
+    gateway.Faults().Add(
+        {.kind = FaultRule::Kind::Status, .command = 0x07, .fromIndex = 0, .toIndex = 0});
+    const auto failed = Tulvo({"diff", "--port", gateway.DevicePath()});
+    EXPECT_EQ(failed.exitCode, 2) << failed.err;
+    EXPECT_EQ(failed.out, "");
+    gateway.Faults().Clear();
+
     const std::size_t requests = gateway.Log().Count();
     store = (dir / "sote.reg").string();
     const auto typo = Tulvo({"diff", "--port", gateway.DevicePath()});
-    EXPECT_EQ(typo.exitCode, 1);
+    EXPECT_EQ(typo.exitCode, 2);
     EXPECT_EQ(typo.out, "");
     EXPECT_NE(typo.err.find(store), std::string::npos) << typo.err;
     EXPECT_EQ(gateway.Log().Count(), requests);

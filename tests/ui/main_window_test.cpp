@@ -318,6 +318,28 @@ TEST_F(FileActionsTest, SavedFileLoadsBackIntoTheGrid) {
     EXPECT_EQ(Form().Grid().Cell(5, 3), "0000000C");
 }
 
+// A file named on the command line is loaded only when the operator agrees,
+// and then as "Загрузить" loads it.
+TEST_F(FileActionsTest, OfferedFileLoadsOnlyWhenTheOperatorAgrees) {
+    PutSubscriber(3, 12, "Saved");
+    const QString path = QString::fromStdString((dir_ / "site.cnfg").string());
+    Form().SetPathChooser([path](bool) { return path; });
+    Find<QToolButton>("SpeedButton3")->click();
+    image_.AbInfo(3).SetFLAG(AbInfoRecord::kEmpty);
+    Form().FillGrid();
+
+    op_.yesNoAnswers = {false};
+    Form().OfferConfigFile(path);
+    ASSERT_EQ(op_.entries.size(), 1u);
+    EXPECT_EQ(op_.entries[0].kind, RecordingOperator::Entry::Kind::YesNo);
+    EXPECT_NE(op_.entries[0].text.find(path.toStdString()), std::string::npos);
+    EXPECT_TRUE(image_.AbInfo(3).Empty());
+
+    op_.yesNoAnswers = {true};
+    Form().OfferConfigFile(path);
+    EXPECT_EQ(Form().Grid().Cell(2, 3), "Saved");
+}
+
 // Main-window actions against the simulated gateway.
 class GatewayActionsTest : public MainFormTest {
   protected:

@@ -5,6 +5,7 @@
 #include <QTest>
 #include <QUrl>
 
+#include "program_version.h"
 #include "ui/about/form4.h"
 
 namespace tulvo::test {
@@ -26,6 +27,8 @@ TEST(AboutBox, NamesProgramAndVersion) {
     EXPECT_EQ(form.findChild<QLabel*>("Label1")->text(), "Конфигуратор");
     EXPECT_EQ(form.findChild<QLabel*>("Label2")->text(), "TulvoUniversal");
     EXPECT_EQ(form.findChild<QLabel*>("Label3")->text(), "V2.08.14");
+    EXPECT_EQ(form.findChild<QLabel*>("BuildVersion")->text(),
+              QStringLiteral("Сборка ") + kProgramVersion);
     EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_FALSE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
 }

@@ -23,17 +23,35 @@ TEST(AppOptions, TakesOwnOptionsAndLeavesQtOnesForQApplication) {
     EXPECT_EQ(args, (Args{"tulvo-configurator", "-platform", "offscreen", "-style", "fusion"}));
 }
 
-// A mistyped option or a stray word is a usage error, never passed on to Qt
-// while the default store is quietly used.
+// A mistyped option, a missing or repeated value or a second file is a usage
+// error, never passed on to Qt while the default store is quietly used.
 TEST(AppOptions, MissingValuesUnknownOptionsAndStrayWordsAreRefused) {
     const std::vector<Args> cases = {
-        {"tulvo-configurator", "--store"},           {"tulvo-configurator", "--data-dir"},
-        {"tulvo-configurator", "--stor", "x.reg"},   {"tulvo-configurator", "x.reg"},
-        {"tulvo-configurator", "--demo", "--", "x"},
+        {"tulvo-configurator", "--store"},
+        {"tulvo-configurator", "--data-dir"},
+        {"tulvo-configurator", "--stor", "x.reg"},
+        {"tulvo-configurator", "--store", "--demo"},
+        {"tulvo-configurator", "--store=a.reg", "--store", "b.reg"},
+        {"tulvo-configurator", "a.cnfg", "b.cnfg"},
+        {"tulvo-configurator", "--demo", "--", "a.cnfg", "b.cnfg"},
     };
     for (Args args : cases) {
-        EXPECT_FALSE(AppOptions::Parse(args).error.empty()) << args[1];
+        EXPECT_FALSE(AppOptions::Parse(args).error.empty()) << args[1] << " " << args.back();
     }
+}
+
+// The file a file manager passes (%f) is taken, also after "--".
+TEST(AppOptions, TakesOneConfigurationFile) {
+    Args args{"tulvo-configurator", "--demo", "/home/u/site.cnfg", "--version"};
+    AppOptions options = AppOptions::Parse(args);
+    EXPECT_TRUE(options.error.empty()) << options.error;
+    EXPECT_EQ(options.configFile, "/home/u/site.cnfg");
+    EXPECT_TRUE(options.version);
+
+    args = {"tulvo-configurator", "--", "--odd.cnfg"};
+    options = AppOptions::Parse(args);
+    EXPECT_TRUE(options.error.empty()) << options.error;
+    EXPECT_EQ(options.configFile, "--odd.cnfg");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include "program_version.h"
 #include "ui_form4.h"
 
 namespace tulvo {
@@ -60,6 +61,8 @@ TForm4::TForm4(QWidget* owner) : QDialog(owner), ui_(std::make_unique<Ui::TForm4
     bold.setBold(true);
     ui_->Label5->setFont(bold);
     ui_->Label5->setText(QString::fromLatin1(kWebAddress));
+    // The version of this build, the one `--version` and the package give.
+    ui_->BuildVersion->setText(QStringLiteral("Сборка ") + QString::fromLatin1(kProgramVersion));
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 

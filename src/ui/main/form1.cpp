@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QProgressBar>
@@ -338,12 +339,26 @@ void TForm1::SpeedButton8Click() {
 
 void TForm1::SpeedButton9Click() {
     const QString path = ChooseFile(false);
-    if (path.isEmpty()) {
-        return;
+    if (!path.isEmpty()) {
+        LoadConfigFrom(path);
     }
+}
+
+void TForm1::OfferConfigFile(const QString& path) {
+    GuardedCall(context_.op, [&] {
+        const std::string question = "Загрузить настройки из файла " + path.toStdString() +
+                                     "?\nНастройки в программе будут заменены.";
+        if (context_.op.AskYesNo(question)) {
+            LoadConfigFrom(path);
+        }
+    });
+}
+
+void TForm1::LoadConfigFrom(const QString& path) {
     // A value refused by a record's own check ends the load; the grid then
     // keeps what it showed.
-    const ConfigLoadResult result = LoadConfigFile(context_.image, path.toStdString(), context_.op);
+    const ConfigLoadResult result =
+        LoadConfigFile(context_.image, QFile::encodeName(path).toStdString(), context_.op);
     if (!result.stopped) {
         FillGrid();
     }

@@ -67,6 +67,9 @@ class TForm1 : public QMainWindow {
     void N13Click();            // "Запись"
     void SpeedButton8Click();   // save to file
     void SpeedButton9Click();   // load from file
+    // A file named on the command line: asks whether to load it, then loads
+    // it as "Загрузить из файла" does.
+    void OfferConfigFile(const QString& path);
     void IMEI1Click();          // device information
     void N9Click();             // account balance
     void N7Click();             // total time limit
@@ -105,6 +108,7 @@ class TForm1 : public QMainWindow {
     template <typename Sender, typename Signal>
     void Bind(Sender* sender, Signal signal, void (TForm1::*handler)());
     QString ChooseFile(bool save);
+    void LoadConfigFrom(const QString& path);
 
     AppContext& context_;
     std::unique_ptr<Ui::TForm1> ui_;
