@@ -62,7 +62,7 @@ void Configure(const CliArgs& args, sim::Gateway& gateway) {
     sim::Pacing pacing;
     // Without --baud the replies come at once; a given rate must be one the
     // link can be set to, so that the pacing is that of a real line.
-    if (const auto baud = args.Int("baud", 1, 4000000)) {
+    if (const auto baud = args.Int("baud", 0, 4000000)) {
         if (!IsSupportedBaudRate(static_cast<int>(*baud))) {
             throw UsageError("bad value for --baud: " + std::to_string(*baud) +
                              " (the link runs at " + SupportedBaudRatesText() + ")");
