@@ -1,37 +1,22 @@
 #!/usr/bin/env bash
-# Completes command lines as bash does on Tab, with the completion the
-# package installs and the tulvo just built: usage: completion_test.sh TULVO SCRIPT
-set -uo pipefail
-tulvo=$1
-if [[ ! -r /usr/share/bash-completion/bash_completion ]]; then
-    echo "skipped: bash-completion is not installed"
-    exit 77
-fi
+# Completes command lines as bash does on Tab, with the completion the package
+# installs and the tulvo just built: completion_test.sh TULVO SCRIPT
+[[ -r /usr/share/bash-completion/bash_completion ]] || { echo "no bash-completion"; exit 77; }
 source /usr/share/bash-completion/bash_completion
 source "$2"
-
-# The candidates for a line whose cursor is at its end.
-candidates() {
-    COMP_LINE=$1
-    COMP_POINT=${#COMP_LINE}
+export TULVO_EXTRA_PORTS="gwtest=/dev/null:usb"
+failures=0
+# A line, then the words that must all be offered for it.
+while IFS='|' read -r line expected; do
+    COMP_LINE="$1 $line" COMP_POINT=${#COMP_LINE} COMPREPLY=()
     read -ra COMP_WORDS <<<"$COMP_LINE"
     [[ $COMP_LINE == *" " ]] && COMP_WORDS+=("")
     COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
-    COMPREPLY=()
     _tulvo
-    echo " ${COMPREPLY[*]} "
-}
-
-export TULVO_EXTRA_PORTS="gwtest=/dev/null:usb"
-failures=0
-# line | words every one of which must be offered
-while IFS='|' read -r line expected; do
-    got=$(candidates "$tulvo $line")
     for word in $expected; do
-        if [[ $got != *" $word "* ]]; then
-            echo "tulvo $line<Tab>: no \"$word\" among:$got"
-            failures=$((failures + 1))
-        fi
+        [[ " ${COMPREPLY[*]} " == *" $word "* ]] && continue
+        echo "tulvo $line<Tab>: no \"$word\" among: ${COMPREPLY[*]}"
+        failures=$((failures + 1))
     done
 done <<'CASES'
 |ports read write diff calllog simulate firmware --help --version

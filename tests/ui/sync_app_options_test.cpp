@@ -12,11 +12,12 @@ using Args = std::vector<std::string>;
 
 TEST(AppOptions, TakesOwnOptionsAndLeavesQtOnesForQApplication) {
     Args args{"tulvo-configurator", "--demo", "--store", "/tmp/a.reg", "-platform", "offscreen",
-              "--data-dir=/tmp/d",  "-style", "fusion"};
+              "--data-dir=/tmp/d",  "-style", "fusion",  "--",         "--odd.cnfg"};
 
     const AppOptions options = AppOptions::Parse(args);
 
     EXPECT_TRUE(options.demo);
+    EXPECT_EQ(options.configFile, "--odd.cnfg") << "the file a file manager passes";
     EXPECT_EQ(options.storePath, "/tmp/a.reg");
     EXPECT_EQ(options.dataDir, "/tmp/d");
     EXPECT_TRUE(options.error.empty());
@@ -38,20 +39,6 @@ TEST(AppOptions, MissingValuesUnknownOptionsAndStrayWordsAreRefused) {
     for (Args args : cases) {
         EXPECT_FALSE(AppOptions::Parse(args).error.empty()) << args[1] << " " << args.back();
     }
-}
-
-// The file a file manager passes (%f) is taken, also after "--".
-TEST(AppOptions, TakesOneConfigurationFile) {
-    Args args{"tulvo-configurator", "--demo", "/home/u/site.cnfg", "--version"};
-    AppOptions options = AppOptions::Parse(args);
-    EXPECT_TRUE(options.error.empty()) << options.error;
-    EXPECT_EQ(options.configFile, "/home/u/site.cnfg");
-    EXPECT_TRUE(options.version);
-
-    args = {"tulvo-configurator", "--", "--odd.cnfg"};
-    options = AppOptions::Parse(args);
-    EXPECT_TRUE(options.error.empty()) << options.error;
-    EXPECT_EQ(options.configFile, "--odd.cnfg");
 }
 
 }  // namespace
