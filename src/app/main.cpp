@@ -32,6 +32,7 @@
 #include "model/t_data.h"
 #include "ui/qt_operator.h"
 #include "ui/qt_translation.h"
+#include "ui/screen_fit.h"
 #include "store/image_store.h"
 #include "store/registry_store.h"
 #include "ui/sync/acount_ctrl.h"
@@ -57,6 +58,8 @@ struct QtArguments {
 };
 
 int Run(const AppOptions& options, QtArguments& qtArgs) {
+    // Before any thread exists: it changes the environment.
+    PreferRussianLocale();
     RegistryStore store(options.storePath.empty() ? RegistryStore::DefaultPath()
                                                   : options.storePath);
     auto image = std::make_unique<TData>();
@@ -70,6 +73,7 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     QGuiApplication::setDesktopFileName("com.zarq.TulvoConfigurator");
     QApplication::setWindowIcon(AppIcon());
     InstallQtTranslation(app);
+    ScreenFit::Install();
 
     // Installed before any window exists, so a signal that comes
     // early waits in the socket until the message loop serves it.

@@ -42,6 +42,7 @@
 #include "model/t_data.h"
 #include "ui/qt_operator.h"
 #include "ui/qt_translation.h"
+#include "ui/screen_fit.h"
 #include "store/registry_store.h"
 #include "ui/sync/acount_ctrl.h"
 #include "sync/firmware_samples.h"
@@ -252,7 +253,7 @@ QPixmap OnLaptopScreen(TForm1& form) {
     constexpr int kTitleBar = 30;
     const QRect area(0, 0, screen.width(), screen.height() - kPanel);
     const QRect frame =
-        TForm1::PlaceWithin(QRect(QPoint(), QSize(form.width(), form.height() + kTitleBar)), area);
+        ScreenFit::PlaceWithin(QRect(QPoint(), QSize(form.width(), form.height() + kTitleBar)), area);
     QPixmap canvas(screen);
     canvas.fill(QColor(0x3a, 0x6e, 0xa5));
     QPainter painter(&canvas);
@@ -368,8 +369,10 @@ int Run(const QString& outDir) {
 }  // namespace tulvo
 
 int main(int argc, char** argv) {
+    tulvo::PreferRussianLocale();
     QApplication app(argc, argv);
     QApplication::setWindowIcon(tulvo::AppIcon());
+    tulvo::ScreenFit::Install();
     if (!tulvo::InstallQtTranslation(app)) {
         std::cerr << "Qt's Russian translation is not installed: standard dialogs stay English\n";
     }

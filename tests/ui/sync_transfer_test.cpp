@@ -1,4 +1,7 @@
+#include <QApplication>
+#include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -154,6 +157,41 @@ TEST_F(TransferTest, ProgressWindowReachesAllStepsAndTakesTheThreadsResult) {
               TransferProgress::kFullTransferSteps);
     EXPECT_EQ(form.windowTitle(), "Чтение данных");
     EXPECT_GE(gateway.Log().CountOf(kReadAbInfo), 300u);
+}
+
+// "Прервать" once the window says which subscriber is on its way: the read
+// stops before its next transaction, the port is closed, the store keeps the
+// subscribers read so far, and the operator is told.
+TEST_F(TransferTest, StopButtonEndsReadKeepingWhatWasRead) {
+    sim::Pacing slow;
+    slow.latency = std::chrono::milliseconds(2);
+    gateway.SetPacing(slow);
+    QString stageShown;
+    QTimer watch;
+    watch.setInterval(5);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* form = qobject_cast<TForm10*>(QApplication::activeModalWidget());
+        const auto* stage = form != nullptr ? form->findChild<QLabel*>("Label1") : nullptr;
+        if (stage != nullptr && !stage->text().isEmpty() && stageShown.isEmpty()) {
+            stageShown = stage->text();
+            form->findChild<QPushButton*>("Button1")->click();
+        }
+    });
+    watch.start();
+
+    EXPECT_FALSE(Read());
+
+    ASSERT_TRUE(stageShown.startsWith(QString::fromUtf8("Абоненты: "))) << stageShown.toStdString();
+    EXPECT_TRUE(stageShown.endsWith(QString::fromUtf8(" из 300"))) << stageShown.toStdString();
+    EXPECT_EQ(op.Texts(), Texts{"Чтение прервано. Порт закрыт; прочитанные данные сохранены."});
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(redraws, 1);
+    EXPECT_LT(gateway.Log().CountOf(kReadAbInfo), 300u);
+    RegistryStore store(StorePath());
+    TData reloaded;
+    LoadSubscribers(reloaded, store);
+    EXPECT_EQ(reloaded.AbPhone(1).PhoneIn(), image.AbPhone(1).PhoneIn());
+    EXPECT_FALSE(reloaded.AbInfo(1).Empty());
 }
 
 TEST_F(TransferTest, OperatorCannotCloseProgressWindowWhileTransferRuns) {

@@ -14,6 +14,7 @@
 #include "ui/dialogs/form2_help_texts.h"
 #include "ui/guarded_call.h"
 #include "ui/main/key_filter_validator.h"
+#include "ui/screen_fit.h"
 #include "model/cp1251.h"
 #include "model/operator.h"
 #include "model/record_error.h"
@@ -561,7 +562,8 @@ void TForm2::Button6Click() {
 }
 
 void TForm2::CheckBox4Click() {
-    setFixedSize(kWidth, ui_->CheckBox4->isChecked() ? kHeightWithHelp : kHeightWithoutHelp);
+    ScreenFit::FixSize(*this,
+                       {kWidth, ui_->CheckBox4->isChecked() ? kHeightWithHelp : kHeightWithoutHelp});
 }
 
 void TForm2::TrackBar1Change() {
