@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 
@@ -214,15 +215,37 @@ bool ScreenFit::Handles(const QObject* object) {
 }
 
 bool ScreenFit::eventFilter(QObject* watched, QEvent* event) {
-    if ((event->type() == QEvent::Polish || event->type() == QEvent::Show) && Handles(watched)) {
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::Polish || type == QEvent::Show || type == QEvent::Resize) &&
+        Handles(watched)) {
         auto& window = *static_cast<QWidget*>(watched);
-        if (event->type() == QEvent::Polish) {
+        if (type == QEvent::Polish) {
             FitOnPolish(window);
-        } else if (!event->spontaneous()) {
+        } else if (type == QEvent::Show && !event->spontaneous()) {
             FitOnShow(window);
+        } else if (type == QEvent::Resize && window.isVisible() &&
+                   !Fits(window.size(), RoomFor(window))) {
+            // Grown past the screen by its own controls (a panel shown):
+            // fitted again once the resize is over.
+            QTimer::singleShot(0, &window, [&window] { FitGrown(window); });
         }
     }
     return QObject::eventFilter(watched, event);
+}
+
+void ScreenFit::FitGrown(QWidget& window) {
+    const QSize room = RoomFor(window);
+    if (Fits(window.size(), room) || !ScrollContent(window)) {
+        return;
+    }
+    const QSize size = WithScrollBars(window, window.size(), room);
+    if (window.minimumSize() == window.maximumSize()) {
+        window.setFixedSize(size);
+    } else {
+        window.setMinimumSize(0, 0);
+        window.resize(size);
+    }
+    FitOnShow(window);
 }
 
 // Polished once, before the first show: a window too large for its screen

@@ -46,6 +46,7 @@ class ScreenFit : public QObject {
     static bool Handles(const QObject* object);
     static void FitOnPolish(QWidget& window);
     static void FitOnShow(QWidget& window);
+    static void FitGrown(QWidget& window);
 };
 
 }  // namespace tulvo

@@ -102,6 +102,14 @@ TEST_F(ScreenFitTest, EveryDialogFits) {
     for (auto& dialog : dialogs) {
         ExpectFits(*dialog, dialog->metaObject()->className());
     }
+    {
+        // The call log with its filter panel shown once it is up.
+        TForm6 log(image_, op_, device, dir_.string(), &owner);
+        log.show();
+        log.SpeedButton1Click();
+        QApplication::processEvents();
+        ExpectFits(log, "TForm6 with its filter");
+    }
     TReadData thread([](TransferProgress&) { return true; }, op_);
     TForm10 progress(&owner, thread);
     ExpectFits(progress, "TForm10");

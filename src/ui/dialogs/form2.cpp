@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QStyle>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -135,8 +134,7 @@ void TForm2::FormDestroy() {
 }
 
 void TForm2::SetUpControls() {
-    ui_->SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    ui_->SpeedButton2->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    // "ОК" and "Отмена" are plain text, as in the program's other dialogs.
     // Enter in a field must not press one of the tabs' buttons.
     for (QPushButton* button : findChildren<QPushButton*>()) {
         button->setAutoDefault(false);
