@@ -257,8 +257,8 @@ QPixmap OnLaptopScreen(TForm1& form) {
     constexpr int kPanel = 40;
     constexpr int kTitleBar = 30;
     const QRect area(0, 0, screen.width(), screen.height() - kPanel);
-    const QRect frame =
-        ScreenFit::PlaceWithin(QRect(QPoint(), QSize(form.width(), form.height() + kTitleBar)), area);
+    const QRect frame = ScreenFit::PlaceWithin(
+        QRect(QPoint(), QSize(form.width(), form.height() + kTitleBar)), area);
     QPixmap canvas(screen);
     canvas.fill(QColor(0x3a, 0x6e, 0xa5));
     QPainter painter(&canvas);
@@ -297,15 +297,14 @@ void ShootStandardDialogs(Shooter& shooter, QWidget* owner, const QString& folde
         shooter.Shoot(*box, "QMessageBox_YesNo");
     }
     {
-        const auto box = QtOperator::Box(QMessageBox::Information,
-                                         QString::fromUtf8("Чтение завершено!"), QMessageBox::Ok,
-                                         owner);
+        const auto box =
+            QtOperator::Box(QMessageBox::Information, QString::fromUtf8("Чтение завершено!"),
+                            QMessageBox::Ok, owner);
         shooter.Shoot(*box, "QMessageBox_Ok");
     }
     {
         const auto box = QtOperator::YesNoCancelBox(
-            QString::fromUtf8("Изменения абонента №1 не приняты кнопкой «Ок». Принять их?"),
-            owner);
+            QString::fromUtf8("Изменения абонента №1 не приняты кнопкой «Ок». Принять их?"), owner);
         shooter.Shoot(*box, "QMessageBox_YesNoCancel");
     }
     {

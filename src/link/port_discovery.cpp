@@ -104,8 +104,8 @@ std::optional<fs::path> PortDiscovery::UsbDeviceAbove(const fs::path& device) co
 
 bool PortDiscovery::HasGatewayUsbAncestor(const fs::path& device) const {
     const std::optional<fs::path> usb = UsbDeviceAbove(device);
-    return usb && IsGatewayUsbId(ReadAttribute(*usb / "idVendor"),
-                                 ReadAttribute(*usb / "idProduct"));
+    return usb &&
+           IsGatewayUsbId(ReadAttribute(*usb / "idVendor"), ReadAttribute(*usb / "idProduct"));
 }
 
 std::string PortDiscovery::Describe(const std::string& name) const {

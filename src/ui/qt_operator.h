@@ -36,8 +36,7 @@ class QtOperator : public QObject, public Operator {
     // A box as this operator shows it: the program's caption whole in its
     // title bar, and its OK button written as the program's dialogs write it.
     static std::unique_ptr<QMessageBox> Box(QMessageBox::Icon icon, const QString& text,
-                                            QMessageBox::StandardButtons buttons,
-                                            QWidget* parent);
+                                            QMessageBox::StandardButtons buttons, QWidget* parent);
     // The question of AskYesNoCancel ("Да" the default, Esc "Отмена").
     static std::unique_ptr<QMessageBox> YesNoCancelBox(const QString& text, QWidget* parent);
 

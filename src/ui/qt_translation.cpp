@@ -30,7 +30,7 @@ class MissingTextsTranslator : public QTranslator {
             const char* source;
             const char* russian;
         } kTexts[] = {
-            {"Folder", "Папка"}, {"Drive", "Диск"}, {"File", "Файл"},
+            {"Folder", "Папка"},    {"Drive", "Диск"},  {"File", "Файл"},
             {"%1 File", "Файл %1"}, {"Alias", "Ярлык"}, {"Shortcut", "Ярлык"},
         };
         for (const auto& text : kTexts) {
@@ -55,9 +55,9 @@ void PreferRussianLocale() {
     // every category instead.
     if (const char* all = std::getenv("LC_ALL"); all != nullptr && *all != '\0') {
         const std::string value = all;
-        for (const char* category : {"LC_CTYPE", "LC_NUMERIC", "LC_COLLATE", "LC_MONETARY",
-                                     "LC_PAPER", "LC_NAME", "LC_ADDRESS", "LC_TELEPHONE",
-                                     "LC_MEASUREMENT", "LC_IDENTIFICATION"}) {
+        for (const char* category :
+             {"LC_CTYPE", "LC_NUMERIC", "LC_COLLATE", "LC_MONETARY", "LC_PAPER", "LC_NAME",
+              "LC_ADDRESS", "LC_TELEPHONE", "LC_MEASUREMENT", "LC_IDENTIFICATION"}) {
             setenv(category, value.c_str(), 1);
         }
         unsetenv("LC_ALL");

@@ -117,8 +117,8 @@ void MoveChildren(QWidget& window, QWidget& content) {
         if (child == nullptr || child->isWindow()) {
             continue;
         }
-        const bool hidden =
-            child->testAttribute(Qt::WA_WState_Hidden) && child->testAttribute(Qt::WA_WState_ExplicitShowHide);
+        const bool hidden = child->testAttribute(Qt::WA_WState_Hidden) &&
+                            child->testAttribute(Qt::WA_WState_ExplicitShowHide);
         const QRect geometry = child->geometry();
         child->setParent(&content);
         child->setGeometry(geometry);
@@ -166,8 +166,8 @@ QRect ScreenFit::PlaceWithin(QRect frame, const QRect& area) {
 
 void ScreenFit::FixSize(QWidget& window, QSize designed) {
     const QSize room = RoomFor(window);
-    const bool scrolls = Fits(designed, room) ? window.property(kScrolledProperty).toBool()
-                                              : ScrollContent(window);
+    const bool scrolls =
+        Fits(designed, room) ? window.property(kScrolledProperty).toBool() : ScrollContent(window);
     window.setFixedSize(scrolls ? WithScrollBars(window, designed, room) : designed);
     // Controls placed by hand need the designed room on the content.
     if (auto* content = window.findChild<QWidget*>(QStringLiteral("ScrolledContent"));

@@ -143,8 +143,7 @@ TEST_F(WindowTextsTest, MenuItemsHaveTheirCaptionsAndState) {
         auto* action = Form().findChild<QAction*>(QString::fromLatin1(item.action));
         ASSERT_NE(action, nullptr) << item.action;
         // The mnemonic's '&' is not part of what the operator reads.
-        EXPECT_EQ(QString(action->text()).remove('&'), QString::fromUtf8(item.text))
-            << item.action;
+        EXPECT_EQ(QString(action->text()).remove('&'), QString::fromUtf8(item.text)) << item.action;
         EXPECT_EQ(action->isVisible(), item.state != kHidden) << item.action;
         // A hidden action also reports itself disabled.
         EXPECT_EQ(action->isEnabled(), item.state == kOn) << item.action;
@@ -152,8 +151,7 @@ TEST_F(WindowTextsTest, MenuItemsHaveTheirCaptionsAndState) {
     const char* menus[][2] = {
         {"N1", "Файл"}, {"N10", "Параметры"}, {"N11", "Синхронизация"}, {"N16", "?"}};
     for (const auto& menu : menus) {
-        EXPECT_EQ(Find<QMenu>(menu[0])->title().remove('&'), QString::fromUtf8(menu[1]))
-            << menu[0];
+        EXPECT_EQ(Find<QMenu>(menu[0])->title().remove('&'), QString::fromUtf8(menu[1])) << menu[0];
     }
     EXPECT_EQ(Form().windowTitle(), QString::fromUtf8("Конфигуратор TulvoUniversal"));
 }

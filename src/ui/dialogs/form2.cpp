@@ -560,8 +560,8 @@ void TForm2::Button6Click() {
 }
 
 void TForm2::CheckBox4Click() {
-    ScreenFit::FixSize(*this,
-                       {kWidth, ui_->CheckBox4->isChecked() ? kHeightWithHelp : kHeightWithoutHelp});
+    ScreenFit::FixSize(
+        *this, {kWidth, ui_->CheckBox4->isChecked() ? kHeightWithHelp : kHeightWithoutHelp});
 }
 
 void TForm2::TrackBar1Change() {

@@ -89,7 +89,6 @@ class TForm1 : public QMainWindow {
     // "Загрузить" does once a file is chosen.
     void LoadConfigFrom(const QString& path);
 
-
   protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
