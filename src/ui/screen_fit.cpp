@@ -1,5 +1,6 @@
 #include "ui/screen_fit.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QGridLayout>
@@ -130,6 +131,32 @@ void MoveChildren(QWidget& window, QWidget& content) {
     }
 }
 
+// A dialog's row of buttons ("ОК", "Отмена") at the bottom of its layout:
+// taken out, so it stays in view below the scrolled content. Nothing when
+// the last row holds no push button.
+QLayout* TakeButtonRow(QLayout* outer) {
+    auto* box = qobject_cast<QBoxLayout*>(outer);
+    if (box == nullptr || box->direction() != QBoxLayout::TopToBottom || box->count() < 2) {
+        return nullptr;
+    }
+    QLayout* row = box->itemAt(box->count() - 1)->layout();
+    if (row == nullptr) {
+        return nullptr;
+    }
+    bool hasButton = false;
+    for (int i = 0; i < row->count(); ++i) {
+        const QWidget* widget = row->itemAt(i)->widget();
+        const auto* button = qobject_cast<const QAbstractButton*>(widget);
+        hasButton = hasButton || (button != nullptr && !button->isCheckable());
+    }
+    if (!hasButton) {
+        return nullptr;
+    }
+    box->takeAt(box->count() - 1);
+    row->setParent(nullptr);
+    return row;
+}
+
 }  // namespace
 
 ScreenFit::ScreenFit(QObject* parent) : QObject(parent) {}
@@ -183,9 +210,14 @@ bool ScreenFit::ScrollContent(QWidget& window) {
     }
     auto* content = new QWidget;
     content->setObjectName(QStringLiteral("ScrolledContent"));
+    QLayout* buttons = nullptr;
+    QMargins margins;
     if (QLayout* outer = window.layout()) {
+        margins = outer->contentsMargins();
+        buttons = TakeButtonRow(outer);
         QLayout* inner = TakeItems(outer);
         if (inner == nullptr) {
+            delete buttons;
             delete content;
             return false;
         }
@@ -202,6 +234,11 @@ bool ScreenFit::ScrollContent(QWidget& window) {
     auto* top = new QVBoxLayout(&window);
     top->setContentsMargins(0, 0, 0, 0);
     top->addWidget(scroll);
+    if (buttons != nullptr) {
+        buttons->setContentsMargins(margins.left(), margins.top(), margins.right(),
+                                    margins.bottom());
+        top->addLayout(buttons);
+    }
     window.setProperty(kScrolledProperty, true);
     return true;
 }

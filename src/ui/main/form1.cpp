@@ -27,6 +27,7 @@
 #include "ui/main/subscriber_editor.h"
 #include "ui/main/subscriber_grid_model.h"
 #include "ui/main/tray_controller.h"
+#include "ui/flow_layout.h"
 #include "ui/main/whole_rows_frame.h"
 #include "ui/screen_fit.h"
 #include "model/operator.h"
@@ -74,6 +75,10 @@ TForm1::~TForm1() {
 
 void TForm1::FormCreate() {
     SetUpWindow();
+    // On a narrow screen the toolbars wrap onto further rows rather than
+    // push the editor out of sight.
+    FlowLayout::Replace(*ui_->ToolBar2);
+    FlowLayout::Replace(*ui_->ToolBar1);
     ScrollCentralContent();
     SetUpIcons();
     SetUpStatusBar();
@@ -126,10 +131,12 @@ void TForm1::ScrollCentralContent() {
     setCentralWidget(scroll);
 }
 
-// As tall as the menu, the content and the status bar need.
-int TForm1::DesignedHeight() const {
-    return menuBar()->sizeHint().height() + content_->minimumSizeHint().height() +
-           statusBar()->sizeHint().height();
+// As tall as the menu, the content and the status bar need, the content at
+// the given width (the toolbars may wrap).
+int TForm1::DesignedHeight(int width) const {
+    const int content = std::max(content_->minimumSizeHint().height(),
+                                 content_->layout()->totalHeightForWidth(width));
+    return menuBar()->sizeHint().height() + content + statusBar()->sizeHint().height();
 }
 
 void TForm1::FitWindow() {
@@ -145,7 +152,9 @@ void TForm1::FitWindow() {
     layout()->invalidate();
     // On a screen too small for it the window takes the room there is and
     // its content scrolls.
-    setFixedSize(QSize(kWindowWidth, DesignedHeight()).boundedTo(ScreenFit::RoomFor(*this)));
+    const QSize room = ScreenFit::RoomFor(*this);
+    const int width = std::min(kWindowWidth, room.width());
+    setFixedSize(QSize(width, DesignedHeight(width)).boundedTo(room));
 }
 
 void TForm1::SetUpIcons() {

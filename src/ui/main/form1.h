@@ -105,7 +105,7 @@ class TForm1 : public QMainWindow {
     // The window's content (grid, editor, help pane) scrolls when the
     // screen is too small for it.
     void ScrollCentralContent();
-    int DesignedHeight() const;
+    int DesignedHeight(int width) const;
     void SetUpIcons();
     void SetUpStatusBar();
     void SetUpHelp();
