@@ -115,15 +115,16 @@ TEST_F(KeyboardTest, EnterAppliesAndEscRevertsTheEditor) {
     }
 }
 
-// Before "Чтение", "Запись", "Загрузить" and "Выход" typed changes are
-// applied ("Да"), dropped ("Нет"), or the action is called off ("Отмена").
+// Before "Чтение", "Запись", "Сохранить", "Загрузить" and "Выход" typed
+// changes are applied ("Да"), dropped ("Нет"), or the action is called off
+// ("Отмена").
 TEST_F(KeyboardTest, UnconfirmedEditIsSettledBeforeActionsThatWouldDropIt) {
     int loadDialogs = 0;
     Form().SetPathChooser([&loadDialogs](bool) {
         ++loadDialogs;
         return QString();
     });
-    const char* actions[] = {"N12", "N13", "N3", "N4"};
+    const char* actions[] = {"N12", "N13", "N2", "N3", "N4"};
     const struct {
         Answer answer;
         const char* stored;
@@ -151,8 +152,8 @@ TEST_F(KeyboardTest, UnconfirmedEditIsSettledBeforeActionsThatWouldDropIt) {
                       "Изменения абонента №1 не приняты кнопкой «Ок». Принять их?")
                 << where;
             EXPECT_EQ(image_.Name(1).AbFNS, a.stored) << where;
-            // Without a port a gateway action says so; the load asks for a
-            // file; "Выход" closes the window.
+            // Without a port a gateway action says so; a file action asks
+            // for a file; "Выход" closes the window.
             const bool ran = op_.entries.size() > 1 || loadDialogs > 0 || !Form().isVisible();
             EXPECT_EQ(ran, a.actionRuns) << where;
             EXPECT_EQ(Ok()->isEnabled(), !a.actionRuns) << where;

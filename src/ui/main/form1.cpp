@@ -404,6 +404,9 @@ void TForm1::N13Click() {
 }
 
 void TForm1::SpeedButton8Click() {
+    if (!SettleEditorChanges()) {
+        return;
+    }
     const QString path = ChooseFile(true);
     if (!path.isEmpty()) {
         SaveConfigFile(context_.image, path.toStdString(), context_.op);
