@@ -5,11 +5,11 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QProgressBar>
+#include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
-#include <QMenuBar>
-#include <QStatusBar>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 
@@ -144,8 +144,6 @@ void TForm1::FitWindow() {
     // pane removes its height from the window instead of spreading the
     // editor's controls over the free room. The layouts keep their children's sizes until the next
     // event loop pass; the pane was just shown or hidden, so they are asked afresh.
-    // Sizes are the style's only once the controls are polished.
-    ensurePolished();
     ui_->Panel2->updateGeometry();
     content_->updateGeometry();
     content_->layout()->invalidate();

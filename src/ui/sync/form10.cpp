@@ -1,8 +1,8 @@
 #include "ui/sync/form10.h"
 
 #include <QCloseEvent>
-#include <QPushButton>
 #include <QCoreApplication>
+#include <QPushButton>
 #include <QShowEvent>
 
 #include "actions/gateway_actions.h"
@@ -51,7 +51,8 @@ bool RunTransfer(QWidget* owner, TReadWriteData& thread, const QString& caption)
 TForm10::TForm10(QWidget* owner, TReadWriteData& thread)
     : QDialog(owner), ui_(std::make_unique<Ui::TForm10>()), thread_(thread) {
     ui_->setupUi(this);
-    // No border icons: the operator cannot close or cancel a transfer.
+    // No border icons: the window closes when the transfer has ended;
+    // "Прервать" asks it to end early.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     // Room for the longest stage text at any font size, and no growing or
     // shrinking as the text changes.
