@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLocale>
 #include <QMessageBox>
 #include <QThread>
 #include <QTimer>
@@ -148,6 +149,15 @@ TEST(QtOperatorTest, BoxesCarryTheCaptionRussianButtonsAndTheArrow) {
     op.Message("Да");
     EXPECT_EQ(message.buttons, QStringList{QString::fromUtf8("ОК")});
     EXPECT_GT(message.titleRoom, 100);
+}
+
+// Qt's own dialogs speak Russian whatever the desktop's language, also the
+// texts Qt's translation lacks (the file dialog's type column).
+TEST(QtTranslationTest, WidgetsAndQtDialogTextsAreRussian) {
+    ASSERT_TRUE(InstallQtTranslation(*QCoreApplication::instance()));
+    EXPECT_EQ(QLocale().language(), QLocale::Russian);
+    EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "Folder"),
+              QString::fromUtf8("Папка"));
 }
 
 TEST(GuardedCallTest, ShowsTheExceptionTextAndReportsFailure) {
