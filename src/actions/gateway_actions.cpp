@@ -175,6 +175,7 @@ GatewayActions::TransferOutcome GatewayActions::ReadImage(TData& image, const Jo
         transfer.SetVerify(verify);
         const bool done = transfer.FullRead();
         outcome.problemsTold = transfer.ProblemsTold();
+        outcome.stopped = !done && progress.StopRequested();
         return done;
     });
     if (outcome.transferred) {
@@ -190,16 +191,15 @@ GatewayActions::TransferOutcome GatewayActions::WriteImage(TData& image, const J
         return outcome;
     }
     outcome.opened = true;
-    bool stopped = false;
     outcome.transferred = run([&](TransferProgress& progress) {
         ImageTransfer transfer(image, access_.port, access_.op, progress);
         const bool done = transfer.FullWrite();
         outcome.problemsTold = transfer.ProblemsTold();
-        stopped = progress.StopRequested();
+        outcome.stopped = !done && progress.StopRequested();
         return done;
     });
     if (!outcome.transferred) {
-        if (!stopped) {
+        if (!outcome.stopped) {
             access_.op.Message(texts::kWriteFailed);
         }
         outcome.problemsTold = true;

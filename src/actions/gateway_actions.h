@@ -57,6 +57,7 @@ class GatewayActions {
         bool transferred = false;   // the whole image moved
         bool problemsTold = false;  // an error message was shown on the way (for a
                                     // write, also a clock that was not set)
+        bool stopped = false;       // ended early because a stop was asked for
     };
     // The whole image from the gateway; "Чтение завершено!" when the read
     // ran through, even if the list or SMS phase told a problem.

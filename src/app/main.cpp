@@ -34,6 +34,7 @@
 #include "program_version.h"
 #include "ui/qt_operator.h"
 #include "ui/qt_translation.h"
+#include "ui/screen_fit.h"
 #include "store/image_store.h"
 #include "store/registry_store.h"
 #include "ui/sync/acount_ctrl.h"
@@ -72,6 +73,8 @@ void OfferConfigFileWhenFree(TForm1* form, const QString& path, int delayMs = 0)
 }
 
 int Run(const AppOptions& options, QtArguments& qtArgs) {
+    // Before any thread exists: it changes the environment.
+    PreferRussianLocale();
     RegistryStore store(options.storePath.empty() ? RegistryStore::DefaultPath()
                                                   : options.storePath);
     auto image = std::make_unique<TData>();
@@ -85,6 +88,7 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     QGuiApplication::setDesktopFileName("com.zarq.TulvoConfigurator");
     QApplication::setWindowIcon(AppIcon());
     InstallQtTranslation(app);
+    ScreenFit::Install();
 
     // Installed before any window exists, so a signal that comes
     // early waits in the socket until the message loop serves it.

@@ -3,7 +3,11 @@
 // at. Runs on any Qt platform; the build uses the offscreen one.
 
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -42,10 +46,12 @@
 #include "model/t_data.h"
 #include "ui/qt_operator.h"
 #include "ui/qt_translation.h"
+#include "ui/screen_fit.h"
 #include "store/registry_store.h"
 #include "ui/sync/acount_ctrl.h"
 #include "sync/firmware_samples.h"
 #include "ui/sync/form10.h"
+#include "sync/transfer_stage_text.h"
 #include "ui/sync/form12.h"
 #include "ui/sync/form14.h"
 #include "ui/sync/read_data.h"
@@ -251,8 +257,8 @@ QPixmap OnLaptopScreen(TForm1& form) {
     constexpr int kPanel = 40;
     constexpr int kTitleBar = 30;
     const QRect area(0, 0, screen.width(), screen.height() - kPanel);
-    const QRect frame =
-        TForm1::PlaceWithin(QRect(QPoint(), QSize(form.width(), form.height() + kTitleBar)), area);
+    const QRect frame = ScreenFit::PlaceWithin(
+        QRect(QPoint(), QSize(form.width(), form.height() + kTitleBar)), area);
     QPixmap canvas(screen);
     canvas.fill(QColor(0x3a, 0x6e, 0xa5));
     QPainter painter(&canvas);
@@ -268,13 +274,38 @@ QPixmap OnLaptopScreen(TForm1& form) {
     return canvas;
 }
 
+// The "Файл" menu with its mnemonics and shortcuts, and the port list with
+// what each port is.
+void ShootMenusAndPorts(Shooter& shooter, TForm1& form) {
+    auto* file = form.findChild<QMenu*>("N1");
+    file->popup(form.mapToGlobal(QPoint(0, 20)));
+    QApplication::processEvents();
+    shooter.Save(file->grab(), "TForm1_menu_file");
+    file->hide();
+    auto* ports = form.findChild<QComboBox*>("ComboBox2");
+    ports->showPopup();
+    QApplication::processEvents();
+    shooter.Save(ports->view()->window()->grab(), "TForm1_port_list");
+    ports->hidePopup();
+}
+
 // Qt's standard dialogs as the program shows them, in Russian.
 void ShootStandardDialogs(Shooter& shooter, QWidget* owner, const QString& folder) {
     {
-        QMessageBox box(QMessageBox::Information, QString::fromUtf8(QtOperator::kCaption),
-                        QString::fromUtf8("Продолжить?"), QMessageBox::Yes | QMessageBox::No,
-                        owner);
-        shooter.Shoot(box, "QMessageBox_YesNo");
+        const auto box = QtOperator::Box(QMessageBox::Information, QString::fromUtf8("Продолжить?"),
+                                         QMessageBox::Yes | QMessageBox::No, owner);
+        shooter.Shoot(*box, "QMessageBox_YesNo");
+    }
+    {
+        const auto box =
+            QtOperator::Box(QMessageBox::Information, QString::fromUtf8("Чтение завершено!"),
+                            QMessageBox::Ok, owner);
+        shooter.Shoot(*box, "QMessageBox_Ok");
+    }
+    {
+        const auto box = QtOperator::YesNoCancelBox(
+            QString::fromUtf8("Изменения абонента №1 не приняты кнопкой «Ок». Принять их?"), owner);
+        shooter.Shoot(*box, "QMessageBox_YesNoCancel");
     }
     {
         QFileDialog dialog(owner);
@@ -323,8 +354,13 @@ int Run(const QString& outDir) {
         TForm10 form(&form1, thread);
         form.findChild<QProgressBar*>("ProgressBar1")
             ->setValue(TransferProgress::kFullTransferSteps / 3);
+        form.findChild<QLabel*>("Label1")->setText(QString::fromStdString(
+            TransferStageText({TransferProgress::Stage::Subscribers, 123, 300})));
         shooter.ShootHidden(form, "TForm10");
+        form.findChild<QPushButton*>("Button1")->click();
+        shooter.ShootHidden(form, "TForm10_stopping");
     }
+    ShootMenusAndPorts(shooter, form1);
 
     ShootSettingsDialogs(shooter, &form1, image, store, op);
 
@@ -368,8 +404,10 @@ int Run(const QString& outDir) {
 }  // namespace tulvo
 
 int main(int argc, char** argv) {
+    tulvo::PreferRussianLocale();
     QApplication app(argc, argv);
     QApplication::setWindowIcon(tulvo::AppIcon());
+    tulvo::ScreenFit::Install();
     if (!tulvo::InstallQtTranslation(app)) {
         std::cerr << "Qt's Russian translation is not installed: standard dialogs stay English\n";
     }

@@ -88,19 +88,55 @@ bool PortDiscovery::IsAbsentLegacyUart(const fs::path& ttyDir, const std::string
     return type.empty() || std::strtol(type.c_str(), nullptr, 10) == 0;
 }
 
-// Walks up from the tty's device to the USB device that carries it (the first
-// directory with idVendor), stopping at the sysfs root.
-bool PortDiscovery::HasGatewayUsbAncestor(const fs::path& device) const {
+// The USB device that carries a tty's device: the first directory above it
+// with idVendor, below the sysfs root.
+std::optional<fs::path> PortDiscovery::UsbDeviceAbove(const fs::path& device) const {
     std::error_code ec;
     const fs::path root = fs::weakly_canonical(sysfsRoot_, ec);
     for (fs::path dir = device; !dir.empty() && dir != root && dir != dir.root_path();
          dir = dir.parent_path()) {
         if (fs::exists(dir / "idVendor", ec)) {
-            return IsGatewayUsbId(ReadAttribute(dir / "idVendor"),
-                                  ReadAttribute(dir / "idProduct"));
+            return dir;
         }
     }
-    return false;
+    return std::nullopt;
+}
+
+bool PortDiscovery::HasGatewayUsbAncestor(const fs::path& device) const {
+    const std::optional<fs::path> usb = UsbDeviceAbove(device);
+    return usb &&
+           IsGatewayUsbId(ReadAttribute(*usb / "idVendor"), ReadAttribute(*usb / "idProduct"));
+}
+
+std::string PortDiscovery::Describe(const std::string& name) const {
+    {
+        std::lock_guard lock(mutex_);
+        for (const ExtraPort& port : extras_) {
+            if (port.name == name) {
+                return port.path;
+            }
+        }
+    }
+    if (name.empty() || name.find('/') != std::string::npos) {
+        return {};
+    }
+    std::error_code ec;
+    const fs::path device = fs::canonical(sysfsRoot_ / "class" / "tty" / name / "device", ec);
+    const std::optional<fs::path> usb = ec ? std::nullopt : UsbDeviceAbove(device);
+    if (!usb) {
+        return {};
+    }
+    std::string text = ReadAttribute(*usb / "manufacturer");
+    const std::string product = ReadAttribute(*usb / "product");
+    text += (text.empty() || product.empty() ? "" : " ") + product;
+    if (text.empty()) {
+        text = "USB-устройство";
+    }
+    if (const std::string serial = ReadAttribute(*usb / "serial"); !serial.empty()) {
+        text += ", сер. № " + serial;
+    }
+    return text + " (" + Lower(ReadAttribute(*usb / "idVendor")) + ":" +
+           Lower(ReadAttribute(*usb / "idProduct")) + ")";
 }
 
 bool PortDiscovery::IsExtraName(const std::string& name) const {

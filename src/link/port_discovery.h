@@ -47,6 +47,12 @@ class PortDiscovery {
     // Nothing for a name that is not listed, for an empty name and for a path.
     std::optional<std::string> ListedDevicePath(const std::string& name) const;
 
+    // What a listed port is, for the operator: for a USB port the maker,
+    // product and serial number the device reports, with its vendor:product
+    // identifiers ("ZARQ Tulvo Universal, сер. № 0042 (c251:1305)"); for an
+    // extra port its path; empty when nothing more is known.
+    std::string Describe(const std::string& name) const;
+
     // Adds a port, replacing an extra port of the same name.
     void AddExtraPort(const ExtraPort& port);
     void RemoveExtraPort(const std::string& name);
@@ -73,6 +79,7 @@ class PortDiscovery {
     std::optional<Tty> InspectTty(const std::filesystem::path& ttyDir) const;
     bool IsAbsentLegacyUart(const std::filesystem::path& ttyDir, const std::string& name) const;
     bool HasGatewayUsbAncestor(const std::filesystem::path& device) const;
+    std::optional<std::filesystem::path> UsbDeviceAbove(const std::filesystem::path& device) const;
     bool IsExtraName(const std::string& name) const;
 
     std::filesystem::path sysfsRoot_;

@@ -10,6 +10,7 @@ namespace tulvo {
 class Operator {
   public:
     enum class Choice { Abort, Ignore, Cancel };
+    enum class Answer { Yes, No, Cancel };
 
     virtual ~Operator() = default;
 
@@ -22,6 +23,12 @@ class Operator {
     }
     virtual bool AskYesNo(const std::string& text) = 0;
     virtual Choice AskAbortIgnoreCancel(const std::string& text) = 0;
+    // A yes/no question that may also call off what was about to happen
+    // ("Да", "Нет", "Отмена"). Where nobody can call anything off (the
+    // command line answers from its flags), it is the yes/no question.
+    virtual Answer AskYesNoCancel(const std::string& text) {
+        return AskYesNo(text) ? Answer::Yes : Answer::No;
+    }
 };
 
 }  // namespace tulvo

@@ -43,6 +43,13 @@ inline constexpr const char* kWriteAlarmError = "Ошибка записи па�
 inline constexpr const char* kWriteBlackListError = "Ошибка записи черного списка!";
 inline constexpr const char* kWriteSmsError = "Ошибка записи SMS сообщения!";
 
+// A whole-image transfer stopped by the operator.
+inline constexpr const char* kReadStopped =
+    "Чтение прервано. Порт закрыт; прочитанные данные сохранены.";
+inline constexpr const char* kWriteStopped =
+    "Запись прервана. Порт закрыт; шлюз получил только часть данных, время не установлено.";
+inline constexpr const char* kStopping = "Прерывание…";
+
 // Clock.
 inline constexpr const char* kClockError = "Ошибка синхронизации времени в устройстве!";
 inline constexpr const char* kClockAfterWrite = "Синхронизация завершена";

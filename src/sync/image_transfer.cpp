@@ -115,6 +115,7 @@ bool ImageTransfer::LinkFailed() {
 }
 
 bool ImageTransfer::ReadSubscribers() {
+    progress_.BeginStage(TransferProgress::Stage::Subscribers, TData::kSubscribers);
     for (int n = 1; n <= TData::kSubscribers; ++n) {
         if (Stopped()) {
             return false;
@@ -123,6 +124,7 @@ bool ImageTransfer::ReadSubscribers() {
         if (!ReadSubscriber(n)) {
             return false;
         }
+        progress_.StageDone(n);
     }
     return true;
 }
@@ -175,32 +177,44 @@ bool ImageTransfer::ReadSubscriber(int n) {
 }
 
 bool ImageTransfer::WriteSubscribers() {
+    progress_.BeginStage(TransferProgress::Stage::Subscribers, TData::kSubscribers);
     for (int n = 1; n <= TData::kSubscribers; ++n) {
         if (Stopped()) {
             return false;
         }
         progress_.Advance();
-        std::uint8_t status = 0;
-        if (!port_.WriteAbInfo(n, image_.AbInfo(n).bytes(), status)) {
-            return LinkFailed();
+        if (!WriteSubscriber(n)) {
+            return false;
         }
-        if (status != kDone) {
-            TellSlot(texts::kWriteSubscriberError, n);
-            continue;
-        }
-        AbPhoneRecord phone = image_.AbPhone(n);
-        phone.SetPhoneIndex(static_cast<std::uint16_t>(n - 1));
-        if (!port_.WriteAbPhone(n, phone.bytes(), status)) {
-            return LinkFailed();
-        }
-        if (status != kDone) {
-            TellSlot(texts::kWritePhoneError, n);
-        }
+        progress_.StageDone(n);
+    }
+    return true;
+}
+
+// One slot; false only when the link failed.
+bool ImageTransfer::WriteSubscriber(int n) {
+    std::uint8_t status = 0;
+    if (!port_.WriteAbInfo(n, image_.AbInfo(n).bytes(), status)) {
+        return LinkFailed();
+    }
+    if (status != kDone) {
+        TellSlot(texts::kWriteSubscriberError, n);
+        return true;
+    }
+    AbPhoneRecord phone = image_.AbPhone(n);
+    phone.SetPhoneIndex(static_cast<std::uint16_t>(n - 1));
+    if (!port_.WriteAbPhone(n, phone.bytes(), status)) {
+        return LinkFailed();
+    }
+    if (status != kDone) {
+        TellSlot(texts::kWritePhoneError, n);
     }
     return true;
 }
 
 bool ImageTransfer::RunBlocks(const std::array<BlockStep, 5>& steps, bool reading) {
+    progress_.BeginStage(TransferProgress::Stage::Settings, static_cast<int>(steps.size()));
+    int done = 0;
     for (const BlockStep& step : steps) {
         if (Stopped()) {
             return false;
@@ -226,6 +240,7 @@ bool ImageTransfer::RunBlocks(const std::array<BlockStep, 5>& steps, bool readin
         if (reading) {
             std::copy(buffer.begin(), buffer.end(), step.record.begin());
         }
+        progress_.StageDone(++done);
     }
     return true;
 }
@@ -259,6 +274,7 @@ bool ImageTransfer::WriteSettings() {
 }
 
 bool ImageTransfer::ReadAlarm() {
+    progress_.BeginStage(TransferProgress::Stage::Alarm, 1);
     if (Stopped()) {
         return false;
     }
@@ -273,10 +289,12 @@ bool ImageTransfer::ReadAlarm() {
         return false;
     }
     std::copy(work.begin(), work.end(), image_.SettingAlarm().bytes().begin());
+    progress_.StageDone(1);
     return true;
 }
 
 bool ImageTransfer::WriteAlarm() {
+    progress_.BeginStage(TransferProgress::Stage::Alarm, 1);
     if (Stopped()) {
         return false;
     }
@@ -288,12 +306,14 @@ bool ImageTransfer::WriteAlarm() {
         Tell(texts::kWriteAlarmError);
         return false;
     }
+    progress_.StageDone(1);
     return true;
 }
 
 // An entry the gateway reports empty is blank in the image too: keeping the
 // old entry would send it back with the next write.
 bool ImageTransfer::ReadBlackList() {
+    progress_.BeginStage(TransferProgress::Stage::BlackList, kBlackListTransferred);
     for (int n = 1; n <= kBlackListTransferred; ++n) {
         if (Stopped()) {
             return false;
@@ -318,11 +338,13 @@ bool ImageTransfer::ReadBlackList() {
             return true;
         }
         progress_.Advance();
+        progress_.StageDone(n);
     }
     return true;
 }
 
 bool ImageTransfer::WriteBlackList() {
+    progress_.BeginStage(TransferProgress::Stage::BlackList, kBlackListTransferred);
     for (int n = 1; n <= kBlackListTransferred; ++n) {
         if (Stopped()) {
             return false;
@@ -334,11 +356,13 @@ bool ImageTransfer::WriteBlackList() {
             return false;
         }
         progress_.Advance();
+        progress_.StageDone(n);
     }
     return true;
 }
 
 bool ImageTransfer::ReadSMSMessages() {
+    progress_.BeginStage(TransferProgress::Stage::Sms, TData::kSmsMessages);
     for (int m = 0; m < TData::kSmsMessages; ++m) {
         if (Stopped()) {
             return false;
@@ -360,11 +384,13 @@ bool ImageTransfer::ReadSMSMessages() {
             Tell(texts::kReadSmsError);
             return true;
         }
+        progress_.StageDone(m + 1);
     }
     return true;
 }
 
 bool ImageTransfer::WriteSMSMessages() {
+    progress_.BeginStage(TransferProgress::Stage::Sms, TData::kSmsMessages);
     for (int m = 0; m < TData::kSmsMessages; ++m) {
         if (Stopped()) {
             return false;
@@ -374,6 +400,7 @@ bool ImageTransfer::WriteSMSMessages() {
             Tell(texts::kWriteSmsError);
             return false;
         }
+        progress_.StageDone(m + 1);
     }
     return true;
 }

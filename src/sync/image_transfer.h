@@ -21,6 +21,7 @@ class TPortMost;
 // come and nothing is rolled back when a transfer stops early. The
 // routines know nothing of threads; a stop asked for through the progress
 // object ends them before their next transaction, as a failed transfer.
+// Each routine tells the progress object its stage and how far it is.
 class ImageTransfer {
   public:
     ImageTransfer(TData& image, TPortMost& port, Operator& op, TransferProgress& progress);
@@ -89,6 +90,7 @@ class ImageTransfer {
     void TellSlot(const char* text, int n);
     bool LinkFailed();
     bool ReadSubscriber(int n);
+    bool WriteSubscriber(int n);
 
     TData& image_;
     TPortMost& port_;

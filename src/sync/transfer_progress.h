@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 
 namespace tulvo {
 
@@ -25,10 +26,39 @@ class TransferProgress {
     void RequestStop() { stop_.store(true, std::memory_order_relaxed); }
     bool StopRequested() const { return stop_.load(std::memory_order_relaxed); }
 
+    // Which group of records a whole-image transfer is on and how many of
+    // its records are done, for a window that says what is happening.
+    enum class Stage : std::uint8_t { None, Subscribers, Settings, Alarm, BlackList, Sms };
+    struct StageState {
+        Stage stage = Stage::None;
+        int done = 0;
+        int total = 0;
+    };
+    // Called by the transfer's one thread only.
+    void BeginStage(Stage stage, int total) { stage_.store(Pack({stage, 0, total})); }
+    void StageDone(int done) {
+        StageState state = Unpack(stage_.load());
+        state.done = done;
+        stage_.store(Pack(state));
+    }
+    // One word, so a reader never pairs one stage's name with another's count.
+    StageState CurrentStage() const { return Unpack(stage_.load()); }
+
   private:
+    static std::uint64_t Pack(const StageState& s) {
+        return static_cast<std::uint64_t>(s.stage) << 48 |
+               static_cast<std::uint64_t>(static_cast<std::uint32_t>(s.done) & 0xFFFFFF) << 24 |
+               (static_cast<std::uint32_t>(s.total) & 0xFFFFFF);
+    }
+    static StageState Unpack(std::uint64_t word) {
+        return {static_cast<Stage>(word >> 48), static_cast<int>(word >> 24 & 0xFFFFFF),
+                static_cast<int>(word & 0xFFFFFF)};
+    }
+
     std::atomic<int> position_{0};
     std::atomic<int> maximum_{kFullTransferSteps};
     std::atomic<bool> stop_{false};
+    std::atomic<std::uint64_t> stage_{0};
 };
 
 }  // namespace tulvo

@@ -1,6 +1,8 @@
 #include "ui/qt_operator.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QThread>
@@ -40,6 +42,24 @@ class ArrowWhileShown {
     bool pushed_;
 };
 
+// Wide enough for the whole title in the window manager's title bar, with
+// room for its buttons: a box sizes itself by its text alone and would cut
+// the title short.
+void MakeRoomForTitle(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr) {
+        return;
+    }
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    constexpr int kTitleBarButtons = 160;
+    const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) +
+                      kTitleBarButtons - grid->contentsMargins().left() -
+                      grid->contentsMargins().right();
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 int Exec(QMessageBox& box) {
     const ArrowWhileShown arrow;
     return box.exec();
@@ -48,6 +68,17 @@ int Exec(QMessageBox& box) {
 }  // namespace
 
 QtOperator::QtOperator(QWidget* parentWindow) : parentWindow_(parentWindow) {}
+
+std::unique_ptr<QMessageBox> QtOperator::Box(QMessageBox::Icon icon, const QString& text,
+                                             QMessageBox::StandardButtons buttons,
+                                             QWidget* parent) {
+    auto box = std::make_unique<QMessageBox>(icon, Title(), text, buttons, parent);
+    if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
+        ok->setText(QString::fromUtf8(kOkText));
+    }
+    MakeRoomForTitle(*box);
+    return box;
+}
 
 void QtOperator::SetParentWindow(QWidget* window) {
     parentWindow_ = window;
@@ -86,35 +117,60 @@ Operator::Choice QtOperator::AskAbortIgnoreCancel(const std::string& text) {
     return answer;
 }
 
+Operator::Answer QtOperator::AskYesNoCancel(const std::string& text) {
+    Answer answer = Answer::Cancel;
+    OnUiThread([this, &answer, t = FromUtf8(text)] { answer = ShowYesNoCancel(t); });
+    return answer;
+}
+
 void QtOperator::ShowInformation(const QString& text) {
-    QMessageBox box(QMessageBox::Information, Title(), text, QMessageBox::Ok, parentWindow_);
-    Exec(box);
+    Exec(*Box(QMessageBox::Information, text, QMessageBox::Ok, parentWindow_));
 }
 
 void QtOperator::ShowCritical(const QString& text, const QString& detail) {
-    QMessageBox box(QMessageBox::Critical, Title(), text, QMessageBox::Ok, parentWindow_);
+    const auto box = Box(QMessageBox::Critical, text, QMessageBox::Ok, parentWindow_);
     if (!detail.isEmpty()) {
-        box.setDetailedText(detail);
+        box->setDetailedText(detail);
     }
-    Exec(box);
+    Exec(*box);
 }
 
 bool QtOperator::ShowYesNo(const QString& text) {
-    QMessageBox box(QMessageBox::Information, Title(), text, QMessageBox::Yes | QMessageBox::No,
-                    parentWindow_);
-    return Exec(box) == QMessageBox::Yes;
+    return Exec(*Box(QMessageBox::Information, text, QMessageBox::Yes | QMessageBox::No,
+                     parentWindow_)) == QMessageBox::Yes;
 }
 
 Operator::Choice QtOperator::ShowAbortIgnoreCancel(const QString& text) {
-    QMessageBox box(QMessageBox::Critical, Title(), text,
-                    QMessageBox::Abort | QMessageBox::Ignore | QMessageBox::Cancel, parentWindow_);
-    switch (Exec(box)) {
+    const auto box =
+        Box(QMessageBox::Critical, text,
+            QMessageBox::Abort | QMessageBox::Ignore | QMessageBox::Cancel, parentWindow_);
+    switch (Exec(*box)) {
         case QMessageBox::Abort:
             return Choice::Abort;
         case QMessageBox::Ignore:
             return Choice::Ignore;
         default:
             return Choice::Cancel;
+    }
+}
+
+std::unique_ptr<QMessageBox> QtOperator::YesNoCancelBox(const QString& text, QWidget* parent) {
+    auto box = Box(QMessageBox::Question, text,
+                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box->setDefaultButton(QMessageBox::Yes);
+    box->setEscapeButton(QMessageBox::Cancel);
+    return box;
+}
+
+Operator::Answer QtOperator::ShowYesNoCancel(const QString& text) {
+    const auto box = YesNoCancelBox(text, parentWindow_);
+    switch (Exec(*box)) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
     }
 }
 

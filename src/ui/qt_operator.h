@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QObject>
+#include <memory>
 #include <string>
 
 #include "model/operator.h"
-
-class QWidget;
 
 namespace tulvo {
 
@@ -28,6 +28,17 @@ class QtOperator : public QObject, public Operator {
     void ErrorWithDetail(const std::string& text, const std::string& detail) override;
     bool AskYesNo(const std::string& text) override;
     Choice AskAbortIgnoreCancel(const std::string& text) override;
+    Answer AskYesNoCancel(const std::string& text) override;
+
+    // The text of every box's OK button.
+    static constexpr const char* kOkText = "ОК";
+
+    // A box as this operator shows it: the program's caption whole in its
+    // title bar, and its OK button written as the program's dialogs write it.
+    static std::unique_ptr<QMessageBox> Box(QMessageBox::Icon icon, const QString& text,
+                                            QMessageBox::StandardButtons buttons, QWidget* parent);
+    // The question of AskYesNoCancel ("Да" the default, Esc "Отмена").
+    static std::unique_ptr<QMessageBox> YesNoCancelBox(const QString& text, QWidget* parent);
 
   private:
     // Runs fn on the thread that owns this object, waiting for it to finish.
@@ -38,6 +49,7 @@ class QtOperator : public QObject, public Operator {
     void ShowCritical(const QString& text, const QString& detail);
     bool ShowYesNo(const QString& text);
     Choice ShowAbortIgnoreCancel(const QString& text);
+    Answer ShowYesNoCancel(const QString& text);
 
     QWidget* parentWindow_;
 };

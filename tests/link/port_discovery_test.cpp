@@ -48,6 +48,28 @@ TEST_F(PortDiscoveryTest, RecognisesBothGatewayUsbIdentitiesAtAnyDepth) {
               (Names{"ttyACM0", "ttyACM1", "ttyACM2", "ttyUSB0", "ttyUSB1"}));
 }
 
+TEST_F(PortDiscoveryTest, DescribesEachPortByWhatItsDeviceReports) {
+    sysfs.AddUsbAcm("ttyACM0", "C251", "1305");
+    sysfs.SetUsbStrings("ttyACM0", "ZARQ", "Tulvo Universal", "0042");
+    sysfs.AddUsbSerial("ttyUSB0", "0403", "6001");
+    sysfs.SetUsbStrings("ttyUSB0", "", "FT232R USB UART", "");
+    sysfs.AddUsbAcm("ttyACM1", "2341", "0043");
+    sysfs.AddLegacyUart("ttyS0", 4);
+    discovery.AddExtraPort({"demo", "/dev/pts/7", true});
+    const std::pair<const char*, const char*> cases[] = {
+        {"ttyACM0", "ZARQ Tulvo Universal, сер. № 0042 (c251:1305)"},
+        {"ttyUSB0", "FT232R USB UART (0403:6001)"},
+        {"ttyACM1", "USB-устройство (2341:0043)"},
+        {"ttyS0", ""},
+        {"demo", "/dev/pts/7"},
+        {"ttyACM9", ""},
+        {"../ttyACM0", ""},
+    };
+    for (const auto& [name, description] : cases) {
+        EXPECT_EQ(discovery.Describe(name), description) << name;
+    }
+}
+
 TEST_F(PortDiscoveryTest, MissingSysfsGivesEmptyLists) {
     PortDiscovery nowhere(sysfs.Root() / "absent");
     EXPECT_TRUE(nowhere.ListSerialPorts().empty());

@@ -46,6 +46,18 @@ class FakeSysfs {
         AddTty(name, port / "tty" / name, port);
     }
 
+    // The strings a USB device reports, on the device that carries tty `name`.
+    void SetUsbStrings(const std::string& name, const std::string& manufacturer,
+                       const std::string& product, const std::string& serial) {
+        auto dir = std::filesystem::canonical(root_ / "class" / "tty" / name / "device");
+        while (!std::filesystem::exists(dir / "idVendor")) {
+            dir = dir.parent_path();
+        }
+        WriteFile(dir / "manufacturer", manufacturer + "\n");
+        WriteFile(dir / "product", product + "\n");
+        WriteFile(dir / "serial", serial + "\n");
+    }
+
     // A legacy 8250 line; type 0 means no UART was found there.
     void AddLegacyUart(const std::string& name, int type) {
         const auto platform = root_ / "devices" / "platform" / "serial8250";

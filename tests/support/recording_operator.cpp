@@ -34,6 +34,16 @@ Operator::Choice RecordingOperator::AskAbortIgnoreCancel(const std::string& text
     return answer;
 }
 
+Operator::Answer RecordingOperator::AskYesNoCancel(const std::string& text) {
+    entries.push_back({Entry::Kind::YesNoCancel, text, {}});
+    if (yesNoCancelAnswers.empty()) {
+        return defaultAnswer;
+    }
+    Answer answer = yesNoCancelAnswers.front();
+    yesNoCancelAnswers.pop_front();
+    return answer;
+}
+
 std::vector<std::string> RecordingOperator::Texts() const {
     std::vector<std::string> texts;
     for (const auto& e : entries) {

@@ -13,7 +13,7 @@ namespace tulvo::test {
 class RecordingOperator : public Operator {
   public:
     struct Entry {
-        enum class Kind { Message, Error, YesNo, AbortIgnoreCancel } kind;
+        enum class Kind { Message, Error, YesNo, AbortIgnoreCancel, YesNoCancel } kind;
         std::string text;
         std::string detail;
     };
@@ -23,14 +23,17 @@ class RecordingOperator : public Operator {
     void ErrorWithDetail(const std::string& text, const std::string& detail) override;
     bool AskYesNo(const std::string& text) override;
     Choice AskAbortIgnoreCancel(const std::string& text) override;
+    Answer AskYesNoCancel(const std::string& text) override;
 
     std::vector<std::string> Texts() const;
 
     std::vector<Entry> entries;
     std::deque<bool> yesNoAnswers;
     std::deque<Choice> abortIgnoreCancelAnswers;
+    std::deque<Answer> yesNoCancelAnswers;
     bool defaultYesNo = true;
     Choice defaultChoice = Choice::Abort;
+    Answer defaultAnswer = Answer::Yes;
 };
 
 }  // namespace tulvo::test

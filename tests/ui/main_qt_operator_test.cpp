@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLocale>
 #include <QMessageBox>
 #include <QThread>
 #include <QTimer>
@@ -27,6 +28,7 @@ struct SeenBox {
     bool arrowCursor = false;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     bool onUiThread = false;
+    int titleRoom = 0;  // the box's width less what its title needs
 };
 
 // Answers the next message box that appears by pressing `button`.
@@ -47,6 +49,7 @@ void AnswerNextBox(QMessageBox::StandardButton button, SeenBox& seen) {
         seen.detail = box->detailedText();
         seen.icon = box->icon();
         seen.onUiThread = QThread::currentThread() == qApp->thread();
+        seen.titleRoom = box->width() - box->fontMetrics().horizontalAdvance(seen.title);
         timer->stop();
         timer->deleteLater();
         box->button(button)->click();
@@ -95,6 +98,21 @@ TEST(QtOperatorTest, AbortIgnoreCancelMapsEachButton) {
     }
 }
 
+TEST(QtOperatorTest, YesNoCancelMapsEachButton) {
+    const std::pair<QMessageBox::StandardButton, Operator::Answer> cases[] = {
+        {QMessageBox::Yes, Operator::Answer::Yes},
+        {QMessageBox::No, Operator::Answer::No},
+        {QMessageBox::Cancel, Operator::Answer::Cancel},
+    };
+    for (const auto& [button, answer] : cases) {
+        QtOperator op;
+        SeenBox seen;
+        AnswerNextBox(button, seen);
+        EXPECT_EQ(op.AskYesNoCancel("Принять?"), answer);
+        EXPECT_EQ(seen.buttons.size(), 3);
+    }
+}
+
 TEST(QtOperatorTest, ErrorWithDetailPutsTheReasonIntoTheDetailText) {
     QtOperator op;
     SeenBox seen;
@@ -123,6 +141,23 @@ TEST(QtOperatorTest, BoxesCarryTheCaptionRussianButtonsAndTheArrow) {
     EXPECT_TRUE(seen.buttons.contains(QString::fromUtf8("Да")))
         << seen.buttons.join(',').toStdString();
     EXPECT_TRUE(seen.buttons.contains(QString::fromUtf8("Нет")));
+
+    // A short text still leaves the whole title room in the title bar, and
+    // OK is written as the program's dialogs write it.
+    SeenBox message;
+    AnswerNextBox(QMessageBox::Ok, message);
+    op.Message("Да");
+    EXPECT_EQ(message.buttons, QStringList{QString::fromUtf8("ОК")});
+    EXPECT_GT(message.titleRoom, 100);
+}
+
+// Qt's own dialogs speak Russian whatever the desktop's language, also the
+// texts Qt's translation lacks (the file dialog's type column).
+TEST(QtTranslationTest, WidgetsAndQtDialogTextsAreRussian) {
+    ASSERT_TRUE(InstallQtTranslation(*QCoreApplication::instance()));
+    EXPECT_EQ(QLocale().language(), QLocale::Russian);
+    EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "Folder"),
+              QString::fromUtf8("Папка"));
 }
 
 TEST(GuardedCallTest, ShowsTheExceptionTextAndReportsFailure) {

@@ -7,6 +7,7 @@
 
 #include "program_version.h"
 #include "ui/about/form4.h"
+#include "ui/app_icon.h"
 
 namespace tulvo::test {
 namespace {
@@ -31,6 +32,9 @@ TEST(AboutBox, NamesProgramAndVersion) {
               QStringLiteral("Сборка ") + kProgramVersion);
     EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_FALSE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+    // One picture for the program: the logo is its icon.
+    EXPECT_EQ(form.findChild<QLabel*>("Image1")->pixmap().toImage(),
+              AppIcon().pixmap(256, 256).toImage());
 }
 
 // The maker's address has no site behind it: it is shown as plain text, and

@@ -1,4 +1,7 @@
+#include <QApplication>
+#include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -10,10 +13,10 @@
 #include "sim/demo_population.h"
 #include "store/image_store.h"
 #include "store/registry_store.h"
-#include "ui/sync/form10.h"
 #include "sync/image_transfer.h"
-#include "ui/sync/read_data.h"
 #include "sync_gateway_fixture.h"
+#include "ui/sync/form10.h"
+#include "ui/sync/read_data.h"
 
 namespace tulvo::test {
 namespace {
@@ -154,6 +157,67 @@ TEST_F(TransferTest, ProgressWindowReachesAllStepsAndTakesTheThreadsResult) {
               TransferProgress::kFullTransferSteps);
     EXPECT_EQ(form.windowTitle(), "Чтение данных");
     EXPECT_GE(gateway.Log().CountOf(kReadAbInfo), 300u);
+}
+
+// Presses "Прервать" once the progress window says which subscriber is on
+// its way, and keeps what the window said.
+class StopPresser {
+  public:
+    StopPresser() {
+        watch_.setInterval(5);
+        QObject::connect(&watch_, &QTimer::timeout, [this] { PressOnceStageShows(); });
+        watch_.start();
+    }
+    const QString& StageShown() const { return stageShown_; }
+
+  private:
+    void PressOnceStageShows() {
+        auto* form = qobject_cast<TForm10*>(QApplication::activeModalWidget());
+        const auto* stage = form != nullptr ? form->findChild<QLabel*>("Label1") : nullptr;
+        if (stage != nullptr && !stage->text().isEmpty() && stageShown_.isEmpty()) {
+            stageShown_ = stage->text();
+            form->findChild<QPushButton*>("Button1")->click();
+        }
+    }
+
+    QTimer watch_;
+    QString stageShown_;
+};
+
+// "Прервать" stops a transfer before its next transaction: the port is
+// closed and the operator is told; a read keeps what it read, a stopped
+// write sets no clock.
+TEST_F(TransferTest, StopButtonEndsTransferKeepingWhatWasRead) {
+    sim::Pacing slow;
+    slow.latency = std::chrono::milliseconds(2);
+    gateway.SetPacing(slow);
+    {
+        StopPresser presser;
+        EXPECT_FALSE(Read());
+        EXPECT_TRUE(presser.StageShown().startsWith(QString::fromUtf8("Абоненты: ")) &&
+                    presser.StageShown().endsWith(QString::fromUtf8(" из 300")))
+            << presser.StageShown().toStdString();
+    }
+    EXPECT_EQ(op.Texts(), Texts{"Чтение прервано. Порт закрыт; прочитанные данные сохранены."});
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(redraws, 1);
+    EXPECT_LT(gateway.Log().CountOf(kReadAbInfo), 300u);
+    RegistryStore store(StorePath());
+    TData reloaded;
+    LoadSubscribers(reloaded, store);
+    EXPECT_EQ(reloaded.AbPhone(1).PhoneIn(), image.AbPhone(1).PhoneIn());
+    EXPECT_FALSE(reloaded.AbInfo(1).Empty());
+
+    op.entries.clear();
+    {
+        StopPresser presser;
+        EXPECT_FALSE(TForm10::WriteEverything(nullptr, image, Access()));
+    }
+    EXPECT_EQ(op.Texts(), Texts{"Запись прервана. Порт закрыт; шлюз получил только часть данных, "
+                                "время не установлено."});
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_LT(gateway.Log().CountOf(kWriteAbInfo), 300u);
+    EXPECT_EQ(gateway.State().ClockWrites(), 0);
 }
 
 TEST_F(TransferTest, OperatorCannotCloseProgressWindowWhileTransferRuns) {

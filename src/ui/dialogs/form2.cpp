@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QStyle>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -14,6 +13,7 @@
 #include "ui/dialogs/form2_help_texts.h"
 #include "ui/guarded_call.h"
 #include "ui/main/key_filter_validator.h"
+#include "ui/screen_fit.h"
 #include "model/cp1251.h"
 #include "model/operator.h"
 #include "model/record_error.h"
@@ -134,8 +134,7 @@ void TForm2::FormDestroy() {
 }
 
 void TForm2::SetUpControls() {
-    ui_->SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    ui_->SpeedButton2->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    // "ОК" and "Отмена" are plain text, as in the program's other dialogs.
     // Enter in a field must not press one of the tabs' buttons.
     for (QPushButton* button : findChildren<QPushButton*>()) {
         button->setAutoDefault(false);
@@ -561,7 +560,8 @@ void TForm2::Button6Click() {
 }
 
 void TForm2::CheckBox4Click() {
-    setFixedSize(kWidth, ui_->CheckBox4->isChecked() ? kHeightWithHelp : kHeightWithoutHelp);
+    ScreenFit::FixSize(
+        *this, {kWidth, ui_->CheckBox4->isChecked() ? kHeightWithHelp : kHeightWithoutHelp});
 }
 
 void TForm2::TrackBar1Change() {

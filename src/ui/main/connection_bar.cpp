@@ -1,9 +1,12 @@
 #include "ui/main/connection_bar.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QRadioButton>
 #include <QSignalBlocker>
+
+#include "ui/main/port_item_delegate.h"
 
 namespace tulvo {
 
@@ -17,7 +20,8 @@ QString FromUtf8(const std::string& text) {
 
 ConnectionBar::ConnectionBar(const PortDiscovery& ports, QRadioButton* usb, QRadioButton* com,
                              QComboBox* box, QObject* parent)
-    : QObject(parent), chooser_(ports), usb_(usb), com_(com), box_(box) {
+    : QObject(parent), ports_(ports), chooser_(ports), usb_(usb), com_(com), box_(box) {
+    box_->setItemDelegate(new PortItemDelegate(box_));
     timer1_.setObjectName(QStringLiteral("Timer1"));
     timer1_.setInterval(kIntervalMs);
     connect(&timer1_, &QTimer::timeout, this, &ConnectionBar::Timer1Timer);
@@ -60,10 +64,22 @@ void ConnectionBar::Mirror() {
     for (const std::string& item : combo.items) {
         box_->addItem(FromUtf8(item));
     }
+    DescribeItems();
     box_->setCurrentIndex(combo.selected);
     box_->setToolTip(FromUtf8(combo.hint));
     // With nothing selected the box shows the guidance text.
     box_->setPlaceholderText(combo.selected < 0 ? FromUtf8(combo.text) : QString());
+}
+
+void ConnectionBar::DescribeItems() {
+    for (int i = 0; i < box_->count(); ++i) {
+        const QString description =
+            QString::fromStdString(ports_.Describe(box_->itemText(i).toStdString()));
+        box_->setItemData(i, description, PortItemDelegate::DescriptionRole);
+        box_->setItemData(i, description, Qt::ToolTipRole);
+    }
+    // The list may be wider than the box, so no description is cut.
+    box_->view()->setMinimumWidth(box_->view()->sizeHintForColumn(0) + 8);
 }
 
 // ComboBox2KeyPress: typed characters are discarded; the name can only be

@@ -16,7 +16,7 @@ class PortDiscovery;
 // The connection bar: "USB"/"COM" radio buttons and the port box ComboBox2,
 // mirroring a PortChooser. Timer1 ticks every 1000 ms once started; the box
 // is only rewritten when the chooser reports a change, so an open drop-down
-// is left alone.
+// is left alone. Its list shows under each name what the port is.
 class ConnectionBar : public QObject {
     Q_OBJECT
   public:
@@ -42,7 +42,9 @@ class ConnectionBar : public QObject {
 
   private:
     void Mirror();
+    void DescribeItems();
 
+    const PortDiscovery& ports_;
     PortChooser chooser_;
     QRadioButton* usb_;
     QRadioButton* com_;

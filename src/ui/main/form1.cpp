@@ -6,7 +6,11 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QProgressBar>
+#include <QMenuBar>
 #include <QScreen>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 
@@ -24,7 +28,9 @@
 #include "ui/main/subscriber_editor.h"
 #include "ui/main/subscriber_grid_model.h"
 #include "ui/main/tray_controller.h"
+#include "ui/flow_layout.h"
 #include "ui/main/whole_rows_frame.h"
+#include "ui/screen_fit.h"
 #include "model/operator.h"
 #include "model/t_data.h"
 #include "store/config_file.h"
@@ -47,9 +53,6 @@ constexpr const char* kConfigSuffix = "cnfg";
 // the editor needs, so the window fits a 1366 x 768 screen with a title bar
 // and a desktop panel.
 constexpr int kWindowWidth = 1140;
-// Room left for a title bar while the window manager has not yet told the
-// window how large its frame is (as at the first show).
-constexpr int kTitleBarAllowance = 32;
 
 }  // namespace
 
@@ -73,11 +76,16 @@ TForm1::~TForm1() {
 
 void TForm1::FormCreate() {
     SetUpWindow();
+    // On a narrow screen the toolbars wrap onto further rows rather than
+    // push the editor out of sight.
+    FlowLayout::Replace(*ui_->ToolBar2);
+    FlowLayout::Replace(*ui_->ToolBar1);
+    ScrollCentralContent();
     SetUpIcons();
     SetUpStatusBar();
     ui_->StringGrid1->Attach(grid_);
     const int gridAt = ui_->LeftLayout->indexOf(ui_->StringGrid1);
-    ui_->LeftLayout->insertWidget(gridAt, new WholeRowsFrame(ui_->StringGrid1, ui_->centralwidget));
+    ui_->LeftLayout->insertWidget(gridAt, new WholeRowsFrame(ui_->StringGrid1, content_));
     SubscriberEditor::Hooks hooks{
         .currentRow = [this] { return ui_->StringGrid1->CurrentRow(); },
         .fillGrid = [this] { FillGrid(); },
@@ -89,6 +97,7 @@ void TForm1::FormCreate() {
     connectionBar_ = new ConnectionBar(context_.ports, ui_->RadioButton1, ui_->RadioButton2,
                                        ui_->ComboBox2, this);
     tray_ = new TrayController(this, windowIcon(), ui_->N900, ui_->N901, this);
+    tray_->SetQuitCheck([this] { return SettleEditorChanges(); });
     SetUpHelp();
 
     const MainWindowOptions options = LoadMainWindowOptions(context_.store);
@@ -99,6 +108,7 @@ void TForm1::FormCreate() {
 
     FillGrid();
     ConnectActions();
+    SetUpKeys();
     ConnectGrid();
     FitWindow();
 }
@@ -112,26 +122,38 @@ void TForm1::SetUpWindow() {
     }
 }
 
+void TForm1::ScrollCentralContent() {
+    content_ = takeCentralWidget();
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("ScrollArea"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content_);
+    setCentralWidget(scroll);
+}
+
+// As tall as the menu, the content and the status bar need, the content at
+// the given width (the toolbars may wrap).
+int TForm1::DesignedHeight(int width) const {
+    const int content = std::max(content_->minimumSizeHint().height(),
+                                 content_->layout()->totalHeightForWidth(width));
+    return menuBar()->sizeHint().height() + content + statusBar()->sizeHint().height();
+}
+
 void TForm1::FitWindow() {
     // The window is exactly as tall as its contents need: hiding the help
     // pane removes its height from the window instead of spreading the
     // editor's controls over the free room. The layouts keep their children's sizes until the next
     // event loop pass; the pane was just shown or hidden, so they are asked afresh.
     ui_->Panel2->updateGeometry();
-    centralWidget()->updateGeometry();
+    content_->updateGeometry();
+    content_->layout()->invalidate();
     layout()->invalidate();
-    setFixedSize(kWindowWidth, minimumSizeHint().height());
-}
-
-QRect TForm1::PlaceWithin(QRect frame, const QRect& area) {
-    frame.moveCenter(area.center());
-    // Right and bottom first, so a window larger than the area keeps its
-    // title bar and menu on the screen.
-    frame.moveLeft(std::min(frame.left(), area.right() + 1 - frame.width()));
-    frame.moveTop(std::min(frame.top(), area.bottom() + 1 - frame.height()));
-    frame.moveLeft(std::max(frame.left(), area.left()));
-    frame.moveTop(std::max(frame.top(), area.top()));
-    return frame;
+    // On a screen too small for it the window takes the room there is and
+    // its content scrolls.
+    const QSize room = ScreenFit::RoomFor(*this);
+    const int width = std::min(kWindowWidth, room.width());
+    setFixedSize(QSize(width, DesignedHeight(width)).boundedTo(room));
 }
 
 void TForm1::SetUpIcons() {
@@ -211,7 +233,7 @@ void TForm1::Bind(Sender* sender, Signal signal, void (TForm1::*handler)()) {
 }
 
 void TForm1::ConnectActions() {
-    Bind(ui_->N4, &QAction::triggered, &TForm1::N4Click);
+    Bind(ui_->N4, &QAction::triggered, &TForm1::ExitAsked);
     Bind(ui_->N2, &QAction::triggered, &TForm1::SpeedButton8Click);
     Bind(ui_->N3, &QAction::triggered, &TForm1::SpeedButton9Click);
     Bind(ui_->SpeedButton3, &QToolButton::clicked, &TForm1::SpeedButton8Click);
@@ -238,6 +260,14 @@ void TForm1::ConnectActions() {
     Bind(ui_->SpeedButton17, &QToolButton::clicked, &TForm1::N15Click);
 }
 
+// The menu shortcuts live with their actions in the form; F1 shows or hides
+// the help pane as its check box does.
+void TForm1::SetUpKeys() {
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    help->setObjectName(QStringLiteral("HelpShortcut"));
+    connect(help, &QShortcut::activated, ui_->CheckBox8, &QCheckBox::click);
+}
+
 void TForm1::ConnectGrid() {
     SubscriberGridView* grid = ui_->StringGrid1;
     connect(grid, &SubscriberGridView::RowFollowed, this,
@@ -255,12 +285,15 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::FormShow() {
+    // The controls take their final sizes once shown: measured again.
+    FitWindow();
     if (const QScreen* screen = this->screen()) {
         QRect frame = frameGeometry();
+        // Before the window manager has said how large the frame is.
         if (frame.size() == size()) {
-            frame.setTop(frame.top() - kTitleBarAllowance);
+            frame = frame.marginsAdded(ScreenFit::kFrameAllowance);
         }
-        move(PlaceWithin(frame, screen->availableGeometry()).topLeft());
+        move(ScreenFit::PlaceWithin(frame, screen->availableGeometry()).topLeft());
     }
     // The first look at the ports comes right after the window is up rather
     // than a second later, so the box is not empty meanwhile.
@@ -320,17 +353,59 @@ void TForm1::N4Click() {
     close();
 }
 
+void TForm1::ExitAsked() {
+    if (SettleEditorChanges()) {
+        N4Click();
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (event->spontaneous() && !SettleEditorChanges()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+bool TForm1::SettleEditorChanges() {
+    if (!editor_->HasUnconfirmedChanges()) {
+        return true;
+    }
+    const std::string question = "Изменения абонента №" +
+                                 std::to_string(ui_->StringGrid1->CurrentRow()) +
+                                 " не приняты кнопкой «Ок». Принять их?";
+    switch (context_.op.AskYesNoCancel(question)) {
+        case Operator::Answer::Yes:
+            return editor_->ApplyChanges();
+        case Operator::Answer::No:
+            editor_->StringGrid1DblClick();
+            return true;
+        case Operator::Answer::Cancel:
+            break;
+    }
+    return false;
+}
+
 void TForm1::N12Click() {
+    if (!SettleEditorChanges()) {
+        return;
+    }
     TForm10::ReadEverything(
         this, {context_.image, context_.store}, Device(), [this] { FillGrid(); },
         ui_->VerifyRead->isChecked());
 }
 
 void TForm1::N13Click() {
+    if (!SettleEditorChanges()) {
+        return;
+    }
     TForm10::WriteEverything(this, context_.image, Device());
 }
 
 void TForm1::SpeedButton8Click() {
+    if (!SettleEditorChanges()) {
+        return;
+    }
     const QString path = ChooseFile(true);
     if (!path.isEmpty()) {
         SaveConfigFile(context_.image, path.toStdString(), context_.op);
@@ -338,6 +413,9 @@ void TForm1::SpeedButton8Click() {
 }
 
 void TForm1::SpeedButton9Click() {
+    if (!SettleEditorChanges()) {
+        return;
+    }
     const QString path = ChooseFile(false);
     if (!path.isEmpty()) {
         LoadConfigFrom(path);

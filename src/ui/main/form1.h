@@ -62,7 +62,7 @@ class TForm1 : public QMainWindow {
     // Enables "База звонков", which shows it modally.
     void SetCallLogWindow(TForm6* window);
 
-    void N4Click();             // "Выход"
+    void N4Click();             // "Выход": closes the window, no questions asked
     void N12Click();            // "Чтение"
     void N13Click();            // "Запись"
     void SpeedButton8Click();   // save to file
@@ -84,13 +84,20 @@ class TForm1 : public QMainWindow {
     void SpeedButton29Click();  // write the subscriber's total limit
     void CheckBox8Click();      // help pane on/off
 
-    // Where a window frame goes in a screen's free area: centred, and moved
-    // back inside where it would cross an edge, its top left corner last.
-    static QRect PlaceWithin(QRect frame, const QRect& area);
+    // Before an action that would leave typed editor changes behind: asks
+    // whether to store them ("Да"), drop them ("Нет") or call the action off
+    // ("Отмена"). True when the action may go on.
+    bool SettleEditorChanges();
+    // Loads a configuration file into the image and the grid, as
+    // "Загрузить" does once a file is chosen.
+    void LoadConfigFrom(const QString& path);
 
   protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // The window manager's close button asks about typed changes as "Выход"
+    // does; a close ordered by the program (a signal, the session's end) does not.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void FormCreate();
@@ -98,17 +105,22 @@ class TForm1 : public QMainWindow {
     void FormDestroy();
     void SetUpWindow();
     void FitWindow();
+    // The window's content (grid, editor, help pane) scrolls when the
+    // screen is too small for it.
+    void ScrollCentralContent();
+    int DesignedHeight(int width) const;
     void SetUpIcons();
     void SetUpStatusBar();
     void SetUpHelp();
     void ConnectActions();
+    void SetUpKeys();
+    void ExitAsked();  // "Выход" from the menu or Ctrl+Q
     void ConnectGrid();
     // Connects a control's signal to a handler that runs guarded: an
     // exception shows its text in an error box and the program goes on.
     template <typename Sender, typename Signal>
     void Bind(Sender* sender, Signal signal, void (TForm1::*handler)());
     QString ChooseFile(bool save);
-    void LoadConfigFrom(const QString& path);
 
     AppContext& context_;
     std::unique_ptr<Ui::TForm1> ui_;
@@ -124,6 +136,7 @@ class TForm1 : public QMainWindow {
     TForm2* parametersWindow_ = nullptr;
     TForm7* blackListWindow_ = nullptr;
     TForm6* callLogWindow_ = nullptr;
+    QWidget* content_ = nullptr;  // the scrolled central content
     PathChooser pathChooser_;
     bool shown_ = false;
 };

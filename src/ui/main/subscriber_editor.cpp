@@ -1,6 +1,7 @@
 #include "ui/main/subscriber_editor.h"
 
 #include <QButtonGroup>
+#include <QShortcut>
 
 #include "ui/main/key_filter_validator.h"
 #include "ui/main/subscriber_grid_view.h"
@@ -89,6 +90,31 @@ void SubscriberEditor::Wire() {
     connect(ui_.SpeedButton1, &QToolButton::clicked, this, &SubscriberEditor::SpeedButton1Click);
     connect(ui_.SpeedButton2, &QToolButton::clicked, this, &SubscriberEditor::StringGrid1DblClick);
     connect(ui_.SpeedButton6, &QToolButton::clicked, this, &SubscriberEditor::SpeedButton6Click);
+    WireKeys();
+}
+
+void SubscriberEditor::WireKeys() {
+    const auto bind = [this](QKeySequence key, QToolButton* button) {
+        auto* shortcut = new QShortcut(key, ui_.Panel2);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, button, [button] {
+            if (button->isEnabled()) {
+                button->click();
+            }
+        });
+    };
+    bind(QKeySequence(Qt::Key_Return), ui_.SpeedButton1);
+    bind(QKeySequence(Qt::Key_Enter), ui_.SpeedButton1);
+    bind(QKeySequence(Qt::Key_Escape), ui_.SpeedButton2);
+}
+
+bool SubscriberEditor::HasUnconfirmedChanges() const {
+    return ui_.SpeedButton1->isEnabled();
+}
+
+bool SubscriberEditor::ApplyChanges() {
+    SpeedButton1Click();
+    return !HasUnconfirmedChanges();
 }
 
 void SubscriberEditor::Edit1Change() {

@@ -48,6 +48,12 @@ class SubscriberEditor : public QObject {
     void SpeedButton6Click();    // "Удалить"
     void CheckBox9Click();
 
+    // The editor holds typed changes not yet stored with "Ок".
+    bool HasUnconfirmedChanges() const;
+    // "Ок"; true when the changes reached the slot, false when the operator
+    // was told why not (an empty phone box).
+    bool ApplyChanges();
+
     bool EditorReady() const { return editorReady_; }
     void SetEditorReady(bool ready) { editorReady_ = ready; }
     // The number shown in Label9.
@@ -60,6 +66,8 @@ class SubscriberEditor : public QObject {
 
   private:
     void Wire();
+    // Enter is "Ок" and Esc is "Отмена" anywhere in the editor panel.
+    void WireKeys();
     void Edit1Change();
     void RadioGroup1Click(int line);
     void LineAccessClick(int line, bool checked);

@@ -24,6 +24,9 @@ TrayController::TrayController(QWidget* window, const QIcon& icon, QAction* open
     // while the window is hidden in the tray (closing a hidden window alone
     // would not end the event loop).
     connect(quit, &QAction::triggered, window_, [this] {
+        if (quitCheck_ && !quitCheck_()) {
+            return;
+        }
         window_->close();
         QCoreApplication::quit();
     });

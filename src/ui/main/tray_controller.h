@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QSystemTrayIcon>
+#include <functional>
 
 class QAction;
 class QMenu;
@@ -23,6 +24,8 @@ class TrayController : public QObject {
     // N900Click, a left click on the icon, a restore command.
     void Restore();
     bool IconVisible() const;
+    // Asked before "Выйти" ends the program; false calls it off.
+    void SetQuitCheck(std::function<bool()> check) { quitCheck_ = std::move(check); }
 
   private:
     void Activated(QSystemTrayIcon::ActivationReason reason);
@@ -31,6 +34,7 @@ class TrayController : public QObject {
     QWidget* window_;
     QMenu* popupMenu1_;
     QSystemTrayIcon* trayIcon1_;
+    std::function<bool()> quitCheck_;
 };
 
 }  // namespace tulvo

@@ -2,12 +2,15 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QPushButton>
 #include <QShowEvent>
 
 #include "actions/gateway_actions.h"
 #include "model/operator.h"
 #include "model/operator_texts.h"
 #include "store/image_store.h"
+#include "store/registry_store.h"
+#include "sync/transfer_stage_text.h"
 #include "ui/sync/read_data.h"
 #include "ui/sync/write_data.h"
 #include "ui_form10.h"
@@ -48,9 +51,16 @@ bool RunTransfer(QWidget* owner, TReadWriteData& thread, const QString& caption)
 TForm10::TForm10(QWidget* owner, TReadWriteData& thread)
     : QDialog(owner), ui_(std::make_unique<Ui::TForm10>()), thread_(thread) {
     ui_->setupUi(this);
-    // No border icons: the operator cannot close or cancel a transfer.
+    // No border icons: the window closes when the transfer has ended;
+    // "Прервать" asks it to end early.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setFixedSize(size());
+    // Room for the longest stage text at any font size, and no growing or
+    // shrinking as the text changes.
+    ui_->Label1->setText(QString::fromUtf8(
+        TransferStageText({TransferProgress::Stage::BlackList, 186, 186}).c_str()));
+    setFixedSize(sizeHint().expandedTo(size()));
+    ui_->Label1->clear();
+    connect(ui_->Button1, &QPushButton::clicked, this, &TForm10::Button1Click);
     timer1_.setParent(this);  // a member: destroyed before the dialog, which it leaves then
     timer1_.setObjectName("Timer1");
     timer1_.setInterval(kPollMs);
@@ -75,6 +85,7 @@ void TForm10::FormShow() {
 
 void TForm10::Timer1Timer() {
     ui_->ProgressBar1->setValue(thread_.Progress().Position());
+    ShowStage();
     if (!thread_.Done()) {
         return;
     }
@@ -82,6 +93,22 @@ void TForm10::Timer1Timer() {
     result_ = thread_.Success();
     done_ = true;
     done(QDialog::Accepted);
+}
+
+void TForm10::ShowStage() {
+    if (!stopping_) {
+        ui_->Label1->setText(
+            QString::fromStdString(TransferStageText(thread_.Progress().CurrentStage())));
+    }
+}
+
+// The transaction under way is finished first, so the gateway is never left
+// in the middle of one; a silent gateway can take its time-outs to get there.
+void TForm10::Button1Click() {
+    stopping_ = true;
+    thread_.RequestStop();
+    ui_->Button1->setEnabled(false);
+    ui_->Label1->setText(QString::fromUtf8(texts::kStopping));
 }
 
 void TForm10::closeEvent(QCloseEvent* event) {
@@ -111,9 +138,17 @@ bool TForm10::ReadEverything(QWidget* owner, ReadTarget target, const DeviceAcce
         return false;
     }
     // A read that stopped early still keeps and shows what it had read.
-    SaveSubscribers(target.image, target.store, 0);
+    const bool saved = SaveSubscribers(target.image, target.store, 0);
     if (afterRead) {
         afterRead();
+    }
+    // An unusable store was told at start-up and is never written.
+    if (!saved && target.store.Usable()) {
+        device.op.ErrorWithDetail(
+            "Невозможно сохранить настройки в файл " + target.store.Path() + "!",
+            target.store.LastError());
+    } else if (outcome.stopped) {
+        device.op.Message(texts::kReadStopped);
     }
     return outcome.transferred;
 }
@@ -124,6 +159,9 @@ bool TForm10::WriteEverything(QWidget* owner, TData& image, const DeviceAccess& 
             TWriteData thread(job, device.op);
             return RunTransfer(owner, thread, texts::kWriteCaption);
         });
+    if (outcome.stopped) {
+        device.op.Message(texts::kWriteStopped);
+    }
     return outcome.transferred;
 }
 

@@ -18,8 +18,10 @@ class RegistryStore;
 class TReadWriteData;
 
 // The modal progress window of a whole-image transfer. It starts the
-// transfer thread when shown, polls it every 500 ms and closes itself once
-// the thread has finished; the operator cannot close it.
+// transfer thread when shown, polls it every 500 ms, says which records are
+// on their way, and closes itself once the thread has finished. The window
+// itself cannot be closed; "Прервать" asks the thread to stop before its next
+// transaction, and the window closes when it has.
 //
 // The main window uses the two static actions behind "Чтение" and "Запись":
 //
@@ -62,12 +64,15 @@ class TForm10 : public QDialog {
   private:
     void FormShow();
     void Timer1Timer();
+    void Button1Click();  // "Прервать"
+    void ShowStage();
 
     std::unique_ptr<Ui::TForm10> ui_;
     QTimer timer1_;  // objectName "Timer1"
     TReadWriteData& thread_;
     bool result_ = false;
     bool done_ = false;
+    bool stopping_ = false;
 };
 
 }  // namespace tulvo

@@ -23,6 +23,8 @@ class TReadWriteData : public QThread {
     bool Done() const { return finished_.load(std::memory_order_acquire); }
     bool Success() const { return success_.load(std::memory_order_relaxed); }
     const TransferProgress& Progress() const { return progress_; }
+    // Asks the job to stop before its next transaction; safe from any thread.
+    void RequestStop() { progress_.RequestStop(); }
 
   private:
     void run() final;
