@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "link/com_port.h"
+#include "link/command_table.h"
 #include "link/link_timing.h"
 #include "link/port_most_interfice.h"
 
@@ -139,8 +140,11 @@ class TPortMost : public TPortMostInterfice {
     // reply longer than announced is seen as such.
     static constexpr std::size_t kBufferSize = 532;
 
-    bool Block(std::uint8_t command, int requestLength, int replyLength, std::uint16_t index,
-               std::span<std::uint8_t> data, std::uint8_t& status, int attempts = 5);
+    // One transaction of the command: its code, sizes and attempts from the
+    // command table, and its fixed index or the one given.
+    bool Issue(const Command& command, std::span<std::uint8_t> data, std::uint8_t& status);
+    bool Issue(const Command& command, std::uint16_t index, std::span<std::uint8_t> data,
+               std::uint8_t& status);
     void BuildRequest(const std::span<std::uint8_t> data, std::uint8_t command, int requestLength,
                       int replyLength, std::uint16_t index);
     void Resynchronise();
