@@ -20,6 +20,7 @@ std::uint16_t RecordIndex(int n) {
 TPortMost::TPortMost(LinkTiming timing) : timing_(timing) {}
 
 bool TPortMost::Open(const std::string& device) {
+    lateReplyPossible_ = true;  // whatever the line carried before is unknown
     return port_.Open(device, timing_.baudRate, timing_.readTimeout);
 }
 
@@ -87,39 +88,51 @@ bool TPortMost::Transact(std::span<std::uint8_t> data, std::uint8_t& status, std
         BuildRequest(data, command, requestLength, replyLength, index);
         port_.Purge();
         // The purge leaves bytes that were still on their way, such as the
-        // tail of a reply that came too late for an earlier request.
-        if (attempt == 0 && port_.BytesWaiting()) {
+        // tail of a reply that came too late for an earlier request. Only a
+        // request that went unanswered can have one, so the line is looked
+        // at only then, and not before every request of a healthy transfer.
+        if (attempt == 0 && lateReplyPossible_ && port_.BytesWaiting()) {
             port_.Drain(timing_.StaleBytesQuiet(), timing_.readTimeout);
         }
-        port_.WriteFrame(message_.data(), kHeaderSize + static_cast<std::size_t>(requestLength));
-        // One byte beyond the announced length tells a longer reply apart.
-        const std::size_t k = port_.ReadFrame(message_.data(), kHeaderSize + expected + 1);
-        if (k < kHeaderSize) {
-            WaitForQuietLine();
-            continue;
+        lateReplyPossible_ = true;  // until this attempt has its answer
+        if (Attempt(requestLength, expected, data, status)) {
+            // A retry's success leaves the earlier attempts' replies unseen.
+            lateReplyPossible_ = attempt > 0;
+            return true;
         }
-        if (Crc8(message_.data(), kHeaderSize) != 0 || k > kHeaderSize + expected) {
-            Resynchronise();
-            continue;
-        }
-        status = message_[kCommand];
-        const std::size_t m = k - kHeaderSize;
-        const std::uint8_t* payload = message_.data() + kHeaderSize;
-        if (m > 1 && Crc8(payload, m) != 0) {
-            Resynchronise();
-            continue;
-        }
-        if (status == 0 && m < expected) {
-            Pause(timing_.noReplyPause);
-            continue;
-        }
-        if (m == expected) {
-            std::copy(payload, payload + m, data.begin());
-        }
-        lastReplyLength_ = m;
-        return true;
     }
     return false;
+}
+
+bool TPortMost::Attempt(int requestLength, std::size_t expected, std::span<std::uint8_t> data,
+                        std::uint8_t& status) {
+    port_.WriteFrame(message_.data(), kHeaderSize + static_cast<std::size_t>(requestLength));
+    // One byte beyond the announced length tells a longer reply apart.
+    const std::size_t k = port_.ReadFrame(message_.data(), kHeaderSize + expected + 1);
+    if (k < kHeaderSize) {
+        WaitForQuietLine();
+        return false;
+    }
+    if (Crc8(message_.data(), kHeaderSize) != 0 || k > kHeaderSize + expected) {
+        Resynchronise();
+        return false;
+    }
+    status = message_[kCommand];
+    const std::size_t m = k - kHeaderSize;
+    const std::uint8_t* payload = message_.data() + kHeaderSize;
+    if (m > 1 && Crc8(payload, m) != 0) {
+        Resynchronise();
+        return false;
+    }
+    if (status == 0 && m < expected) {
+        Pause(timing_.noReplyPause);
+        return false;
+    }
+    if (m == expected) {
+        std::copy(payload, payload + m, data.begin());
+    }
+    lastReplyLength_ = m;
+    return true;
 }
 
 bool TPortMost::Issue(const Command& command, std::span<std::uint8_t> data, std::uint8_t& status) {
@@ -224,6 +237,7 @@ bool TPortMost::SendExit(std::span<std::uint8_t> data, std::uint8_t& status) {
     static constexpr std::uint8_t kExit[] = {'+', '+', '+', '_', 'E', 'X', 'I', 'T'};
     port_.SetBaudRate(timing_.exitBaudRate);
     port_.WriteFrame(kExit, sizeof kExit);
+    lateReplyPossible_ = true;
     Pause(timing_.exitPause);
     port_.SetBaudRate(timing_.baudRate);
     return ReadSysInfo(data, status);
