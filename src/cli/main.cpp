@@ -9,6 +9,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/stderr_operator.h"
+#include "cli/test_link_timing.h"
 #include "sim/fault_rule.h"
 
 namespace tulvo::cli {
@@ -102,7 +103,7 @@ int Run(int argc, char** argv) {
     const std::vector<std::string> words(argv + 2, argv + argc);
     try {
         StderrOperator op;
-        CliArgs args(words, op);
+        CliArgs args(words, op, LinkTimingFromEnvironment());
         op.SetAnswers(args.Has("yes"), ParseChoice(args.Value("on-error")));
         if (args.Has("help")) {
             std::printf("usage: tulvo %s %s\n  %s\n", command->name, command->usage,

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "child_process.h"
+#include "support/short_cli_link_timing.h"
 
 namespace tulvo {
 namespace {
@@ -68,6 +69,7 @@ TEST_F(TulvoCli, InfoPrintsWhatTheSimulatedGatewayReports) {
 }
 
 TEST_F(TulvoCli, InfoReportsASilentGatewayAfterOneAttempt) {
+    const test::ShortCliLinkTiming shortTiming;
     auto sim = StartSimulator({"--fault", "silent:cmd=00"});
     const auto info = Info();
     EXPECT_EQ(info.status, 1);
@@ -78,6 +80,7 @@ TEST_F(TulvoCli, InfoReportsASilentGatewayAfterOneAttempt) {
 }
 
 TEST_F(TulvoCli, SimulatorEndsWhenAHangUpFaultTakesTheDeviceAway) {
+    const test::ShortCliLinkTiming shortTiming;
     auto sim = StartSimulator({"--fault", "hangup:cmd=00"});
     const auto info = Info();
     EXPECT_EQ(info.status, 1);
