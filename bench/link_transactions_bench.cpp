@@ -26,7 +26,7 @@ constexpr double kRateTarget = 40000.0;
 constexpr double kRatioTarget = 1.03;
 constexpr int kBaud = 115200;
 constexpr auto kLatency = std::chrono::microseconds(200);
-constexpr int kUnpacedRuns = 5;
+constexpr int kUnpacedRuns = 10;
 constexpr int kPacedRuns = 3;
 
 void Populate(sim::GatewayState& state) {

@@ -34,7 +34,7 @@ using Pop = test::SyncPopulation;
 constexpr int kBaud = 115200;
 constexpr double kPacedRatioTarget = 1.03;
 constexpr double kUnpacedReadTarget = 0.03;
-constexpr int kUnpacedReads = 5;
+constexpr int kUnpacedReads = 10;
 constexpr int kNoisyReads = 20;
 constexpr double kNoiseRate = 0.001;
 
