@@ -141,8 +141,8 @@ bool TPortMost::Issue(const Command& command, std::span<std::uint8_t> data, std:
 
 bool TPortMost::Issue(const Command& command, std::uint16_t index, std::span<std::uint8_t> data,
                       std::uint8_t& status) {
-    return Transact(data, status, command.Code(), command.requestLength, command.replyLength,
-                    index, command.attempts);
+    return Transact(data, status, command.Code(), command.requestLength, command.replyLength, index,
+                    command.attempts);
 }
 
 bool TPortMost::WriteSettingFXO(std::span<std::uint8_t> data, std::uint8_t& status) {
@@ -258,8 +258,8 @@ bool TPortMost::ReadLogHeader(std::span<std::uint8_t> data, std::uint8_t& status
     return Issue(command::ReadLogHeader, data, status);
 }
 bool TPortMost::ReadLogRecord(std::span<std::uint8_t> data, std::uint8_t& status) {
-    const bool done = Issue(command::ReadLogRecord, static_cast<std::uint16_t>(LogSequence), data,
-                            status);
+    const bool done =
+        Issue(command::ReadLogRecord, static_cast<std::uint16_t>(LogSequence), data, status);
     ++LogSequence;
     return done;
 }
