@@ -1,7 +1,7 @@
 // Whole-image transfers against the simulated gateway over a pseudo-terminal:
 //  - paced at 115200 baud: measured time against the wire time of the bytes
 //    exchanged (target ratio <= 1.03), for a full read and a full write;
-//  - unpaced: a full read (target <= 0.5 s);
+//  - unpaced: a full read, the best of a few (target <= 0.03 s);
 //  - noisy link (1 damaged byte in 1000): how many of 20 full reads end with
 //    an image that differs from the gateway's.
 #include <poll.h>
@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "link/command_table.h"
 #include "link/frame_codec.h"
 #include "link/port_most.h"
 #include "model/operator.h"
@@ -32,7 +33,8 @@ using Pop = test::SyncPopulation;
 
 constexpr int kBaud = 115200;
 constexpr double kPacedRatioTarget = 1.03;
-constexpr double kUnpacedReadTarget = 0.5;
+constexpr double kUnpacedReadTarget = 0.03;
+constexpr int kUnpacedReads = 10;
 constexpr int kNoisyReads = 20;
 constexpr double kNoiseRate = 0.001;
 
@@ -61,18 +63,18 @@ class CountingOperator : public Operator {
 
 // The family a read command answers from.
 std::optional<sim::RecordFamily> ReadFamily(std::uint8_t command) {
-    switch (command) {
-        case 0x07:
+    switch (static_cast<CommandCode>(command)) {
+        case CommandCode::ReadAbInfo:
             return sim::RecordFamily::AbInfo;
-        case 0x0B:
+        case CommandCode::ReadAbPhone:
             return sim::RecordFamily::AbPhone;
-        case 0x14:
+        case CommandCode::ReadAbLimit:
             return sim::RecordFamily::AbLimit;
-        case 0x0D:
+        case CommandCode::ReadBlackListEntry:
             return sim::RecordFamily::BlackListEntry;
-        case 0x19:
+        case CommandCode::ReadSMSMessage:
             return sim::RecordFamily::SMSMessage;
-        case 0x05:
+        case CommandCode::ReadBlock:
             return sim::RecordFamily::Block;
         default:
             return std::nullopt;
@@ -211,20 +213,38 @@ bool PacedTransfer(bool write) {
             (run.done ? "" : ", failed: " + run.firstMessage));
 }
 
+// The best of several reads: the machine is shared, and the best read is the
+// one least disturbed by other work.
 bool UnpacedRead() {
     sim::Gateway gateway;
     Pop::Seed(gateway.State());
     if (!gateway.Start()) {
         return false;
     }
-    auto image = std::make_unique<TData>();
-    const Run run = Transfer(gateway, *image, LinkTiming{}, false);
-    const auto exchanges = static_cast<double>(gateway.Log().Count());
+    Run best;
+    bool same = true;
+    std::size_t exchanges = 0;
+    for (int i = 0; i < kUnpacedReads; ++i) {
+        auto image = std::make_unique<TData>();
+        const std::size_t before = gateway.Log().Count();
+        const Run run = Transfer(gateway, *image, LinkTiming{}, false);
+        same = same && Pop::FirstDifference(*image).empty();
+        if (!run.done) {
+            best = run;
+            break;
+        }
+        if (i == 0 || run.seconds < best.seconds) {
+            best = run;
+            exchanges = gateway.Log().Count() - before;
+        }
+    }
     gateway.Stop();
-    const bool same = Pop::FirstDifference(*image).empty();
-    return Report("unpaced full read", run.done && same && run.seconds <= kUnpacedReadTarget,
-                  Format("%.3f s (target <= 0.5 s), %.0f us per exchange in all", run.seconds,
-                         exchanges > 0 ? run.seconds / exchanges * 1e6 : 0));
+    return Report("unpaced full read", best.done && same && best.seconds <= kUnpacedReadTarget,
+                  Format("%.3f s (target <= %.2f s), %.0f us per exchange in all", best.seconds,
+                         kUnpacedReadTarget,
+                         exchanges > 0 ? best.seconds / static_cast<double>(exchanges) * 1e6 : 0) +
+                      Format(", best of %.0f reads", kUnpacedReads) +
+                      (best.done ? "" : ", failed: " + best.firstMessage));
 }
 
 // Checksums are 8 bits, so now and then a damaged reply passes both of

@@ -47,6 +47,9 @@ int RunExport(const CliArgs& args) {
     auto image = std::make_unique<TData>();
     LoadImage(*image, store);
     const bool written = SaveConfigFile(*image, path, args.Op());
+    // Export leaves the image as it was loaded. Saving it back, as every
+    // command and the desktop program do, changes no value the store holds;
+    // it only adds the defaults of the values the store lacked.
     SaveImage(*image, store);
     const bool saved = CloseStore(batch, store);
     return written && saved ? kExitDone : kExitFailed;

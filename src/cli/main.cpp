@@ -10,6 +10,7 @@
 #include "cli/cli_command.h"
 #include "cli/stderr_operator.h"
 #include "program_version.h"
+#include "cli/test_link_timing.h"
 #include "sim/fault_rule.h"
 
 namespace tulvo::cli {
@@ -141,7 +142,7 @@ int Run(int argc, char** argv) {
     const std::vector<std::string> words(argv + 2, argv + argc);
     try {
         StderrOperator op;
-        CliArgs args(words, op);
+        CliArgs args(words, op, LinkTimingFromEnvironment());
         op.SetAnswers(args.Has("yes"), ParseChoice(args.Value("on-error")));
         if (args.Has("help")) {
             std::fputs(CommandHelpText(*command).c_str(), stdout);

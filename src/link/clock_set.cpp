@@ -3,9 +3,12 @@
 #include <span>
 
 #include "link/byte_io.h"
+#include "link/command_table.h"
 #include "link/crc8.h"
 
 namespace tulvo {
+
+static_assert(CarriesRecord(command::ReadClock, command::WriteClock, ClockSet::kSize));
 
 int ClockSet::DayOfYear(int year, int month, int day) {
     static constexpr int kDaysBefore[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 
+#include "link/command_table.h"
 #include "link/crc8.h"
 
 namespace tulvo {
+
+static_assert(CarriesRecord(command::ReadDevName, command::WriteDevName, DevName::kSize));
 
 DevName::Payload DevName::Build(std::string_view text) {
     Payload p{};

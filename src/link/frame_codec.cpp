@@ -1,5 +1,7 @@
 #include "link/frame_codec.h"
 
+#include <algorithm>
+
 namespace tulvo {
 
 bool NeedsEscape(std::uint8_t byte) {
@@ -24,6 +26,12 @@ std::vector<std::uint8_t> EncodeFrame(std::span<const std::uint8_t> data) {
     std::vector<std::uint8_t> out;
     EncodeFrameInto(data, out);
     return out;
+}
+
+FrameDecoder::FrameDecoder(std::size_t limit) : limit_(limit) {
+    // One allocation for a frame of any size in use, instead of one per
+    // doubling while it is read.
+    data_.reserve(std::min<std::size_t>(limit, 1024));
 }
 
 void FrameDecoder::Reset() {

@@ -29,7 +29,7 @@ class FrameDecoder {
   public:
     enum class Result { NeedMore, Complete };
 
-    explicit FrameDecoder(std::size_t limit) : limit_(limit) {}
+    explicit FrameDecoder(std::size_t limit);
 
     // Starts over: hunting, nothing stored.
     void Reset();

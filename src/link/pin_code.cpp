@@ -2,9 +2,12 @@
 
 #include <algorithm>
 
+#include "link/command_table.h"
 #include "link/crc8.h"
 
 namespace tulvo {
+
+static_assert(command::WritePinCode.requestLength == PinCode::kSize);
 
 PinCode::Payload PinCode::Build(std::string_view digits) {
     Payload p{};

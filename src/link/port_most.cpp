@@ -4,78 +4,11 @@
 #include <thread>
 
 #include "link/account_balance.h"
+#include "link/command_table.h"
 #include "link/crc8.h"
 
 namespace tulvo {
 namespace {
-
-// Settings block indexes of the block commands.
-enum BlockIndex : std::uint16_t {
-    kFxoBlock = 0,
-    kFxsBlock = 1,
-    kMobBlock = 2,
-    kPasswordBlock = 3,
-    kAlarmBlock = 4,
-    kTotalLimitBlock = 5,
-    kDevNameBlock = 6,
-    kPinCodeBlock = 7,
-    kControlAccountBlock = 8,
-    kAccountBalanceBlock = 9,
-};
-
-enum Code : std::uint8_t {
-    kReadSysInfo = 0x00,
-    kCode01 = 0x01,
-    kWriteClock = 0x02,
-    kReadClock = 0x03,
-    kWriteBlock = 0x04,
-    kReadBlock = 0x05,
-    kWriteAbInfo = 0x06,
-    kReadAbInfo = 0x07,
-    kCode08 = 0x08,
-    kCode09 = 0x09,
-    kWriteAbPhone = 0x0A,
-    kReadAbPhone = 0x0B,
-    kWriteBlackList = 0x0C,
-    kReadBlackList = 0x0D,
-    kCode0E = 0x0E,
-    kCode0F = 0x0F,
-    kReadLogRecord = 0x10,
-    kReadLogHeader = 0x11,
-    kCode12 = 0x12,
-    kEraseLogBlock = 0x13,
-    kReadAbLimit = 0x14,
-    kWriteAbLimit = 0x15,
-    kWriteFirmwareBlock = 0x16,
-    kEndFirmwareUpdate = 0x17,
-    kWriteSms = 0x18,
-    kReadSms = 0x19,
-    kCodeF0 = 0xF0,
-};
-
-// Record sizes (checksum byte included).
-constexpr int kFxoSize = 20;
-constexpr int kFxsSize = 20;
-constexpr int kMobSize = 52;
-constexpr int kPasswordSize = 9;
-constexpr int kAlarmSize = 161;
-constexpr int kTotalLimitSize = 10;
-constexpr int kDevNameSize = 10;
-constexpr int kPinCodeSize = 6;
-constexpr int kControlAccountSize = 36;
-constexpr int kAccountBalanceSize = 5;
-constexpr int kAbInfoSize = 33;
-constexpr int kAbPhoneSize = 38;
-constexpr int kAbLimitSize = 6;
-constexpr int kBlackListSize = 22;
-constexpr int kSmsSize = 162;
-constexpr int kClockSize = 10;
-constexpr int kSysInfoSize = 34;
-constexpr int kLogHeaderSize = 5;
-constexpr int kLogRecordSize = 65;
-constexpr int kCode0FSize = 65;
-constexpr int kFirmwareBlockSize = 529;
-constexpr int kEndFirmwareSize = 9;
 
 // Subscribers and entries are numbered from 1; the wire carries n - 1.
 std::uint16_t RecordIndex(int n) {
@@ -87,6 +20,7 @@ std::uint16_t RecordIndex(int n) {
 TPortMost::TPortMost(LinkTiming timing) : timing_(timing) {}
 
 bool TPortMost::Open(const std::string& device) {
+    lateReplyPossible_ = true;  // whatever the line carried before is unknown
     return port_.Open(device, timing_.baudRate, timing_.readTimeout);
 }
 
@@ -154,209 +88,226 @@ bool TPortMost::Transact(std::span<std::uint8_t> data, std::uint8_t& status, std
         BuildRequest(data, command, requestLength, replyLength, index);
         port_.Purge();
         // The purge leaves bytes that were still on their way, such as the
-        // tail of a reply that came too late for an earlier request.
-        if (attempt == 0 && port_.BytesWaiting()) {
+        // tail of a reply that came too late for an earlier request. Only a
+        // request that went unanswered can have one, so the line is looked
+        // at only then, and not before every request of a healthy transfer.
+        if (attempt == 0 && lateReplyPossible_ && port_.BytesWaiting()) {
             port_.Drain(timing_.StaleBytesQuiet(), timing_.readTimeout);
         }
-        port_.WriteFrame(message_.data(), kHeaderSize + static_cast<std::size_t>(requestLength));
-        // One byte beyond the announced length tells a longer reply apart.
-        const std::size_t k = port_.ReadFrame(message_.data(), kHeaderSize + expected + 1);
-        if (k < kHeaderSize) {
-            WaitForQuietLine();
-            continue;
+        lateReplyPossible_ = true;  // until this attempt has its answer
+        if (Attempt(requestLength, expected, data, status)) {
+            // A retry's success leaves the earlier attempts' replies unseen.
+            lateReplyPossible_ = attempt > 0;
+            return true;
         }
-        if (Crc8(message_.data(), kHeaderSize) != 0 || k > kHeaderSize + expected) {
-            Resynchronise();
-            continue;
-        }
-        status = message_[kCommand];
-        const std::size_t m = k - kHeaderSize;
-        const std::uint8_t* payload = message_.data() + kHeaderSize;
-        if (m > 1 && Crc8(payload, m) != 0) {
-            Resynchronise();
-            continue;
-        }
-        if (status == 0 && m < expected) {
-            Pause(timing_.noReplyPause);
-            continue;
-        }
-        if (m == expected) {
-            std::copy(payload, payload + m, data.begin());
-        }
-        lastReplyLength_ = m;
-        return true;
     }
     return false;
 }
 
-bool TPortMost::Block(std::uint8_t command, int requestLength, int replyLength, std::uint16_t index,
-                      std::span<std::uint8_t> data, std::uint8_t& status, int attempts) {
-    return Transact(data, status, command, requestLength, replyLength, index, attempts);
+bool TPortMost::Attempt(int requestLength, std::size_t expected, std::span<std::uint8_t> data,
+                        std::uint8_t& status) {
+    port_.WriteFrame(message_.data(), kHeaderSize + static_cast<std::size_t>(requestLength));
+    // One byte beyond the announced length tells a longer reply apart.
+    const std::size_t k = port_.ReadFrame(message_.data(), kHeaderSize + expected + 1);
+    if (k < kHeaderSize) {
+        WaitForQuietLine();
+        return false;
+    }
+    if (Crc8(message_.data(), kHeaderSize) != 0 || k > kHeaderSize + expected) {
+        Resynchronise();
+        return false;
+    }
+    status = message_[kCommand];
+    const std::size_t m = k - kHeaderSize;
+    const std::uint8_t* payload = message_.data() + kHeaderSize;
+    if (m > 1 && Crc8(payload, m) != 0) {
+        Resynchronise();
+        return false;
+    }
+    if (status == 0 && m < expected) {
+        Pause(timing_.noReplyPause);
+        return false;
+    }
+    if (m == expected) {
+        std::copy(payload, payload + m, data.begin());
+    }
+    lastReplyLength_ = m;
+    return true;
+}
+
+bool TPortMost::Issue(const Command& command, std::span<std::uint8_t> data, std::uint8_t& status) {
+    return Issue(command, static_cast<std::uint16_t>(command.index), data, status);
+}
+
+bool TPortMost::Issue(const Command& command, std::uint16_t index, std::span<std::uint8_t> data,
+                      std::uint8_t& status) {
+    return Transact(data, status, command.Code(), command.requestLength, command.replyLength, index,
+                    command.attempts);
 }
 
 bool TPortMost::WriteSettingFXO(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kWriteBlock, kFxoSize, 0, kFxoBlock, data, status);
+    return Issue(command::WriteSettingFXO, data, status);
 }
 bool TPortMost::ReadSettingFXO(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kReadBlock, 0, kFxoSize, kFxoBlock, data, status);
+    return Issue(command::ReadSettingFXO, data, status);
 }
 bool TPortMost::WriteSettingFXS(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kWriteBlock, kFxsSize, 0, kFxsBlock, data, status);
+    return Issue(command::WriteSettingFXS, data, status);
 }
 bool TPortMost::ReadSettingFXS(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kReadBlock, 0, kFxsSize, kFxsBlock, data, status);
+    return Issue(command::ReadSettingFXS, data, status);
 }
 bool TPortMost::WriteSettingPASSWORD(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kWriteBlock, kPasswordSize, 0, kPasswordBlock, data, status);
+    return Issue(command::WriteSettingPASSWORD, data, status);
 }
 bool TPortMost::ReadSettingPASSWORD(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kReadBlock, 0, kPasswordSize, kPasswordBlock, data, status);
+    return Issue(command::ReadSettingPASSWORD, data, status);
 }
 bool TPortMost::WriteSettingMOB(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kWriteBlock, kMobSize, 0, kMobBlock, data, status);
+    return Issue(command::WriteSettingMOB, data, status);
 }
 bool TPortMost::ReadSettingMOB(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kReadBlock, 0, kMobSize, kMobBlock, data, status);
+    return Issue(command::ReadSettingMOB, data, status);
 }
 bool TPortMost::ReadControlAccount(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kReadBlock, 0, kControlAccountSize, kControlAccountBlock, data, status);
+    return Issue(command::ReadControlAccount, data, status);
 }
 bool TPortMost::WriteControlAccount(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kWriteBlock, kControlAccountSize, 0, kControlAccountBlock, data, status);
+    return Issue(command::WriteControlAccount, data, status);
 }
 bool TPortMost::WriteSettingAlarm(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kWriteBlock, kAlarmSize, 0, kAlarmBlock, data, status);
+    return Issue(command::WriteSettingAlarm, data, status);
 }
 bool TPortMost::ReadSettingAlarm(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kReadBlock, 0, kAlarmSize, kAlarmBlock, data, status);
+    return Issue(command::ReadSettingAlarm, data, status);
 }
 
 bool TPortMost::WriteAbInfo(int n, std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kWriteAbInfo, kAbInfoSize, 0, RecordIndex(n), data, status);
+    return Issue(command::WriteAbInfo, RecordIndex(n), data, status);
 }
 bool TPortMost::ReadAbInfo(int n, std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kReadAbInfo, 0, kAbInfoSize, RecordIndex(n), data, status);
+    return Issue(command::ReadAbInfo, RecordIndex(n), data, status);
 }
 bool TPortMost::SendCode08(std::uint16_t index, std::span<std::uint8_t> data,
                            std::uint8_t& status) {
-    return Block(kCode08, 0, 0, index, data, status);
+    return Issue(command::SendCode08, index, data, status);
 }
 bool TPortMost::SendCode09(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kCode09, 0, 0, 0, data, status);
+    return Issue(command::SendCode09, data, status);
 }
 bool TPortMost::WriteAbPhone(int n, std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kWriteAbPhone, kAbPhoneSize, 0, RecordIndex(n), data, status);
+    return Issue(command::WriteAbPhone, RecordIndex(n), data, status);
 }
 bool TPortMost::ReadAbPhone(int n, std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kReadAbPhone, 0, kAbPhoneSize, RecordIndex(n), data, status);
+    return Issue(command::ReadAbPhone, RecordIndex(n), data, status);
 }
 bool TPortMost::SendCode0A(std::uint16_t index, std::span<std::uint8_t> data,
                            std::uint8_t& status) {
-    return Block(kWriteAbPhone, 0, 0, index, data, status);
+    return Issue(command::SendCode0A, index, data, status);
 }
 bool TPortMost::WriteBlackListEntry(int n, std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kWriteBlackList, kBlackListSize, 0, RecordIndex(n), data, status);
+    return Issue(command::WriteBlackListEntry, RecordIndex(n), data, status);
 }
 bool TPortMost::ReadBlackListEntry(int n, std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kReadBlackList, 0, kBlackListSize, RecordIndex(n), data, status);
+    return Issue(command::ReadBlackListEntry, RecordIndex(n), data, status);
 }
 bool TPortMost::ClearBlackListEntry(int n, std::span<std::uint8_t> data, std::uint8_t& status) {
-    std::array<std::uint8_t, kBlackListSize> entry{};
+    std::array<std::uint8_t, command::ClearBlackListEntry.requestLength> entry{};
     std::copy_n(data.begin(), std::min(data.size(), entry.size()), entry.begin());
     entry[0] = 0xFF;  // the empty-entry mark
-    return Block(kWriteBlackList, kBlackListSize, 0, RecordIndex(n), entry, status);
+    return Issue(command::ClearBlackListEntry, RecordIndex(n), entry, status);
 }
 bool TPortMost::SendCode0E(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kCode0E, 0, 0, 0, data, status);
+    return Issue(command::SendCode0E, data, status);
 }
 bool TPortMost::WriteClock(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kWriteClock, kClockSize, 0, 0, data, status);
+    return Issue(command::WriteClock, data, status);
 }
 bool TPortMost::ReadClock(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kReadClock, 0, kClockSize, 0, data, status);
+    return Issue(command::ReadClock, data, status);
 }
 bool TPortMost::ReadSysInfo(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kReadSysInfo, 0, kSysInfoSize, 0, data, status, 1);
+    return Issue(command::ReadSysInfo, data, status);
 }
 bool TPortMost::SendCodeF0(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kCodeF0, 0, 0, 0, data, status);
+    return Issue(command::SendCodeF0, data, status);
 }
 
 bool TPortMost::SendExit(std::span<std::uint8_t> data, std::uint8_t& status) {
     static constexpr std::uint8_t kExit[] = {'+', '+', '+', '_', 'E', 'X', 'I', 'T'};
     port_.SetBaudRate(timing_.exitBaudRate);
     port_.WriteFrame(kExit, sizeof kExit);
+    lateReplyPossible_ = true;
     Pause(timing_.exitPause);
     port_.SetBaudRate(timing_.baudRate);
     return ReadSysInfo(data, status);
 }
 
 bool TPortMost::SendCode01(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kCode01, 0, 0, 0, data, status);
+    return Issue(command::SendCode01, data, status);
 }
 bool TPortMost::SendCode0F(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kCode0F, kCode0FSize, 0, 0, data, status);
+    return Issue(command::SendCode0F, data, status);
 }
 bool TPortMost::SendCode12(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kCode12, 0, 0, 0, data, status);
+    return Issue(command::SendCode12, data, status);
 }
 
 bool TPortMost::ReadLogHeader(std::span<std::uint8_t> data, std::uint8_t& status) {
     LogSequence = 0;
-    return Block(kReadLogHeader, 0, kLogHeaderSize, 0, data, status);
+    return Issue(command::ReadLogHeader, data, status);
 }
 bool TPortMost::ReadLogRecord(std::span<std::uint8_t> data, std::uint8_t& status) {
-    const bool done = Block(kReadLogRecord, 0, kLogRecordSize,
-                            static_cast<std::uint16_t>(LogSequence), data, status);
+    const bool done =
+        Issue(command::ReadLogRecord, static_cast<std::uint16_t>(LogSequence), data, status);
     ++LogSequence;
     return done;
 }
 bool TPortMost::EraseLogBlock(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kEraseLogBlock, 0, 0, 0, data, status);
+    return Issue(command::EraseLogBlock, data, status);
 }
 
 bool TPortMost::ReadAbLimit(int n, std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kReadAbLimit, 0, kAbLimitSize, RecordIndex(n), data, status);
+    return Issue(command::ReadAbLimit, RecordIndex(n), data, status);
 }
 bool TPortMost::WriteAbLimit(int n, std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kWriteAbLimit, kAbLimitSize, 0, RecordIndex(n), data, status);
+    return Issue(command::WriteAbLimit, RecordIndex(n), data, status);
 }
 bool TPortMost::WriteSMSMessage(int m, std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kWriteSms, kSmsSize, 0, static_cast<std::uint16_t>(m), data, status);
+    return Issue(command::WriteSMSMessage, static_cast<std::uint16_t>(m), data, status);
 }
 bool TPortMost::ReadSMSMessage(int m, std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kReadSms, 0, kSmsSize, static_cast<std::uint16_t>(m), data, status);
+    return Issue(command::ReadSMSMessage, static_cast<std::uint16_t>(m), data, status);
 }
 bool TPortMost::ReadTotalLimit(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kReadBlock, 0, kTotalLimitSize, kTotalLimitBlock, data, status, 2);
+    return Issue(command::ReadTotalLimit, data, status);
 }
 bool TPortMost::WriteTotalLimit(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kWriteBlock, kTotalLimitSize, 0, kTotalLimitBlock, data, status, 2);
+    return Issue(command::WriteTotalLimit, data, status);
 }
 bool TPortMost::ReadDevName(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kReadBlock, 0, kDevNameSize, kDevNameBlock, data, status);
+    return Issue(command::ReadDevName, data, status);
 }
 bool TPortMost::WriteDevName(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kWriteBlock, kDevNameSize, 0, kDevNameBlock, data, status);
+    return Issue(command::WriteDevName, data, status);
 }
 bool TPortMost::WritePinCode(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kWriteBlock, kPinCodeSize, 0, kPinCodeBlock, data, status);
+    return Issue(command::WritePinCode, data, status);
 }
 
 std::int64_t TPortMost::ReadAccountBalance(std::span<std::uint8_t> data, std::uint8_t& status) {
-    if (!Block(kReadBlock, 0, kAccountBalanceSize, kAccountBalanceBlock, data, status) ||
-        status != 0) {
+    if (!Issue(command::ReadAccountBalance, data, status) || status != 0) {
         return 0;
     }
-    return AccountBalance::AmountFromPayload(data.first(kAccountBalanceSize));
+    return AccountBalance::AmountFromPayload(data.first(AccountBalance::kSize));
 }
 
 bool TPortMost::WriteFirmwareBlock(std::uint16_t address, std::span<std::uint8_t> data,
                                    std::uint8_t& status) {
-    return Block(kWriteFirmwareBlock, kFirmwareBlockSize, 0, address, data, status, 1);
+    return Issue(command::WriteFirmwareBlock, address, data, status);
 }
 bool TPortMost::EndFirmwareUpdate(std::span<std::uint8_t> data, std::uint8_t& status) {
-    return Block(kEndFirmwareUpdate, kEndFirmwareSize, 0, 0, data, status);
+    return Issue(command::EndFirmwareUpdate, data, status);
 }
 
 }  // namespace tulvo

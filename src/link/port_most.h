@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "link/com_port.h"
+#include "link/command_table.h"
 #include "link/link_timing.h"
 #include "link/port_most_interfice.h"
 
@@ -139,8 +140,16 @@ class TPortMost : public TPortMostInterfice {
     // reply longer than announced is seen as such.
     static constexpr std::size_t kBufferSize = 532;
 
-    bool Block(std::uint8_t command, int requestLength, int replyLength, std::uint16_t index,
-               std::span<std::uint8_t> data, std::uint8_t& status, int attempts = 5);
+    // One transaction of the command: its code, sizes and attempts from the
+    // command table, and its fixed index or the one given.
+    bool Issue(const Command& command, std::span<std::uint8_t> data, std::uint8_t& status);
+    bool Issue(const Command& command, std::uint16_t index, std::span<std::uint8_t> data,
+               std::uint8_t& status);
+    // One exchange of the request built in message_: true when a reply that
+    // completes the transaction came (its payload copied into data when
+    // whole); false after the pause that a retry needs.
+    bool Attempt(int requestLength, std::size_t expected, std::span<std::uint8_t> data,
+                 std::uint8_t& status);
     void BuildRequest(const std::span<std::uint8_t> data, std::uint8_t command, int requestLength,
                       int replyLength, std::uint16_t index);
     void Resynchronise();
@@ -159,6 +168,9 @@ class TPortMost : public TPortMostInterfice {
     TComPort port_;
     PauseObserver pauseObserver_;
     std::size_t lastReplyLength_ = 0;
+    // A reply may still be on its way: the port was just opened, an attempt
+    // went unanswered, or a retry succeeded in an earlier attempt's place.
+    bool lateReplyPossible_ = true;
 };
 
 }  // namespace tulvo

@@ -1,8 +1,12 @@
 #include "link/sys_info.h"
 
 #include "link/byte_io.h"
+#include "link/command_table.h"
 
 namespace tulvo {
+
+static_assert(command::ReadSysInfo.replyLength == SysInfo::kSize);
+
 namespace {
 
 constexpr std::size_t kFirmwareOffset = 0;

@@ -3,9 +3,13 @@
 #include <algorithm>
 
 #include "link/byte_io.h"
+#include "link/command_table.h"
 #include "link/crc8.h"
 
 namespace tulvo {
+
+static_assert(CarriesRecord(command::ReadTotalLimit, command::WriteTotalLimit, TotalLimit::kSize));
+
 namespace {
 
 constexpr std::size_t kFlags = 0;

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "link/command_table.h"
 #include "model/record_view.h"
 
 namespace tulvo {
@@ -106,6 +107,8 @@ class BasicAbInfoRecord : public RecordView<Byte, 33> {
 
 using AbInfoRecord = BasicAbInfoRecord<std::uint8_t>;
 using ConstAbInfoRecord = BasicAbInfoRecord<const std::uint8_t>;
+
+static_assert(CarriesRecord(command::ReadAbInfo, command::WriteAbInfo, AbInfoRecord::kSize));
 
 extern template class BasicAbInfoRecord<std::uint8_t>;
 

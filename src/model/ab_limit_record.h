@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "link/command_table.h"
 #include "model/record_view.h"
 
 namespace tulvo {
@@ -41,6 +42,8 @@ class BasicAbLimitRecord : public RecordView<Byte, 6> {
 
 using AbLimitRecord = BasicAbLimitRecord<std::uint8_t>;
 using ConstAbLimitRecord = BasicAbLimitRecord<const std::uint8_t>;
+
+static_assert(CarriesRecord(command::ReadAbLimit, command::WriteAbLimit, AbLimitRecord::kSize));
 
 extern template class BasicAbLimitRecord<std::uint8_t>;
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "link/command_table.h"
 #include "model/record_view.h"
 
 namespace tulvo {
@@ -59,6 +60,8 @@ class BasicAbPhoneRecord : public RecordView<Byte, 38> {
 
 using AbPhoneRecord = BasicAbPhoneRecord<std::uint8_t>;
 using ConstAbPhoneRecord = BasicAbPhoneRecord<const std::uint8_t>;
+
+static_assert(CarriesRecord(command::ReadAbPhone, command::WriteAbPhone, AbPhoneRecord::kSize));
 
 extern template class BasicAbPhoneRecord<std::uint8_t>;
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "link/command_table.h"
 #include "model/record_view.h"
 
 namespace tulvo {
@@ -83,6 +84,9 @@ class BasicAlarmSettingRecord : public RecordView<Byte, 161> {
 
 using AlarmSettingRecord = BasicAlarmSettingRecord<std::uint8_t>;
 using ConstAlarmSettingRecord = BasicAlarmSettingRecord<const std::uint8_t>;
+
+static_assert(CarriesRecord(command::ReadSettingAlarm, command::WriteSettingAlarm,
+                            AlarmSettingRecord::kSize));
 
 extern template class BasicAlarmSettingRecord<std::uint8_t>;
 

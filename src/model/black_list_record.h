@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "link/command_table.h"
 #include "model/record_view.h"
 
 namespace tulvo {
@@ -46,6 +47,9 @@ class BasicBlackListRecord : public RecordView<Byte, 22> {
 
 using BlackListRecord = BasicBlackListRecord<std::uint8_t>;
 using ConstBlackListRecord = BasicBlackListRecord<const std::uint8_t>;
+
+static_assert(CarriesRecord(command::ReadBlackListEntry, command::WriteBlackListEntry,
+                            BlackListRecord::kSize));
 
 extern template class BasicBlackListRecord<std::uint8_t>;
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "link/command_table.h"
 #include "model/record_view.h"
 
 namespace tulvo {
@@ -57,6 +58,9 @@ class BasicControlAccountRecord : public RecordView<Byte, 36> {
 
 using ControlAccountRecord = BasicControlAccountRecord<std::uint8_t>;
 using ConstControlAccountRecord = BasicControlAccountRecord<const std::uint8_t>;
+
+static_assert(CarriesRecord(command::ReadControlAccount, command::WriteControlAccount,
+                            ControlAccountRecord::kSize));
 
 extern template class BasicControlAccountRecord<std::uint8_t>;
 

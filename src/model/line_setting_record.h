@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "link/command_table.h"
 #include "model/record_view.h"
 
 namespace tulvo {
@@ -116,6 +117,11 @@ class BasicLineSettingRecord : public RecordView<Byte, 20> {
 
 using LineSettingRecord = BasicLineSettingRecord<std::uint8_t>;
 using ConstLineSettingRecord = BasicLineSettingRecord<const std::uint8_t>;
+
+static_assert(CarriesRecord(command::ReadSettingFXO, command::WriteSettingFXO,
+                            LineSettingRecord::kSize));
+static_assert(CarriesRecord(command::ReadSettingFXS, command::WriteSettingFXS,
+                            LineSettingRecord::kSize));
 
 extern template class BasicLineSettingRecord<std::uint8_t>;
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "link/command_table.h"
 #include "model/record_view.h"
 
 namespace tulvo {
@@ -63,6 +64,9 @@ class BasicMobSettingRecord : public RecordView<Byte, 52> {
 
 using MobSettingRecord = BasicMobSettingRecord<std::uint8_t>;
 using ConstMobSettingRecord = BasicMobSettingRecord<const std::uint8_t>;
+
+static_assert(CarriesRecord(command::ReadSettingMOB, command::WriteSettingMOB,
+                            MobSettingRecord::kSize));
 
 extern template class BasicMobSettingRecord<std::uint8_t>;
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "link/command_table.h"
 #include "model/record_view.h"
 
 namespace tulvo {
@@ -31,6 +32,9 @@ class BasicPasswordSettingRecord : public RecordView<Byte, 9> {
 
 using PasswordSettingRecord = BasicPasswordSettingRecord<std::uint8_t>;
 using ConstPasswordSettingRecord = BasicPasswordSettingRecord<const std::uint8_t>;
+
+static_assert(CarriesRecord(command::ReadSettingPASSWORD, command::WriteSettingPASSWORD,
+                            PasswordSettingRecord::kSize));
 
 extern template class BasicPasswordSettingRecord<std::uint8_t>;
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "link/command_table.h"
 #include "model/record_view.h"
 
 namespace tulvo {
@@ -33,6 +34,9 @@ class BasicSmsMessageRecord : public RecordView<Byte, 162> {
 
 using SmsMessageRecord = BasicSmsMessageRecord<std::uint8_t>;
 using ConstSmsMessageRecord = BasicSmsMessageRecord<const std::uint8_t>;
+
+static_assert(CarriesRecord(command::ReadSMSMessage, command::WriteSMSMessage,
+                            SmsMessageRecord::kSize));
 
 extern template class BasicSmsMessageRecord<std::uint8_t>;
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "link/byte_io.h"
+#include "link/command_table.h"
 
 namespace tulvo::sim {
 namespace {
@@ -21,7 +22,7 @@ struct When {
 Bytes Record(std::uint8_t callType, std::uint32_t idOut, std::uint32_t idIn,
              const std::string& dialled, const std::string& caller, std::uint16_t seconds,
              When when) {
-    Bytes record(65, 0);
+    Bytes record(static_cast<std::size_t>(command::ReadLogRecord.replyLength), 0);
     std::span<std::uint8_t> bytes(record);
     WriteU8(bytes, 1, callType);
     WriteU32le(bytes, 2, idOut);

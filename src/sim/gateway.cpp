@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "link/command_table.h"
 #include "link/frame_codec.h"
 
 namespace tulvo::sim {
@@ -20,8 +21,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Longer than any request (6 + 529 bytes): a runaway frame is cut and dropped.
+// Longer than any request: a runaway frame is cut and dropped.
 constexpr std::size_t kFrameLimit = 600;
+static_assert(kFrameLimit > 6 + command::WriteFirmwareBlock.requestLength);
 // A reply that cannot be written in this time (nobody reads the port) is dropped.
 constexpr auto kWriteGiveUp = std::chrono::seconds(2);
 // A timed sleep here wakes some 50 us late even with the smallest timer slack,

@@ -23,7 +23,7 @@ namespace tulvo::sim {
 //
 //   Gateway gw;
 //   gw.State().Put(RecordFamily::AbInfo, 0, record);
-//   gw.Faults().Add({.kind = FaultRule::Kind::Silence, .command = 0x07});
+//   gw.Faults().Add({.kind = FaultRule::Kind::Silence, .command = command::ReadAbInfo.Code()});
 //   gw.Start();
 //   ... TPortMost port(LinkTiming::Fast()); port.Open(gw.DevicePath()); ...
 //   gw.Log().WaitForCount(3, 1s);

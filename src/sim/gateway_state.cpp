@@ -4,14 +4,15 @@
 #include <stdexcept>
 #include <string>
 
+#include "link/command_table.h"
 #include "link/crc8.h"
 
 namespace tulvo::sim {
 
 namespace {
 
-constexpr std::size_t kSysInfoSize = 34;
-constexpr std::size_t kClockSize = 10;
+constexpr auto kSysInfoSize = static_cast<std::size_t>(command::ReadSysInfo.replyLength);
+constexpr auto kClockSize = static_cast<std::size_t>(command::ReadClock.replyLength);
 
 void CopyText(const std::string& text, Bytes& out, std::size_t offset, std::size_t width) {
     const std::size_t n = std::min(text.size(), width);
@@ -112,11 +113,6 @@ std::size_t GatewayState::StoredCount(RecordFamily family) const {
 void GatewayState::SetFlaggedEntriesReadAsEmpty(bool on) {
     std::lock_guard lock(mutex_);
     flaggedEmpty_ = on;
-}
-
-bool GatewayState::FlaggedEntriesReadAsEmpty() const {
-    std::lock_guard lock(mutex_);
-    return flaggedEmpty_;
 }
 
 void GatewayState::SetSysInfo(const SysInfoValues& info) {

@@ -16,7 +16,7 @@ namespace tulvo::sim {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// What the gateway reports about itself (reply of command 0x00).
+// What the gateway reports about itself (the reply to ReadSysInfo).
 struct SysInfoValues {
     std::string firmware = "TU-2.14";       // up to 11 characters
     std::string imei = "356938035643809";   // up to 15 characters
@@ -51,7 +51,6 @@ class GatewayState {
 
     // Default: true. When false, only never-written entries read as empty.
     void SetFlaggedEntriesReadAsEmpty(bool on);
-    bool FlaggedEntriesReadAsEmpty() const;
 
     void SetSysInfo(const SysInfoValues& info);
     SysInfoValues SysInfo() const;

@@ -2,11 +2,25 @@
 
 #include <array>
 
+#include "link/command_table.h"
+
 namespace tulvo::sim {
 
 namespace {
 
-constexpr std::array<std::size_t, kBlockCount> kBlockSizes = {20, 20, 52, 9, 161, 10, 10, 6, 36, 5};
+// The size of each settings block, by index: what its read answers, or for
+// the write-only PIN what its write sends.
+constexpr std::array<int, kBlockCount> kBlockSizes = {
+    command::ReadSettingFXO.replyLength,     command::ReadSettingFXS.replyLength,
+    command::ReadSettingMOB.replyLength,     command::ReadSettingPASSWORD.replyLength,
+    command::ReadSettingAlarm.replyLength,   command::ReadTotalLimit.replyLength,
+    command::ReadDevName.replyLength,        command::WritePinCode.requestLength,
+    command::ReadControlAccount.replyLength, command::ReadAccountBalance.replyLength,
+};
+
+constexpr std::size_t Size(int length) {
+    return static_cast<std::size_t>(length);
+}
 
 }  // namespace
 
@@ -32,17 +46,17 @@ std::size_t RecordSize(RecordFamily family, int index) {
     }
     switch (family) {
         case RecordFamily::AbInfo:
-            return 33;
+            return Size(command::ReadAbInfo.replyLength);
         case RecordFamily::AbPhone:
-            return 38;
+            return Size(command::ReadAbPhone.replyLength);
         case RecordFamily::AbLimit:
-            return 6;
+            return Size(command::ReadAbLimit.replyLength);
         case RecordFamily::BlackListEntry:
-            return 22;
+            return Size(command::ReadBlackListEntry.replyLength);
         case RecordFamily::SMSMessage:
-            return 162;
+            return Size(command::ReadSMSMessage.replyLength);
         case RecordFamily::Block:
-            return kBlockSizes[static_cast<std::size_t>(index)];
+            return Size(kBlockSizes[static_cast<std::size_t>(index)]);
     }
     return 0;
 }

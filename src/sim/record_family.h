@@ -3,31 +3,33 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "link/command_table.h"
+
 namespace tulvo::sim {
 
 // The kinds of stored entries the gateway answers for. Records are kept as
-// opaque byte strings; only their sizes and counts are known here.
+// opaque byte strings of the size their read and write commands carry.
 enum class RecordFamily {
-    AbInfo,          // 33 bytes x 300, read 0x07, write 0x06
-    AbPhone,         // 38 bytes x 300, read 0x0B, write 0x0A
-    AbLimit,         // 6 bytes x 300, read 0x14, write 0x15
-    BlackListEntry,  // 22 bytes x 186, read 0x0D, write 0x0C
-    SMSMessage,      // 162 bytes x 10, read 0x19, write 0x18
-    Block,           // settings blocks 0..9, read 0x05, write 0x04 (size depends on index)
+    AbInfo,          // 300, ReadAbInfo / WriteAbInfo
+    AbPhone,         // 300, ReadAbPhone / WriteAbPhone
+    AbLimit,         // 300, ReadAbLimit / WriteAbLimit
+    BlackListEntry,  // 186, ReadBlackListEntry / WriteBlackListEntry
+    SMSMessage,      // 10, ReadSMSMessage / WriteSMSMessage
+    Block,           // settings blocks 0..9, ReadBlock / WriteBlock (size depends on index)
 };
 
 // Settings block indexes.
 enum BlockIndex : int {
-    kBlockFXO = 0,
-    kBlockFXS = 1,
-    kBlockMOB = 2,
-    kBlockPassword = 3,
-    kBlockAlarm = 4,
-    kBlockTotalLimit = 5,
-    kBlockDevName = 6,
-    kBlockPinCode = 7,
-    kBlockControlAccount = 8,
-    kBlockAccountBalance = 9,
+    kBlockFXO = command::ReadSettingFXO.index,
+    kBlockFXS = command::ReadSettingFXS.index,
+    kBlockMOB = command::ReadSettingMOB.index,
+    kBlockPassword = command::ReadSettingPASSWORD.index,
+    kBlockAlarm = command::ReadSettingAlarm.index,
+    kBlockTotalLimit = command::ReadTotalLimit.index,
+    kBlockDevName = command::ReadDevName.index,
+    kBlockPinCode = command::WritePinCode.index,
+    kBlockControlAccount = command::ReadControlAccount.index,
+    kBlockAccountBalance = command::ReadAccountBalance.index,
 };
 
 inline constexpr int kBlockCount = 10;

@@ -1,13 +1,10 @@
 #include "sim/request_handler.h"
 
+#include "link/command_table.h"
+
 namespace tulvo::sim {
 
 namespace {
-
-constexpr std::size_t kClockSize = 10;
-constexpr std::size_t kLogHeaderSize = 5;
-constexpr std::size_t kFirmwareBlockSize = 529;
-constexpr std::size_t kFirmwareEndSize = 9;
 
 Reply Status(std::uint8_t status) {
     return Reply{status, {}};
@@ -17,67 +14,71 @@ Reply Payload(Bytes payload) {
     return Reply{kStatusDone, std::move(payload)};
 }
 
+// Whether the request carries the payload size of the command.
+bool Sends(const Command& command, const Request& request) {
+    return request.payload.size() == static_cast<std::size_t>(command.requestLength);
+}
+
 }  // namespace
 
 Reply RequestHandler::Handle(const Request& request) {
     const int index = request.index;
-    switch (request.command) {
-        case 0x00:
+    switch (static_cast<CommandCode>(request.command)) {
+        case CommandCode::ReadSysInfo:
             return Payload(state_.SysInfoPayload());
-        case 0x02:
+        case CommandCode::WriteClock:
             return WriteClock(request);
-        case 0x03:
+        case CommandCode::ReadClock:
             return Payload(state_.Clock());
-        case 0x04:
+        case CommandCode::WriteBlock:
             return WriteBlock(index, request);
-        case 0x05:
+        case CommandCode::ReadBlock:
             return ReadBlock(index);
-        case 0x06:
+        case CommandCode::WriteAbInfo:
             return WriteRecord(RecordFamily::AbInfo, index, request);
-        case 0x07:
+        case CommandCode::ReadAbInfo:
             return ReadRecord(RecordFamily::AbInfo, index);
-        case 0x0A:
-            // The same code without a payload is a bare command with no effect.
+        case CommandCode::WriteAbPhone:
+            // The same code without a payload (SendCode0A) has no effect.
             if (request.payload.empty()) {
                 return Status(kStatusDone);
             }
             return WriteRecord(RecordFamily::AbPhone, index, request);
-        case 0x0B:
+        case CommandCode::ReadAbPhone:
             return ReadRecord(RecordFamily::AbPhone, index);
-        case 0x0C:
+        case CommandCode::WriteBlackListEntry:
             return WriteRecord(RecordFamily::BlackListEntry, index, request);
-        case 0x0D:
+        case CommandCode::ReadBlackListEntry:
             return ReadRecord(RecordFamily::BlackListEntry, index);
-        case 0x10:
+        case CommandCode::ReadLogRecord:
             return ReadLogRecord(index);
-        case 0x11:
+        case CommandCode::ReadLogHeader:
             return ReadLogHeader();
-        case 0x13:
+        case CommandCode::EraseLogBlock:
             return EraseLogBlock();
-        case 0x14:
+        case CommandCode::ReadAbLimit:
             return ReadRecord(RecordFamily::AbLimit, index);
-        case 0x15:
+        case CommandCode::WriteAbLimit:
             return WriteRecord(RecordFamily::AbLimit, index, request);
-        case 0x16:
+        case CommandCode::WriteFirmwareBlock:
             return WriteFirmwareBlock(request);
-        case 0x17:
+        case CommandCode::EndFirmwareUpdate:
             return EndFirmwareUpdate(request);
-        case 0x18:
+        case CommandCode::WriteSMSMessage:
             return WriteRecord(RecordFamily::SMSMessage, index, request);
-        case 0x19:
+        case CommandCode::ReadSMSMessage:
             return ReadRecord(RecordFamily::SMSMessage, index);
-        case 0x01:
-        case 0x08:
-        case 0x09:
-        case 0x0E:
-        case 0x0F:
-        case 0x12:
-        case 0xF0:
+        case CommandCode::SendCode01:
+        case CommandCode::SendCode08:
+        case CommandCode::SendCode09:
+        case CommandCode::SendCode0E:
+        case CommandCode::SendCode0F:
+        case CommandCode::SendCode12:
+        case CommandCode::SendCodeF0:
             // Service commands the configurator never issues: acknowledged.
             return Status(kStatusDone);
-        default:
-            return Status(kStatusRefused);
     }
+    return Status(kStatusRefused);  // a code outside the command set
 }
 
 Reply RequestHandler::ReadRecord(RecordFamily family, int index) {
@@ -118,7 +119,7 @@ Reply RequestHandler::ReadLogHeader() {
     if (!block) {
         return Status(kStatusRefused);  // no block left
     }
-    Bytes header(kLogHeaderSize, 0);
+    Bytes header(static_cast<std::size_t>(command::ReadLogHeader.replyLength), 0);
     const auto count = static_cast<std::uint32_t>(block->size());
     for (std::size_t i = 0; i < 4; ++i) {
         header[i] = static_cast<std::uint8_t>(count >> (8 * i));
@@ -139,7 +140,7 @@ Reply RequestHandler::EraseLogBlock() {
 }
 
 Reply RequestHandler::WriteFirmwareBlock(const Request& request) {
-    if (request.payload.size() != kFirmwareBlockSize) {
+    if (!Sends(command::WriteFirmwareBlock, request)) {
         return Status(kStatusRefused);
     }
     state_.StoreFirmwareBlock(request.index, request.payload);
@@ -147,7 +148,7 @@ Reply RequestHandler::WriteFirmwareBlock(const Request& request) {
 }
 
 Reply RequestHandler::EndFirmwareUpdate(const Request& request) {
-    if (request.payload.size() != kFirmwareEndSize) {
+    if (!Sends(command::EndFirmwareUpdate, request)) {
         return Status(kStatusRefused);
     }
     state_.NoteFirmwareEnd();
@@ -155,7 +156,7 @@ Reply RequestHandler::EndFirmwareUpdate(const Request& request) {
 }
 
 Reply RequestHandler::WriteClock(const Request& request) {
-    if (request.payload.size() != kClockSize) {
+    if (!Sends(command::WriteClock, request)) {
         return Status(kStatusRefused);
     }
     state_.WriteClock(request.payload);

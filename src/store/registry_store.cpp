@@ -90,7 +90,8 @@ std::string ReasonOf(int error) {
 
 }  // namespace
 
-RegistryStore::RegistryStore(std::string path) : path_(std::move(path)) {}
+RegistryStore::RegistryStore(std::string path, RegeditLimits limits)
+    : path_(std::move(path)), limits_(limits) {}
 
 std::string RegistryStore::DefaultPath(const char* xdgConfigHome, const char* home) {
     std::string base;
@@ -164,7 +165,7 @@ RegistryStore::FileStamp RegistryStore::CurrentStamp() const {
 RegistryStore::FileRead RegistryStore::ReadFile() const {
     FileRead read;
     const std::string what = "Файл настроек " + path_ + " не может быть использован: ";
-    const RegeditLimits limits;
+    const RegeditLimits& limits = limits_;
     // Not blocking: a FIFO given as the store must not hang the program.
     const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {

@@ -38,7 +38,9 @@ namespace tulvo {
 // Not thread-safe: one thread uses a store at a time.
 class RegistryStore {
   public:
-    explicit RegistryStore(std::string path);
+    // limits bound what is read of the file; a file larger than
+    // limits.maxFileBytes cannot be the store.
+    explicit RegistryStore(std::string path, RegeditLimits limits = {});
 
     // $XDG_CONFIG_HOME/ZARQ/MTulvo.reg, or ~/.config/ZARQ/MTulvo.reg.
     static std::string DefaultPath();
@@ -129,6 +131,7 @@ class RegistryStore {
     static RegistryValue ForFile(RegistryValue value, const RegeditFormat& format);
 
     std::string path_;
+    RegeditLimits limits_;
     RegistryTree file_;  // the file as last read or written, in its own encoding
     RegeditFormat format_;
     // The rest hold values as the program sees them (Windows-1251 texts).

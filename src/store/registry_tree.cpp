@@ -59,13 +59,4 @@ void RegistryTree::AddComment(std::string_view keyPath, std::string line) {
     key.comments.emplace_back(key.values.size(), std::move(line));
 }
 
-void RegistryTree::Apply(const RegistryTree& other) {
-    for (const Key& key : other.keys_) {
-        AddKey(key.path);
-        for (const auto& [name, value] : key.values) {
-            Set(key.path, name, value);
-        }
-    }
-}
-
 }  // namespace tulvo

@@ -30,8 +30,6 @@ class RegistryTree {
     const Key* FindKey(std::string_view path) const;
     const RegistryValue* Find(std::string_view path, std::string_view name) const;
     void Set(std::string_view path, std::string_view name, RegistryValue value);
-    // Copies every value of other into this tree, replacing values of the same name.
-    void Apply(const RegistryTree& other);
 
     // A comment line, kept in place: after the values of keyPath read so far,
     // or before every key when keyPath is empty.

@@ -10,6 +10,7 @@
 
 #include "child_process.h"
 #include "program_version.h"
+#include "support/short_cli_link_timing.h"
 
 namespace tulvo {
 namespace {
@@ -69,6 +70,7 @@ TEST_F(TulvoCli, InfoPrintsWhatTheSimulatedGatewayReports) {
 }
 
 TEST_F(TulvoCli, InfoReportsASilentGatewayAfterOneAttempt) {
+    const test::ShortCliLinkTiming shortTiming;
     auto sim = StartSimulator({"--fault", "silent:cmd=00"});
     const auto info = Info();
     EXPECT_EQ(info.status, 1);
@@ -79,6 +81,7 @@ TEST_F(TulvoCli, InfoReportsASilentGatewayAfterOneAttempt) {
 }
 
 TEST_F(TulvoCli, SimulatorEndsWhenAHangUpFaultTakesTheDeviceAway) {
+    const test::ShortCliLinkTiming shortTiming;
     auto sim = StartSimulator({"--fault", "hangup:cmd=00"});
     const auto info = Info();
     EXPECT_EQ(info.status, 1);

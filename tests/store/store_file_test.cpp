@@ -77,7 +77,9 @@ TEST_F(StoreFileTest, FileThatCannotBeTheStoreIsNeverWritten) {
     struct Case {
         std::string name;
         std::function<void(const std::string&)> make;
+        RegeditLimits limits = {};
     };
+    constexpr std::uint64_t kSmallLimit = 4096;
     const Case cases[] = {
         {"fifo", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }},
         {"binary", [](const std::string& p) { std::filesystem::copy_file("/bin/ls", p); }},
@@ -93,8 +95,9 @@ TEST_F(StoreFileTest, FileThatCannotBeTheStoreIsNeverWritten) {
         {"over the size limit",
          [](const std::string& p) {
              test::WriteAll(p, "REGEDIT4\r\n");
-             ASSERT_EQ(::truncate(p.c_str(), off_t{600} << 20), 0);
-         }},
+             ASSERT_EQ(::truncate(p.c_str(), off_t{kSmallLimit + 1}), 0);
+         },
+         {.maxFileBytes = kSmallLimit}},
         {"unreadable",
          [](const std::string& p) {
              test::WriteAll(p, "REGEDIT4\r\n");
@@ -109,7 +112,7 @@ TEST_F(StoreFileTest, FileThatCannotBeTheStoreIsNeverWritten) {
         }
         const bool regular = std::filesystem::is_regular_file(path);
         const std::string before = regular ? ReadAll(path) : std::string();
-        RegistryStore store(path);
+        RegistryStore store(path, c.limits);
         EXPECT_FALSE(store.Open()) << c.name;
         EXPECT_NE(store.Problem().find(path), std::string::npos) << c.name;
         TData image;
