@@ -108,6 +108,9 @@ bool QtOperator::ShowYesNo(const QString& text) {
 Operator::Choice QtOperator::ShowAbortIgnoreCancel(const QString& text) {
     QMessageBox box(QMessageBox::Critical, Title(), text,
                     QMessageBox::Abort | QMessageBox::Ignore | QMessageBox::Cancel, parentWindow_);
+    // Enter must not pass over a record: Cancel keeps what was not read.
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
     switch (Exec(box)) {
         case QMessageBox::Abort:
             return Choice::Abort;

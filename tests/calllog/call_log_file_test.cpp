@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -7,6 +8,7 @@
 using namespace std::string_literals;
 
 #include "calllog/call_log_file.h"
+#include "calllog/call_log_storage.h"
 #include "calllog/call_log_report.h"
 #include "model/cp1251.h"
 #include "store/temp_dir.h"
@@ -62,6 +64,11 @@ const char* const kExample = R"(·@@FILE··VERSION@@·⇥·251·¶
 ·0·⇥·0·⇥·0·⇥·1·⇥·57920·⇥·0·⇥·0·⇥·Мобильный··->··FXO·⇥·Петров·⇥·Неизвестный·⇥·2345678·⇥·0:01:05·⇥·08/12/2026·⇥·9:30:15·⇥·80501234569·⇥·GATE0001·⇥¶
 ·1·⇥·0·⇥·6·⇥·0·⇥·0·⇥·1·⇥·57920·⇥·FXO->Мобильный·⇥·Неизвестный·⇥·Петров·⇥··⇥·0:12:40·⇥·08/12/2026·⇥·14:02:51·⇥··⇥·GATE0001·⇥¶
 )";
+
+std::string Commas(std::string text) {
+    std::replace(text.begin(), text.end(), '\t', ',');
+    return text;
+}
 
 CallLogRow ExampleRow(int type, int outH, int outL, int inH, int inL, const char* typeText,
                       const char* out, const char* in, const char* tel, CallTime connect,
@@ -183,12 +190,15 @@ TEST(CallLogStorage, SetsAnUnparsableFileAsideInsteadOfOverwritingIt) {
         const char* error;
     } cases[] = {
         {"unknown type", Visible("·@@TABLEDEF··START@@·¶·N=Counter,0·¶·@@TABLEDEF··END@@·¶"),
-         "Unknown field type (Counter) in CSV file."},
+         "Неизвестный тип поля (Counter) в файле базы звонков"},
         {"bad date", Visible(kExample) + " 2 \t\t\t\t\t\t\t\t\t\t\t\t 31/04/2026 \t\r\n",
-         "Invalid value (31/04/2026) for field Date"},
-        {"no definitions", "hello\r\n", "no field definitions"},
+         "Недопустимое значение (31/04/2026) поля Date"},
+        {"no definitions", "hello\r\n", "нет описания полей"},
         {"negative time", Visible(kExample) + " 2 \t\t\t\t\t\t\t\t\t\t\t -1:00:00 \t\r\n",
-         "Invalid value (-1:00:00) for field TimeConnect"},
+         "Недопустимое значение (-1:00:00) поля TimeConnect"},
+        // Lines split by commas match the header's N alone.
+        {"commas", Commas(Visible(kExample)), "заголовок не называет полей"},
+        {"short row", Visible(kExample) + " 2 \t 0 \t\r\n", "содержит 2 значений вместо 16"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -221,10 +231,12 @@ TEST(CallLogStorage, FailedSaveNamesThePathAndKeepsTheRows) {
     test::RecordingOperator op;
     std::filesystem::create_directory(dir.File("DataBilling.dbf"));  // a folder in the way
     CallLogStorage storage(dir.Path());
-    const CallLogTable table = ExampleTable();
+    CallLogTable table = ExampleTable();
     EXPECT_FALSE(storage.Save(table, op));
     ASSERT_EQ(op.entries.size(), 1U);
-    EXPECT_EQ(op.entries[0].text, "Cannot create file " + dir.File("DataBilling.dbf"));
+    EXPECT_EQ(op.entries[0].text.rfind(
+                  "Невозможно сохранить файл базы звонков " + dir.File("DataBilling.dbf"), 0),
+              0U);
     EXPECT_EQ(table.Size(), 2U);
 }
 
@@ -249,7 +261,7 @@ TEST(CallLogReport, PadsColumnsAndEndsWithoutALineBreak) {
     const std::string path = dir.File("missing/report.xls");
     EXPECT_FALSE(WriteCallLogReport(path, table, {}, op));
     ASSERT_EQ(op.entries.size(), 1U);
-    EXPECT_EQ(op.entries[0].text, "Cannot create file " + path);
+    EXPECT_EQ(op.entries[0].text, "Невозможно создать файл отчёта " + path);
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 

@@ -20,6 +20,7 @@
 #include "model/operator.h"
 #include "model/operator_texts.h"
 #include "model/t_data.h"
+#include "sync/transfer_progress.h"
 #include "ui/sync/read_write_data.h"
 #include "ui_form6.h"
 
@@ -78,15 +79,16 @@ void TForm6::SetUpStatusBar() {
     statusText_ = new QLabel(ui_->StatusBar1);
     statusText_->setObjectName(QStringLiteral("StatusBar1Panel0"));
     statusText_->setMinimumWidth(200);
-    auto* empty = new QLabel(ui_->StatusBar1);
-    empty->setMinimumWidth(120);
+    recordText_ = new QLabel(ui_->StatusBar1);
+    recordText_->setObjectName(QStringLiteral("StatusBar1Panel1"));
+    recordText_->setMinimumWidth(120);
     progressBar_ = new QProgressBar(ui_->StatusBar1);
     progressBar_->setObjectName(QStringLiteral("ProgressBar1"));
     progressBar_->setRange(0, 299);
     progressBar_->setValue(0);
     progressBar_->setTextVisible(false);
     ui_->StatusBar1->addWidget(statusText_);
-    ui_->StatusBar1->addWidget(empty);
+    ui_->StatusBar1->addWidget(recordText_);
     ui_->StatusBar1->addWidget(progressBar_, 1);
 }
 
@@ -109,6 +111,10 @@ void TForm6::SetPathChooser(PathChooser chooser) {
 
 QString TForm6::StatusText() const {
     return statusText_->text();
+}
+
+QString TForm6::RecordText() const {
+    return recordText_->text();
 }
 
 void TForm6::SetStatusText(const QString& text) {
@@ -162,9 +168,19 @@ void TForm6::done(int result) {
 }
 
 void TForm6::SaveIfEdited() {
-    if (model_->Edited() && storage_.Save(table_, op_)) {
+    if (table_.HasChanges()) {
+        SaveTable();
+    }
+}
+
+bool TForm6::SaveTable() {
+    model_->BeginTableChange();
+    const bool saved = storage_.Save(table_, op_);
+    model_->EndTableChange();
+    if (saved) {
         model_->MarkSaved();
     }
+    return saved;
 }
 
 void TForm6::SetBusy(bool busy) {
@@ -186,10 +202,15 @@ void TForm6::SpeedButton7Click() {
     const auto run = [this](const GatewayActions::Job& job) {
         TReadWriteData thread(job, op_);
         QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [this, &thread] {
-            progressBar_->setMaximum(std::max(thread.Progress().Maximum(), 1));
-            progressBar_->setValue(thread.Progress().Position());
-        });
+        const auto showProgress = [this, &thread] {
+            const TransferProgress& progress = thread.Progress();
+            progressBar_->setMaximum(std::max(progress.Maximum(), 1));
+            progressBar_->setValue(progress.Position());
+            recordText_->setText(QStringLiteral("запись %1 из %2")
+                                     .arg(progress.Position())
+                                     .arg(progress.Maximum()));
+        };
+        connect(&poll, &QTimer::timeout, this, showProgress);
         SetBusy(true);
         poll.start(kPollMs);
         thread.start();
@@ -199,14 +220,17 @@ void TForm6::SpeedButton7Click() {
         }
         thread.wait();
         poll.stop();
-        progressBar_->setMaximum(std::max(thread.Progress().Maximum(), 1));
-        progressBar_->setValue(thread.Progress().Position());
+        showProgress();
         SetBusy(false);
         return thread.Success();
     };
+    download.SetTableChange([this](bool begin) {
+        begin ? model_->BeginTableChange() : model_->EndTableChange();
+    });
     download.Run(table_, run, status);
-    model_->BeginTableChange();
-    model_->EndTableChange();
+    if (!table_.HasChanges()) {
+        model_->MarkSaved();
+    }
 }
 
 void TForm6::SpeedButton1Click() {
@@ -284,9 +308,7 @@ void TForm6::SpeedButton5Click() {
     model_->BeginTableChange();
     table_.DeleteIf(shown);
     model_->EndTableChange();
-    if (storage_.Save(table_, op_)) {
-        model_->MarkSaved();
-    }
+    SaveTable();
 }
 
 bool TForm6::eventFilter(QObject* watched, QEvent* event) {

@@ -110,8 +110,13 @@ bool TForm10::ReadEverything(QWidget* owner, ReadTarget target, const DeviceAcce
     if (!outcome.opened) {
         return false;
     }
-    // A read that stopped early still keeps and shows what it had read.
-    SaveSubscribers(target.image, target.store, 0);
+    // A read that stopped early still keeps and shows what it had read; a
+    // whole read is saved whole, so the store mirrors the gateway.
+    if (outcome.transferred) {
+        SaveReadImage(target.image, target.store);
+    } else {
+        SaveSubscribers(target.image, target.store, 0);
+    }
     if (afterRead) {
         afterRead();
     }
