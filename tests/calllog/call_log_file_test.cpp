@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <span>
 #include <fstream>
 #include <string>
 
@@ -223,6 +225,89 @@ TEST(CallLogStorage, SetsAnUnparsableFileAsideInsteadOfOverwritingIt) {
             ++aside;
         }
         EXPECT_EQ(aside, 1);
+    }
+}
+
+// "N:TelNum" of each row, in order.
+std::vector<std::string> Calls(std::span<const CallLogRow> rows) {
+    std::vector<std::string> calls;
+    for (const CallLogRow& row : rows) {
+        calls.push_back(std::to_string(row.Int(F::N).value_or(-1)) + ":" +
+                        std::string(row.Text(F::TelNum).value_or("")));
+    }
+    return calls;
+}
+
+// Another program changes the file between this table's load and its save:
+// the save applies this table's own change to what the file holds then.
+TEST(CallLogStorage, SaveAppliesItsOwnChangeToWhatAnotherProgramSaved) {
+    using Change = std::function<void(CallLogTable&)>;
+    const auto add = [](std::vector<std::string> numbers) -> Change {
+        return [numbers](CallLogTable& table) {
+            for (const std::string& number : numbers) {
+                CallLogRow row;
+                row.SetText(F::TelNum, number);
+                table.Append(row);
+            }
+        };
+    };
+    const auto drop = [](int n) -> Change {
+        return [n](CallLogTable& table) {
+            table.DeleteIf([n](const CallLogRow& row) { return n < 0 || row.Int(F::N) == n; });
+        };
+    };
+    const auto edit = [](int n, std::string number) -> Change {
+        return [n, number](CallLogTable& table) {
+            for (std::size_t i = 0; i < table.Size(); ++i) {
+                if (table.Row(i).Int(F::N) == n) {
+                    CallLogRow row = table.Row(i);
+                    row.SetText(F::TelNum, number);
+                    table.SetRow(i, row);
+                }
+            }
+        };
+    };
+    using Calls_ = std::vector<std::string>;
+    const struct {
+        const char* name;
+        Change other;
+        Change own;
+        Calls_ file;
+    } cases[] = {
+        // Both downloaded after "0:a 1:b": this program's row moves past the other's.
+        {"both download", add({"o1", "o2"}), add({"m1"}), {"0:a", "1:b", "2:o1", "3:o2", "4:m1"}},
+        {"edit after a download", add({"o1"}), edit(1, "B"), {"0:a", "1:B", "2:o1"}},
+        {"clearing after a download", add({"o1"}), drop(-1), {"2:o1"}},
+        {"edit of a row the other cleared", drop(1), edit(1, "B"), {"0:a", "1:B"}},
+        {"both clear the same row", drop(0), drop(0), {"1:b"}},
+        {"nothing of its own", add({"o1"}), [](CallLogTable&) {}, {"0:a", "1:b", "2:o1"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempDir dir;
+        test::RecordingOperator op;
+        {
+            CallLogStorage first(dir.Path());
+            CallLogTable start;
+            add({"a", "b"})(start);
+            ASSERT_TRUE(first.Save(start, op));
+        }
+        CallLogStorage mine(dir.Path());
+        CallLogStorage theirs(dir.Path());
+        CallLogTable table;
+        CallLogTable other;
+        ASSERT_TRUE(mine.Load(table, op));
+        ASSERT_TRUE(theirs.Load(other, op));
+        c.other(other);
+        ASSERT_TRUE(theirs.Save(other, op));
+        c.own(table);
+        ASSERT_TRUE(mine.Save(table, op));
+
+        CallLogTable saved;
+        ASSERT_TRUE(CallLogStorage(dir.Path()).Load(saved, op));
+        EXPECT_EQ(Calls(saved.Rows()), c.file);
+        EXPECT_EQ(Calls(table.Rows()), c.file);  // the table shows the file
+        EXPECT_TRUE(op.entries.empty());
     }
 }
 

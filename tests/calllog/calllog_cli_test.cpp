@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -73,6 +76,71 @@ TEST(CallLogCli, DownloadExportAndClearAgainstTheSimulatedGateway) {
     EXPECT_EQ(tulvo({"calllog", "export"}).exitCode, 2);
     EXPECT_EQ(tulvo({"calllog", "export", "-", "--from", "31.02.2026"}).exitCode, 2);
     EXPECT_EQ(tulvo({"calllog", "download", "extra", "--port", "x"}).exitCode, 2);
+}
+
+// A record whose dialled number says where it came from ("g1b2r3").
+sim::Bytes Record(const std::string& number) {
+    sim::Bytes bytes(65, 0);
+    bytes[1] = 6;
+    std::copy(number.begin(), number.end(), bytes.begin() + 10);
+    bytes[53] = 8;
+    bytes[54] = 12;
+    bytes[55] = 26;
+    return bytes;
+}
+
+// Two downloads from two gateways into one data folder at the same time:
+// every call of both gateways ends up in the file once, in whatever order
+// the two programs save their blocks.
+TEST(CallLogCli, TwoDownloadsIntoOneFolderKeepEveryCallOfBothOnce) {
+    std::vector<std::string> expected;
+    sim::Gateway gateways[2];
+    for (int g = 0; g < 2; ++g) {
+        for (int b = 0; b < 4; ++b) {
+            std::vector<sim::Bytes> block;
+            for (int r = 0; r < 5; ++r) {
+                const std::string number =
+                    "g" + std::to_string(g) + "b" + std::to_string(b) + "r" + std::to_string(r);
+                block.push_back(Record(number));
+                expected.push_back(number);
+            }
+            gateways[g].State().AddLogBlock(std::move(block));
+        }
+        gateways[g].SetPacing({.baud = 0, .latency = std::chrono::milliseconds(2)});
+        ASSERT_TRUE(gateways[g].Start()) << gateways[g].Error();
+    }
+    test::TempDir dir;
+    std::filesystem::create_directories(dir.File("w0"));
+    std::filesystem::create_directories(dir.File("w1"));
+    auto download = [&](int g) {
+        return std::vector<std::string>{"calllog",          "download", "--port",
+                                        gateways[g].DevicePath(), "--data-dir", dir.File("data"),
+                                        "--store",          dir.File("none.reg")};
+    };
+    test::CliChild second;
+    const auto first = test::CliChild::Run(download(0), dir.File("w0"), {},
+                                           std::chrono::seconds(60), [&](pid_t) {
+                                               second = test::CliChild::Run(download(1),
+                                                                            dir.File("w1"));
+                                           });
+    EXPECT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_EQ(second.exitCode, 0) << second.err;
+    EXPECT_EQ(gateways[0].State().LogBlockCount(), 0U);
+    EXPECT_EQ(gateways[1].State().LogBlockCount(), 0U);
+
+    const auto all = test::CliChild::Run(
+        {"calllog", "export", "-", "--data-dir", dir.File("data"), "--store", dir.File("none.reg")},
+        dir.Path());
+    std::vector<std::string> numbers;
+    std::set<std::string> ns;
+    for (const std::string& call : Calls(all.out)) {
+        ns.insert(call.substr(0, call.find(' ')));
+        numbers.push_back(call.substr(call.find(' ') + 1));
+    }
+    std::sort(numbers.begin(), numbers.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(numbers, expected);
+    EXPECT_EQ(ns.size(), expected.size()) << "every row keeps its own N";
 }
 
 }  // namespace

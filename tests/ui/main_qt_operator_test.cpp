@@ -26,6 +26,7 @@ struct SeenBox {
     QStringList buttons;
     bool arrowCursor = false;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButton enterButton = QMessageBox::NoButton;
     bool onUiThread = false;
 };
 
@@ -46,6 +47,7 @@ void AnswerNextBox(QMessageBox::StandardButton button, SeenBox& seen) {
         seen.text = box->text();
         seen.detail = box->detailedText();
         seen.icon = box->icon();
+        seen.enterButton = box->standardButton(box->defaultButton());
         seen.onUiThread = QThread::currentThread() == qApp->thread();
         timer->stop();
         timer->deleteLater();
@@ -92,6 +94,8 @@ TEST(QtOperatorTest, AbortIgnoreCancelMapsEachButton) {
         AnswerNextBox(button, seen);
         EXPECT_EQ(op.AskAbortIgnoreCancel("Ошибка"), choice);
         EXPECT_EQ(seen.icon, QMessageBox::Critical);
+        // Enter keeps the unread records in the gateway.
+        EXPECT_EQ(seen.enterButton, QMessageBox::Cancel);
     }
 }
 
