@@ -149,8 +149,7 @@ CallLogDownload::End CallLogDownload::ReadBlocks(std::int32_t firstN, TransferPr
 CallLogDownload::BlockEnd CallLogDownload::ReadBlock(BlockMark& mark, std::vector<CallLogRow>& rows,
                                                      std::int32_t& nextN,
                                                      const std::string& deviceName,
-                                                     TransferProgress& progress,
-                                                     Outcome& outcome) {
+                                                     TransferProgress& progress, Outcome& outcome) {
     TPortMost& port = access_.port;
     Buffer data{};
     std::uint8_t state = 0xFF;

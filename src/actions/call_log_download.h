@@ -71,8 +71,7 @@ class CallLogDownload {
     End ReadBlocks(std::int32_t firstN, TransferProgress& progress, const Status& status,
                    Outcome& outcome, std::string& closing);
     BlockEnd ReadBlock(BlockMark& mark, std::vector<CallLogRow>& rows, std::int32_t& nextN,
-                       const std::string& deviceName, TransferProgress& progress,
-                       Outcome& outcome);
+                       const std::string& deviceName, TransferProgress& progress, Outcome& outcome);
     // Erases the block just saved. A lost reply may hide an erase that took
     // effect: the request is repeated only while the same block is still
     // the gateway's current one.

@@ -39,7 +39,8 @@ FileRead ReadWholeFile(const std::string& path) {
     FileRead read;
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
-        read.result = errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
+        read.result =
+            errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
         read.reason = SystemReason(errno);
         return read;
     }

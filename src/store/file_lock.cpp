@@ -9,7 +9,8 @@
 namespace tulvo {
 
 FileLock::FileLock(const std::string& lockPath, Mode mode, bool create)
-    : fd_(::open(lockPath.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | (create ? O_CREAT : 0), 0600)) {
+    : fd_(::open(lockPath.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | (create ? O_CREAT : 0),
+                 0600)) {
     if (fd_ < 0) {
         error_ = errno;
         return;
