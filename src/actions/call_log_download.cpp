@@ -93,6 +93,8 @@ CallLogDownload::End CallLogDownload::ReadBlocks(std::int32_t firstN, TransferPr
     if (port.ReadDevName(data, state) && state == 0) {
         deviceName = DevName::Parse(std::span(data).first(DevName::kSize));
     }
+    progress.SetMaximum(0);  // no block yet
+    progress.SetPosition(0);
     std::int32_t nextN = firstN;
     std::vector<CallLogRow> rows;
     for (int block = 1;; ++block) {

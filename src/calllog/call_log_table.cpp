@@ -163,7 +163,10 @@ void CallLogTable::RebaseOnto(std::vector<CallLogRow> file) {
                 continue;
             }
         }
-        rows_[kept++] = rows_[i];  // new, or an edit of a row the file lost
+        if (kept != i) {
+            rows_[kept] = rows_[i];  // new, or an edit of a row the file lost
+        }
+        ++kept;
     }
     rows_.resize(kept);
     std::int32_t next = LargestN(file) + 1;

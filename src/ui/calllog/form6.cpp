@@ -127,6 +127,10 @@ void TForm6::showEvent(QShowEvent* event) {
 }
 
 void TForm6::FormShow() {
+    // Calls that another program saved since show up too.
+    model_->BeginTableChange();
+    storage_.Refresh(table_, op_);
+    model_->EndTableChange();
     QComboBox* lists[] = {ui_->ComboBox2, ui_->ComboBox3};
     for (QComboBox* list : lists) {
         list->clear();
@@ -220,7 +224,11 @@ void TForm6::SpeedButton7Click() {
         }
         thread.wait();
         poll.stop();
-        showProgress();
+        // Status texts the job queued reach the window before the closing one.
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+        recordText_->clear();
+        progressBar_->setMaximum(std::max(thread.Progress().Maximum(), 1));
+        progressBar_->setValue(thread.Progress().Position());
         SetBusy(false);
         return thread.Success();
     };
