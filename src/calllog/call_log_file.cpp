@@ -374,8 +374,8 @@ bool CheckDefinition(std::string_view definition, std::string& error) {
     const std::size_t equals = definition.find('=');
     const std::size_t comma = definition.find(',', equals == std::string_view::npos ? 0 : equals);
     if (equals == std::string_view::npos || comma == std::string_view::npos) {
-        error = "Недопустимое описание поля (" + Cp1251ToUtf8(definition) +
-                ") в файле базы звонков.";
+        error =
+            "Недопустимое описание поля (" + Cp1251ToUtf8(definition) + ") в файле базы звонков.";
         return false;
     }
     const std::string_view type = definition.substr(equals + 1, comma - equals - 1);

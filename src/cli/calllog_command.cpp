@@ -6,9 +6,9 @@
 #include <string>
 
 #include "actions/call_log_download.h"
-#include "calllog/call_log_storage.h"
 #include "calllog/call_log_filter.h"
 #include "calllog/call_log_report.h"
+#include "calllog/call_log_storage.h"
 #include "calllog/call_log_table.h"
 #include "cli/cli_command.h"
 #include "cli/gateway_session.h"
@@ -178,8 +178,7 @@ int Export(const CliArgs& args) {
         return kExitFailed;
     }
     const bool written = WriteCallLogReport(
-        report, table, [&filter](const CallLogRow& row) { return filter->Passes(row); },
-        args.Op());
+        report, table, [&filter](const CallLogRow& row) { return filter->Passes(row); }, args.Op());
     return written ? kExitDone : kExitFailed;
 }
 

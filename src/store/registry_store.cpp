@@ -331,14 +331,14 @@ bool RegistryStore::Flush() {
     }
     const std::string folder = FolderOfPath(path_);
     if (!MakeFolders(ParentOf(path_))) {
-        lastError_ = "невозможно сохранить файл настроек " + path_ + ": " +
-                     FolderReason(folder, errno);
+        lastError_ =
+            "невозможно сохранить файл настроек " + path_ + ": " + FolderReason(folder, errno);
         return false;
     }
     LockGuard lock(path_ + ".lock");
     if (!lock.Held()) {
-        lastError_ =
-            "невозможно сохранить файл настроек " + path_ + ": " + LockReason(path_ + ".lock", errno);
+        lastError_ = "невозможно сохранить файл настроек " + path_ + ": " +
+                     LockReason(path_ + ".lock", errno);
         return false;
     }
     return SaveLocked();

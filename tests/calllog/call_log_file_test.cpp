@@ -2,16 +2,16 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <span>
-#include <fstream>
 #include <string>
 
 using namespace std::string_literals;
 
 #include "calllog/call_log_file.h"
-#include "calllog/call_log_storage.h"
 #include "calllog/call_log_report.h"
+#include "calllog/call_log_storage.h"
 #include "model/cp1251.h"
 #include "store/temp_dir.h"
 #include "support/recording_operator.h"

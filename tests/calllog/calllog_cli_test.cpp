@@ -4,8 +4,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -126,16 +126,14 @@ TEST(CallLogCli, TwoDownloadsIntoOneFolderKeepEveryCallOfBothOnce) {
     std::filesystem::create_directories(dir.File("w0"));
     std::filesystem::create_directories(dir.File("w1"));
     auto download = [&](int g) {
-        return std::vector<std::string>{"calllog",          "download", "--port",
-                                        gateways[g].DevicePath(), "--data-dir", dir.File("data"),
-                                        "--store",          dir.File("none.reg")};
+        return std::vector<std::string>{
+            "calllog",    "download",       "--port",  gateways[g].DevicePath(),
+            "--data-dir", dir.File("data"), "--store", dir.File("none.reg")};
     };
     test::CliChild second;
-    const auto first = test::CliChild::Run(download(0), dir.File("w0"), {},
-                                           std::chrono::seconds(60), [&](pid_t) {
-                                               second = test::CliChild::Run(download(1),
-                                                                            dir.File("w1"));
-                                           });
+    const auto first = test::CliChild::Run(
+        download(0), dir.File("w0"), {}, std::chrono::seconds(60),
+        [&](pid_t) { second = test::CliChild::Run(download(1), dir.File("w1")); });
     EXPECT_EQ(first.exitCode, 0) << first.err;
     EXPECT_EQ(second.exitCode, 0) << second.err;
     EXPECT_EQ(gateways[0].State().LogBlockCount(), 0U);

@@ -129,8 +129,8 @@ TEST_F(ExportImportCliTest, FifoArgumentIsRefusedAndStandardOutputWorks) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     for (const char* command : {"export", "import"}) {
         EXPECT_EQ(Tulvo({command, fifo}), 1) << command;
-        EXPECT_EQ(Stderr(), "Файл " + fifo +
-                                " не является обычным файлом; укажите обычный файл или «-».\n");
+        EXPECT_EQ(Stderr(),
+                  "Файл " + fifo + " не является обычным файлом; укажите обычный файл или «-».\n");
     }
     EXPECT_EQ(ReadAll(store_), before);
     ASSERT_EQ(Tulvo({"export", "-"}), 0) << Stderr();

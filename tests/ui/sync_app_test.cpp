@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -120,8 +120,7 @@ TEST_P(ConfiguratorShutdownTest, SignalClosesMainWindowAndSavesImage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, ConfiguratorShutdownTest,
-                         ::testing::Values(ShutdownCase{SIGTERM, false},
-                                           ShutdownCase{SIGINT, true},
+                         ::testing::Values(ShutdownCase{SIGTERM, false}, ShutdownCase{SIGINT, true},
                                            ShutdownCase{SIGTERM, false, true}),
                          [](const ::testing::TestParamInfo<ShutdownCase>& info) {
                              return std::string(info.param.signalNumber == SIGTERM ? "Term"

@@ -11,16 +11,16 @@
 #include <utility>
 
 #include "actions/call_log_download.h"
-#include "ui/busy_cursor.h"
 #include "calllog/call_log_filter.h"
-#include "ui/calllog/call_log_model.h"
 #include "calllog/call_log_report.h"
-#include "ui/guarded_call.h"
 #include "model/cp1251.h"
 #include "model/operator.h"
 #include "model/operator_texts.h"
 #include "model/t_data.h"
 #include "sync/transfer_progress.h"
+#include "ui/busy_cursor.h"
+#include "ui/calllog/call_log_model.h"
+#include "ui/guarded_call.h"
 #include "ui/sync/read_write_data.h"
 #include "ui_form6.h"
 
@@ -210,9 +210,8 @@ void TForm6::SpeedButton7Click() {
             const TransferProgress& progress = thread.Progress();
             progressBar_->setMaximum(std::max(progress.Maximum(), 1));
             progressBar_->setValue(progress.Position());
-            recordText_->setText(QStringLiteral("запись %1 из %2")
-                                     .arg(progress.Position())
-                                     .arg(progress.Maximum()));
+            recordText_->setText(
+                QStringLiteral("запись %1 из %2").arg(progress.Position()).arg(progress.Maximum()));
         };
         connect(&poll, &QTimer::timeout, this, showProgress);
         SetBusy(true);
@@ -232,9 +231,8 @@ void TForm6::SpeedButton7Click() {
         SetBusy(false);
         return thread.Success();
     };
-    download.SetTableChange([this](bool begin) {
-        begin ? model_->BeginTableChange() : model_->EndTableChange();
-    });
+    download.SetTableChange(
+        [this](bool begin) { begin ? model_->BeginTableChange() : model_->EndTableChange(); });
     download.Run(table_, run, status);
     if (!table_.HasChanges()) {
         model_->MarkSaved();
