@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCryptographicHash>
@@ -64,6 +65,11 @@ SingleInstance::~SingleInstance() {
 SingleInstance::Role SingleInstance::Claim() {
     lockFd_ = ::open(lockPath_.toLocal8Bit().constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
                      0600);
+    struct stat info {};
+    if (lockFd_ >= 0 && (::fstat(lockFd_, &info) != 0 || info.st_uid != ::geteuid())) {
+        ::close(lockFd_);  // planted by someone else in a shared folder: not ours to trust
+        lockFd_ = -1;
+    }
     if (lockFd_ < 0) {
         return Role::First;  // no lock to be had: nothing can be enforced
     }
