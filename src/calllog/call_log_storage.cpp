@@ -272,7 +272,8 @@ bool CallLogStorage::Refresh(CallLogTable& table, Operator& op) {
     if (keepFile_) {
         return false;  // the file could not be read at the start; it still cannot be
     }
-    const FileLock lock(LockPath(), FileLock::Mode::Shared, false);
+    // Created here, so that the next look can tell an unchanged file.
+    const FileLock lock(LockPath(), FileLock::Mode::Shared, true);
     const Snapshot now = Look(lock);
     if (Mirrors(table, now)) {
         return true;
