@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 
 #include "calllog/call_log_file.h"
 #include "model/operator.h"
@@ -238,27 +239,41 @@ bool CallLogStorage::WriteLocked(std::string_view bytes, FileLock& lock, Operato
     return true;
 }
 
-bool CallLogStorage::Save(CallLogTable& table, Operator& op) {
+bool CallLogStorage::LockForChange(std::optional<FileLock>& lock, Operator& op) const {
     if (Refused(op) || !PrepareFolder(op)) {
         return false;
     }
-    FileLock lock(LockPath(), FileLock::Mode::Exclusive);
-    if (!lock.Held()) {
-        op.ErrorWithDetail(kCannotSave + path_, LockReason(LockPath(), lock.Error()));
+    lock.emplace(LockPath(), FileLock::Mode::Exclusive);
+    if (!lock->Held()) {
+        op.ErrorWithDetail(kCannotSave + path_, LockReason(LockPath(), lock->Error()));
         return false;
     }
+    return true;
+}
+
+bool CallLogStorage::CatchUp(CallLogTable& table, const FileLock& lock, Operator& op,
+                             const std::string& failure) {
     const Snapshot now = Look(lock);
-    if (!Mirrors(table, now)) {
-        std::vector<CallLogRow> rows;
-        if (!ReadRows(rows, op, kCannotSave)) {
-            return false;
-        }
-        table.RebaseOnto(std::move(rows));
-        synced_ = now;
-        Matched(table);
+    if (Mirrors(table, now)) {
+        return true;
+    }
+    std::vector<CallLogRow> rows;
+    if (!ReadRows(rows, op, failure)) {
+        return false;
+    }
+    table.RebaseOnto(std::move(rows));
+    synced_ = now;
+    Matched(table);
+    return true;
+}
+
+bool CallLogStorage::Save(CallLogTable& table, Operator& op) {
+    std::optional<FileLock> lock;
+    if (!LockForChange(lock, op) || !CatchUp(table, *lock, op, kCannotSave)) {
+        return false;
     }
     const call_log_file::FormattedFile bytes = call_log_file::FormatFile(table.Rows());
-    if (!WriteLocked(bytes.View(), lock, op)) {
+    if (!WriteLocked(bytes.View(), *lock, op)) {
         return false;
     }
     table.MarkSynced();
@@ -274,32 +289,17 @@ bool CallLogStorage::Refresh(CallLogTable& table, Operator& op) {
     }
     // Created here, so that the next look can tell an unchanged file.
     const FileLock lock(LockPath(), FileLock::Mode::Shared, true);
-    const Snapshot now = Look(lock);
-    if (Mirrors(table, now)) {
-        return true;
-    }
-    std::vector<CallLogRow> rows;
-    if (!ReadRows(rows, op, "Невозможно открыть файл базы звонков ")) {
-        return false;
-    }
-    table.RebaseOnto(std::move(rows));
-    synced_ = now;
-    Matched(table);
-    return true;
+    return CatchUp(table, lock, op, "Невозможно открыть файл базы звонков ");
 }
 
 bool CallLogStorage::AppendRows(std::vector<CallLogRow>& rows, Operator& op) {
-    if (Refused(op) || !PrepareFolder(op)) {
-        return false;
-    }
-    FileLock lock(LockPath(), FileLock::Mode::Exclusive);
-    if (!lock.Held()) {
-        op.ErrorWithDetail(kCannotSave + path_, LockReason(LockPath(), lock.Error()));
+    std::optional<FileLock> lock;
+    if (!LockForChange(lock, op)) {
         return false;
     }
     std::string bytes;
     std::int32_t largest = writtenLargestN_;
-    if (Look(lock) == written_ && written_.exists) {
+    if (Look(*lock) == written_ && written_.exists) {
         // Nobody saved since this program did: the rows go after its bytes.
         FileRead read = ReadWholeFile(path_);
         if (read.result != ReadResult::Read) {
@@ -318,7 +318,7 @@ bool CallLogStorage::AppendRows(std::vector<CallLogRow>& rows, Operator& op) {
         NumberAfter(rows, largest);
         bytes = call_log_file::Format(file, rows);
     }
-    if (!WriteLocked(bytes, lock, op)) {
+    if (!WriteLocked(bytes, *lock, op)) {
         return false;
     }
     writtenLargestN_ = std::max(largest, LargestN(rows));

@@ -4,15 +4,16 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "calllog/call_log_row.h"
 #include "calllog/call_log_table.h"
+#include "store/file_lock.h"
 
 namespace tulvo {
 
-class FileLock;
 class Operator;
 
 // The storage file of the call-log table in one folder, with its messages
@@ -77,8 +78,12 @@ class CallLogStorage {
     // be read or parsed (then it is not replaced either); the message starts
     // with failure and the file's path.
     bool ReadRows(std::vector<CallLogRow>& rows, Operator& op, const std::string& failure) const;
-    // Folder and lock for a change; false with a message.
     bool PrepareFolder(Operator& op) const;
+    // The folder and the exclusive lock for a change; false with a message.
+    bool LockForChange(std::optional<FileLock>& lock, Operator& op) const;
+    // Makes table hold the file as it is now with its own changes on top.
+    bool CatchUp(CallLogTable& table, const FileLock& lock, Operator& op,
+                 const std::string& failure);
     bool WriteLocked(std::string_view bytes, FileLock& lock, Operator& op);
     void SetAside(const std::string& error, Operator& op);
     bool Refused(Operator& op) const;
