@@ -292,6 +292,11 @@ bool CallLogStorage::Refresh(CallLogTable& table, Operator& op) {
     return CatchUp(table, lock, op, "Невозможно открыть файл базы звонков ");
 }
 
+bool CallLogStorage::Current(const CallLogTable& table) const {
+    const FileLock lock(LockPath(), FileLock::Mode::Shared, true);
+    return Mirrors(table, Look(lock));
+}
+
 bool CallLogStorage::AppendRows(std::vector<CallLogRow>& rows, Operator& op) {
     std::optional<FileLock> lock;
     if (!LockForChange(lock, op)) {

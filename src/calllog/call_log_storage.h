@@ -48,6 +48,8 @@ class CallLogStorage {
     // The table catches up with the file without writing it: what other
     // programs saved joins it, its own unsaved changes stay.
     bool Refresh(CallLogTable& table, Operator& op);
+    // Nobody saved the file since the table was last matched with it.
+    bool Current(const CallLogTable& table) const;
 
     // Adds rows at the end of the file as it is now, leaving any table alone
     // (a download saves each block so before erasing it). Rows whose N the

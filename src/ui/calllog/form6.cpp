@@ -128,9 +128,11 @@ void TForm6::showEvent(QShowEvent* event) {
 
 void TForm6::FormShow() {
     // Calls that another program saved since show up too.
-    model_->BeginTableChange();
-    storage_.Refresh(table_, op_);
-    model_->EndTableChange();
+    if (!storage_.Current(table_)) {
+        model_->BeginTableChange();
+        storage_.Refresh(table_, op_);
+        model_->EndTableChange();
+    }
     QComboBox* lists[] = {ui_->ComboBox2, ui_->ComboBox3};
     for (QComboBox* list : lists) {
         list->clear();
