@@ -293,6 +293,9 @@ bool CallLogStorage::Refresh(CallLogTable& table, Operator& op) {
 }
 
 bool CallLogStorage::Current(const CallLogTable& table) const {
+    if (keepFile_) {
+        return true;  // nothing newer can be read from it
+    }
     const FileLock lock(LockPath(), FileLock::Mode::Shared, true);
     return Mirrors(table, Look(lock));
 }
