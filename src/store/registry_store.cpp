@@ -34,6 +34,7 @@ bool MakeFolders(const std::string& folder) {
     }
     struct stat info {};
     if (::stat(folder.c_str(), &info) == 0) {
+        errno = S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
         return S_ISDIR(info.st_mode);
     }
     if (!MakeFolders(ParentOf(folder))) {
