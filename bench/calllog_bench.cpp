@@ -14,6 +14,7 @@
 #include <string>
 
 #include "calllog/call_log_file.h"
+#include "calllog/call_log_storage.h"
 #include "calllog/call_log_filter.h"
 #include "calllog/call_log_report.h"
 #include "calllog/call_log_table.h"

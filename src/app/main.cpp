@@ -22,7 +22,9 @@
 #include "app/app_options.h"
 #include "app/demo_gateway.h"
 #include "app/shutdown_signals.h"
+#include "app/single_instance.h"
 #include "app/startup_probe.h"
+#include "app/startup_stop.h"
 #include "ui/app_context.h"
 #include "ui/app_icon.h"
 #include "ui/calllog/form6.h"
@@ -72,6 +74,33 @@ void OfferConfigFileWhenFree(TForm1* form, const QString& path, int delayMs = 0)
     });
 }
 
+// Shows the main window above the others, restored if it was minimised.
+void BringToFront(QWidget* window) {
+    window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+// Another program already serves the store: it shows its window and this
+// one ends (0), or it does not answer and this one is refused (1). Nothing
+// when this program is the first.
+std::optional<int> HandOverToRunning(SingleInstance& instance, Operator& op) {
+    switch (instance.Claim()) {
+        case SingleInstance::Role::First:
+            return std::nullopt;
+        case SingleInstance::Role::HandedOver:
+            std::cerr << "tulvo-configurator: программа уже запущена с этим файлом настроек; "
+                         "показано её окно.\n";
+            return 0;
+        case SingleInstance::Role::Refused:
+            std::cerr << "tulvo-configurator: " << instance.Refusal().toStdString() << '\n';
+            op.Error(instance.Refusal().toStdString());
+            return 1;
+    }
+    return std::nullopt;
+}
+
 int Run(const AppOptions& options, QtArguments& qtArgs) {
     // Before any thread exists: it changes the environment.
     PreferRussianLocale();
@@ -93,7 +122,12 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     // Installed before any window exists, so a signal that comes
     // early waits in the socket until the message loop serves it.
     ShutdownSignals shutdownSignals;
+    StartupStop startupStop(shutdownSignals);
     QtOperator op;
+    SingleInstance instance(store.Path());
+    if (const std::optional<int> handedOver = HandOverToRunning(instance, op)) {
+        return *handedOver;
+    }
     PortDiscovery ports;
     ports.AddExtraPortsFromEnvironment();
     loader.join();
@@ -135,7 +169,10 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
         form1->N4Click();
         QCoreApplication::quit();
     };
+    startupStop.End();
     QObject::connect(&shutdownSignals, &ShutdownSignals::requested, form1.get(), closeMainWindow);
+    QObject::connect(&instance, &SingleInstance::raiseRequested, form1.get(),
+                     [&form1] { BringToFront(form1.get()); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, form1.get(),
                      [closeMainWindow](QSessionManager&) { closeMainWindow(); });
 
@@ -157,7 +194,8 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     if (!options.configFile.empty()) {
         OfferConfigFileWhenFree(form1.get(), QFile::decodeName(options.configFile.c_str()));
     }
-    const int status = QApplication::exec();
+    // A signal during a start-up box ends the program before its loop runs.
+    const int status = startupStop.Requested() ? 0 : QApplication::exec();
     // Rows edited in the call log's grid since its last save.
     form6->SaveIfEdited();
 

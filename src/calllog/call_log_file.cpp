@@ -1,22 +1,13 @@
 #include "calllog/call_log_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <array>
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
 #include <cstring>
-#include <ctime>
-#include <filesystem>
 #include <optional>
 #include <vector>
 
 #include "model/cp1251.h"
-#include "model/operator.h"
-#include "store/atomic_file.h"
 
 namespace tulvo::call_log_file {
 namespace {
@@ -383,13 +374,14 @@ bool CheckDefinition(std::string_view definition, std::string& error) {
     const std::size_t equals = definition.find('=');
     const std::size_t comma = definition.find(',', equals == std::string_view::npos ? 0 : equals);
     if (equals == std::string_view::npos || comma == std::string_view::npos) {
-        error = "Invalid field definition (" + std::string(definition) + ") in CSV file.";
+        error =
+            "Недопустимое описание поля (" + Cp1251ToUtf8(definition) + ") в файле базы звонков.";
         return false;
     }
     const std::string_view type = definition.substr(equals + 1, comma - equals - 1);
     if (!TypeByName(type)) {
-        error = "Unknown field type (" + std::string(type) + ") in CSV file. (" +
-                std::string(definition) + ")";
+        error = "Неизвестный тип поля (" + Cp1251ToUtf8(type) + ") в файле базы звонков (" +
+                Cp1251ToUtf8(definition) + ").";
         return false;
     }
     return true;
@@ -443,6 +435,13 @@ FormattedFile FormatFile(std::span<const CallLogRow> rows, std::span<const CallL
     return file;
 }
 
+std::string FormatRows(std::span<const CallLogRow> rows) {
+    std::string out(rows.size() * kMaxRowBytes, '\0');
+    char* end = PutRows(out.data(), rows);
+    out.resize(static_cast<std::size_t>(end - out.data()));
+    return out;
+}
+
 std::string Format(std::span<const CallLogRow> rows, std::span<const CallLogRow> more) {
     const FormattedFile file = FormatFile(rows, more);
     return std::string(file.View());
@@ -475,13 +474,13 @@ bool Parse(std::string_view bytes, CallLogTable& table, std::string& error) {
                 return false;
             }
         } else if (!inIndexes) {
-            error = "Invalid CSV file: no field definitions.";
+            error = "Это не файл базы звонков: нет описания полей.";
             return false;
         }
     }
     if (!defined) {
         if (pos < bytes.size() || inDefinitions) {
-            error = "Invalid CSV file: the field definitions do not end.";
+            error = "Описание полей в файле базы звонков не закончено.";
             return false;
         }
         return true;  // an empty file
@@ -495,6 +494,14 @@ bool Parse(std::string_view bytes, CallLogTable& table, std::string& error) {
         const auto name = reader.Next(scratch);
         columns.push_back(name ? FieldByName(*name) : std::nullopt);
     }
+    // A header that names nothing of the table but N is no call-log header
+    // (lines split by another separator match N alone); loading it would
+    // leave every other value empty.
+    if (std::none_of(columns.begin(), columns.end(),
+                     [](const auto& field) { return field && *field != CallLogField::N; })) {
+        error = "Это не файл базы звонков: заголовок не называет полей таблицы.";
+        return false;
+    }
     std::size_t lineNumber = 0;
     table.Reserve(bytes.size() / 150);
     while (NextLine(bytes, pos, line)) {
@@ -507,11 +514,17 @@ bool Parse(std::string_view bytes, CallLogTable& table, std::string& error) {
                 continue;
             }
             if (!SetValue(row, *columns[column], *item)) {
-                error = "Invalid value (" + Cp1251ToUtf8(*item) + ") for field " +
-                        FieldInfo(*columns[column]).name + " in row " + std::to_string(lineNumber) +
-                        " of the CSV file.";
+                error = "Недопустимое значение (" + Cp1251ToUtf8(*item) + ") поля " +
+                        FieldInfo(*columns[column]).name + " в строке " +
+                        std::to_string(lineNumber) + " файла базы звонков.";
                 return false;
             }
+        }
+        if (column != columns.size()) {
+            error = "Строка " + std::to_string(lineNumber) + " файла базы звонков содержит " +
+                    std::to_string(column) + " значений вместо " + std::to_string(columns.size()) +
+                    ".";
+            return false;
         }
         table.AppendNumbered(row);
     }
@@ -519,105 +532,3 @@ bool Parse(std::string_view bytes, CallLogTable& table, std::string& error) {
 }
 
 }  // namespace tulvo::call_log_file
-
-namespace tulvo {
-namespace {
-
-enum class ReadResult { Read, Missing, Failed };
-
-ReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::string& reason) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        reason = std::strerror(errno);
-        return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_size > 0) {
-        bytes.reserve(static_cast<std::size_t>(info.st_size) + 1);
-    }
-    std::vector<char> chunk(1 << 20);
-    for (;;) {
-        const ssize_t got = ::read(fd, chunk.data(), chunk.size());
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            reason = std::strerror(errno);
-            ::close(fd);
-            return ReadResult::Failed;
-        }
-        if (got == 0) {
-            break;
-        }
-        bytes.append(chunk.data(), static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    return ReadResult::Read;
-}
-
-std::string Stamp() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    std::array<char, 32> text{};
-    std::strftime(text.data(), text.size(), "%Y%m%d-%H%M%S", &local);
-    return text.data();
-}
-
-}  // namespace
-
-CallLogStorage::CallLogStorage(std::string folder)
-    : path_((folder.empty() ? std::string(".") : folder) + "/" + call_log_file::kFileName) {}
-
-bool CallLogStorage::Load(CallLogTable& table, Operator& op) {
-    table.Reset();
-    std::string bytes;
-    std::string reason;
-    switch (ReadWholeFile(path_, bytes, reason)) {
-        case ReadResult::Missing:
-            return true;
-        case ReadResult::Failed:
-            keepFile_ = true;
-            op.ErrorWithDetail("Cannot open file " + path_, reason);
-            return false;
-        case ReadResult::Read:
-            break;
-    }
-    std::string error;
-    if (call_log_file::Parse(bytes, table, error)) {
-        return true;
-    }
-    table.Reset();
-    const std::string aside = path_ + "." + Stamp() + ".bad";
-    if (::rename(path_.c_str(), aside.c_str()) == 0) {
-        op.Error(error + "\nФайл базы звонков сохранён как " + aside +
-                 "; база звонков начата заново.");
-    } else {
-        keepFile_ = true;
-        op.ErrorWithDetail(error + "\nФайл базы звонков не удалось отложить: " + path_ +
-                               "; он не будет перезаписан.",
-                           std::strerror(errno));
-    }
-    return false;
-}
-
-bool CallLogStorage::Save(const CallLogTable& table, Operator& op,
-                          std::span<const CallLogRow> more) const {
-    if (keepFile_) {
-        op.ErrorWithDetail("Cannot create file " + path_,
-                           "the file that could not be read is kept as it is");
-        return false;
-    }
-    const call_log_file::FormattedFile bytes = call_log_file::FormatFile(table.Rows(), more);
-    // The data folder may not exist before the first save.
-    std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), ignored);
-    const AtomicWriteResult result = WriteFileAtomically(path_, bytes.View());
-    if (!result) {
-        op.ErrorWithDetail("Cannot create file " + path_, result.error);
-        return false;
-    }
-    return true;
-}
-
-}  // namespace tulvo

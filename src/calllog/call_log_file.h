@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <memory>
 #include <span>
 #include <string>
@@ -10,8 +9,6 @@
 #include "calllog/call_log_table.h"
 
 namespace tulvo {
-
-class Operator;
 
 // The storage file of the call-log table ("DataBilling.dbf"): tab-separated
 // Windows-1251 text with CR LF line ends, a definition section naming the 16
@@ -29,6 +26,8 @@ struct FormattedFile {
 };
 FormattedFile FormatFile(std::span<const CallLogRow> rows, std::span<const CallLogRow> more = {});
 std::string Format(std::span<const CallLogRow> rows, std::span<const CallLogRow> more = {});
+// The row lines alone, as they follow the header.
+std::string FormatRows(std::span<const CallLogRow> rows);
 
 // Rebuilds table from a file's bytes. False with error's text when the bytes
 // are no call-log file; the table then holds the rows read before the fault.
@@ -39,30 +38,5 @@ bool Parse(std::string_view bytes, CallLogTable& table, std::string& error);
 std::string UnescapeText(std::string_view text);
 
 }  // namespace call_log_file
-
-// The storage file in one folder, with its messages to the operator.
-class CallLogStorage {
-  public:
-    explicit CallLogStorage(std::string folder);
-
-    const std::string& Path() const { return path_; }
-
-    // Fills table from the file. A missing or empty file is an empty table
-    // without a message. A file that cannot be parsed is renamed aside (with
-    // the date and time in its name) so the next save cannot overwrite it;
-    // the error box says so and the table starts empty. A file that can be
-    // neither read nor set aside stays as it is, and Save refuses to replace
-    // it from then on. False when a message was shown.
-    bool Load(CallLogTable& table, Operator& op);
-
-    // Replaces the file atomically with the table's rows followed by `more`.
-    // On failure "Cannot create file <path>" with the reason, and false.
-    bool Save(const CallLogTable& table, Operator& op, std::span<const CallLogRow> more = {}) const;
-
-  private:
-    std::string path_;
-    // Set from the thread that loads, read by the one that saves.
-    std::atomic<bool> keepFile_{false};
-};
 
 }  // namespace tulvo

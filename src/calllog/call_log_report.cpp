@@ -114,7 +114,7 @@ bool WriteCallLogReport(const std::string& path, const CallLogTable& table,
                         const std::function<bool(const CallLogRow&)>& shown, Operator& op) {
     const AtomicWriteResult result = WriteFileAtomically(path, BuildCallLogReport(table, shown));
     if (!result) {
-        op.ErrorWithDetail("Cannot create file " + path, result.error);
+        op.ErrorWithDetail("Невозможно создать файл отчёта " + path, result.error);
         return false;
     }
     return true;

@@ -16,7 +16,7 @@ class Operator;
 std::string BuildCallLogReport(const CallLogTable& table,
                                const std::function<bool(const CallLogRow&)>& shown);
 
-// Writes the report to path atomically. On failure "Cannot create file
+// Writes the report to path atomically. On failure "Невозможно создать файл отчёта
 // <path>" with the reason, and false; an earlier file stays as it was.
 bool WriteCallLogReport(const std::string& path, const CallLogTable& table,
                         const std::function<bool(const CallLogRow&)>& shown, Operator& op);

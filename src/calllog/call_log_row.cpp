@@ -161,4 +161,25 @@ void CallLogRow::SetTime(CallLogField field, CallTime time) {
     SetPresent(field);
 }
 
+std::size_t CallLogRow::Hash() const {
+    // FNV-1a over every member that operator== compares.
+    std::uint64_t hash = 14695981039346656037ULL;
+    const auto mix = [&hash](const auto& member) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(&member);
+        for (std::size_t i = 0; i < sizeof member; ++i) {
+            hash = (hash ^ bytes[i]) * 1099511628211ULL;
+        }
+    };
+    mix(nulls_);
+    mix(ints_);
+    mix(timeConnect_);
+    mix(time_);
+    mix(year_);
+    mix(month_);
+    mix(day_);
+    mix(textLength_);
+    mix(text_);
+    return static_cast<std::size_t>(hash);
+}
+
 }  // namespace tulvo

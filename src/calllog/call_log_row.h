@@ -85,6 +85,8 @@ class CallLogRow {
     void SetTime(CallLogField field, CallTime time);
 
     friend bool operator==(const CallLogRow&, const CallLogRow&) = default;
+    // Equal rows hash alike.
+    std::size_t Hash() const;
 
   private:
     static unsigned Bit(CallLogField field) { return static_cast<unsigned>(field); }

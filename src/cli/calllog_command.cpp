@@ -6,9 +6,9 @@
 #include <string>
 
 #include "actions/call_log_download.h"
-#include "calllog/call_log_file.h"
 #include "calllog/call_log_filter.h"
 #include "calllog/call_log_report.h"
+#include "calllog/call_log_storage.h"
 #include "calllog/call_log_table.h"
 #include "cli/cli_command.h"
 #include "cli/gateway_session.h"
@@ -18,6 +18,7 @@
 #include "model/t_data.h"
 #include "store/image_store.h"
 #include "store/registry_store.h"
+#include "store/store_file_checks.h"
 #include "sync/transfer_progress.h"
 
 namespace tulvo::cli {
@@ -51,6 +52,9 @@ int Download(const CliArgs& args) {
     {
         ProgressLine line(args.Op(), progress, "Чтение базы звонков", isatty(STDERR_FILENO) == 1);
         CallLogDownload download(GatewayAccess(args, port, line), *image, storage);
+        download.SetBlockStarted([&line](int block) {
+            line.SetCaption("Чтение базы звонков: блок " + std::to_string(block) + ", запись");
+        });
         outcome = download.Run(
             table,
             [&progress](const GatewayActions::Job& job) { return RunStoppable(progress, job); },
@@ -66,15 +70,21 @@ int Download(const CliArgs& args) {
     }
     std::fprintf(stderr, "tulvo: считано записей: %zu, стёрто блоков: %d, файл %s\n",
                  outcome.rowsAdded, outcome.blocksErased, storage.Path().c_str());
+    if (outcome.recordsSkipped > 0) {
+        std::fprintf(stderr, "tulvo: пропущено записей: %zu (стёрты вместе с блоком)\n",
+                     outcome.recordsSkipped);
+    }
     return outcome.complete ? kExitDone : kExitFailed;
 }
 
-// "empty", "unknown", "deactivated" or a subscriber number 1..300.
-void SideFilter(const CliArgs& args, const char* option, const TData* image, bool& on, int& item,
+// "empty", "unknown", "deactivated" or a subscriber number 1..300. False,
+// with a message, for the number of an empty slot: its blank ID would match
+// the calls of whoever the gateway logs with that ID.
+bool SideFilter(const CliArgs& args, const char* option, const TData* image, bool& on, int& item,
                 std::int32_t& id) {
     const auto value = args.Value(option);
     if (!value) {
-        return;
+        return true;
     }
     on = true;
     if (*value == "empty") {
@@ -85,9 +95,16 @@ void SideFilter(const CliArgs& args, const char* option, const TData* image, boo
         item = CallLogFilter::kDeactivatedItem;
     } else {
         const long n = args.Int(option, 1, TData::kSubscribers).value_or(1);
+        const ConstAbInfoRecord info = image->AbInfo(static_cast<int>(n));
+        if (info.Empty()) {
+            args.Op().Error("Абонент " + std::to_string(n) +
+                            " не задан (пустая запись); отбор по нему невозможен.");
+            return false;
+        }
         item = 3;
-        id = static_cast<std::int32_t>(image->AbInfo(static_cast<int>(n)).ID());
+        id = static_cast<std::int32_t>(info.ID());
     }
+    return true;
 }
 
 // DD.MM.YYYY or YYYY-MM-DD.
@@ -116,7 +133,9 @@ CallDate ParseDate(const CliArgs& args, const char* option) {
     throw UsageError("--" + std::string(option) + " takes a date as DD.MM.YYYY or YYYY-MM-DD");
 }
 
-CallLogFilter FilterFrom(const CliArgs& args) {
+// The filter of the options; nothing (after a message) when one names an
+// empty subscriber slot.
+std::optional<CallLogFilter> FilterFrom(const CliArgs& args) {
     CallLogFilter filter;
     if (args.Has("call-type")) {
         filter.byCallType = true;
@@ -126,8 +145,10 @@ CallLogFilter FilterFrom(const CliArgs& args) {
     if (args.Has("calling") || args.Has("called")) {
         image = StoreImage(args);
     }
-    SideFilter(args, "calling", image.get(), filter.byOut, filter.outItem, filter.outId);
-    SideFilter(args, "called", image.get(), filter.byIn, filter.inItem, filter.inId);
+    if (!SideFilter(args, "calling", image.get(), filter.byOut, filter.outItem, filter.outId) ||
+        !SideFilter(args, "called", image.get(), filter.byIn, filter.inItem, filter.inId)) {
+        return std::nullopt;
+    }
     if (const auto number = args.Value("number")) {
         filter.pattern = ParseNumberPattern(*number);
         filter.byNumber = filter.pattern.mode != PatternMode::None;
@@ -144,30 +165,35 @@ int Export(const CliArgs& args) {
     if (args.Positional().size() != 2) {
         throw UsageError("calllog export needs the report FILE");
     }
-    const CallLogFilter filter = FilterFrom(args);
+    const std::string& report = args.Positional()[1];
+    const std::optional<CallLogFilter> filter = FilterFrom(args);
+    std::string why;
+    if (!store_file_checks::UsableFileArgument(report, why)) {
+        args.Op().Error(why);
+        return kExitFailed;
+    }
     CallLogStorage storage(args.DataDir());
     CallLogTable table;
-    if (!LoadTable(args, storage, table)) {
+    if (!filter || !LoadTable(args, storage, table)) {
         return kExitFailed;
     }
     const bool written = WriteCallLogReport(
-        args.Positional()[1], table,
-        [&filter](const CallLogRow& row) { return filter.Passes(row); }, args.Op());
+        report, table, [&filter](const CallLogRow& row) { return filter->Passes(row); }, args.Op());
     return written ? kExitDone : kExitFailed;
 }
 
 int Clear(const CliArgs& args) {
-    const CallLogFilter filter = FilterFrom(args);
+    const std::optional<CallLogFilter> filter = FilterFrom(args);
     CallLogStorage storage(args.DataDir());
     CallLogTable table;
-    if (!LoadTable(args, storage, table)) {
+    if (!filter || !LoadTable(args, storage, table)) {
         return kExitFailed;
     }
     if (!args.Op().AskYesNo(texts::kLogClearAsk) || !args.Op().AskYesNo(texts::kLogClearConfirm)) {
         return kExitFailed;
     }
     const std::size_t removed =
-        table.DeleteIf([&filter](const CallLogRow& row) { return filter.Passes(row); });
+        table.DeleteIf([&filter](const CallLogRow& row) { return filter->Passes(row); });
     if (!storage.Save(table, args.Op())) {
         return kExitFailed;
     }

@@ -9,6 +9,7 @@
 #include "store/image_diff.h"
 #include "store/image_store.h"
 #include "store/registry_store.h"
+#include "store/store_file_checks.h"
 
 namespace tulvo::cli {
 namespace {
@@ -30,7 +31,7 @@ int RunDiff(const CliArgs& args) {
         return kExitTrouble;
     }
     std::string why;
-    if (!StoreHoldsImage(args.StorePath(), store, why)) {
+    if (!store_file_checks::HoldsImage(args.StorePath(), store, why)) {
         args.Op().Error(why + " Сравнивать не с чем: шлюз не опрашивался.");
         return kExitTrouble;
     }

@@ -7,6 +7,7 @@
 #include "store/config_file.h"
 #include "store/image_store.h"
 #include "store/registry_store.h"
+#include "store/store_file_checks.h"
 
 namespace tulvo::cli {
 namespace {
@@ -37,10 +38,27 @@ bool CloseStore(RegistryStore::Batch& batch, RegistryStore& store) {
     return false;
 }
 
+// A file argument that is no regular file (a FIFO without a peer would wait
+// for ever) stops the command before anything is read or written.
+bool UsableArgument(const std::string& path, Operator& op) {
+    std::string why;
+    if (store_file_checks::UsableFileArgument(path, why)) {
+        return true;
+    }
+    op.Error(why);
+    return false;
+}
+
 int RunExport(const CliArgs& args) {
     const std::string path = ConfigPath(args);
     RegistryStore store(args.StorePath());
-    if (!OpenStore(store, args.Op())) {
+    if (!UsableArgument(path, args.Op()) || !OpenStore(store, args.Op())) {
+        return kExitFailed;
+    }
+    // A mistyped store would give a backup of factory defaults.
+    std::string why;
+    if (!store_file_checks::HoldsImage(store.Path(), store, why)) {
+        args.Op().Error(why + " Экспорт отменён.");
         return kExitFailed;
     }
     RegistryStore::Batch batch(store);
@@ -61,7 +79,12 @@ int RunExport(const CliArgs& args) {
 int RunImport(const CliArgs& args) {
     const std::string path = ConfigPath(args);
     RegistryStore store(args.StorePath());
-    if (!OpenStore(store, args.Op())) {
+    if (!UsableArgument(path, args.Op()) || !OpenStore(store, args.Op())) {
+        return kExitFailed;
+    }
+    std::string why;
+    if (!store_file_checks::Writable(store.Path(), why)) {
+        args.Op().Error(why);
         return kExitFailed;
     }
     RegistryStore::Batch batch(store);

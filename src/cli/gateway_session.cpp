@@ -1,14 +1,11 @@
 #include "cli/gateway_session.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -18,8 +15,8 @@
 #include "link/port_most.h"
 #include "model/t_data.h"
 #include "store/image_store.h"
-#include "store/registry_key.h"
 #include "store/registry_store.h"
+#include "store/store_file_checks.h"
 #include "sync/transfer_progress.h"
 
 namespace tulvo::cli {
@@ -59,58 +56,7 @@ class StopOnSignals {
     struct sigaction oldTerm_ {};
 };
 
-// True when the store holds an image this program saved: settings blocks
-// or a subscriber record.
-bool StoreHasImage(RegistryStore& store) {
-    for (std::string_view key : {kSettingKey, kDBaseKey}) {
-        const RegistryKey open = store.OpenKey(key);
-        if (open.ReadBinary("SettingFXO") || open.ReadBinary("AbInfo1")) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// A store that the transfer's end could not save is found out before the
-// transfer starts: the file must be writable or, for a new one, the nearest
-// folder that exists (the save creates the missing ones).
-bool StoreWritable(const std::string& path, std::string& why) {
-    struct stat info {};
-    bool writable = false;
-    if (::stat(path.c_str(), &info) == 0) {
-        writable = ::access(path.c_str(), W_OK) == 0;
-    } else {
-        std::filesystem::path folder = std::filesystem::absolute(path).parent_path();
-        while (::stat(folder.c_str(), &info) != 0 && folder.has_parent_path() &&
-               folder != folder.parent_path()) {
-            folder = folder.parent_path();
-        }
-        writable = S_ISDIR(info.st_mode) && ::access(folder.c_str(), W_OK) == 0;
-    }
-    if (!writable) {
-        why = "Невозможно сохранить файл " + path + "!";
-    }
-    return writable;
-}
-
 }  // namespace
-
-bool StoreHoldsImage(const std::string& path, RegistryStore& store, std::string& why) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        why = "Файл настроек " + path + " не найден.";
-        return false;
-    }
-    if (::access(path.c_str(), R_OK) != 0) {
-        why = "Нет доступа на чтение файла настроек " + path + ".";
-        return false;
-    }
-    if (!StoreHasImage(store)) {
-        why = "Файл " + path + " не содержит настроек шлюза.";
-        return false;
-    }
-    return true;
-}
 
 DeviceAccess GatewayAccess(const CliArgs& args, TPortMost& port, Operator& op) {
     std::string why;
@@ -186,12 +132,13 @@ int RunImageTransfer(const CliArgs& args, Transfer transfer) {
         return kExitFailed;
     }
     std::string why;
-    if (transfer == Transfer::Read && !StoreWritable(path, why)) {
+    if (transfer == Transfer::Read && !store_file_checks::Writable(path, why)) {
         args.Op().Error(why);
         return kExitFailed;
     }
     const bool defaults = args.Has("factory-defaults");
-    if (transfer == Transfer::Write && !defaults && !StoreHoldsImage(path, store, why)) {
+    if (transfer == Transfer::Write && !defaults &&
+        !store_file_checks::HoldsImage(path, store, why)) {
         args.Op().Error(why +
                         " Запись в шлюз отменена; заводские настройки отправляются "
                         "только с --factory-defaults.");
@@ -207,7 +154,10 @@ int RunImageTransfer(const CliArgs& args, Transfer transfer) {
     if (!outcome.opened) {
         return kExitFailed;
     }
-    if (!SaveImage(*image, store)) {
+    // After a whole read the store mirrors the gateway; otherwise only what
+    // changed is saved.
+    const bool read = transfer == Transfer::Read && outcome.transferred;
+    if (!(read ? SaveReadImage(*image, store) : SaveImage(*image, store))) {
         args.Op().Error("Невозможно сохранить файл " + store.Path() + "! " + store.LastError());
         return kExitFailed;
     }

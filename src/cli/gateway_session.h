@@ -31,12 +31,6 @@ std::string ResolvePortDevice(const CliArgs& args, std::string& why);
 
 // The --port device (an unlisted name gives none, with the reason as the
 // detail of "Невозможно открыть порт!") with the given port and operator.
-// Whether the store at path is a readable file that holds this program's
-// gateway values; why says what is wrong when not. Writing a missing or empty
-// store would send factory defaults in place of the installer's
-// configuration, and comparing with one would list every value.
-bool StoreHoldsImage(const std::string& path, RegistryStore& store, std::string& why);
-
 DeviceAccess GatewayAccess(const CliArgs& args, TPortMost& port, Operator& op);
 
 // Runs one command's conversation with the gateway: the actions get the

@@ -40,6 +40,11 @@ void ProgressLine::Finish() {
     }
 }
 
+void ProgressLine::SetCaption(std::string caption) {
+    std::lock_guard lock(mutex_);
+    caption_ = std::move(caption);
+}
+
 void ProgressLine::Run() {
     std::unique_lock lock(mutex_);
     while (!stop_) {

@@ -26,6 +26,8 @@ class ProgressLine : public Operator {
 
     // Stops redrawing and clears the line; called by the destructor too.
     void Finish();
+    // Says what is being done from now on (from any thread).
+    void SetCaption(std::string caption);
 
     void Message(const std::string& text) override;
     void Error(const std::string& text) override;

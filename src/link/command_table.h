@@ -104,7 +104,9 @@ inline constexpr Command ReadClock{            "ReadClock",            CommandCo
 inline constexpr Command ReadSysInfo{          "ReadSysInfo",          CommandCode::ReadSysInfo,         0,   34,  0,           1};
 inline constexpr Command ReadLogHeader{        "ReadLogHeader",        CommandCode::ReadLogHeader,       0,   5,   0,           5};
 inline constexpr Command ReadLogRecord{        "ReadLogRecord",        CommandCode::ReadLogRecord,       0,   65,  kIndexGiven, 5};
-inline constexpr Command EraseLogBlock{        "EraseLogBlock",        CommandCode::EraseLogBlock,       0,   0,   0,           5};
+// Every erase that reaches the gateway removes a block, even one whose reply
+// is lost: it is sent once, and the caller finds out what happened.
+inline constexpr Command EraseLogBlock{        "EraseLogBlock",        CommandCode::EraseLogBlock,       0,   0,   0,           1};
 
 // 528 bytes of the image and the checksum; the header's request length byte
 // carries only the low 8 bits of 529.

@@ -263,6 +263,9 @@ bool TPortMost::ReadLogRecord(std::span<std::uint8_t> data, std::uint8_t& status
     ++LogSequence;
     return done;
 }
+// Every request that reaches the gateway erases a block, also one whose reply
+// is lost: it is sent once, and the caller finds out what a lost reply did
+// before it asks again.
 bool TPortMost::EraseLogBlock(std::span<std::uint8_t> data, std::uint8_t& status) {
     return Issue(command::EraseLogBlock, data, status);
 }

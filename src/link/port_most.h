@@ -96,6 +96,7 @@ class TPortMost : public TPortMostInterfice {
     bool ReadLogHeader(std::span<std::uint8_t> data, std::uint8_t& status) override;
     // Sends LogSequence as the index and advances it, successful or not.
     bool ReadLogRecord(std::span<std::uint8_t> data, std::uint8_t& status) override;
+    // One attempt only: a repeated request would erase the next block.
     bool EraseLogBlock(std::span<std::uint8_t> data, std::uint8_t& status) override;
 
     bool ReadAbLimit(int n, std::span<std::uint8_t> data, std::uint8_t& status);

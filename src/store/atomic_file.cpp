@@ -11,6 +11,8 @@
 #include <cstring>
 #include <vector>
 
+#include "store/system_reason.h"
+
 namespace tulvo {
 
 namespace {
@@ -29,7 +31,7 @@ std::string FolderOf(const std::string& path) {
 }
 
 AtomicWriteResult Failure(const std::string& what, const std::string& path, int error) {
-    return {false, what + " " + path + ": " + std::strerror(error)};
+    return {false, what + " " + path + ": " + SystemReason(error)};
 }
 
 bool WriteAll(int fd, std::string_view bytes) {

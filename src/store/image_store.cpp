@@ -216,4 +216,9 @@ bool SaveImage(TData& image, RegistryStore& store) {
     return batch.Close() && ok;
 }
 
+bool SaveReadImage(TData& image, RegistryStore& store) {
+    RegistryStore::OwnWrites own(store);
+    return SaveImage(image, store);
+}
+
 }  // namespace tulvo

@@ -46,5 +46,9 @@ void LoadImage(TData& image, RegistryStore& store);
 // The five saves, in the order above (exit), as one save of the file (or as
 // part of an open batch). False when the file could not be written.
 bool SaveImage(TData& image, RegistryStore& store);
+// SaveImage after a whole read from the gateway: every value counts as this
+// program's own, also where it equals what was loaded, so the store then
+// mirrors the gateway.
+bool SaveReadImage(TData& image, RegistryStore& store);
 
 }  // namespace tulvo

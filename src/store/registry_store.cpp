@@ -8,12 +8,13 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 
 #include "model/cp1251.h"
 #include "store/atomic_file.h"
 #include "store/byte_source.h"
 #include "store/regedit_format.h"
+#include "store/store_file_checks.h"
+#include "store/system_reason.h"
 
 namespace tulvo {
 
@@ -33,6 +34,7 @@ bool MakeFolders(const std::string& folder) {
     }
     struct stat info {};
     if (::stat(folder.c_str(), &info) == 0) {
+        errno = S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
         return S_ISDIR(info.st_mode);
     }
     if (!MakeFolders(ParentOf(folder))) {
@@ -85,7 +87,7 @@ std::string ReasonOf(int error) {
     if (error == EACCES || error == EPERM) {
         return "нет прав на его чтение";
     }
-    return std::strerror(error);
+    return SystemReason(error);
 }
 
 }  // namespace
@@ -120,6 +122,14 @@ bool RegistryStore::Open() {
 
 RegistryKey RegistryStore::OpenKey(std::string_view subKey) {
     return RegistryKey(*this, FullKeyPath(subKey));
+}
+
+RegistryStore::OwnWrites::OwnWrites(RegistryStore& store) : store_(store) {
+    ++store_.ownWrites_;
+}
+
+RegistryStore::OwnWrites::~OwnWrites() {
+    --store_.ownWrites_;
 }
 
 RegistryStore::Batch::Batch(RegistryStore& store) : store_(&store) {
@@ -280,7 +290,7 @@ RegistryStore::Change RegistryStore::Classify(const std::string& key, std::strin
 
 void RegistryStore::Write(const std::string& key, std::string_view name, RegistryValue value,
                           bool own) {
-    const Change change = own ? Change::kOwn : Classify(key, name, value);
+    const Change change = own || ownWrites_ > 0 ? Change::kOwn : Classify(key, name, value);
     if (change == Change::kDefault) {
         // Only where neither this process nor the file has a value yet.
         if (pending_.Find(key, name) == nullptr && file_.Find(key, name) == nullptr) {
@@ -321,13 +331,16 @@ bool RegistryStore::Flush() {
         lastError_ = problem_;
         return false;
     }
+    const std::string folder = FolderOfPath(path_);
     if (!MakeFolders(ParentOf(path_))) {
-        lastError_ = "невозможно создать папку файла " + path_ + ": " + std::strerror(errno);
+        lastError_ =
+            "невозможно сохранить файл настроек " + path_ + ": " + FolderReason(folder, errno);
         return false;
     }
     LockGuard lock(path_ + ".lock");
     if (!lock.Held()) {
-        lastError_ = "невозможно заблокировать " + path_ + ".lock: " + std::strerror(errno);
+        lastError_ = "невозможно сохранить файл настроек " + path_ + ": " +
+                     LockReason(path_ + ".lock", errno);
         return false;
     }
     return SaveLocked();
@@ -339,6 +352,11 @@ bool RegistryStore::SaveLocked() {
         // Another program left something here that is no store: it stays.
         problem_ = read.problem;
         lastError_ = problem_;
+        return false;
+    }
+    // The rename would replace a file the user has made read-only.
+    if (store_file_checks::WriteProtected(path_)) {
+        lastError_ = "файл настроек " + path_ + " защищён от записи";
         return false;
     }
     RegistryTree& merged = read.tree;

@@ -74,6 +74,21 @@ class RegistryStore {
         RegistryStore* store_;
     };
 
+    // While alive, every value written counts as this process's own change,
+    // even one equal to what it last read: values just read from the gateway
+    // are saved so, and the store then holds what the gateway holds, whatever
+    // another program saved meanwhile.
+    class OwnWrites {
+      public:
+        explicit OwnWrites(RegistryStore& store);
+        ~OwnWrites();
+        OwnWrites(const OwnWrites&) = delete;
+        OwnWrites& operator=(const OwnWrites&) = delete;
+
+      private:
+        RegistryStore& store_;
+    };
+
     // Saves the pending values now. False, with LastError(), when the file could
     // not be written; the values then stay pending and the next save retries.
     bool Flush();
@@ -147,6 +162,7 @@ class RegistryStore {
     bool read_ = false;
     std::string problem_;
     int openKeys_ = 0;
+    int ownWrites_ = 0;
     int saveCount_ = 0;
     std::string lastError_;
     std::function<bool(const std::string&)> beforeRename_;

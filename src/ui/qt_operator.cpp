@@ -144,6 +144,9 @@ Operator::Choice QtOperator::ShowAbortIgnoreCancel(const QString& text) {
     const auto box =
         Box(QMessageBox::Critical, text,
             QMessageBox::Abort | QMessageBox::Ignore | QMessageBox::Cancel, parentWindow_);
+    // Enter must not pass over a record: Cancel keeps what was not read.
+    box->setDefaultButton(QMessageBox::Cancel);
+    box->setEscapeButton(QMessageBox::Cancel);
     switch (Exec(*box)) {
         case QMessageBox::Abort:
             return Choice::Abort;

@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <span>
 #include <string>
 
 using namespace std::string_literals;
 
 #include "calllog/call_log_file.h"
 #include "calllog/call_log_report.h"
+#include "calllog/call_log_storage.h"
 #include "model/cp1251.h"
 #include "store/temp_dir.h"
 #include "support/recording_operator.h"
@@ -62,6 +66,11 @@ const char* const kExample = R"(·@@FILE··VERSION@@·⇥·251·¶
 ·0·⇥·0·⇥·0·⇥·1·⇥·57920·⇥·0·⇥·0·⇥·Мобильный··->··FXO·⇥·Петров·⇥·Неизвестный·⇥·2345678·⇥·0:01:05·⇥·08/12/2026·⇥·9:30:15·⇥·80501234569·⇥·GATE0001·⇥¶
 ·1·⇥·0·⇥·6·⇥·0·⇥·0·⇥·1·⇥·57920·⇥·FXO->Мобильный·⇥·Неизвестный·⇥·Петров·⇥··⇥·0:12:40·⇥·08/12/2026·⇥·14:02:51·⇥··⇥·GATE0001·⇥¶
 )";
+
+std::string Commas(std::string text) {
+    std::replace(text.begin(), text.end(), '\t', ',');
+    return text;
+}
 
 CallLogRow ExampleRow(int type, int outH, int outL, int inH, int inL, const char* typeText,
                       const char* out, const char* in, const char* tel, CallTime connect,
@@ -183,12 +192,15 @@ TEST(CallLogStorage, SetsAnUnparsableFileAsideInsteadOfOverwritingIt) {
         const char* error;
     } cases[] = {
         {"unknown type", Visible("·@@TABLEDEF··START@@·¶·N=Counter,0·¶·@@TABLEDEF··END@@·¶"),
-         "Unknown field type (Counter) in CSV file."},
+         "Неизвестный тип поля (Counter) в файле базы звонков"},
         {"bad date", Visible(kExample) + " 2 \t\t\t\t\t\t\t\t\t\t\t\t 31/04/2026 \t\r\n",
-         "Invalid value (31/04/2026) for field Date"},
-        {"no definitions", "hello\r\n", "no field definitions"},
+         "Недопустимое значение (31/04/2026) поля Date"},
+        {"no definitions", "hello\r\n", "нет описания полей"},
         {"negative time", Visible(kExample) + " 2 \t\t\t\t\t\t\t\t\t\t\t -1:00:00 \t\r\n",
-         "Invalid value (-1:00:00) for field TimeConnect"},
+         "Недопустимое значение (-1:00:00) поля TimeConnect"},
+        // Lines split by commas match the header's N alone.
+        {"commas", Commas(Visible(kExample)), "заголовок не называет полей"},
+        {"short row", Visible(kExample) + " 2 \t 0 \t\r\n", "содержит 2 значений вместо 16"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -216,15 +228,100 @@ TEST(CallLogStorage, SetsAnUnparsableFileAsideInsteadOfOverwritingIt) {
     }
 }
 
+// "N:TelNum" of each row, in order.
+std::vector<std::string> Calls(std::span<const CallLogRow> rows) {
+    std::vector<std::string> calls;
+    for (const CallLogRow& row : rows) {
+        calls.push_back(std::to_string(row.Int(F::N).value_or(-1)) + ":" +
+                        std::string(row.Text(F::TelNum).value_or("")));
+    }
+    return calls;
+}
+
+// Another program changes the file between this table's load and its save:
+// the save applies this table's own change to what the file holds then.
+TEST(CallLogStorage, SaveAppliesItsOwnChangeToWhatAnotherProgramSaved) {
+    using Change = std::function<void(CallLogTable&)>;
+    const auto add = [](std::vector<std::string> numbers) -> Change {
+        return [numbers](CallLogTable& table) {
+            for (const std::string& number : numbers) {
+                CallLogRow row;
+                row.SetText(F::TelNum, number);
+                table.Append(row);
+            }
+        };
+    };
+    const auto drop = [](int n) -> Change {
+        return [n](CallLogTable& table) {
+            table.DeleteIf([n](const CallLogRow& row) { return n < 0 || row.Int(F::N) == n; });
+        };
+    };
+    const auto edit = [](int n, std::string number) -> Change {
+        return [n, number](CallLogTable& table) {
+            for (std::size_t i = 0; i < table.Size(); ++i) {
+                if (table.Row(i).Int(F::N) == n) {
+                    CallLogRow row = table.Row(i);
+                    row.SetText(F::TelNum, number);
+                    table.SetRow(i, row);
+                }
+            }
+        };
+    };
+    using Calls_ = std::vector<std::string>;
+    const struct {
+        const char* name;
+        Change other;
+        Change own;
+        Calls_ file;
+    } cases[] = {
+        // Both downloaded after "0:a 1:b": this program's row moves past the other's.
+        {"both download", add({"o1", "o2"}), add({"m1"}), {"0:a", "1:b", "2:o1", "3:o2", "4:m1"}},
+        {"edit after a download", add({"o1"}), edit(1, "B"), {"0:a", "1:B", "2:o1"}},
+        {"clearing after a download", add({"o1"}), drop(-1), {"2:o1"}},
+        {"edit of a row the other cleared", drop(1), edit(1, "B"), {"0:a", "1:B"}},
+        {"both clear the same row", drop(0), drop(0), {"1:b"}},
+        {"nothing of its own", add({"o1"}), [](CallLogTable&) {}, {"0:a", "1:b", "2:o1"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempDir dir;
+        test::RecordingOperator op;
+        {
+            CallLogStorage first(dir.Path());
+            CallLogTable start;
+            add({"a", "b"})(start);
+            ASSERT_TRUE(first.Save(start, op));
+        }
+        CallLogStorage mine(dir.Path());
+        CallLogStorage theirs(dir.Path());
+        CallLogTable table;
+        CallLogTable other;
+        ASSERT_TRUE(mine.Load(table, op));
+        ASSERT_TRUE(theirs.Load(other, op));
+        c.other(other);
+        ASSERT_TRUE(theirs.Save(other, op));
+        c.own(table);
+        ASSERT_TRUE(mine.Save(table, op));
+
+        CallLogTable saved;
+        ASSERT_TRUE(CallLogStorage(dir.Path()).Load(saved, op));
+        EXPECT_EQ(Calls(saved.Rows()), c.file);
+        EXPECT_EQ(Calls(table.Rows()), c.file);  // the table shows the file
+        EXPECT_TRUE(op.entries.empty());
+    }
+}
+
 TEST(CallLogStorage, FailedSaveNamesThePathAndKeepsTheRows) {
     test::TempDir dir;
     test::RecordingOperator op;
     std::filesystem::create_directory(dir.File("DataBilling.dbf"));  // a folder in the way
     CallLogStorage storage(dir.Path());
-    const CallLogTable table = ExampleTable();
+    CallLogTable table = ExampleTable();
     EXPECT_FALSE(storage.Save(table, op));
     ASSERT_EQ(op.entries.size(), 1U);
-    EXPECT_EQ(op.entries[0].text, "Cannot create file " + dir.File("DataBilling.dbf"));
+    EXPECT_EQ(op.entries[0].text.rfind(
+                  "Невозможно сохранить файл базы звонков " + dir.File("DataBilling.dbf"), 0),
+              0U);
     EXPECT_EQ(table.Size(), 2U);
 }
 
@@ -249,7 +346,7 @@ TEST(CallLogReport, PadsColumnsAndEndsWithoutALineBreak) {
     const std::string path = dir.File("missing/report.xls");
     EXPECT_FALSE(WriteCallLogReport(path, table, {}, op));
     ASSERT_EQ(op.entries.size(), 1U);
-    EXPECT_EQ(op.entries[0].text, "Cannot create file " + path);
+    EXPECT_EQ(op.entries[0].text, "Невозможно создать файл отчёта " + path);
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 

@@ -50,7 +50,7 @@ TEST(CommandTableTest, EveryCommandHasTheWiresCodeSizesIndexAndAttempts) {
         {command::ReadSysInfo, "ReadSysInfo", 0x00, 0, 34, 0, 1},
         {command::ReadLogHeader, "ReadLogHeader", 0x11, 0, 5, 0, 5},
         {command::ReadLogRecord, "ReadLogRecord", 0x10, 0, 65, kGiven, 5},
-        {command::EraseLogBlock, "EraseLogBlock", 0x13, 0, 0, 0, 5},
+        {command::EraseLogBlock, "EraseLogBlock", 0x13, 0, 0, 0, 1},
         {command::WriteFirmwareBlock, "WriteFirmwareBlock", 0x16, 529, 0, kGiven, 1},
         {command::EndFirmwareUpdate, "EndFirmwareUpdate", 0x17, 9, 0, 0, 5},
         {command::SendCode01, "SendCode01", 0x01, 0, 0, 0, 5},

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "calllog/call_log_file.h"
+#include "calllog/call_log_storage.h"
 #include "calllog/call_log_table.h"
 #include "store/byte_source.h"
 #include "store/config_file.h"
@@ -298,7 +299,8 @@ bool GenerationWriter::Save(std::uint64_t g, std::string& error) {
             saved = SaveConfigFile(*GenerationImage(s.seed, g), s.path, s.op);
             break;
         case SavedFile::CallLog:
-            s.table.Reset();
+            // Generation g's rows take the place of the rows the file has.
+            s.table.DeleteIf([](const CallLogRow&) { return true; });
             s.table.AppendNumbered(GenerationRows(s.seed, g));
             saved = s.storage->Save(s.table, s.op);
             break;

@@ -148,7 +148,7 @@ class CrashKiller {
           random_(seed) {
         std::filesystem::create_directories(folder_);
         kept_ = {FileNameOf(kind)};
-        if (kind == SavedFile::Store) {
+        if (kind == SavedFile::Store || kind == SavedFile::CallLog) {
             kept_.push_back(FileNameOf(kind) + ".lock");
         }
     }

@@ -107,7 +107,8 @@ TEST_F(ExportImportCliTest, ImportOfWhatIsNoConfigurationFileLeavesTheStoreAlone
     const std::string before = ReadAll(store_);
     const std::pair<std::string, std::string> cases[] = {
         {dir_.File("missing.cnfg"), "Невозможно открыть файл " + dir_.File("missing.cnfg") + "!"},
-        {dir_.Path(), "Невозможно открыть файл " + dir_.Path() + "!"},
+        {dir_.Path(), "Файл " + dir_.Path() +
+                          " не является обычным файлом (это папка); укажите обычный файл или «-»."},
         {"/bin/ls", "Файл /bin/ls не является файлом конфигурации!"},
     };
     for (const auto& [path, message] : cases) {
@@ -117,25 +118,68 @@ TEST_F(ExportImportCliTest, ImportOfWhatIsNoConfigurationFileLeavesTheStoreAlone
     }
 }
 
-TEST_F(ExportImportCliTest, ExportWritesIntoAFifoAndStandardOutputInPlace) {
+// A FIFO without a peer would block the command for ever: only regular
+// files and "-" are taken.
+TEST_F(ExportImportCliTest, FifoArgumentIsRefusedAndStandardOutputWorks) {
     const std::string in = dir_.File("in.cnfg");
     test::WriteAll(in, kExample);
     ASSERT_EQ(Tulvo({"import", in}), 0);
+    const std::string before = ReadAll(store_);
     const std::string fifo = dir_.File("fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    ASSERT_GE(reader, 0);
-    ASSERT_EQ(Tulvo({"export", fifo}), 0) << Stderr();
-    std::string piped(kExample.size() + 16, '\0');
-    const ssize_t n = ::read(reader, piped.data(), piped.size());
-    ::close(reader);
-    EXPECT_EQ(piped.substr(0, n < 0 ? 0 : static_cast<std::size_t>(n)), kExample);
+    for (const char* command : {"export", "import"}) {
+        EXPECT_EQ(Tulvo({command, fifo}), 1) << command;
+        EXPECT_EQ(Stderr(),
+                  "Файл " + fifo + " не является обычным файлом; укажите обычный файл или «-».\n");
+    }
+    EXPECT_EQ(ReadAll(store_), before);
     ASSERT_EQ(Tulvo({"export", "-"}), 0) << Stderr();
     EXPECT_EQ(Stdout(), kExample);
     EXPECT_FALSE(std::filesystem::exists(dir_.File("-")));
 }
 
+// Exporting a mistyped or empty store would make a backup of factory
+// defaults; importing into a read-only store would replace it.
+TEST_F(ExportImportCliTest, StoreThatCannotServeTheCommandIsRefusedAndKept) {
+    const std::string in = dir_.File("in.cnfg");
+    test::WriteAll(in, kExample);
+    const std::string empty = dir_.File("empty.reg");
+    test::WriteAll(empty, "REGEDIT4\r\n\r\n");
+    const std::string readOnly = dir_.File("read-only.reg");
+    store_ = readOnly;
+    ASSERT_EQ(Tulvo({"import", in}), 0);
+    ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+    const std::string readOnlyBefore = ReadAll(readOnly);
+    const struct {
+        std::string store;
+        const char* command;
+        std::string message;
+    } cases[] = {
+        {dir_.File("mistyped.reg"), "export",
+         "Файл настроек " + dir_.File("mistyped.reg") + " не найден. Экспорт отменён."},
+        {empty, "export", "Файл " + empty + " не содержит настроек шлюза. Экспорт отменён."},
+        {readOnly, "import",
+         "Невозможно сохранить файл " + readOnly + "! Файл настроек защищён от записи."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.store);
+        store_ = c.store;
+        const std::string file = std::string(c.command) == "export" ? dir_.File("out.cnfg") : in;
+        EXPECT_EQ(Tulvo({c.command, file}), 1);
+        EXPECT_EQ(Stderr(), c.message + "\n");
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("mistyped.reg")));
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("out.cnfg")));
+    EXPECT_EQ(ReadAll(empty), "REGEDIT4\r\n\r\n");
+    EXPECT_EQ(ReadAll(readOnly), readOnlyBefore);
+    struct stat info {};
+    ASSERT_EQ(::stat(readOnly.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0444u);
+}
+
 TEST_F(ExportImportCliTest, ExportDoesNotFollowALinkPlantedInASharedFolder) {
+    test::WriteAll(dir_.File("in.cnfg"), kExample);
+    ASSERT_EQ(Tulvo({"import", dir_.File("in.cnfg")}), 0);
     const std::string victim = dir_.File("victim.cnfg");
     test::WriteAll(victim, "private");
     const std::string shared = dir_.File("shared");
@@ -170,6 +214,8 @@ TEST_F(ExportImportCliTest, StoreThatCannotBeUsedStopsTheCommandAndStaysAsItIs) 
 }
 
 TEST_F(ExportImportCliTest, ExportThatCannotWriteItsFileFails) {
+    test::WriteAll(dir_.File("in.cnfg"), kExample);
+    ASSERT_EQ(Tulvo({"import", dir_.File("in.cnfg")}), 0);
     const std::string out = dir_.File("no/folder/out.cnfg");
     EXPECT_EQ(Tulvo({"export", out}), 1);
     EXPECT_EQ(Stderr(), "Невозможно сохранить файл " + out + "!\n");

@@ -175,6 +175,35 @@ TEST_F(ImageStoreTest, ExitSaveKeepsWhatAnotherProgramChangedMeanwhile) {
     EXPECT_EQ(result.Name(6).AbFNS, "own change");
 }
 
+// Values just read from the gateway are this program's own even where they
+// equal what it loaded: after the read the store holds what the gateway
+// holds, also where another program saved something else meanwhile.
+TEST_F(ImageStoreTest, SaveAfterAReadMirrorsTheGatewayOverAnotherProgramsChange) {
+    TData seed;
+    FillSubscriber(seed, 5);
+    ASSERT_TRUE(SaveImage(seed, store_));
+    TData read;  // loaded, then read from a gateway that holds what was loaded
+    LoadImage(read, store_);
+    {
+        RegistryStore other(path_);
+        TData imported;
+        LoadImage(imported, other);
+        imported.Name(5).AbFNS = "imported";
+        FillSubscriber(imported, 7);
+        imported.SettingPASSWORD().SetPassword("4444");
+        ASSERT_TRUE(SaveImage(imported, other));
+    }
+    ASSERT_TRUE(SaveReadImage(read, store_));
+
+    RegistryStore reader(path_);
+    TData result;
+    LoadImage(result, reader);
+    EXPECT_EQ(result.Name(5).AbFNS, seed.Name(5).AbFNS);
+    EXPECT_TRUE(std::as_const(result).AbInfo(7).Empty());
+    EXPECT_EQ(std::as_const(result).SettingPASSWORD().Password(),
+              std::as_const(seed).SettingPASSWORD().Password());
+}
+
 // Element 0 is kept too, so the gateway's first entry survives a restart; a
 // store written without it leaves the element as it is.
 TEST_F(ImageStoreTest, BlackListKeepsElementsZeroTo186AcrossARestart) {

@@ -128,12 +128,28 @@ TEST_F(StoreFileTest, FileThatCannotBeTheStoreIsNeverWritten) {
     }
 }
 
-TEST_F(StoreFileTest, LinkPlantedAsTheLockFileIsNotFollowed) {
+// A save that cannot be made says so in Russian and names what the user can
+// act on: the lock file when it is in the way, else the folder.
+TEST_F(StoreFileTest, FailedSaveNamesTheLockFileOrTheFolderInTheWay) {
     const std::string elsewhere = dir_.File("created-elsewhere");
     std::filesystem::create_symlink(elsewhere, path_ + ".lock");
-    RegistryStore store(path_);
-    EXPECT_FALSE(SaveMainWindowOptions(store, {"ttyS1", false, true}));
-    EXPECT_NE(store.LastError().find(".lock"), std::string::npos) << store.LastError();
+    test::WriteAll(dir_.File("blocker"), "a file where a folder should be");
+    const std::string blocked = dir_.File("blocker/MTulvo.reg");
+    const struct {
+        std::string path;
+        std::string start;
+        std::string named;
+    } cases[] = {
+        {path_, "невозможно сохранить файл настроек " + path_, "файл блокировки " + path_ + ".lock"},
+        {blocked, "Файл настроек " + blocked + " не может быть использован",
+         "часть пути не является папкой (Not a directory)"},
+    };
+    for (const auto& c : cases) {
+        RegistryStore store(c.path);
+        EXPECT_FALSE(SaveMainWindowOptions(store, {"ttyS1", false, true}));
+        EXPECT_EQ(store.LastError().rfind(c.start, 0), 0U) << store.LastError();
+        EXPECT_NE(store.LastError().find(c.named), std::string::npos) << store.LastError();
+    }
     EXPECT_FALSE(std::filesystem::exists(elsewhere));
 }
 

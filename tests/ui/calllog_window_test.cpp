@@ -17,6 +17,7 @@
 #include "ui/calllog/call_log_model.h"
 #include "ui/calllog/form6.h"
 #include "ui/main/form1.h"
+#include "calllog/call_log_storage.h"
 #include "main_form_fixture.h"
 #include "model/cp1251.h"
 #include "model/t_data.h"
@@ -111,6 +112,13 @@ TEST_F(CallLogWindowTest, DownloadFilterExportEditAndClear) {
     EXPECT_EQ(window->Model().rowCount(), 11);
     window.reset();
     EXPECT_EQ(Window()->Table().Size(), 11U);
+
+    // Calls another program saved while the window was hidden show when it opens.
+    window = Window();
+    std::vector<CallLogRow> more(2);
+    ASSERT_TRUE(CallLogStorage(folder()).AppendRows(more, op));
+    window->show();
+    EXPECT_EQ(window->Model().rowCount(), 13);
 }
 
 class CallLogMenuTest : public test::MainFormTest {};

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QThread>
 #include <QTimer>
 #include <atomic>
@@ -27,6 +28,7 @@ struct SeenBox {
     QStringList buttons;
     bool arrowCursor = false;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButton enterButton = QMessageBox::NoButton;
     bool onUiThread = false;
     int titleRoom = 0;  // the box's width less what its title needs
 };
@@ -48,6 +50,7 @@ void AnswerNextBox(QMessageBox::StandardButton button, SeenBox& seen) {
         seen.text = box->text();
         seen.detail = box->detailedText();
         seen.icon = box->icon();
+        seen.enterButton = box->standardButton(box->defaultButton());
         seen.onUiThread = QThread::currentThread() == qApp->thread();
         seen.titleRoom = box->width() - box->fontMetrics().horizontalAdvance(seen.title);
         timer->stop();
@@ -95,6 +98,8 @@ TEST(QtOperatorTest, AbortIgnoreCancelMapsEachButton) {
         AnswerNextBox(button, seen);
         EXPECT_EQ(op.AskAbortIgnoreCancel("Ошибка"), choice);
         EXPECT_EQ(seen.icon, QMessageBox::Critical);
+        // Enter keeps the unread records in the gateway.
+        EXPECT_EQ(seen.enterButton, QMessageBox::Cancel);
     }
 }
 

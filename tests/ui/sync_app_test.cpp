@@ -1,8 +1,10 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -71,6 +73,9 @@ int WaitForExit(pid_t pid, std::chrono::milliseconds timeout) {
 struct ShutdownCase {
     int signalNumber;
     bool demo;
+    // The call-log file cannot be used (a FIFO in its place): an error box is
+    // open at start-up when the signal comes.
+    bool startupBox = false;
 };
 
 class ConfiguratorShutdownTest : public ::testing::TestWithParam<ShutdownCase> {};
@@ -83,6 +88,9 @@ TEST_P(ConfiguratorShutdownTest, SignalClosesMainWindowAndSavesImage) {
     std::vector<std::string> args{TULVO_CONFIGURATOR, "--store", store, "--data-dir", dir};
     if (GetParam().demo) {
         args.push_back("--demo");
+    }
+    if (GetParam().startupBox) {
+        ASSERT_EQ(mkfifo((dir + "/DataBilling.dbf").c_str(), 0600), 0);
     }
     std::vector<char*> argv;
     for (auto& a : args) {
@@ -112,12 +120,83 @@ TEST_P(ConfiguratorShutdownTest, SignalClosesMainWindowAndSavesImage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, ConfiguratorShutdownTest,
-                         ::testing::Values(ShutdownCase{SIGTERM, false},
-                                           ShutdownCase{SIGINT, true}),
+                         ::testing::Values(ShutdownCase{SIGTERM, false}, ShutdownCase{SIGINT, true},
+                                           ShutdownCase{SIGTERM, false, true}),
                          [](const ::testing::TestParamInfo<ShutdownCase>& info) {
                              return std::string(info.param.signalNumber == SIGTERM ? "Term"
                                                                                    : "Int") +
-                                    (info.param.demo ? "Demo" : "");
+                                    (info.param.demo ? "Demo" : "") +
+                                    (info.param.startupBox ? "DuringStartupBox" : "");
                          });
+
+// Starts the configurator on store with standard error into errPath.
+pid_t StartConfigurator(const std::string& store, const std::string& dataDir,
+                        const std::string& errPath) {
+    std::vector<std::string> args{TULVO_CONFIGURATOR, "--store", store, "--data-dir", dataDir};
+    std::vector<char*> argv;
+    for (auto& a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    pid_t pid = -1;
+    posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+// Waits until the file holds text.
+bool WaitForText(const std::string& path, const std::string& text,
+                 std::chrono::milliseconds timeout) {
+    const int fd = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    if (fd < 0) {
+        return false;
+    }
+    inotify_add_watch(fd, path.c_str(), IN_MODIFY | IN_CLOSE_WRITE);
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    bool found = ReadFile(path).find(text) != std::string::npos;
+    while (!found && std::chrono::steady_clock::now() < deadline) {
+        pollfd p{fd, POLLIN, 0};
+        poll(&p, 1, 100);
+        char buffer[4096];
+        while (read(fd, buffer, sizeof buffer) > 0) {
+        }
+        found = ReadFile(path).find(text) != std::string::npos;
+    }
+    close(fd);
+    return found;
+}
+
+// One program per store: a second start on the same store (named another
+// way) shows the first one's window and ends; when the first does not
+// answer, a later start is refused with a box naming it, and a signal ends
+// that box and the program.
+TEST(ConfiguratorSingleInstanceTest, SecondStartHandsOverOrIsRefusedNamingTheFirst) {
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const std::string dir = temp.path().toStdString();
+    const pid_t first = StartConfigurator(dir + "/store.reg", dir, dir + "/first.err");
+    ASSERT_GT(first, 0);
+    ASSERT_TRUE(WaitForFile(dir, "store.reg", 20s));
+
+    const pid_t second = StartConfigurator(dir + "/./store.reg", dir, dir + "/second.err");
+    EXPECT_EQ(WaitForExit(second, 20s), 0);
+    EXPECT_NE(ReadFile(dir + "/second.err").find("уже запущена"), std::string::npos);
+
+    kill(first, SIGSTOP);
+    const pid_t third = StartConfigurator(dir + "/store.reg", dir, dir + "/third.err");
+    EXPECT_TRUE(WaitForText(dir + "/third.err", "процесс " + std::to_string(first), 20s))
+        << ReadFile(dir + "/third.err");
+    kill(third, SIGTERM);
+    EXPECT_EQ(WaitForExit(third, 20s), 1);
+
+    kill(first, SIGCONT);
+    kill(first, SIGTERM);
+    EXPECT_EQ(WaitForExit(first, 20s), 0);
+}
 
 }  // namespace

@@ -45,7 +45,7 @@ CallLogModel::CallLogModel(CallLogTable& table, QObject* parent)
     : QAbstractTableModel(parent), table_(table) {}
 
 int CallLogModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid()) {
+    if (parent.isValid() || changing_) {
         return 0;
     }
     return static_cast<int>(filtering_ ? shown_.size() : table_.Size());
@@ -176,16 +176,16 @@ bool CallLogModel::setData(const QModelIndex& index, const QVariant& value, int 
     if (!index.isValid() || role != Qt::EditRole) {
         return false;
     }
-    CallLogRow& row = table_.Row(TableRow(index.row()));
+    const std::size_t tableRow = TableRow(index.row());
     const CallLogField field = kColumns[static_cast<std::size_t>(index.column())];
-    CallLogRow changed = row;
+    CallLogRow changed = table_.Row(tableRow);
     if (!SetCellText(changed, field, value.toString())) {
         return false;
     }
-    if (changed == row) {
+    if (changed == table_.Row(tableRow)) {
         return true;
     }
-    row = changed;
+    table_.SetRow(tableRow, changed);
     edited_ = true;
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     return true;
@@ -228,9 +228,11 @@ std::function<bool(const CallLogRow&)> CallLogModel::ShownPredicate() const {
 
 void CallLogModel::BeginTableChange() {
     beginResetModel();
+    changing_ = true;
 }
 
 void CallLogModel::EndTableChange() {
+    changing_ = false;
     Refilter();
     endResetModel();
 }

@@ -44,7 +44,9 @@ class CallLogModel : public QAbstractTableModel {
     // The predicate of the rows shown (always true while filtering is off).
     std::function<bool(const CallLogRow&)> ShownPredicate() const;
 
-    // Call around any change of the table made past the model.
+    // Call around any change of the table made past the model. In between
+    // the model shows no rows, so a message box shown meanwhile cannot make
+    // the grid read a row that is gone.
     void BeginTableChange();
     void EndTableChange();
 
@@ -66,6 +68,7 @@ class CallLogModel : public QAbstractTableModel {
     CallLogFilter filter_;
     std::vector<std::uint32_t> shown_;  // table rows shown while filtering
     bool edited_ = false;
+    bool changing_ = false;
 };
 
 }  // namespace tulvo

@@ -11,15 +11,16 @@
 #include <utility>
 
 #include "actions/call_log_download.h"
-#include "ui/busy_cursor.h"
 #include "calllog/call_log_filter.h"
-#include "ui/calllog/call_log_model.h"
 #include "calllog/call_log_report.h"
-#include "ui/guarded_call.h"
 #include "model/cp1251.h"
 #include "model/operator.h"
 #include "model/operator_texts.h"
 #include "model/t_data.h"
+#include "sync/transfer_progress.h"
+#include "ui/busy_cursor.h"
+#include "ui/calllog/call_log_model.h"
+#include "ui/guarded_call.h"
 #include "ui/sync/read_write_data.h"
 #include "ui_form6.h"
 
@@ -78,15 +79,16 @@ void TForm6::SetUpStatusBar() {
     statusText_ = new QLabel(ui_->StatusBar1);
     statusText_->setObjectName(QStringLiteral("StatusBar1Panel0"));
     statusText_->setMinimumWidth(200);
-    auto* empty = new QLabel(ui_->StatusBar1);
-    empty->setMinimumWidth(120);
+    recordText_ = new QLabel(ui_->StatusBar1);
+    recordText_->setObjectName(QStringLiteral("StatusBar1Panel1"));
+    recordText_->setMinimumWidth(120);
     progressBar_ = new QProgressBar(ui_->StatusBar1);
     progressBar_->setObjectName(QStringLiteral("ProgressBar1"));
     progressBar_->setRange(0, 299);
     progressBar_->setValue(0);
     progressBar_->setTextVisible(false);
     ui_->StatusBar1->addWidget(statusText_);
-    ui_->StatusBar1->addWidget(empty);
+    ui_->StatusBar1->addWidget(recordText_);
     ui_->StatusBar1->addWidget(progressBar_, 1);
 }
 
@@ -111,6 +113,10 @@ QString TForm6::StatusText() const {
     return statusText_->text();
 }
 
+QString TForm6::RecordText() const {
+    return recordText_->text();
+}
+
 void TForm6::SetStatusText(const QString& text) {
     statusText_->setText(text);
 }
@@ -121,6 +127,12 @@ void TForm6::showEvent(QShowEvent* event) {
 }
 
 void TForm6::FormShow() {
+    // Calls that another program saved since show up too.
+    if (!storage_.Current(table_)) {
+        model_->BeginTableChange();
+        storage_.Refresh(table_, op_);
+        model_->EndTableChange();
+    }
     QComboBox* lists[] = {ui_->ComboBox2, ui_->ComboBox3};
     for (QComboBox* list : lists) {
         list->clear();
@@ -162,9 +174,19 @@ void TForm6::done(int result) {
 }
 
 void TForm6::SaveIfEdited() {
-    if (model_->Edited() && storage_.Save(table_, op_)) {
+    if (table_.HasChanges()) {
+        SaveTable();
+    }
+}
+
+bool TForm6::SaveTable() {
+    model_->BeginTableChange();
+    const bool saved = storage_.Save(table_, op_);
+    model_->EndTableChange();
+    if (saved) {
         model_->MarkSaved();
     }
+    return saved;
 }
 
 void TForm6::SetBusy(bool busy) {
@@ -186,10 +208,14 @@ void TForm6::SpeedButton7Click() {
     const auto run = [this](const GatewayActions::Job& job) {
         TReadWriteData thread(job, op_);
         QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [this, &thread] {
-            progressBar_->setMaximum(std::max(thread.Progress().Maximum(), 1));
-            progressBar_->setValue(thread.Progress().Position());
-        });
+        const auto showProgress = [this, &thread] {
+            const TransferProgress& progress = thread.Progress();
+            progressBar_->setMaximum(std::max(progress.Maximum(), 1));
+            progressBar_->setValue(progress.Position());
+            recordText_->setText(
+                QStringLiteral("запись %1 из %2").arg(progress.Position()).arg(progress.Maximum()));
+        };
+        connect(&poll, &QTimer::timeout, this, showProgress);
         SetBusy(true);
         poll.start(kPollMs);
         thread.start();
@@ -199,14 +225,20 @@ void TForm6::SpeedButton7Click() {
         }
         thread.wait();
         poll.stop();
+        // Status texts the job queued reach the window before the closing one.
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+        recordText_->clear();
         progressBar_->setMaximum(std::max(thread.Progress().Maximum(), 1));
         progressBar_->setValue(thread.Progress().Position());
         SetBusy(false);
         return thread.Success();
     };
+    download.SetTableChange(
+        [this](bool begin) { begin ? model_->BeginTableChange() : model_->EndTableChange(); });
     download.Run(table_, run, status);
-    model_->BeginTableChange();
-    model_->EndTableChange();
+    if (!table_.HasChanges()) {
+        model_->MarkSaved();
+    }
 }
 
 void TForm6::SpeedButton1Click() {
@@ -284,9 +316,7 @@ void TForm6::SpeedButton5Click() {
     model_->BeginTableChange();
     table_.DeleteIf(shown);
     model_->EndTableChange();
-    if (storage_.Save(table_, op_)) {
-        model_->MarkSaved();
-    }
+    SaveTable();
 }
 
 bool TForm6::eventFilter(QObject* watched, QEvent* event) {

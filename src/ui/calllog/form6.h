@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "actions/device_access.h"
-#include "calllog/call_log_file.h"
+#include "calllog/call_log_storage.h"
 #include "calllog/call_log_table.h"
 
 class QLabel;
@@ -45,10 +45,15 @@ class TForm6 : public QDialog {
     CallLogModel& Model() { return *model_; }
     const CallLogStorage& Storage() const { return storage_; }
     QString StatusText() const;
+    // What the download is reading within its block ("запись 5 из 17").
+    QString RecordText() const;
     const QProgressBar& ProgressBar() const { return *progressBar_; }
 
     // Saves the table if a cell was edited since the last save.
     void SaveIfEdited();
+    // Saves the table's changes into the file as it is now; the grid then
+    // shows the file, rows other programs saved included.
+    bool SaveTable();
 
     void SpeedButton7Click();  // "Считать"
     void SpeedButton1Click();  // "Фильтр"
@@ -80,6 +85,7 @@ class TForm6 : public QDialog {
     CallLogTable table_;
     std::unique_ptr<CallLogModel> model_;
     QLabel* statusText_ = nullptr;
+    QLabel* recordText_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
     PathChooser pathChooser_;
     std::vector<std::int32_t> filterIds_ = std::vector<std::int32_t>(305, 0);

@@ -137,8 +137,10 @@ bool TForm10::ReadEverything(QWidget* owner, ReadTarget target, const DeviceAcce
     if (!outcome.opened) {
         return false;
     }
-    // A read that stopped early still keeps and shows what it had read.
-    const bool saved = SaveSubscribers(target.image, target.store, 0);
+    // A read that stopped early still keeps and shows what it had read; a
+    // whole read is saved whole, so the store mirrors the gateway.
+    const bool saved = outcome.transferred ? SaveReadImage(target.image, target.store)
+                                           : SaveSubscribers(target.image, target.store, 0);
     if (afterRead) {
         afterRead();
     }

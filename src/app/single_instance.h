@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <string>
+
+class QLocalServer;
+
+namespace tulvo {
+
+// One desktop program per settings store: two programs on one store would
+// each save their own image over the other's at exit. The first start on a
+// store holds an flock on a lock file named after the store's canonical path
+// (in $XDG_RUNTIME_DIR, else the temporary folder) with its process id in
+// it, and listens on a local socket of the same name. A later start on that
+// store asks the first, through the socket, to bring its window to the front
+// and then ends; when the first does not answer, the later one is refused
+// with a message naming it.
+class SingleInstance : public QObject {
+    Q_OBJECT
+  public:
+    enum class Role {
+        First,       // this program serves the store
+        HandedOver,  // the running program was asked to show its window
+        Refused,     // the running program does not answer; see Refusal()
+    };
+
+    explicit SingleInstance(const std::string& storePath, QObject* parent = nullptr);
+    ~SingleInstance() override;
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
+
+    // Needs the application object. Waits a few seconds at most.
+    Role Claim();
+    // Why this start was refused, naming the running program, for the operator.
+    const QString& Refusal() const { return refusal_; }
+
+  signals:
+    // Another start on the same store asked for the window.
+    void raiseRequested();
+
+  private:
+    bool Listen();
+    bool AskRunningToRaise();
+    void Answer();
+    QString RunningProcess() const;
+
+    std::string storePath_;
+    QString lockPath_;
+    QString socketPath_;
+    int lockFd_ = -1;
+    QLocalServer* server_ = nullptr;
+    QString refusal_;
+};
+
+}  // namespace tulvo
