@@ -32,6 +32,7 @@
 #include "model/t_data.h"
 #include "ui/qt_operator.h"
 #include "ui/qt_translation.h"
+#include "ui/shutdown_gate.h"
 #include "store/image_store.h"
 #include "store/registry_store.h"
 #include "ui/sync/acount_ctrl.h"
@@ -74,6 +75,8 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     // Installed before any window exists, so a signal that comes
     // early waits in the socket until the message loop serves it.
     ShutdownSignals shutdownSignals;
+    // A firmware upload holds a shutdown back until it has ended.
+    ShutdownGate shutdownGate;
     QtOperator op;
     PortDiscovery ports;
     ports.AddExtraPortsFromEnvironment();
@@ -98,8 +101,9 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     auto form2 =
         std::make_unique<TForm2>(*image, store, op, std::move(parametersHooks), form1.get());
     form1->SetParametersWindow(form2.get());
-    form2->SetFirmwareWindowOpener(
-        [&form1, &form2] { TForm14::Open(form2.get(), form1->Device()); });
+    form2->SetFirmwareWindowOpener([&form1, &form2, &shutdownGate] {
+        TForm14::Open(form2.get(), form1->Device(), &shutdownGate);
+    });
     auto form6 =
         std::make_unique<TForm6>(*image, op, form1->Device(), context.dataDir, form1.get());
     form1->SetCallLogWindow(form6.get());
@@ -116,9 +120,12 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
         form1->N4Click();
         QCoreApplication::quit();
     };
-    QObject::connect(&shutdownSignals, &ShutdownSignals::requested, form1.get(), closeMainWindow);
+    QObject::connect(&shutdownSignals, &ShutdownSignals::requested, form1.get(),
+                     [&shutdownGate, closeMainWindow] { shutdownGate.Request(closeMainWindow); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, form1.get(),
-                     [closeMainWindow](QSessionManager&) { closeMainWindow(); });
+                     [&shutdownGate, closeMainWindow](QSessionManager&) {
+                         shutdownGate.Request(closeMainWindow);
+                     });
 
     StartupProbe probe;
     if (options.measureStartup) {
