@@ -5,8 +5,6 @@
 #include <cerrno>
 #include <chrono>
 #include <fstream>
-#include <ios>
-#include <streambuf>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -174,7 +172,6 @@ TEST_F(FirmwareUpdateTest, BrokenVoiceFilesAreRefusedWithTheReadErrorBeforeAnyBl
         {"data CRC wrong", badData},
         {"second record's data CRC wrong", badSecond},
         {"second record's header CRC wrong", badSecondHeader},
-        {"end header cut short", Slice(good, 0, good.size() - 4)},
         {"record of 529 bytes", SampleVoiceImage({{1, Bytes(20, 1)}, {2, Bytes(529, 2)}})},
     };
     for (const auto& [name, voice] : cases) {
@@ -187,27 +184,21 @@ TEST_F(FirmwareUpdateTest, BrokenVoiceFilesAreRefusedWithTheReadErrorBeforeAnyBl
     }
 }
 
-// Serves the bytes of an image, then fails as a disk does on a bad sector.
-class FailingDisk : public std::streambuf {
-  public:
-    FailingDisk(Bytes bytes, std::size_t readable) : bytes_(std::move(bytes)) {
-        char* start = reinterpret_cast<char*>(bytes_.data());
+// Serves the first bytes of an image, then fails as a disk does on a bad sector.
+struct FailingDisk : std::streambuf {
+    FailingDisk(Bytes& bytes, std::size_t readable) {
+        char* start = reinterpret_cast<char*>(bytes.data());
         setg(start, start, start + readable);
     }
-
-  protected:
     int_type underflow() override {
         throw std::ios_base::failure("read", std::error_code(EIO, std::generic_category()));
     }
-
-  private:
-    Bytes bytes_;
 };
 
 // A read error is never taken for the end of the program file: the image
 // stops with the file's name and the system's reason, and is not ended.
 TEST_F(FirmwareUpdateTest, ReadErrorInTheProgramFileStopsItWithTheReason) {
-    const Bytes image = SampleProgramImage(528 * 4);
+    Bytes image = SampleProgramImage(528 * 4);
     for (const std::size_t readable : {std::size_t{8}, std::size_t{528 * 2 + 100}}) {
         gateway.State().ClearFirmware();
         op.entries.clear();
