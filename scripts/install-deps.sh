@@ -13,7 +13,7 @@ packages=(
 if [[ "${1:-}" == "--dev" ]]; then
   packages+=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
-    xvfb xauth
+    xvfb xauth socat
     clang-16 libclang-rt-16-dev
     dpkg-dev file appstream desktop-file-utils libxml2-utils
     help2man lintian bash-completion

@@ -37,6 +37,7 @@
 #include "ui/qt_operator.h"
 #include "ui/qt_translation.h"
 #include "ui/screen_fit.h"
+#include "ui/shutdown_gate.h"
 #include "store/image_store.h"
 #include "store/registry_store.h"
 #include "ui/sync/acount_ctrl.h"
@@ -123,6 +124,8 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     // early waits in the socket until the message loop serves it.
     ShutdownSignals shutdownSignals;
     StartupStop startupStop(shutdownSignals);
+    // A firmware upload holds a shutdown back until it has ended.
+    ShutdownGate shutdownGate;
     QtOperator op;
     SingleInstance instance(store.Path());
     if (const std::optional<int> handedOver = HandOverToRunning(instance, op)) {
@@ -151,8 +154,9 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     auto form2 =
         std::make_unique<TForm2>(*image, store, op, std::move(parametersHooks), form1.get());
     form1->SetParametersWindow(form2.get());
-    form2->SetFirmwareWindowOpener(
-        [&form1, &form2] { TForm14::Open(form2.get(), form1->Device()); });
+    form2->SetFirmwareWindowOpener([&form1, &form2, &shutdownGate] {
+        TForm14::Open(form2.get(), form1->Device(), &shutdownGate);
+    });
     auto form6 =
         std::make_unique<TForm6>(*image, op, form1->Device(), context.dataDir, form1.get());
     form1->SetCallLogWindow(form6.get());
@@ -170,11 +174,14 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
         QCoreApplication::quit();
     };
     startupStop.End();
-    QObject::connect(&shutdownSignals, &ShutdownSignals::requested, form1.get(), closeMainWindow);
+    QObject::connect(&shutdownSignals, &ShutdownSignals::requested, form1.get(),
+                     [&shutdownGate, closeMainWindow] { shutdownGate.Request(closeMainWindow); });
     QObject::connect(&instance, &SingleInstance::raiseRequested, form1.get(),
                      [&form1] { BringToFront(form1.get()); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, form1.get(),
-                     [closeMainWindow](QSessionManager&) { closeMainWindow(); });
+                     [&shutdownGate, closeMainWindow](QSessionManager&) {
+                         shutdownGate.Request(closeMainWindow);
+                     });
 
     StartupProbe probe;
     if (options.measureStartup) {

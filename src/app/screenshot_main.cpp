@@ -21,6 +21,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <cstdio>
 #include <iostream>
@@ -368,15 +369,23 @@ int Run(const QString& outDir) {
     ShootCallLog(shooter, &form1, image, op, device, temp.path());
     ShootDeviceWindows(shooter, &form1, device);
     {
-        // Sample images picked and sent to the demo gateway; the bar stays
-        // where the voice image left it.
-        TForm14 form(device, &form1);
+        // Sample images picked and sent to a gateway that answers at the
+        // real link's pace, so the upload can be caught half way; the bar
+        // stays where the voice image left it.
+        DemoGateway paced;
+        if (!paced.Start()) {
+            std::cerr << "cannot start the paced demo gateway: " << paced.Error() << '\n';
+            return 1;
+        }
+        TPortMost pacedPort{LinkTiming{}};
+        const DeviceAccess pacedDevice{pacedPort, op, [&paced] { return paced.DevicePath(); }};
+        TForm14 form(pacedDevice, &form1);
         struct Pick {
             const char* button;
             const char* file;
             std::vector<std::uint8_t> bytes;
         };
-        const Pick picks[] = {{"SpeedButton1", "TProgram_2024.bin", SampleProgramImage(40000)},
+        const Pick picks[] = {{"SpeedButton1", "TProgram_2024.bin", SampleProgramImage(20000)},
                               {"SpeedButton2", "TVoice_2024.bin", SampleVoiceImage(6, 500)}};
         for (const auto& [button, name, bytes] : picks) {
             const QString path = temp.filePath(name);
@@ -389,7 +398,21 @@ int Run(const QString& outDir) {
             form.findChild<QToolButton*>(button)->click();
         }
         form.show();
+        // One shot while the program image is half way out.
+        auto* bar = form.findChild<QProgressBar*>("ProgressBar1");
+        bool shotDuring = false;
+        QTimer during;
+        during.setInterval(1);
+        QObject::connect(&during, &QTimer::timeout, &form, [&] {
+            if (!shotDuring && form.Updating() && bar->value() * 2 >= bar->maximum() &&
+                bar->value() > 0) {
+                shotDuring = true;
+                shooter.Shoot(form, "TForm14_sending");
+            }
+        });
+        during.start();
         form.findChild<QPushButton*>("BitBtn1")->click();
+        during.stop();
         shooter.Shoot(form, "TForm14");
     }
 

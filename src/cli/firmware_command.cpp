@@ -1,5 +1,8 @@
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -13,6 +16,7 @@
 #include "model/operator.h"
 #include "model/operator_texts.h"
 #include "store/atomic_file.h"
+#include "sync/firmware_progress.h"
 #include "sync/firmware_samples.h"
 #include "sync/transfer_progress.h"
 
@@ -49,6 +53,61 @@ int WriteSamples(const CliArgs& args, const std::string& folder) {
     return done ? kExitDone : kExitFailed;
 }
 
+// What a signal handler may read: the update it watches and the two
+// warnings, composed before the handler is installed.
+std::atomic<FirmwareProgress*> watchedUpdate{nullptr};
+std::atomic<bool> stopWarned{false};
+std::string programWarning;
+std::string voiceWarning;
+
+extern "C" void OnFirmwareSignal(int) {
+    const int savedErrno = errno;
+    FirmwareProgress* update = watchedUpdate.load();
+    if (update != nullptr && update->StopCutsImage() && !stopWarned.exchange(true)) {
+        const std::string& warning = update->CurrentStage() == FirmwareProgress::Stage::Program
+                                         ? programWarning
+                                         : voiceWarning;
+        [[maybe_unused]] const ssize_t written =
+            ::write(STDERR_FILENO, warning.data(), warning.size());
+    } else if (update != nullptr) {
+        update->RequestStop();
+    }
+    errno = savedErrno;
+}
+
+// While alive, SIGINT and SIGTERM stop the update before its next block
+// instead of ending the program. While an image is part-way out the first
+// only says what a stop would cost; the second stops.
+class FirmwareStopSignals {
+  public:
+    FirmwareStopSignals(FirmwareProgress& update, bool terminal) {
+        // On a terminal the progress line is cleared first; it is drawn
+        // again below the warning.
+        const std::string lead = terminal ? "\r\033[K" : "";
+        const std::string again = " Повторный Ctrl+C прервёт запись.\n";
+        programWarning = lead + texts::kStopCutsProgram + again;
+        voiceWarning = lead + texts::kStopCutsVoice + again;
+        stopWarned.store(false);
+        watchedUpdate.store(&update);
+        struct sigaction action {};
+        action.sa_handler = OnFirmwareSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &oldInt_);
+        sigaction(SIGTERM, &action, &oldTerm_);
+    }
+    ~FirmwareStopSignals() {
+        sigaction(SIGINT, &oldInt_, nullptr);
+        sigaction(SIGTERM, &oldTerm_, nullptr);
+        watchedUpdate.store(nullptr);
+    }
+    FirmwareStopSignals(const FirmwareStopSignals&) = delete;
+    FirmwareStopSignals& operator=(const FirmwareStopSignals&) = delete;
+
+  private:
+    struct sigaction oldInt_ {};
+    struct sigaction oldTerm_ {};
+};
+
 int RunFirmware(const CliArgs& args) {
     if (const auto samples = args.Value("samples")) {
         return WriteSamples(args, *samples);
@@ -62,15 +121,21 @@ int RunFirmware(const CliArgs& args) {
     std::string why;
     const std::string device = ResolvePortDevice(args, why);
     TransferProgress progress;
+    // The line starts with the first image's own count.
+    progress.SetMaximum(FirmwareUpdate::FirstImageBlocks(files));
     TPortMost port(args.Timing());
     FirmwareUpdate::Outcome outcome;
     {
-        ProgressLine line(args.Op(), progress, texts::kFirmwareCaption, isatty(STDERR_FILENO) == 1);
+        const bool terminal = isatty(STDERR_FILENO) == 1;
+        ProgressLine line(args.Op(), progress, texts::kFirmwareCaption, terminal);
         const DeviceAccess access{port, line, [device] { return device; }, why};
-        outcome = FirmwareUpdate(access).Run(files, [&progress](const GatewayActions::Job& job) {
-            return RunStoppable(progress, job);
+        FirmwareUpdate update(access);
+        outcome = update.Run(files, [&](const GatewayActions::Job& job) {
+            FirmwareStopSignals signals(update.Progress(), terminal);
+            return job(progress);
         });
     }
+    // Said only when the stop cut the update short, and then never with exit 0.
     if (outcome.stopped) {
         std::fputs("tulvo: прервано по сигналу, порт закрыт\n", stderr);
     }

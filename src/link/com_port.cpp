@@ -7,6 +7,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <fstream>
 #include <span>
+#include <string_view>
 
 #include "link/baud_rate.h"
 #include "link/frame_codec.h"
@@ -66,8 +68,11 @@ bool IsDecimal(const char* name) {
     return true;
 }
 
-// Whether one of the open files listed in `fdDir` is the character device `rdev`.
-bool HasDeviceOpen(int procFd, const std::string& fdDir, dev_t rdev) {
+// Calls visit(descriptor name, its stat) for each open file listed in
+// procRoot/<pid>/fd until visit returns true; true when it did.
+template <typename Visit>
+bool AnyOpenFile(int procFd, const std::string& pid, Visit visit) {
+    const std::string fdDir = pid + "/fd";
     const int dirFd = ::openat(procFd, fdDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0) {
         return false;  // gone meanwhile, or not ours to look at
@@ -81,13 +86,59 @@ bool HasDeviceOpen(int procFd, const std::string& fdDir, dev_t rdev) {
     while (const dirent* entry = ::readdir(dir)) {
         struct stat st {};
         if (IsDecimal(entry->d_name) && ::fstatat(dirFd, entry->d_name, &st, 0) == 0 &&
-            S_ISCHR(st.st_mode) && st.st_rdev == rdev) {
+            visit(std::string(entry->d_name), st)) {
             found = true;
             break;
         }
     }
     ::closedir(dir);
     return found;
+}
+
+bool IsDevice(const struct stat& st, dev_t rdev) {
+    return S_ISCHR(st.st_mode) && st.st_rdev == rdev;
+}
+
+// Pseudo-terminal slaves (/dev/pts/N) are character devices of these majors,
+// N counting on from the first.
+constexpr unsigned kPtySlaveFirstMajor = 136;
+constexpr unsigned kPtySlaveLastMajor = 143;
+// The multiplexer every pseudo-terminal master is opened through (/dev/ptmx).
+constexpr unsigned kPtmxMajor = 5;
+constexpr unsigned kPtmxMinor = 2;
+
+// The N of /dev/pts/N for a pseudo-terminal slave device, else -1.
+long PtySlaveIndex(dev_t rdev) {
+    const unsigned major = ::major(rdev);
+    if (major < kPtySlaveFirstMajor || major > kPtySlaveLastMajor) {
+        return -1;
+    }
+    return static_cast<long>((major - kPtySlaveFirstMajor) * 256 + ::minor(rdev));
+}
+
+// The index of the pseudo-terminal whose master is open as descriptor fd of
+// pid: the kernel gives it as "tty-index" in the descriptor's fdinfo.
+long MasterIndex(const std::filesystem::path& procRoot, const std::string& pid,
+                 const std::string& fd) {
+    std::ifstream info(procRoot / pid / "fdinfo" / fd);
+    constexpr std::string_view kKey = "tty-index:";
+    for (std::string line; std::getline(info, line);) {
+        if (line.starts_with(kKey)) {
+            return std::strtol(line.c_str() + kKey.size(), nullptr, 10);
+        }
+    }
+    return -1;
+}
+
+// Whether pid holds the master of pseudo-terminal `index`: such a process is
+// the far end of the port (socat, a terminal emulator, a test harness), not a
+// second reader of it, even when it keeps the slave open as well.
+bool HoldsMaster(int procFd, const std::filesystem::path& procRoot, const std::string& pid,
+                 long index) {
+    const dev_t ptmx = ::makedev(kPtmxMajor, kPtmxMinor);
+    return AnyOpenFile(procFd, pid, [&](const std::string& fd, const struct stat& st) {
+        return IsDevice(st, ptmx) && MasterIndex(procRoot, pid, fd) == index;
+    });
 }
 
 std::string ProcessName(const std::filesystem::path& procRoot, const std::string& pid) {
@@ -115,11 +166,15 @@ std::optional<TComPort::Holder> TComPort::FindHolder(const std::string& device,
         return std::nullopt;
     }
     const std::string self = std::to_string(::getpid());
+    const long ptyIndex = PtySlaveIndex(target.st_rdev);
+    auto isTarget = [&target](const std::string&, const struct stat& st) {
+        return IsDevice(st, target.st_rdev);
+    };
     std::optional<Holder> holder;
     while (const dirent* entry = ::readdir(proc)) {
         const std::string pid = entry->d_name;
-        if (IsDecimal(entry->d_name) && pid != self &&
-            HasDeviceOpen(procFd, pid + "/fd", target.st_rdev)) {
+        if (IsDecimal(entry->d_name) && pid != self && AnyOpenFile(procFd, pid, isTarget) &&
+            !(ptyIndex >= 0 && HoldsMaster(procFd, procRoot, pid, ptyIndex))) {
             holder = Holder{std::strtol(pid.c_str(), nullptr, 10), ProcessName(procRoot, pid)};
             break;
         }

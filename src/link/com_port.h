@@ -26,11 +26,12 @@ class TComPort {
     // Opens the device exclusively when the port is closed, then (on the new
     // or already open descriptor) applies the line settings and the time-out.
     // If applying fails the port is closed. A device that another process
-    // has open is refused: the exclusive flag binds neither root nor a
-    // program that opened the port first, and a second reader would take
-    // the replies. On failure LastError() holds the reason in words fit for
-    // an operator, naming the program that holds the port when there is one.
-    // The line settings the device had are put back by Close.
+    // has open is refused (the far end of a pseudo-terminal excepted, see
+    // FindHolder): the exclusive flag binds neither root nor a program that
+    // opened the port first, and a second reader would take the replies. On
+    // failure LastError() holds the reason in words fit for an operator,
+    // naming the program that holds the port when there is one. The line
+    // settings the device had are put back by Close.
     bool Open(const std::string& device, int baud, std::chrono::milliseconds timeout);
     // Applies the line settings with another rate; on failure the port closes.
     bool SetBaudRate(int baud);
@@ -75,7 +76,9 @@ class TComPort {
         std::string name;  // the program's name as the process table gives it
     };
     // The first process other than this one whose open files under procRoot
-    // (procRoot/<pid>/fd/*) include the character device `device`.
+    // (procRoot/<pid>/fd/*) include the character device `device`. A process
+    // that also holds the master of the pseudo-terminal `device` is its other
+    // end (a bridge such as socat keeps both sides open) and is passed over.
     static std::optional<Holder> FindHolder(const std::string& device,
                                             const std::filesystem::path& procRoot = "/proc");
 

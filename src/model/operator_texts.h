@@ -80,6 +80,15 @@ inline constexpr const char* kFirmwareWriteError = "Ошибка при запи
 inline constexpr const char* kVoiceReadError = "Ошибка при чтении файла TVoice!";
 inline constexpr const char* kProgramWritten = "Файл TProgram записан";
 inline constexpr const char* kVoiceWritten = "Файл TVoice записан";
+inline constexpr const char* kProgramStage = "Образ программы (TProgram)";
+inline constexpr const char* kVoiceStage = "Голосовые сообщения (TVoice)";
+inline constexpr const char* kEndingStage = "Завершение обновления прошивки";
+inline constexpr const char* kStopCutsProgram =
+    "Если прервать запись сейчас, шлюз останется без работающей программы.";
+inline constexpr const char* kStopCutsVoice =
+    "Если прервать запись сейчас, голосовые сообщения шлюза будут записаны не полностью.";
+inline constexpr const char* kAskStopFirmware = "Прервать запись прошивки?";
+inline constexpr const char* kFirmwareStopped = "Запись прошивки прервана.";
 // Call-log download.
 inline constexpr const char* kLogReadingBlock = "Читаем ";  // then the block number
 inline constexpr const char* kLogBlockWord = " блок";

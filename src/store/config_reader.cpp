@@ -26,7 +26,6 @@ constexpr const char* kPasswordError = "Ошибка при чтении пар�
 constexpr const char* kSubscriberError = "Ошибка при базы абонентов! Абонент № ";
 constexpr const char* kLimitError = "Ошибка при чтении базы абонентов! Абонент № ";
 constexpr std::uint16_t kNotSet = 0xFFFF;
-constexpr unsigned kReceiveModeMask = 0x1F;
 
 struct Token {
     std::string_view key;
@@ -127,25 +126,333 @@ std::string Spaced(std::string_view text) {
     return out;
 }
 
-// Reads one line's tokens after the first, handing each token that has a value
-// to the line's table.
-class LineParser {
-  public:
-    LineParser(Operator& op, ConfigLoadResult& result) : op_(op), result_(result) {}
+// The kinds of line that carry key:value tokens after their first token.
+enum class Line { kLineSetting, kGsm, kPassword, kAlarm, kBlackList, kSubscriber, kAccount };
 
-    template <typename Table>
-    void Tokens(std::string_view rest, Table table) {
+enum class Check {
+    kDigit,       // 1 decimal digit
+    kHelp,        // 1 decimal digit, 0 to 2
+    kDigits3,     // 1 to 3 decimal digits
+    kDigits5,     // 1 to 5 decimal digits
+    kReference,   // a subscriber number - 1 in 1 to 3 digits, or 65535 for none
+    kLimits,      // two limits of 1 to 4 digits (65535: no limit) split at '/' or '\'
+    kHex2,        // 1 or 2 hexadecimal digits
+    kHex8,        // 1 to 8 hexadecimal digits
+    kDigitText7,  // 1 to 7 decimal digits, kept as text
+    kAdminPass,   // empty (no password) or 1 to 7 decimal digits
+    kPrefix,      // empty (an entry in use without a prefix) or 1 to 18 decimal digits
+    kText18,      // at most 18 characters of any kind
+    kText,        // any text
+    kInteger,     // a signed decimal integer
+    kAmount,      // a currency amount
+};
+
+// A value that passed its check.
+struct Value {
+    std::uint64_t number = 0;
+    std::uint64_t second = 0;  // the second limit of kLimits
+    std::string_view text;
+    double amount = 0;
+};
+
+std::optional<std::uint64_t> Reference(std::string_view v) {
+    return v == "65535" ? std::optional<std::uint64_t>(kNotSet) : Dec(v, 3);
+}
+
+std::optional<std::uint64_t> Limit(std::string_view v) {
+    return v == "65535" ? std::optional<std::uint64_t>(kNotSet) : Dec(v, 4);
+}
+
+// Splits "a/b" or "a\b" at the first separator; no separator gives an empty b.
+std::pair<std::string_view, std::string_view> SplitPair(std::string_view v) {
+    const auto split = v.find_first_of("/\\");
+    if (split == std::string_view::npos) {
+        return {v, {}};
+    }
+    return {v.substr(0, split), v.substr(split + 1)};
+}
+
+std::optional<Value> Number(std::optional<std::uint64_t> n, std::uint64_t second = 0) {
+    return n ? std::optional<Value>(Value{*n, second, {}, 0}) : std::nullopt;
+}
+
+std::optional<Value> Checked(Check check, std::string_view v) {
+    const Value text{0, 0, v, 0};
+    switch (check) {
+        case Check::kDigit:
+            return Number(Dec(v, 1));
+        case Check::kHelp: {
+            const auto n = Dec(v, 1);
+            return Number(n && *n <= 2 ? n : std::nullopt);
+        }
+        case Check::kDigits3:
+            return Number(Dec(v, 3));
+        case Check::kDigits5:
+            return Number(Dec(v, 5));
+        case Check::kReference:
+            return Number(Reference(v));
+        case Check::kLimits: {
+            const auto [in, out] = SplitPair(v);
+            const auto limIn = Limit(in);
+            const auto limOut = Limit(out);
+            return limIn && limOut ? Number(limIn, *limOut) : std::nullopt;
+        }
+        case Check::kHex2:
+            return Number(Hex(v, 2));
+        case Check::kHex8:
+            return Number(Hex(v, 8));
+        case Check::kDigitText7:
+            return Dec(v, 7) ? std::optional<Value>(text) : std::nullopt;
+        case Check::kAdminPass:
+            return v.empty() || Dec(v, 7) ? std::optional<Value>(text) : std::nullopt;
+        case Check::kPrefix:
+            return v.empty() || Dec(v, 18) ? std::optional<Value>(text) : std::nullopt;
+        case Check::kText18:
+            return v.size() <= 18 ? std::optional<Value>(text) : std::nullopt;
+        case Check::kText:
+            return text;
+        case Check::kInteger: {
+            const auto n = Integer(v);
+            return n ? Number(static_cast<std::uint64_t>(*n)) : std::nullopt;
+        }
+        case Check::kAmount: {
+            const auto amount = Amount(v);
+            return amount ? std::optional<Value>(Value{0, 0, {}, *amount}) : std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+// The record a line is read into: the image and the line's number (the
+// subscriber, the list element; 0 for FXO and 1 for FXS).
+struct Target {
+    TData& image;
+    int index = 0;
+
+    LineSettingRecord LineSetting() const {
+        return index == 0 ? image.SettingFXO() : image.SettingFXS();
+    }
+    AbInfoRecord Info() const { return image.AbInfo(index); }
+    AbPhoneRecord Phone() const { return image.AbPhone(index); }
+};
+
+using Store = void (*)(const Target&, const Value&);
+
+std::uint8_t Byte(const Value& v) {
+    return static_cast<std::uint8_t>(v.number);
+}
+std::uint16_t Word(const Value& v) {
+    return static_cast<std::uint16_t>(v.number);
+}
+
+void Nothing(const Target&, const Value&) {}
+
+template <int slot>
+void AlarmPassword(const Target& t, const Value& v) {
+    t.image.SettingAlarm().SetPassword(slot, v.text);
+}
+template <int position>
+void NotifiedSubscriber(const Target& t, const Value& v) {
+    t.image.SettingAlarm().SetAbName(position, static_cast<std::int16_t>(Word(v)));
+}
+template <int channel>
+void InTimeout(const Target& t, const Value& v) {
+    t.image.SettingAlarm().SetInTimeout(channel, Word(v));
+}
+template <int index>
+void AccountSubscriber(const Target& t, const Value& v) {
+    t.image.ControlAccount().SetAB(index, static_cast<std::int16_t>(Word(v)));
+}
+
+// One key of one kind of line: the check its value must pass, the message
+// shown when it does not (reading then goes on with the next token), and
+// where the value goes. Some stores check the value again themselves: their
+// refusal ends the whole load. A subscriber slot is put in use by the keys
+// marked so.
+struct Field {
+    Line line;
+    std::string_view key;
+    Check check;
+    const char* refused;
+    Store store;
+    bool putsInUse = false;
+};
+
+// clang-format off
+constexpr Field kFields[] = {
+    // "FXO" and "FXS" lines.
+    {Line::kLineSetting, "OCM", Check::kDigit, kSettingsError,
+     [](const Target& t, const Value& v) { t.LineSetting().SetOCM(static_cast<int>(v.number)); }},
+    {Line::kLineSetting, "PM", Check::kDigit, kSettingsError,
+     [](const Target& t, const Value& v) { t.LineSetting().SetPM(static_cast<int>(v.number)); }},
+    {Line::kLineSetting, "MLDM", Check::kDigit, kSettingsError,
+     [](const Target& t, const Value& v) { t.LineSetting().SetMLDM(static_cast<int>(v.number)); }},
+    {Line::kLineSetting, "MLFT", Check::kDigits3, kSettingsError, Nothing},
+    {Line::kLineSetting, "MLNT", Check::kDigits3, kSettingsError, Nothing},
+    {Line::kLineSetting, "LMDM", Check::kDigit, kSettingsError,
+     [](const Target& t, const Value& v) { t.LineSetting().SetLMDM(static_cast<int>(v.number)); }},
+    {Line::kLineSetting, "LMFT", Check::kDigits3, kSettingsError,
+     [](const Target& t, const Value& v) { t.LineSetting().SetLMFT(Byte(v)); }},
+    {Line::kLineSetting, "LMNT", Check::kDigits3, kSettingsError,
+     [](const Target& t, const Value& v) { t.LineSetting().SetLMNT(Byte(v)); }},
+    {Line::kLineSetting, "FLAG", Check::kHex2, kSettingsError,
+     [](const Target& t, const Value& v) { t.LineSetting().SetFLAG(Byte(v)); }},
+    {Line::kLineSetting, "PR", Check::kDigits3, kSettingsError,
+     [](const Target& t, const Value& v) { t.LineSetting().SetPR(Byte(v)); }},
+    {Line::kLineSetting, "VL", Check::kDigit, kSettingsError,
+     [](const Target& t, const Value& v) { t.LineSetting().SetVL(static_cast<int>(v.number)); }},
+    {Line::kLineSetting, "MAB", Check::kReference, kSettingsError,
+     [](const Target& t, const Value& v) { t.LineSetting().SetMAB(Word(v)); }},
+    {Line::kLineSetting, "OUTLIM", Check::kDigits5, kSettingsError,
+     [](const Target& t, const Value& v) {
+         t.LineSetting().SetOUTLIM(static_cast<std::uint32_t>(std::min<std::uint64_t>(v.number, kNotSet)));
+     }},
+    {Line::kLineSetting, "INLIM", Check::kDigits5, kSettingsError,
+     [](const Target& t, const Value& v) {
+         t.LineSetting().SetINLIM(static_cast<std::uint32_t>(std::min<std::uint64_t>(v.number, kNotSet)));
+     }},
+    {Line::kLineSetting, "HLP", Check::kHelp, kSettingsError,
+     [](const Target& t, const Value& v) { t.LineSetting().SetHLP(static_cast<unsigned>(v.number)); }},
+
+    // "GSM" line.
+    {Line::kGsm, "FLAG", Check::kHex2, kGsmError,
+     [](const Target& t, const Value& v) { t.image.SettingMOB().SetFLAG(Byte(v)); }},
+    {Line::kGsm, "RM", Check::kDigit, kGsmError,
+     [](const Target& t, const Value& v) { t.image.SettingMOB().SetRM(static_cast<int>(v.number)); }},
+    // Stored only when it fits the field.
+    {Line::kGsm, "RP", Check::kText, kGsmError,
+     [](const Target& t, const Value& v) { t.image.SettingMOB().SetRP(v.text); }},
+
+    // "PASSWORD:" alone is how an empty administrator password is written.
+    {Line::kPassword, "PASSWORD", Check::kAdminPass, kPasswordError,
+     [](const Target& t, const Value& v) { t.image.SettingPASSWORD().SetPassword(v.text); }},
+
+    // "ALARM" line. Channel passwords may hold letters, as the alarm dialog
+    // allows, or be empty for a channel without one.
+    {Line::kAlarm, "EM", Check::kHex2, kAlarmError,
+     [](const Target& t, const Value& v) { t.image.SettingAlarm().SetEM(Byte(v)); }},
+    {Line::kAlarm, "MM", Check::kHex8, kAlarmError,
+     [](const Target& t, const Value& v) {
+         t.image.SettingAlarm().SetMM(static_cast<std::uint32_t>(v.number));
+     }},
+    {Line::kAlarm, "P0", Check::kText18, kAlarmError, AlarmPassword<0>},
+    {Line::kAlarm, "P1", Check::kText18, kAlarmError, AlarmPassword<1>},
+    {Line::kAlarm, "P2", Check::kText18, kAlarmError, AlarmPassword<2>},
+    {Line::kAlarm, "P3", Check::kText18, kAlarmError, AlarmPassword<3>},
+    {Line::kAlarm, "P4", Check::kText18, kAlarmError, AlarmPassword<4>},
+    {Line::kAlarm, "I0", Check::kDigits3, kAlarmError, Nothing},
+    {Line::kAlarm, "I1", Check::kReference, kAlarmError, NotifiedSubscriber<1>},
+    {Line::kAlarm, "I2", Check::kReference, kAlarmError, NotifiedSubscriber<2>},
+    {Line::kAlarm, "I3", Check::kReference, kAlarmError, NotifiedSubscriber<3>},
+    {Line::kAlarm, "T0", Check::kDigits5, kAlarmError, Nothing},
+    {Line::kAlarm, "T1", Check::kDigits3, kAlarmError, InTimeout<1>},
+    {Line::kAlarm, "T2", Check::kDigits3, kAlarmError, InTimeout<2>},
+    {Line::kAlarm, "T3", Check::kDigits3, kAlarmError, InTimeout<3>},
+    {Line::kAlarm, "FLAG", Check::kHex2, kAlarmError,
+     [](const Target& t, const Value& v) { t.image.SettingAlarm().SetFLAG(Byte(v)); }},
+
+    // "BL:k" lines.
+    {Line::kBlackList, "GM", Check::kHex2, kBlackListError,
+     [](const Target& t, const Value& v) { t.image.BlackListEntry(t.index).SetGM(Byte(v)); }},
+    {Line::kBlackList, "FLAG", Check::kHex2, kBlackListError,
+     [](const Target& t, const Value& v) { t.image.BlackListEntry(t.index).SetFLAG(Byte(v)); }},
+    {Line::kBlackList, "NUM", Check::kPrefix, kBlackListError,
+     [](const Target& t, const Value& v) { t.image.BlackListEntry(t.index).SetNUM(v.text); }},
+
+    // "Ab:n" lines; the subscriber's number follows the message.
+    {Line::kSubscriber, "ID", Check::kHex8, kSubscriberError,
+     [](const Target& t, const Value& v) {
+         t.Info().SetID(static_cast<std::uint32_t>(v.number));
+         t.image.Name(t.index).AbIdCod = static_cast<std::int32_t>(v.number);
+     }, true},
+    {Line::kSubscriber, "Lim", Check::kLimits, kLimitError,
+     [](const Target& t, const Value& v) {
+         t.Info().SetLimIn(static_cast<std::uint32_t>(v.number));
+         t.Info().SetLimOut(static_cast<std::uint32_t>(v.second));
+     }, true},
+    {Line::kSubscriber, "LM", Check::kHex2, kSubscriberError,
+     [](const Target& t, const Value& v) {
+         t.Info().SetLM(static_cast<std::uint8_t>((v.number & 0x3F) | 0x38));
+     }, true},
+    // A digit above 2 names no line and is taken as 0.
+    {Line::kSubscriber, "DL", Check::kDigit, kSubscriberError,
+     [](const Target& t, const Value& v) { t.Info().SetDL(v.number > 2 ? 0 : Byte(v)); }, true},
+    {Line::kSubscriber, "Gr", Check::kHex2, kSubscriberError,
+     [](const Target& t, const Value& v) { t.Info().SetGr(Byte(v)); }, true},
+    {Line::kSubscriber, "Password", Check::kDigitText7, kSubscriberError,
+     [](const Target& t, const Value& v) { t.Info().SetPassword(v.text); }},
+    {Line::kSubscriber, "FLAG", Check::kHex2, kSubscriberError,
+     [](const Target& t, const Value& v) { t.Info().SetFLAG(Byte(v)); }},
+    {Line::kSubscriber, "Ph", Check::kText, kSubscriberError,
+     [](const Target& t, const Value& v) {
+         const auto [in, out] = SplitPair(v.text);
+         t.Phone().SetPhoneIn(in);
+         t.Phone().SetPhoneOut(out);
+         t.Phone().SetPhoneIndex(static_cast<std::uint16_t>(t.index - 1));
+     }, true},
+    {Line::kSubscriber, "FNS", Check::kText, kSubscriberError,
+     [](const Target& t, const Value& v) { t.image.Name(t.index).AbFNS = Spaced(v.text); }},
+
+    // "AC_CTRL" line.
+    {Line::kAccount, "TO1", Check::kInteger, kSettingsError,
+     [](const Target& t, const Value& v) { t.image.ControlAccount().SetTO1(Word(v)); }},
+    {Line::kAccount, "USSD", Check::kText, kSettingsError,
+     [](const Target& t, const Value& v) { t.image.ControlAccount().SetUSSD(v.text); }},
+    {Line::kAccount, "UNIT", Check::kText, kSettingsError,
+     [](const Target& t, const Value& v) { t.image.ControlAccount().SetUNIT(v.text); }},
+    {Line::kAccount, "AL", Check::kAmount, kSettingsError,
+     [](const Target& t, const Value& v) { t.image.ControlAccount().SetAL(v.amount); }},
+    {Line::kAccount, "AB1", Check::kInteger, kSettingsError, AccountSubscriber<0>},
+    {Line::kAccount, "AB2", Check::kInteger, kSettingsError, AccountSubscriber<1>},
+    {Line::kAccount, "AB3", Check::kInteger, kSettingsError, AccountSubscriber<2>},
+    {Line::kAccount, "AB4", Check::kInteger, kSettingsError, AccountSubscriber<3>},
+};
+// clang-format on
+
+const Field* FindField(Line line, std::string_view key) {
+    const auto found = std::find_if(std::begin(kFields), std::end(kFields),
+                                    [&](const Field& f) { return f.line == line && f.key == key; });
+    return found == std::end(kFields) ? nullptr : found;
+}
+
+// Reads lines into an image, telling each refused value to the operator.
+class LineReader {
+  public:
+    LineReader(Operator& op, ConfigLoadResult& result) : op_(op), result_(result) {}
+
+    // Checks and stores one value; true when it was stored.
+    bool Apply(const Field& field, const Target& target, std::string_view v) {
+        const auto value = Checked(field.check, v);
+        if (!value) {
+            std::string message = field.refused;
+            if (field.line == Line::kSubscriber) {
+                message += std::to_string(target.index);
+            }
+            Refuse(message);
+            return false;
+        }
+        field.store(target, *value);
+        return true;
+    }
+
+    // The tokens after a line's first: a token without a value, or with a
+    // key the line does not know, is skipped. True when a value of a key
+    // that puts a subscriber in use was stored.
+    bool Tokens(Line line, const Target& target, std::string_view rest) {
+        bool putInUse = false;
         while (!rest.empty()) {
             const auto comma = rest.find(',');
             const Token token = SplitToken(rest.substr(0, comma));
-            if (token.hasValue) {
-                table(token.key, token.value);
+            const Field* field = token.hasValue ? FindField(line, token.key) : nullptr;
+            if (field != nullptr && Apply(*field, target, token.value)) {
+                putInUse = putInUse || field->putsInUse;
             }
             if (comma == std::string_view::npos) {
                 break;
             }
             rest.remove_prefix(comma + 1);
         }
+        return putInUse;
     }
 
     void Refuse(const std::string& message) {
@@ -158,400 +465,65 @@ class LineParser {
     ConfigLoadResult& result_;
 };
 
-// 1 to 5 decimal digits that fit 16 bits: limits, subscriber references (65535
-// for none) and time-outs, whatever value the gateway holds.
-std::optional<std::uint64_t> Word(std::string_view v) {
-    const auto n = Dec(v, 5);
-    return n && *n <= kNotSet ? n : std::nullopt;
+void ReadSubscriber(LineReader& reader, TData& image, int n, std::string_view rest) {
+    const Target target{image, n};
+    const bool inUse = reader.Tokens(Line::kSubscriber, target, rest);
+    AbPhoneRecord phone = target.Phone();
+    phone.SetFlagPhone(phone.FlagPhone() & 0x7F);
+    if (inUse) {
+        AbInfoRecord info = target.Info();
+        info.SetFLAG(info.bytes()[0] & 0x7F);
+    }
 }
 
-// A text of at most maxChars characters, any of them; empty only when allowed.
-bool TextFits(std::string_view v, std::size_t maxChars, bool emptyAllowed) {
-    return v.size() <= maxChars && (emptyAllowed || !v.empty());
-}
-
-enum class Check { kHelp, kDigits3, kWord, kDigits5, kHex2 };
-
-std::optional<std::uint64_t> Checked(Check check, std::string_view v) {
-    switch (check) {
-        case Check::kHelp: {  // two bits
-            const auto n = Dec(v, 1);
-            return n && *n <= 3 ? n : std::nullopt;
+// The settings lines, selected by their first token alone.
+std::optional<Line> SettingsLine(std::string_view key) {
+    struct Kind {
+        std::string_view key;
+        Line line;
+    };
+    static constexpr Kind kKinds[] = {{"FXO", Line::kLineSetting},
+                                      {"FXS", Line::kLineSetting},
+                                      {"GSM", Line::kGsm},
+                                      {"ALARM", Line::kAlarm},
+                                      {"AC_CTRL", Line::kAccount}};
+    for (const Kind& kind : kKinds) {
+        if (kind.key == key) {
+            return kind.line;
         }
-        case Check::kDigits3:
-            return Dec(v, 3);
-        case Check::kWord:
-            return Word(v);
-        case Check::kDigits5:
-            return Dec(v, 5);
-        case Check::kHex2:
-            return Hex(v, 2);
     }
     return std::nullopt;
 }
 
-// A mode byte whose record check refuses values its dialog does not offer. The
-// gateway may hold any value that fits the field, and the writer writes it, so
-// such a value is stored as it is; only a value beyond the field goes through
-// the record's check, which refuses it and ends the load.
-struct ModeKey {
-    std::string_view key;
-    std::size_t offset;
-    unsigned fieldMax;
-    std::size_t digits;
-    void (*check)(LineSettingRecord, int);
-};
-
-constexpr ModeKey kModeKeys[] = {
-    {"OCM", 0, 255, 3, [](LineSettingRecord r, int v) { r.SetOCM(v); }},
-    {"PM", 1, 255, 3, [](LineSettingRecord r, int v) { r.SetPM(v); }},
-    {"MLDM", 2, 255, 3, [](LineSettingRecord r, int v) { r.SetMLDM(v); }},
-    {"LMDM", 5, 255, 3, [](LineSettingRecord r, int v) { r.SetLMDM(v); }},
-    {"VL", 11, 15, 2, [](LineSettingRecord r, int v) { r.SetVL(v); }},
-};
-
-// True when key is a mode key; its value is then stored or refused.
-bool ReadMode(LineParser& p, std::string_view key, std::string_view v, LineSettingRecord r) {
-    const auto entry = std::find_if(std::begin(kModeKeys), std::end(kModeKeys),
-                                    [key](const ModeKey& k) { return k.key == key; });
-    if (entry == std::end(kModeKeys)) {
-        return false;
-    }
-    const auto n = Dec(v, entry->digits);
-    if (!n) {
-        p.Refuse(kSettingsError);
-    } else if (*n <= entry->fieldMax) {
-        r.bytes()[entry->offset] = static_cast<std::uint8_t>(*n);
-    } else {
-        entry->check(r, static_cast<int>(*n));
-    }
-    return true;
-}
-
-using LineStore = void (*)(LineSettingRecord, unsigned);
-
-struct LineKey {
-    std::string_view key;
-    Check check;
-    LineStore store;
-};
-
-// The other "FXO" and "FXS" keys.
-constexpr LineKey kLineKeys[] = {
-    {"MLFT", Check::kDigits3, [](LineSettingRecord, unsigned) {}},
-    {"MLNT", Check::kDigits3, [](LineSettingRecord, unsigned) {}},
-    {"LMFT", Check::kDigits3, [](LineSettingRecord r, unsigned v) { r.SetLMFT(v & 0xFF); }},
-    {"LMNT", Check::kDigits3, [](LineSettingRecord r, unsigned v) { r.SetLMNT(v & 0xFF); }},
-    {"FLAG", Check::kHex2,
-     [](LineSettingRecord r, unsigned v) { r.SetFLAG(static_cast<std::uint8_t>(v)); }},
-    {"PR", Check::kDigits3,
-     [](LineSettingRecord r, unsigned v) { r.SetPR(static_cast<std::uint8_t>(v)); }},
-    {"MAB", Check::kWord,
-     [](LineSettingRecord r, unsigned v) { r.SetMAB(static_cast<std::uint16_t>(v)); }},
-    {"OUTLIM", Check::kDigits5,
-     [](LineSettingRecord r, unsigned v) { r.SetOUTLIM(std::min(v, 65535u)); }},
-    {"INLIM", Check::kDigits5,
-     [](LineSettingRecord r, unsigned v) { r.SetINLIM(std::min(v, 65535u)); }},
-    {"HLP", Check::kHelp, [](LineSettingRecord r, unsigned v) { r.SetHLP(v); }},
-};
-
-void ReadLineSetting(LineParser& p, std::string_view rest, LineSettingRecord r) {
-    p.Tokens(rest, [&](std::string_view key, std::string_view v) {
-        if (ReadMode(p, key, v, r)) {
-            return;
-        }
-        const auto entry = std::find_if(std::begin(kLineKeys), std::end(kLineKeys),
-                                        [key](const LineKey& k) { return k.key == key; });
-        if (entry == std::end(kLineKeys)) {
-            return;
-        }
-        const auto n = Checked(entry->check, v);
-        if (!n) {
-            p.Refuse(kSettingsError);
-            return;
-        }
-        entry->store(r, static_cast<unsigned>(*n));
-    });
-}
-
-void ReadGsm(LineParser& p, std::string_view rest, MobSettingRecord r) {
-    p.Tokens(rest, [&](std::string_view key, std::string_view v) {
-        if (key == "RP") {
-            r.SetRP(v);
-            return;
-        }
-        if (key != "FLAG" && key != "RM") {
-            return;
-        }
-        const std::optional<std::uint64_t> n =
-            key == "FLAG" ? std::optional<std::uint64_t>(Hex(v, 2)) : Dec(v, 2);
-        if (!n) {
-            p.Refuse(kGsmError);
-        } else if (key == "FLAG") {
-            r.SetFLAG(static_cast<std::uint8_t>(*n));
-        } else if (*n <= kReceiveModeMask) {
-            // Bits 0-4 hold any mode the gateway has; only a value beyond them
-            // goes to the record's check, which refuses it.
-            std::uint8_t& modes = r.bytes()[1];
-            modes = static_cast<std::uint8_t>((modes & ~kReceiveModeMask) | *n);
-        } else {
-            r.SetRM(static_cast<int>(*n));
-        }
-    });
-}
-
-// "P0".."P4", "I0".."I3", "T0".."T3": the digit after the letter, else -1.
-int Slot(std::string_view key, char letter, int last) {
-    if (key.size() != 2 || key[0] != letter || key[1] < '0' || key[1] > '0' + last) {
-        return -1;
-    }
-    return key[1] - '0';
-}
-
-void ReadAlarm(LineParser& p, std::string_view rest, AlarmSettingRecord r) {
-    r.Reset();
-    p.Tokens(rest, [&](std::string_view key, std::string_view v) {
-        if (key == "EM" || key == "FLAG" || key == "MM") {
-            const auto n = Hex(v, key == "MM" ? 8 : 2);
-            if (!n) {
-                p.Refuse(kAlarmError);
-            } else if (key == "EM") {
-                r.SetEM(static_cast<std::uint8_t>(*n));
-            } else if (key == "FLAG") {
-                r.SetFLAG(static_cast<std::uint8_t>(*n));
-            } else {
-                r.SetMM(*n);
-            }
-        } else if (const int slot = Slot(key, 'P', 4); slot >= 0) {
-            // A channel without a password is written with an empty value.
-            TextFits(v, 18, true) ? r.SetPassword(slot, v) : p.Refuse(kAlarmError);
-        } else if (const int position = Slot(key, 'I', 3); position >= 0) {
-            // Written as an unsigned 16-bit number: an unset position is 65535.
-            const auto n = Word(v);
-            if (!n) {
-                p.Refuse(kAlarmError);
-            } else if (position > 0) {
-                r.SetAbName(position, static_cast<std::int16_t>(*n));
-            }
-        } else if (const int channel = Slot(key, 'T', 3); channel >= 0) {
-            // Time-outs up to 65535 s can be set, and are written, with 5 digits.
-            const auto n = Dec(v, 5);
-            if (!n || (channel > 0 && *n > 65535)) {
-                p.Refuse(kAlarmError);
-            } else if (channel > 0) {
-                r.SetInTimeout(channel, static_cast<std::uint16_t>(*n));
-            }
-        }
-    });
-}
-
-void ReadBlackList(LineParser& p, std::string_view rest, BlackListRecord r) {
-    p.Tokens(rest, [&](std::string_view key, std::string_view v) {
-        if (key == "NUM") {
-            // An entry in use may have an empty prefix.
-            v.empty() || Dec(v, 18) ? r.SetNUM(v) : p.Refuse(kBlackListError);
-            return;
-        }
-        if (key != "GM" && key != "FLAG") {
-            return;
-        }
-        const auto n = Hex(v, 2);
-        if (!n) {
-            p.Refuse(kBlackListError);
-        } else if (key == "GM") {
-            r.SetGM(static_cast<std::uint8_t>(*n));
-        } else {
-            r.SetFLAG(static_cast<std::uint8_t>(*n));
-        }
-    });
-}
-
-// "AB1".."AB4" give 0..3, "TO1" gives -1, other keys -2.
-int AccountIndex(std::string_view key) {
-    if (key == "TO1") {
-        return -1;
-    }
-    if (key.size() == 3 && key.substr(0, 2) == "AB" && key[2] >= '1' && key[2] <= '4') {
-        return key[2] - '1';
-    }
-    return -2;
-}
-
-void ReadAccount(LineParser& p, std::string_view rest, ControlAccountRecord r) {
-    p.Tokens(rest, [&](std::string_view key, std::string_view v) {
-        if (key == "USSD") {
-            r.SetUSSD(v);
-        } else if (key == "UNIT") {
-            r.SetUNIT(v);
-        } else if (key == "AL") {
-            const auto amount = Amount(v);
-            if (amount) {
-                r.SetAL(*amount);
-            } else {
-                p.Refuse(kSettingsError);
-            }
-        } else if (const int index = AccountIndex(key); index >= -1) {
-            const auto n = Integer(v);
-            if (!n) {
-                p.Refuse(kSettingsError);
-            } else if (index < 0) {
-                r.SetTO1(static_cast<std::uint16_t>(*n));
-            } else {
-                r.SetAB(index, static_cast<std::int16_t>(static_cast<std::uint16_t>(*n)));
-            }
-        }
-    });
-}
-
-// Splits "a/b" or "a\b" at the first separator; no separator gives an empty b.
-std::pair<std::string_view, std::string_view> SplitPair(std::string_view v) {
-    const auto split = v.find_first_of("/\\");
-    if (split == std::string_view::npos) {
-        return {v, {}};
-    }
-    return {v.substr(0, split), v.substr(split + 1)};
-}
-
-class SubscriberReader {
-  public:
-    SubscriberReader(LineParser& p, TData& image, int n)
-        : p_(p), image_(image), n_(n), info_(image.AbInfo(n)), phone_(image.AbPhone(n)) {}
-
-    void Read(std::string_view rest) {
-        p_.Tokens(rest, [this](std::string_view key, std::string_view v) { Token(key, v); });
-        phone_.SetFlagPhone(phone_.FlagPhone() & 0x7F);
-        if (inUse_) {
-            info_.SetFLAG(info_.bytes()[0] & 0x7F);
-        }
-    }
-
-  private:
-    void Token(std::string_view key, std::string_view v) {
-        if (key == "Lim") {
-            Limits(v);
-        } else if (key == "Ph") {
-            const auto [in, out] = SplitPair(v);
-            phone_.SetPhoneIn(in);
-            phone_.SetPhoneOut(out);
-            phone_.SetPhoneIndex(static_cast<std::uint16_t>(n_ - 1));
-            Stored();
-        } else if (key == "FNS") {
-            image_.Name(n_).AbFNS = Spaced(v);
-        } else if (key == "Password") {
-            if (TextFits(v, 7, false)) {
-                info_.SetPassword(v);
-            } else {
-                Refuse();
-            }
-        } else if (key == "DL") {
-            DefaultLine(v);
-        } else {
-            HexField(key, v);
-        }
-    }
-
-    void HexField(std::string_view key, std::string_view v) {
-        const bool id = key == "ID";
-        if (!id && key != "LM" && key != "Gr" && key != "FLAG") {
-            return;
-        }
-        const auto n = Hex(v, id ? 8 : 2);
-        if (!n) {
-            Refuse();
-            return;
-        }
-        const auto byte = static_cast<std::uint8_t>(*n);
-        if (id) {
-            info_.SetID(*n);
-            image_.Name(n_).AbIdCod = static_cast<std::int32_t>(*n);
-            Stored();
-        } else if (key == "LM") {
-            info_.SetLM(static_cast<std::uint8_t>((byte & 0x3F) | 0x38));
-            Stored();
-        } else if (key == "Gr") {
-            info_.SetGr(byte);
-            Stored();
-        } else {
-            info_.SetFLAG(byte);
-        }
-    }
-
-    // A digit above 2 names no line and is taken as 0.
-    void DefaultLine(std::string_view v) {
-        const auto n = Dec(v, 1);
-        if (!n) {
-            Refuse();
-            return;
-        }
-        info_.SetDL(static_cast<std::uint8_t>(*n > 2 ? 0 : *n));
-        Stored();
-    }
-
-    void Limits(std::string_view v) {
-        const auto [in, out] = SplitPair(v);
-        // Any 16-bit value: 65535 is the blank record's "no limit".
-        const auto limIn = Word(in);
-        const auto limOut = Word(out);
-        if (!limIn || !limOut) {
-            p_.Refuse(kLimitError + std::to_string(n_));
-            return;
-        }
-        info_.SetLimIn(static_cast<std::uint32_t>(*limIn));
-        info_.SetLimOut(static_cast<std::uint32_t>(*limOut));
-        Stored();
-    }
-
-    void Stored() { inUse_ = true; }
-    void Refuse() { p_.Refuse(kSubscriberError + std::to_string(n_)); }
-
-    LineParser& p_;
-    TData& image_;
-    int n_;
-    AbInfoRecord info_;
-    AbPhoneRecord phone_;
-    bool inUse_ = false;
-};
-
 // Reads one line; lines counts the lines that select a record to read into,
 // before it is read (a refusal by a record check ends the load inside).
-void ReadLine(TData& image, std::string_view line, LineParser& p, int& lines) {
+void ReadLine(TData& image, std::string_view line, LineReader& reader, int& lines) {
     const auto comma = line.find(',');
     const Token first = SplitToken(line.substr(0, comma));
     const std::string_view rest =
         comma == std::string_view::npos ? std::string_view{} : line.substr(comma + 1);
-    if (first.key == "Ab") {
+    if (const auto kind = SettingsLine(first.key)) {
+        ++lines;
+        if (*kind == Line::kAlarm) {
+            image.SettingAlarm().Reset();  // what the line leaves out goes back to its default
+        }
+        reader.Tokens(*kind, Target{image, first.key == "FXS" ? 1 : 0}, rest);
+    } else if (first.key == "Ab") {
         const auto n = Dec(first.value, 3);
         if (n && *n >= 1 && *n <= TData::kSubscribers) {
             ++lines;
-            SubscriberReader(p, image, static_cast<int>(*n)).Read(rest);
+            ReadSubscriber(reader, image, static_cast<int>(*n), rest);
         }
-    } else if (first.key == "FXO") {
-        ++lines;
-        ReadLineSetting(p, rest, image.SettingFXO());
-    } else if (first.key == "FXS") {
-        ++lines;
-        ReadLineSetting(p, rest, image.SettingFXS());
-    } else if (first.key == "GSM") {
-        ++lines;
-        ReadGsm(p, rest, image.SettingMOB());
-    } else if (first.key == "ALARM") {
-        ++lines;
-        ReadAlarm(p, rest, image.SettingAlarm());
-    } else if (first.key == "AC_CTRL") {
-        ++lines;
-        ReadAccount(p, rest, image.ControlAccount());
     } else if (first.key == "PASSWORD" && first.hasValue) {
         ++lines;
-        // "PASSWORD:" is how an empty password is written.
-        TextFits(first.value, 7, true) ? image.SettingPASSWORD().SetPassword(first.value)
-                                       : p.Refuse(kPasswordError);
+        reader.Apply(*FindField(Line::kPassword, first.key), Target{image}, first.value);
     } else if (first.key == "BL" && !first.value.empty()) {
         const auto k = Dec(first.value, 3);
         if (!k) {
-            p.Refuse("");
+            reader.Refuse("");
         } else if (*k < TData::kBlackListEntries) {
             ++lines;
-            ReadBlackList(p, rest, image.BlackListEntry(static_cast<int>(*k)));
+            reader.Tokens(Line::kBlackList, Target{image, static_cast<int>(*k)}, rest);
         }
     }
 }
@@ -578,13 +550,13 @@ ConfigLoadResult ReadConfig(TData& image, ByteSource& source, Operator& op) {
     if (source.Chunk().starts_with("\xEF\xBB\xBF")) {
         source.Consume(3);
     }
-    LineParser parser(op, result);
+    LineReader reader(op, result);
     ConfigLineReader lines(source);
     std::string line;
     try {
         while (lines.Next(line)) {
             if (!line.empty()) {
-                ReadLine(image, line, parser, result.lines);
+                ReadLine(image, line, reader, result.lines);
             }
         }
     } catch (const RecordError& error) {

@@ -1,6 +1,7 @@
 #include "sync/firmware_image_reader.h"
 
 #include <algorithm>
+#include <ios>
 
 #include "link/byte_io.h"
 #include "link/crc16.h"
@@ -34,10 +35,15 @@ FirmwareImageReader::Step FirmwareImageReader::Next() {
 
 std::size_t FirmwareImageReader::Read(std::size_t count) {
     count = std::min(count, kBlockData);
-    if (!file_) {
+    if (!file_ || failed_) {
         return 0;
     }
-    file_.read(reinterpret_cast<char*>(buffer_.data()), static_cast<std::streamsize>(count));
+    try {
+        file_.read(reinterpret_cast<char*>(buffer_.data()), static_cast<std::streamsize>(count));
+    } catch (const std::ios_base::failure& error) {
+        readError_ = error.code().message();
+    }
+    failed_ = file_.bad();
     return static_cast<std::size_t>(file_.gcount());
 }
 
@@ -46,6 +52,9 @@ FirmwareImageReader::Step FirmwareImageReader::NextProgramBlock() {
         return Step::End;
     }
     const std::size_t got = Read(kBlockData);
+    if (ReadFailed()) {
+        return Step::Failed;
+    }
     if (blocks_ == 0) {
         const auto header = std::span<const std::uint8_t>(buffer_).first(kHeaderSize);
         if (got < kHeaderSize || ReadU16le(header, kTypeOffset) != kProgramImageType ||
@@ -66,7 +75,7 @@ FirmwareImageReader::Step FirmwareImageReader::NextProgramBlock() {
 FirmwareImageReader::Step FirmwareImageReader::NextVoiceRecord() {
     const auto buffer = std::span<const std::uint8_t>(buffer_);
     if (Read(kHeaderSize) < kHeaderSize) {
-        return Step::Bad;
+        return ReadFailed() ? Step::Failed : Step::Bad;
     }
     if (ReadU16le(buffer, kTypeOffset) != kVoiceDataRecord) {
         return Step::End;
@@ -79,8 +88,11 @@ FirmwareImageReader::Step FirmwareImageReader::NextVoiceRecord() {
     const std::uint16_t dataCrc = ReadU16le(buffer, kVoiceDataCrcOffset);
     // A record that cannot travel in one block is refused before any of it
     // is read into the buffer.
-    if (length > kBlockData || Read(length) < length || Crc16Arc(buffer.first(length)) != dataCrc) {
+    if (length > kBlockData) {
         return Step::Bad;
+    }
+    if (Read(length) < length || Crc16Arc(buffer.first(length)) != dataCrc) {
+        return ReadFailed() ? Step::Failed : Step::Bad;
     }
     address_ = address;
     ++blocks_;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <istream>
 #include <span>
+#include <string>
 
 namespace tulvo {
 
@@ -12,6 +13,10 @@ namespace tulvo {
 // checking what the file says about itself: a program image's 16-byte header
 // (type 1 and its CRC), or each voice record's header (type 2, its CRC, a data
 // length that fits a block) and the record's data CRC.
+//
+// A read error is never taken for the end of the file: a stream that throws
+// its failures (badbit in exceptions()) gives the system's reason, any other
+// a failure without one.
 //
 // The buffer is deliberately not cleared between blocks: a short last program
 // block, or a voice record shorter than a block, keeps the rest of the buffer
@@ -25,9 +30,10 @@ class FirmwareImageReader {
 
     enum class Kind { Program, Voice };
     enum class Step {
-        Block,  // Buffer() holds the next block, to be sent to Address()
-        End,    // the image is complete
-        Bad,    // the program header or a voice record is damaged or cut short
+        Block,   // Buffer() holds the next block, to be sent to Address()
+        End,     // the image is complete
+        Bad,     // the program header or a voice record is damaged or cut short
+        Failed,  // the file could not be read: ReadError() says why
     };
 
     FirmwareImageReader(Kind kind, std::istream& file);
@@ -37,12 +43,16 @@ class FirmwareImageReader {
     std::uint16_t Address() const { return address_; }
     // 0-based number of the block the last Next delivered.
     int BlockNumber() const { return blocks_ - 1; }
+    // The system's reason for the last Failed step (may be empty).
+    const std::string& ReadError() const { return readError_; }
 
   private:
     Step NextProgramBlock();
     Step NextVoiceRecord();
-    // Reads up to count bytes (at most a block) into the start of the buffer.
+    // Reads up to count bytes (at most a block) into the start of the
+    // buffer; fewer only at the end of the file or when reading failed.
     std::size_t Read(std::size_t count);
+    bool ReadFailed() const { return failed_; }
 
     Kind kind_;
     std::istream& file_;
@@ -50,6 +60,8 @@ class FirmwareImageReader {
     std::uint16_t address_ = 0;
     int blocks_ = 0;
     bool lastBlockShort_ = false;
+    bool failed_ = false;
+    std::string readError_;
 };
 
 }  // namespace tulvo

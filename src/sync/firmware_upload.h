@@ -9,6 +9,7 @@
 #include <string>
 
 #include "sync/firmware_image_reader.h"
+#include "sync/firmware_progress.h"
 #include "sync/transfer_progress.h"
 
 namespace tulvo {
@@ -16,8 +17,10 @@ namespace tulvo {
 class Operator;
 class TPortMost;
 
-// One firmware image file, open for reading, with its size.
+// One firmware image file, open for reading, with its size. Its stream
+// throws read errors (badbit), so that they are told with their reason.
 struct FirmwareFile {
+    std::string path;
     std::ifstream stream;
     std::uintmax_t size = 0;
 
@@ -34,8 +37,9 @@ struct FirmwareFile {
 // not cleared between blocks (see there).
 //
 // Every problem is told to the operator before the routine returns. A stop
-// asked for through the progress object ends a routine before its next
-// block, silently, as a failure.
+// asked for through either progress object ends a routine before its next
+// block, silently, as a failure. The firmware progress says which image is
+// going out and how far it has come.
 class FirmwareUpload {
   public:
     static constexpr std::size_t kBlockData = FirmwareImageReader::kBlockData;
@@ -49,26 +53,38 @@ class FirmwareUpload {
     // The bootloader needs a pause before this program block (0-based).
     static constexpr int kPausedProgramBlock = 96;
 
-    FirmwareUpload(TPortMost& port, Operator& op, TransferProgress& progress);
+    FirmwareUpload(TPortMost& port, Operator& op, TransferProgress& progress,
+                   FirmwareProgress& firmware);
+
+    // Blocks a program image file of `size` bytes is sent in.
+    static int ProgramBlocks(std::uintmax_t size);
+    // Reads a voice image through, checking every record and the end
+    // header, and goes back to its start: the number of records, or nothing
+    // when the image is damaged or cannot be read.
+    static std::optional<int> VoiceRecords(std::istream& file);
 
     // The program image: its 16-byte header checked, then every 528-byte
     // block of the file in order from address 3336. True (after "Файл
-    // TProgram записан") when the whole file went out.
-    bool SendProgram(std::istream& file, std::uintmax_t size);
-    // The voice image: each record's header and data checked, its data sent
-    // to the header's address, up to the end header. True (after "Файл
-    // TVoice записан") when the end header was reached.
-    bool SendVoice(std::istream& file, std::uintmax_t size);
+    // TProgram записан") when the whole file went out. A read error stops
+    // it with the file's name (`path`) and the system's reason.
+    bool SendProgram(std::istream& file, std::uintmax_t size, const std::string& path);
+    // The voice image: checked whole first (VoiceRecords), then each
+    // record's data sent to its header's address. True (after "Файл TVoice
+    // записан") when the end header was reached.
+    bool SendVoice(std::istream& file);
     // Closes a complete program update; the reply is not examined.
     void EndUpdate();
 
   private:
     // One block to its address, repeated while refused; true when done.
     bool SendBlock(std::uint16_t address, std::span<std::uint8_t> block);
+    bool StopRequested() const;
+    void Sent(int blocks);
 
     TPortMost& port_;
     Operator& op_;
     TransferProgress& progress_;
+    FirmwareProgress& firmware_;
 };
 
 }  // namespace tulvo

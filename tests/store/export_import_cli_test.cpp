@@ -92,7 +92,7 @@ TEST_F(ExportImportCliTest, ImportStoppedByARecordCheckLeavesTheStoreAsItWas) {
     test::WriteAll(in, kExample);
     ASSERT_EQ(Tulvo({"import", in}), 0);
     const std::string before = ReadAll(store_);
-    test::WriteAll(in, "Ab:7,Lim:7200/72000\r\nAb:8,ID:8\r\nFXO,OCM:700\r\nPASSWORD:1111\r\n");
+    test::WriteAll(in, "Ab:7,Lim:7200/72000\r\nAb:8,ID:8\r\nFXO,OCM:7\r\nPASSWORD:1111\r\n");
     EXPECT_EQ(Tulvo({"import", in}), 1);
     EXPECT_EQ(Stderr(),
               "Ошибка при чтении базы абонентов! Абонент № 7\n"

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli_child.h"
@@ -64,6 +67,51 @@ TEST_F(FirmwareCliTest, ExitsZeroOnlyWhenEveryNamedImageWentOutWhole) {
     EXPECT_EQ(gateway.State().FirmwareEnds(), 2);
 
     EXPECT_EQ(Firmware({}).exitCode, 2) << "no image named";
+}
+
+// Ctrl+C while the program image is part-way out only warns that stopping
+// leaves the gateway without a working program; a second Ctrl+C stops before
+// the next block, sends no end command and exits 1.
+TEST_F(FirmwareCliTest, SecondCtrlCStopsAProgramImageTheFirstOnlyWarns) {
+    const std::string warning =
+        "Если прервать запись сейчас, шлюз останется без работающей программы. "
+        "Повторный Ctrl+C прервёт запись.\n";
+    constexpr std::size_t kBlocks = 20;
+    const std::string image = Write("Long.bin", SampleProgramImage(528 * kBlocks));
+    // Every block after the first answers late, so the update takes seconds.
+    gateway.Faults().Add({.kind = FaultRule::Kind::Delay,
+                          .command = 0x16,
+                          .fromIndex = 3337,
+                          .delay = std::chrono::milliseconds(150)});
+    auto childErr = [this] {
+        std::ifstream in(dir / "child.err");
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    for (const int signals : {1, 2}) {
+        SCOPED_TRACE(signals);
+        gateway.State().ClearFirmware();
+        gateway.Log().Clear();
+        auto run = test::CliChild::Run(
+            {"firmware", "--port", gateway.DevicePath(), "--program", image}, dir, {},
+            std::chrono::seconds(60), [&](pid_t pid) {
+                ASSERT_TRUE(gateway.Log().WaitForCount(1, std::chrono::seconds(20)));
+                kill(pid, SIGINT);
+                const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+                while (childErr().find(warning) == std::string::npos &&
+                       std::chrono::steady_clock::now() < deadline) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                }
+                if (signals == 2) {
+                    kill(pid, SIGINT);
+                }
+            });
+        EXPECT_EQ(run.err.find(warning), 0u) << run.err;
+        const bool stopped = signals == 2;
+        EXPECT_EQ(run.exitCode, stopped ? 1 : 0) << run.err;
+        EXPECT_EQ(run.err.find("прервано") != std::string::npos, stopped) << run.err;
+        EXPECT_EQ(gateway.State().FirmwareBlocks().size() < kBlocks, stopped);
+        EXPECT_EQ(gateway.State().FirmwareEnds(), stopped ? 0 : 1);
+    }
 }
 
 }  // namespace

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <fstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "link/crc16.h"
@@ -13,6 +15,7 @@
 #include "store/temp_dir.h"
 #include "support/recording_operator.h"
 #include "sync/firmware_samples.h"
+#include "sync/firmware_upload.h"
 #include "sync/transfer_progress.h"
 
 namespace tulvo {
@@ -152,29 +155,64 @@ TEST_F(FirmwareUpdateTest, VoiceRecordsGoToTheirAddressesWithTheBufferBehindThem
     EXPECT_EQ(gateway.State().FirmwareEnds(), 0) << "only a program image is ended";
 }
 
-TEST_F(FirmwareUpdateTest, BrokenVoiceFilesAreRefusedWithTheReadError) {
+// The voice image is checked whole before its first block goes out, so a
+// damaged record leaves none of the records before it written.
+TEST_F(FirmwareUpdateTest, BrokenVoiceFilesAreRefusedWithTheReadErrorBeforeAnyBlock) {
     const Bytes good = SampleVoiceImage(2, 100);
     Bytes badData = good;
     badData[16 + 5] ^= 0xFF;
-    struct Case {
-        const char* name;
-        Bytes voice;
-        std::size_t blocksSent;
+    Bytes badSecond = good;
+    badSecond[16 + 100 + 16 + 7] ^= 0xFF;
+    Bytes badSecondHeader = good;
+    badSecondHeader[16 + 100 + 14] ^= 0xFF;
+    const std::vector<std::pair<const char*, Bytes>> cases = {
+        {"no end header", SampleVoiceImage({{1, Bytes(10, 1)}, {2, Bytes(20, 2)}}, false)},
+        {"short header", Slice(good, 0, 10)},
+        {"data shorter than its length", Slice(good, 0, 16 + 50)},
+        {"data CRC wrong", badData},
+        {"second record's data CRC wrong", badSecond},
+        {"second record's header CRC wrong", badSecondHeader},
+        {"record of 529 bytes", SampleVoiceImage({{1, Bytes(20, 1)}, {2, Bytes(529, 2)}})},
     };
-    const std::vector<Case> cases = {
-        {"no end header", SampleVoiceImage({{1, Bytes(10, 1)}, {2, Bytes(20, 2)}}, false), 2},
-        {"short header", Slice(good, 0, 10), 0},
-        {"data shorter than its length", Slice(good, 0, 16 + 50), 0},
-        {"data CRC wrong", badData, 0},
-        {"record of 529 bytes", SampleVoiceImage({{1, Bytes(20, 1)}, {2, Bytes(529, 2)}}), 1},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [name, voice] : cases) {
         gateway.State().ClearFirmware();
         op.entries.clear();
-        const auto outcome = Run({"", File("v.bin", c.voice)});
-        EXPECT_FALSE(outcome.voiceWritten) << c.name;
-        EXPECT_EQ(op.Texts(), Strings{kVoiceReadError}) << c.name;
-        EXPECT_EQ(gateway.State().FirmwareBlockWrites(), c.blocksSent) << c.name;
+        const auto outcome = Run({File("p.bin", SampleProgramImage(600)), File("v.bin", voice)});
+        EXPECT_FALSE(outcome.voiceWritten) << name;
+        EXPECT_EQ(op.Texts(), (Strings{kProgramWritten, kVoiceReadError})) << name;
+        EXPECT_EQ(gateway.State().FirmwareBlockWrites(), 2u) << name << ": the program only";
+    }
+}
+
+// Serves the first bytes of an image, then fails as a disk does on a bad sector.
+struct FailingDisk : std::streambuf {
+    FailingDisk(Bytes& bytes, std::size_t readable) {
+        char* start = reinterpret_cast<char*>(bytes.data());
+        setg(start, start, start + readable);
+    }
+    int_type underflow() override {
+        throw std::ios_base::failure("read", std::error_code(EIO, std::generic_category()));
+    }
+};
+
+// A read error is never taken for the end of the program file: the image
+// stops with the file's name and the system's reason, and is not ended.
+TEST_F(FirmwareUpdateTest, ReadErrorInTheProgramFileStopsItWithTheReason) {
+    Bytes image = SampleProgramImage(528 * 4);
+    for (const std::size_t readable : {std::size_t{8}, std::size_t{528 * 2 + 100}}) {
+        gateway.State().ClearFirmware();
+        op.entries.clear();
+        FailingDisk disk(image, readable);
+        std::istream file(&disk);
+        file.exceptions(std::ios::badbit);
+        ASSERT_TRUE(port.Open(gateway.DevicePath()));
+        FirmwareProgress firmware;
+        FirmwareUpload upload(port, op, progress, firmware);
+        EXPECT_FALSE(upload.SendProgram(file, image.size(), "/media/fw/TProgram.bin"));
+        port.Close();
+        EXPECT_EQ(op.Texts(),
+                  Strings{"Невозможно прочитать файл /media/fw/TProgram.bin (Input/output error)"});
+        EXPECT_EQ(gateway.State().FirmwareBlockWrites(), readable / 528);
     }
 }
 

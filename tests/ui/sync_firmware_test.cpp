@@ -1,3 +1,4 @@
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -6,14 +7,16 @@
 #include <fstream>
 
 #include "sync/firmware_samples.h"
-#include "ui/sync/form14.h"
 #include "sync_gateway_fixture.h"
+#include "ui/shutdown_gate.h"
+#include "ui/sync/form14.h"
 
 namespace tulvo::test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using Texts = std::vector<std::string>;
+const std::string kProgramWritten = "Файл TProgram записан";
 
 class FirmwareWindowTest : public SyncGatewayFixture {
   protected:
@@ -52,35 +55,57 @@ TEST_F(FirmwareWindowTest, WritesBothPickedImagesToTheGateway) {
     EXPECT_TRUE(form.findChild<QPushButton*>("BitBtn1")->isEnabled());
 }
 
-// While the upload runs, "Записать" is disabled and the window stays open.
-TEST_F(FirmwareWindowTest, RefusesASecondStartAndClosingWhileUpdating) {
-    // The first block's reply comes late, well within the read time-out.
+// While the upload runs, "Записать" is disabled. A request to close the
+// window or to quit the program, once the program image has begun to go out,
+// asks first: "no" lets the upload finish, "yes" stops it before its next
+// block with no end command; then the window closes or the program quits.
+TEST_F(FirmwareWindowTest, StopRequestsDuringAnUpdateAskFirst) {
+    // Each block's reply comes late, well within the read time-out.
     port.SetTiming(LinkTiming::Fast(1000));
     gateway.Faults().Add({.kind = sim::FaultRule::Kind::Delay,
                           .command = 0x16,
-                          .count = 1,
-                          .delay = std::chrono::milliseconds(150)});
-    TForm14 form(Access());
-    form.show();
-    Pick(form, Write("TProgram.bin", SampleProgramImage(528 * 2)), {});
-    auto* write = form.findChild<QPushButton*>("BitBtn1");
-    bool checked = false;
-    QTimer::singleShot(0, &form, [&] {
-        checked = true;
-        EXPECT_TRUE(form.Updating());
-        EXPECT_FALSE(write->isEnabled());
-        form.BitBtn1Click();
-        form.close();
-        form.reject();
-        EXPECT_TRUE(form.isVisible());
-    });
-    write->click();
-    EXPECT_TRUE(checked);
-    EXPECT_EQ(op.Texts(), Texts{"Файл TProgram записан"});
-    EXPECT_EQ(gateway.State().FirmwareBlockWrites(), 2u) << "no second upload";
-    EXPECT_TRUE(write->isEnabled());
-    form.close();
-    EXPECT_FALSE(form.isVisible());
+                          .delay = std::chrono::milliseconds(100)});
+    enum class Request { Close, Escape, Quit };
+    const std::string question =
+        "Если прервать запись сейчас, шлюз останется без работающей программы. "
+        "Прервать запись прошивки?";
+    const QString program = Write("TProgram.bin", SampleProgramImage(528 * 3));
+    for (const Request request : {Request::Close, Request::Escape, Request::Quit}) {
+        for (const bool stop : {false, true}) {
+            SCOPED_TRACE(testing::Message() << static_cast<int>(request) << " " << stop);
+            gateway.State().ClearFirmware();
+            gateway.Log().Clear();
+            op.entries.clear();
+            op.yesNoAnswers = {stop};
+            ShutdownGate gate;
+            bool quit = false;
+            TForm14 form(Access());
+            form.SetShutdownGate(&gate);
+            form.show();
+            Pick(form, program, {});
+            auto* write = form.findChild<QPushButton*>("BitBtn1");
+            QTimer::singleShot(0, &form, [&] {
+                form.BitBtn1Click();  // refused while the upload runs
+                ASSERT_TRUE(gateway.Log().WaitForCount(1, std::chrono::seconds(10)));
+                if (request == Request::Close) {
+                    form.close();
+                } else if (request == Request::Escape) {
+                    form.reject();
+                } else {
+                    gate.Request([&quit] { quit = true; });
+                }
+                EXPECT_FALSE(quit) << "not before the upload has ended";
+            });
+            write->click();
+            EXPECT_EQ(op.Texts(), stop ? Texts{question} : (Texts{question, kProgramWritten}));
+            EXPECT_EQ(gateway.State().FirmwareBlockWrites(), stop ? 1u : 3u);
+            EXPECT_EQ(gateway.State().FirmwareEnds(), stop ? 0 : 1);
+            EXPECT_EQ(quit, request == Request::Quit);
+            EXPECT_EQ(form.isVisible(), request == Request::Quit || !stop);
+            EXPECT_EQ(form.findChild<QLabel*>("Label3")->text().toStdString(),
+                      stop ? "Запись прошивки прервана." : "");
+        }
+    }
 }
 
 }  // namespace

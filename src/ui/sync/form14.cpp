@@ -9,8 +9,10 @@
 #include <algorithm>
 
 #include "actions/firmware_update.h"
+#include "model/operator_texts.h"
 #include "ui/guarded_call.h"
 #include "ui/qt_operator.h"
+#include "ui/shutdown_gate.h"
 #include "ui/sync/read_write_data.h"
 #include "ui_form14.h"
 
@@ -50,8 +52,9 @@ TForm14::~TForm14() {
     }
 }
 
-void TForm14::Open(QWidget* owner, const DeviceAccess& device) {
+void TForm14::Open(QWidget* owner, const DeviceAccess& device, ShutdownGate* gate) {
     TForm14 form(device, owner);
+    form.SetShutdownGate(gate);
     form.exec();
 }
 
@@ -89,23 +92,76 @@ void TForm14::BitBtn1Click() {
     if (updating_) {
         return;
     }
+    FirmwareUpdate update(device_);
+    update_ = &update;
+    closeWhenDone_ = false;
     SetUpdating(true);
-    struct Release {
-        TForm14* form;
-        ~Release() { form->SetUpdating(false); }
-    } release{this};
-    const FirmwareUpdate::Files files{LocalPath(programFile_), LocalPath(voiceFile_)};
-    FirmwareUpdate(device_).Run(files,
-                                [this](const GatewayActions::Job& job) { return RunJob(job); });
+    if (gate_ != nullptr) {
+        gate_->Claim([this] { StopUpdate(); });
+    }
+    FirmwareUpdate::Outcome outcome;
+    {
+        struct Release {
+            TForm14* form;
+            ~Release() {
+                form->update_ = nullptr;
+                form->SetUpdating(false);
+            }
+        } release{this};
+        const FirmwareUpdate::Files files{LocalPath(programFile_), LocalPath(voiceFile_)};
+        outcome = update.Run(files, [this](const GatewayActions::Job& job) { return RunJob(job); });
+    }
+    ui_->Label3->setText(outcome.stopped ? QString::fromUtf8(texts::kFirmwareStopped) : QString());
+    // A quit asked for meanwhile happens now.
+    if (gate_ != nullptr) {
+        gate_->Release();
+    }
+    if (closeWhenDone_) {
+        QDialog::reject();
+    }
+}
+
+void TForm14::ShowProgress() {
+    if (update_ == nullptr) {
+        return;
+    }
+    const FirmwareProgress& progress = update_->Progress();
+    // A range of 0..0 would turn the bar into a busy indicator.
+    ui_->ProgressBar1->setMaximum(std::max(1, progress.Blocks()));
+    ui_->ProgressBar1->setValue(progress.Sent());
+    ui_->Label3->setText(QString::fromStdString(progress.Text()));
+}
+
+bool TForm14::StopUpdate() {
+    if (update_ == nullptr) {
+        return true;
+    }
+    if (asking_) {
+        return false;  // the question is open already
+    }
+    const FirmwareProgress& progress = update_->Progress();
+    const std::string warning = progress.StopWarning();
+    if (!progress.StopRequested() && !warning.empty()) {
+        asking_ = true;
+        const bool stop = device_.op.AskYesNo(warning + " " + texts::kAskStopFirmware);
+        asking_ = false;
+        if (!stop) {
+            return false;
+        }
+    }
+    update_->Progress().RequestStop();
+    return true;
+}
+
+void TForm14::CloseWhenDone() {
+    if (StopUpdate()) {
+        closeWhenDone_ = true;
+    }
 }
 
 bool TForm14::RunJob(const GatewayActions::Job& job) {
     TReadWriteData thread(job, device_.op);
-    auto show = [this, &thread] {
-        // A range of 0..0 would turn the bar into a busy indicator.
-        ui_->ProgressBar1->setMaximum(std::max(1, thread.Progress().Maximum()));
-        ui_->ProgressBar1->setValue(thread.Progress().Position());
-    };
+    auto show = [this] { ShowProgress(); };
     QEventLoop loop;
     QTimer timer;
     timer.setInterval(kPollMs);
@@ -141,15 +197,18 @@ void TForm14::SetUpdating(bool updating) {
 void TForm14::closeEvent(QCloseEvent* event) {
     if (updating_) {
         event->ignore();
+        CloseWhenDone();
         return;
     }
     QDialog::closeEvent(event);
 }
 
 void TForm14::reject() {
-    if (!updating_) {
-        QDialog::reject();
+    if (updating_) {
+        CloseWhenDone();
+        return;
     }
+    QDialog::reject();
 }
 
 }  // namespace tulvo

@@ -14,10 +14,16 @@ class TForm14;
 
 namespace tulvo {
 
+class FirmwareUpdate;
+class ShutdownGate;
+
 // "Прошивка": picks a program image and a voice image and sends them to the
 // gateway's bootloader with "Записать". The upload runs on its own thread
-// while the window shows its progress; meanwhile "Записать" and the pickers
-// are disabled and the window does not close.
+// while the window shows which image is going out and how far it has come;
+// meanwhile "Записать" and the pickers are disabled. Closing the window, or
+// a request to quit the program, during the upload asks first when a stop
+// would leave an image cut short; a stop comes before the next block, and
+// the window closes (the program quits) once the upload has ended.
 class TForm14 : public QDialog {
     Q_OBJECT
   public:
@@ -29,9 +35,10 @@ class TForm14 : public QDialog {
     ~TForm14() override;
 
     // The parameters dialog's button: create with that owner, show modally,
-    // destroy.
-    static void Open(QWidget* owner, const DeviceAccess& device);
+    // destroy. Requests to quit that pass through gate wait for an upload.
+    static void Open(QWidget* owner, const DeviceAccess& device, ShutdownGate* gate = nullptr);
 
+    void SetShutdownGate(ShutdownGate* gate) { gate_ = gate; }
     void SetPathChooser(PathChooser chooser) { pathChooser_ = std::move(chooser); }
     bool Updating() const { return updating_; }
 
@@ -39,7 +46,7 @@ class TForm14 : public QDialog {
     void SpeedButton2Click();  // voice file
     void BitBtn1Click();       // "Записать"
 
-    // Esc, like closing, does nothing while the upload runs.
+    // Esc, like closing, asks to stop a running upload.
     void reject() override;
 
   protected:
@@ -50,6 +57,12 @@ class TForm14 : public QDialog {
     // Runs the job on a worker thread, moving the progress bar, until it ends.
     bool RunJob(const GatewayActions::Job& job);
     void SetUpdating(bool updating);
+    void ShowProgress();
+    // Asks the running upload to stop, first asking the operator when a stop
+    // would cut an image short. False when the operator lets it go on.
+    bool StopUpdate();
+    // A request to close the window while the upload runs.
+    void CloseWhenDone();
 
     std::unique_ptr<Ui::TForm14> ui_;
     DeviceAccess device_;
@@ -57,6 +70,10 @@ class TForm14 : public QDialog {
     QString voiceFile_;
     PathChooser pathChooser_;
     bool updating_ = false;
+    FirmwareUpdate* update_ = nullptr;  // while it runs
+    ShutdownGate* gate_ = nullptr;
+    bool asking_ = false;
+    bool closeWhenDone_ = false;
     QWidget* boxOwner_ = nullptr;  // where the operator's boxes went before
 };
 
