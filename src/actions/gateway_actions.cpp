@@ -3,8 +3,8 @@
 #include <array>
 
 #include "actions/port_session.h"
-#include "link/dev_name.h"
-#include "link/pin_code.h"
+#include "sync/dev_name.h"
+#include "sync/pin_code.h"
 #include "link/port_most.h"
 #include "model/operator.h"
 #include "model/operator_texts.h"

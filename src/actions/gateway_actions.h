@@ -6,8 +6,8 @@
 #include <string>
 
 #include "actions/device_access.h"
-#include "link/sys_info.h"
-#include "link/total_limit.h"
+#include "sync/sys_info.h"
+#include "sync/total_limit.h"
 
 namespace tulvo {
 

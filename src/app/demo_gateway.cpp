@@ -1,7 +1,7 @@
 #include "app/demo_gateway.h"
 
+#include "actions/serial_ports.h"
 #include "app/demo_image.h"
-#include "link/port_discovery.h"
 #include "sim/gateway.h"
 #include "store/window_options.h"
 
@@ -29,11 +29,11 @@ bool DemoGateway::Start() {
     return gateway_->Start();
 }
 
-bool DemoGateway::Offer(PortDiscovery& ports, RegistryStore& store, TData& image) {
+bool DemoGateway::Offer(SerialPorts& ports, RegistryStore& store, TData& image) {
     if (!Start()) {
         return false;
     }
-    ports.AddExtraPort({kPortName, DevicePath(), true});
+    ports.AddExtraPort(kPortName, DevicePath(), true);
     MainWindowOptions options = LoadMainWindowOptions(store);
     options.usbCom = true;
     options.portName = kPortName;

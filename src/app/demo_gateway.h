@@ -5,7 +5,7 @@
 
 namespace tulvo {
 
-class PortDiscovery;
+class SerialPorts;
 class RegistryStore;
 class TData;
 
@@ -31,7 +31,7 @@ class DemoGateway {
     // Starts the gateway and makes it the only USB port, with "USB" chosen in
     // the store so the connection bar picks it by itself; the demo names join
     // the image so a read shows them. False when the gateway does not start.
-    bool Offer(PortDiscovery& ports, RegistryStore& store, TData& image);
+    bool Offer(SerialPorts& ports, RegistryStore& store, TData& image);
     std::string DevicePath() const;
     std::string Error() const;
 

@@ -5,11 +5,10 @@
 #include <span>
 #include <string>
 
-#include "link/byte_io.h"
-#include "link/total_limit.h"
 #include "model/cp1251.h"
 #include "model/t_data.h"
 #include "sim/demo_call_log.h"
+#include "sync/total_limit.h"
 
 namespace tulvo {
 namespace {

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "actions/serial_ports.h"
 #include "app/app_options.h"
 #include "app/demo_gateway.h"
 #include "app/shutdown_signals.h"
@@ -30,7 +31,6 @@
 #include "ui/calllog/form6.h"
 #include "ui/dialogs/form2.h"
 #include "ui/dialogs/form7.h"
-#include "link/port_discovery.h"
 #include "ui/main/form1.h"
 #include "model/t_data.h"
 #include "program_version.h"
@@ -131,7 +131,7 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     if (const std::optional<int> handedOver = HandOverToRunning(instance, op)) {
         return *handedOver;
     }
-    PortDiscovery ports;
+    SerialPorts ports;
     ports.AddExtraPortsFromEnvironment();
     loader.join();
     std::optional<DemoGateway> demo;
@@ -139,10 +139,8 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
         std::cerr << "tulvo-configurator: cannot start the demo gateway: " << demo->Error() << '\n';
         return 1;
     }
-    AppContext context{
-        *image,       store,
-        op,           ports,
-        LinkTiming{}, options.dataDir.empty() ? AppOptions::DefaultDataDir() : options.dataDir};
+    AppContext context{*image, store, op, ports, LinkSpeed::Protocol(),
+                       options.dataDir.empty() ? AppOptions::DefaultDataDir() : options.dataDir};
 
     auto form1 = std::make_unique<TForm1>(context);
     op.SetParentWindow(form1.get());

@@ -25,10 +25,14 @@
 #include <QToolButton>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 
-#include "ui/about/form4.h"
+#include "actions/device_link.h"
+#include "actions/port_session.h"
+#include "actions/serial_ports.h"
 #include "app/demo_gateway.h"
+#include "ui/about/form4.h"
 #include "app/demo_image.h"
 #include "ui/app_context.h"
 #include "ui/app_icon.h"
@@ -38,10 +42,6 @@
 #include "ui/dialogs/form3.h"
 #include "ui/dialogs/form7.h"
 #include "ui/dialogs/fxo_add_setting.h"
-#include "link/link_timing.h"
-#include "link/port_discovery.h"
-#include "link/port_most.h"
-#include "link/total_limit.h"
 #include "ui/main/form1.h"
 #include "model/operator.h"
 #include "model/t_data.h"
@@ -118,8 +118,8 @@ class Shooter {
 
 // The port is open while the windows that expect an open port are shown.
 void ShootDeviceWindows(Shooter& shooter, QWidget* owner, const DeviceAccess& device) {
-    if (!device.port.Open(device.portName())) {
-        std::cerr << "cannot open the demo gateway: " << device.port.LastOpenError() << '\n';
+    std::optional<PortSession> session(std::in_place, device);
+    if (!session->IsOpen()) {
         return;
     }
     {
@@ -133,7 +133,7 @@ void ShootDeviceWindows(Shooter& shooter, QWidget* owner, const DeviceAccess& de
         TAcountCtrl form(device, owner);
         shooter.Shoot(form, "TAcountCtrl");
     }
-    device.port.Close();
+    session.reset();
     {
         TSetDevNameForm form(device, owner);
         form.findChild<QLineEdit*>("Edit1")->setText("DEMO-01");
@@ -326,14 +326,14 @@ int Run(const QString& outDir) {
     TData image;
     BuildDemoImage(image);
     PrintingOperator op;
-    PortDiscovery ports(temp.path().toStdString() + "/no-sysfs");
+    SerialPorts ports(temp.path().toStdString() + "/no-sysfs");
 
     DemoGateway demo(false);
     if (!demo.Offer(ports, store, image)) {
         std::cerr << "cannot start the demo gateway: " << demo.Error() << '\n';
         return 1;
     }
-    AppContext context{image, store, op, ports, LinkTiming::Fast(), temp.path().toStdString()};
+    AppContext context{image, store, op, ports, LinkSpeed::Short(), temp.path().toStdString()};
 
     Shooter shooter(outDir);
     TForm1 form1(context);
@@ -377,8 +377,9 @@ int Run(const QString& outDir) {
             std::cerr << "cannot start the paced demo gateway: " << paced.Error() << '\n';
             return 1;
         }
-        TPortMost pacedPort{LinkTiming{}};
-        const DeviceAccess pacedDevice{pacedPort, op, [&paced] { return paced.DevicePath(); }};
+        DeviceLink pacedLink(LinkSpeed::Protocol());
+        const DeviceAccess pacedDevice =
+            pacedLink.Access(op, [&paced] { return paced.DevicePath(); });
         TForm14 form(pacedDevice, &form1);
         struct Pick {
             const char* button;

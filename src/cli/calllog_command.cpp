@@ -6,6 +6,7 @@
 #include <string>
 
 #include "actions/call_log_download.h"
+#include "actions/device_link.h"
 #include "calllog/call_log_filter.h"
 #include "calllog/call_log_report.h"
 #include "calllog/call_log_storage.h"
@@ -13,7 +14,6 @@
 #include "cli/cli_command.h"
 #include "cli/gateway_session.h"
 #include "cli/progress_line.h"
-#include "link/port_most.h"
 #include "model/operator_texts.h"
 #include "model/t_data.h"
 #include "store/image_store.h"
@@ -47,11 +47,11 @@ int Download(const CliArgs& args) {
     LoadTable(args, storage, table);  // an unreadable file is set aside, the download goes on
     const auto image = StoreImage(args);
     TransferProgress progress;
-    TPortMost port(args.Timing());
+    DeviceLink link(args.Speed());
     CallLogDownload::Outcome outcome;
     {
         ProgressLine line(args.Op(), progress, "Чтение базы звонков", isatty(STDERR_FILENO) == 1);
-        CallLogDownload download(GatewayAccess(args, port, line), *image, storage);
+        CallLogDownload download(GatewayAccess(args, link, line), *image, storage);
         download.SetBlockStarted([&line](int block) {
             line.SetCaption("Чтение базы звонков: блок " + std::to_string(block) + ", запись");
         });

@@ -26,8 +26,8 @@ bool CliArgs::IsFlag(std::string_view name) {
     return Listed(kFlags, name);
 }
 
-CliArgs::CliArgs(std::vector<std::string> words, Operator& op, LinkTiming timing)
-    : op_(op), timing_(timing) {
+CliArgs::CliArgs(std::vector<std::string> words, Operator& op, LinkSpeed linkSpeed)
+    : op_(op), linkSpeed_(linkSpeed) {
     for (std::size_t i = 0; i < words.size(); ++i) {
         std::string_view word = words[i];
         if (!word.starts_with("--") || word == "--") {

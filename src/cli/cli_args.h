@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "link/link_timing.h"
+#include "actions/link_speed.h"
 #include "model/operator.h"
 
 namespace tulvo::cli {
@@ -26,7 +26,7 @@ class UsageError : public std::runtime_error {
 class CliArgs {
   public:
     // Parses words[first..]; throws UsageError on a malformed option.
-    CliArgs(std::vector<std::string> words, Operator& op, LinkTiming timing = {});
+    CliArgs(std::vector<std::string> words, Operator& op, LinkSpeed linkSpeed = {});
 
     static bool IsFlag(std::string_view name);
 
@@ -48,7 +48,7 @@ class CliArgs {
     std::string DataDir() const;
 
     Operator& Op() const { return op_; }
-    const LinkTiming& Timing() const { return timing_; }
+    LinkSpeed Speed() const { return linkSpeed_; }
 
   private:
     // Records one value; throws UsageError for a second value of an option
@@ -58,7 +58,7 @@ class CliArgs {
     std::vector<std::string> positional_;
     std::vector<std::pair<std::string, std::string>> options_;
     Operator& op_;
-    LinkTiming timing_;
+    LinkSpeed linkSpeed_;
 };
 
 }  // namespace tulvo::cli

@@ -8,11 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "actions/device_link.h"
 #include "actions/firmware_update.h"
 #include "cli/cli_command.h"
 #include "cli/gateway_session.h"
 #include "cli/progress_line.h"
-#include "link/port_most.h"
 #include "model/operator.h"
 #include "model/operator_texts.h"
 #include "store/atomic_file.h"
@@ -123,12 +123,12 @@ int RunFirmware(const CliArgs& args) {
     TransferProgress progress;
     // The line starts with the first image's own count.
     progress.SetMaximum(FirmwareUpdate::FirstImageBlocks(files));
-    TPortMost port(args.Timing());
+    DeviceLink link(args.Speed());
     FirmwareUpdate::Outcome outcome;
     {
         const bool terminal = isatty(STDERR_FILENO) == 1;
         ProgressLine line(args.Op(), progress, texts::kFirmwareCaption, terminal);
-        const DeviceAccess access{port, line, [device] { return device; }, why};
+        const DeviceAccess access = link.Access(line, [device] { return device; }, why);
         FirmwareUpdate update(access);
         outcome = update.Run(files, [&](const GatewayActions::Job& job) {
             FirmwareStopSignals signals(update.Progress(), terminal);

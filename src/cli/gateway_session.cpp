@@ -9,10 +9,11 @@
 #include <memory>
 #include <optional>
 
+#include "actions/device_link.h"
 #include "actions/gateway_actions.h"
+#include "actions/serial_ports.h"
 #include "cli/cli_command.h"
 #include "cli/progress_line.h"
-#include "link/port_most.h"
 #include "model/t_data.h"
 #include "store/image_store.h"
 #include "store/registry_store.h"
@@ -58,20 +59,20 @@ class StopOnSignals {
 
 }  // namespace
 
-DeviceAccess GatewayAccess(const CliArgs& args, TPortMost& port, Operator& op) {
+DeviceAccess GatewayAccess(const CliArgs& args, DeviceLink& link, Operator& op) {
     std::string why;
     const std::string device = ResolvePortDevice(args, why);
-    return DeviceAccess{port, op, [device] { return device; }, why};
+    return link.Access(op, [device] { return device; }, why);
 }
 
 std::string SysfsRoot(const CliArgs& args) {
     return args.Value("sysfs").value_or("/sys");
 }
 
-void AddEnvironmentPorts(PortDiscovery& discovery) {
-    if (!discovery.AddExtraPortsFromEnvironment()) {
+void AddEnvironmentPorts(SerialPorts& ports) {
+    if (!ports.AddExtraPortsFromEnvironment()) {
         std::fprintf(stderr, "tulvo: %s: entries that are not name=path[:usb] are skipped\n",
-                     PortDiscovery::kEnvironmentVariable);
+                     SerialPorts::EnvironmentVariable());
     }
 }
 
@@ -80,9 +81,9 @@ std::string ResolvePortDevice(const CliArgs& args, std::string& why) {
     if (port.find('/') != std::string::npos) {
         return port;
     }
-    PortDiscovery discovery(SysfsRoot(args));
-    AddEnvironmentPorts(discovery);
-    if (const std::optional<std::string> device = discovery.ListedDevicePath(port)) {
+    SerialPorts ports(SysfsRoot(args));
+    AddEnvironmentPorts(ports);
+    if (const std::optional<std::string> device = ports.ListedDevicePath(port)) {
         return *device;
     }
     why = "Порт " + port + " не найден среди последовательных портов (см. tulvo ports).";
@@ -96,8 +97,8 @@ bool RunStoppable(TransferProgress& progress, const std::function<bool(TransferP
 
 int RunGatewayCommand(const CliArgs& args, Operator& op,
                       const std::function<int(GatewayActions&)>& command) {
-    TPortMost port(args.Timing());
-    const DeviceAccess access = GatewayAccess(args, port, op);
+    DeviceLink link(args.Speed());
+    const DeviceAccess access = GatewayAccess(args, link, op);
     GatewayActions actions(access);
     return command(actions);
 }
@@ -105,13 +106,13 @@ int RunGatewayCommand(const CliArgs& args, Operator& op,
 GatewayActions::TransferOutcome TransferWithProgress(const CliArgs& args, TData& image,
                                                      Transfer transfer, bool verify) {
     TransferProgress progress;
-    TPortMost port(args.Timing());
+    DeviceLink link(args.Speed());
     GatewayActions::TransferOutcome outcome;
     {
         const bool read = transfer == Transfer::Read;
         ProgressLine line(args.Op(), progress, read ? "Чтение данных" : "Запись данных",
                           isatty(STDERR_FILENO) == 1);
-        GatewayActions actions(GatewayAccess(args, port, line));
+        GatewayActions actions(GatewayAccess(args, link, line));
         auto run = [&progress](const GatewayActions::Job& job) {
             return RunStoppable(progress, job);
         };

@@ -6,10 +6,11 @@
 #include "actions/device_access.h"
 #include "actions/gateway_actions.h"
 #include "cli/cli_args.h"
-#include "link/port_discovery.h"
 
 namespace tulvo {
+class DeviceLink;
 class RegistryStore;
+class SerialPorts;
 class TData;
 class TransferProgress;
 }  // namespace tulvo
@@ -21,7 +22,7 @@ std::string SysfsRoot(const CliArgs& args);
 
 // Adds the ports of TULVO_EXTRA_PORTS; an entry that does not parse is
 // reported on standard error and skipped.
-void AddEnvironmentPorts(PortDiscovery& discovery);
+void AddEnvironmentPorts(SerialPorts& ports);
 
 // The device for --port: a value with a '/' is a path and used as given,
 // anything else must be a port name as `tulvo ports` lists it. An unlisted
@@ -30,8 +31,8 @@ void AddEnvironmentPorts(PortDiscovery& discovery);
 std::string ResolvePortDevice(const CliArgs& args, std::string& why);
 
 // The --port device (an unlisted name gives none, with the reason as the
-// detail of "Невозможно открыть порт!") with the given port and operator.
-DeviceAccess GatewayAccess(const CliArgs& args, TPortMost& port, Operator& op);
+// detail of "Невозможно открыть порт!") with the given link and operator.
+DeviceAccess GatewayAccess(const CliArgs& args, DeviceLink& link, Operator& op);
 
 // Runs one command's conversation with the gateway: the actions get the
 // --port device, and the operator given here.

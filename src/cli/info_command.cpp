@@ -5,7 +5,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/gateway_session.h"
-#include "link/sys_info.h"
+#include "sync/sys_info.h"
 #include "model/cp1251.h"
 
 namespace tulvo::cli {

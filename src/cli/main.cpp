@@ -142,7 +142,7 @@ int Run(int argc, char** argv) {
     const std::vector<std::string> words(argv + 2, argv + argc);
     try {
         StderrOperator op;
-        CliArgs args(words, op, LinkTimingFromEnvironment());
+        CliArgs args(words, op, LinkSpeedFromEnvironment());
         op.SetAnswers(args.Has("yes"), ParseChoice(args.Value("on-error")));
         if (args.Has("help")) {
             std::fputs(CommandHelpText(*command).c_str(), stdout);

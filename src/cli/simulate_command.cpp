@@ -7,9 +7,9 @@
 #include <cstring>
 
 #include "cli/cli_command.h"
-#include "link/baud_rate.h"
 #include "sim/demo_call_log.h"
 #include "sim/gateway.h"
+#include "sim/pacing.h"
 
 namespace tulvo::cli {
 namespace {
@@ -63,9 +63,9 @@ void Configure(const CliArgs& args, sim::Gateway& gateway) {
     // Without --baud the replies come at once; a given rate must be one the
     // link can be set to, so that the pacing is that of a real line.
     if (const auto baud = args.Int("baud", 0, 4000000)) {
-        if (!IsSupportedBaudRate(static_cast<int>(*baud))) {
+        if (!sim::Pacing::IsLineRate(static_cast<int>(*baud))) {
             throw UsageError("bad value for --baud: " + std::to_string(*baud) +
-                             " (the link runs at " + SupportedBaudRatesText() + ")");
+                             " (the link runs at " + sim::Pacing::LineRatesText() + ")");
         }
         pacing.baud = static_cast<int>(*baud);
     }

@@ -6,7 +6,7 @@
 
 namespace tulvo::cli {
 
-LinkTiming LinkTimingFromEnvironment() {
+LinkSpeed LinkSpeedFromEnvironment() {
     const char* value = std::getenv(kTestLinkTimingVariable);
     if (value == nullptr) {
         return {};
@@ -17,7 +17,7 @@ LinkTiming LinkTimingFromEnvironment() {
     if (error != std::errc() || end != text.data() + text.size() || ms < 1 || ms > 10000) {
         return {};
     }
-    return LinkTiming::Fast(ms);
+    return LinkSpeed::Short(ms);
 }
 
 }  // namespace tulvo::cli

@@ -28,6 +28,8 @@ struct ExtraPort {
 class PortDiscovery {
   public:
     static constexpr const char* kEnvironmentVariable = "TULVO_EXTRA_PORTS";
+    // The port chosen until the operator or the store names another.
+    static constexpr const char* kDefaultPort = "ttyS0";
 
     explicit PortDiscovery(std::filesystem::path sysfsRoot = "/sys");
 

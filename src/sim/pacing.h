@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <string>
 
 namespace tulvo::sim {
 
@@ -21,6 +22,12 @@ struct Pacing {
         }
         return wire + latency;
     }
+
+    // Whether the wire may run at `baud`: only at a rate a serial port of the
+    // link can be set to, so that the pacing is that of a real line.
+    static bool IsLineRate(int baud);
+    // Every such rate, ascending, separated by spaces.
+    static std::string LineRatesText();
 
     // Time one byte spends on the wire.
     std::chrono::microseconds ByteTime() const {

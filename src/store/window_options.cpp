@@ -18,7 +18,7 @@ MainWindowOptions LoadMainWindowOptions(RegistryStore& store) {
         options.usbCom = *usbCom;
         options.abHelpEnable = *help;
     } else {
-        key.WriteString("PortName", PortChooser::kDefaultPort);
+        key.WriteString("PortName", PortDiscovery::kDefaultPort);
         key.WriteBool("USB_COM", false);
         key.WriteBool("ABHelpEnable", true);
     }

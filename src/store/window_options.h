@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "link/port_chooser.h"
+#include "link/port_discovery.h"
 #include "store/registry_store.h"
 
 namespace tulvo {
@@ -10,7 +10,7 @@ namespace tulvo {
 // Options of the main window kept under the Setting key. The default port is
 // the first serial port, named as on Linux.
 struct MainWindowOptions {
-    std::string portName = PortChooser::kDefaultPort;  // "PortName"
+    std::string portName = PortDiscovery::kDefaultPort;  // "PortName"
     bool usbCom = false;       // "USB_COM": connect through the gateway's USB port
     bool abHelpEnable = true;  // "ABHelpEnable": the help pane is shown
     bool verifyRead = false;   // "VerifyRead": "Чтение" reads each record until two agree

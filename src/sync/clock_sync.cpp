@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "link/clock_set.h"
+#include "sync/clock_set.h"
 #include "link/port_most.h"
 #include "model/operator.h"
 #include "model/operator_texts.h"

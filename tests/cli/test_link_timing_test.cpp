@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "link/link_timing.h"
+
 namespace tulvo::cli {
 namespace {
 
@@ -29,7 +31,7 @@ TEST(TestLinkTimingTest, OnlyAWholeNumberInRangeShortensTheLink) {
         } else {
             ::unsetenv("TULVO_TEST_ONLY_LINK_TIMING_MS");
         }
-        const LinkTiming timing = LinkTimingFromEnvironment();
+        const LinkTiming timing = LinkSpeedFromEnvironment().Timing();
         EXPECT_EQ(timing.readTimeout, c.readTimeout);
         EXPECT_EQ(timing.noReplyPause, c.readTimeout / 2);
     }

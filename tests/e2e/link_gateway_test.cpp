@@ -10,7 +10,7 @@
 #include "link/crc8.h"
 #include "link/link_timing.h"
 #include "link/port_most.h"
-#include "link/sys_info.h"
+#include "sync/sys_info.h"
 #include "model/t_data.h"
 #include "sim/gateway.h"
 #include "support/recording_operator.h"

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "link/port_chooser.h"
-#include "link/port_discovery.h"
+#include "actions/port_chooser.h"
+#include "actions/serial_ports.h"
 #include "port_fake_sysfs.h"
 
 namespace tulvo {
@@ -46,8 +46,8 @@ TEST(PortListMatch, KeepsGatewayPortsThatArePresentAndTheRestAsCom) {
 class PortChooserTest : public ::testing::Test {
   protected:
     test::FakeSysfs sysfs;
-    PortDiscovery discovery{sysfs.Root()};
-    PortChooser chooser{discovery};
+    SerialPorts ports{sysfs.Root()};
+    PortChooser chooser{ports};
 };
 
 TEST_F(PortChooserTest, ThreePortsWithAGatewayOnOne) {
@@ -61,7 +61,7 @@ TEST_F(PortChooserTest, ThreePortsWithAGatewayOnOne) {
 
 TEST_F(PortChooserTest, RecordedGatewayThatIsNotPluggedInIsListedNowhere) {
     sysfs.AddLegacyUart("ttyS0", 4);
-    discovery.AddExtraPort({"gw", (sysfs.Root() / "unplugged").string(), true});
+    ports.AddExtraPort("gw", (sysfs.Root() / "unplugged").string(), true);
     chooser.Restore("gw", true);
     chooser.Timer1Timer();
     EXPECT_TRUE(chooser.UsbPortList().empty());
@@ -160,7 +160,7 @@ TEST_F(PortChooserTest, SwitchingUsbToComRefreshesAtOnce) {
 TEST_F(PortChooserTest, ExtraPortOpensItsOwnPath) {
     const auto link = sysfs.Root() / "demo-link";
     std::ofstream(link) << "";
-    discovery.AddExtraPort({"demo", link.string(), true});
+    ports.AddExtraPort("demo", link.string(), true);
     chooser.Restore("", true);
     chooser.Timer1Timer();
     EXPECT_EQ(chooser.GetPortName(), link.string());

@@ -19,12 +19,12 @@ void MainFormTest::SetUp() {
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_ / "sys");
     store_ = std::make_unique<RegistryStore>((dir_ / "MTulvo.reg").string());
-    ports_ = std::make_unique<PortDiscovery>(dir_ / "sys");
+    ports_ = std::make_unique<SerialPorts>(dir_ / "sys");
     context_ = std::make_unique<AppContext>(AppContext{.image = image_,
                                                        .store = *store_,
                                                        .op = op_,
                                                        .ports = *ports_,
-                                                       .timing = LinkTiming::Fast(),
+                                                       .linkSpeed = LinkSpeed::Short(),
                                                        .dataDir = dir_.string()});
 }
 
@@ -49,7 +49,7 @@ TForm1& MainFormTest::Restart() {
                                                        .store = *store_,
                                                        .op = op_,
                                                        .ports = *ports_,
-                                                       .timing = LinkTiming::Fast(),
+                                                       .linkSpeed = LinkSpeed::Short(),
                                                        .dataDir = dir_.string()});
     return Form();
 }

@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "actions/serial_ports.h"
 #include "ui/app_context.h"
-#include "link/port_discovery.h"
 #include "ui/main/form1.h"
 #include "model/t_data.h"
 #include "store/registry_store.h"
@@ -48,7 +48,7 @@ class MainFormTest : public ::testing::Test {
     TData image_;
     RecordingOperator op_;
     std::unique_ptr<RegistryStore> store_;
-    std::unique_ptr<PortDiscovery> ports_;
+    std::unique_ptr<SerialPorts> ports_;
     std::unique_ptr<AppContext> context_;
     std::unique_ptr<TForm1> form_;
 };

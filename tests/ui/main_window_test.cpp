@@ -348,7 +348,7 @@ class GatewayActionsTest : public MainFormTest {
     void SetUp() override {
         MainFormTest::SetUp();
         ASSERT_TRUE(gateway_.Start()) << gateway_.Error();
-        ports_->AddExtraPort({"ttyGW0", gateway_.DevicePath(), true});
+        ports_->AddExtraPort("ttyGW0", gateway_.DevicePath(), true);
         PutSubscriber(1, 1);
         image_.AbLimit(1).SetLimitSeconds(61);
         Form();
@@ -433,7 +433,7 @@ TEST_F(GatewayActionsTest, PortThatDoesNotOpenGivesTheReasonAsDetail) {
     const auto notTty = dir_ / "not_a_tty";
     std::ofstream(notTty) << "x";
     ports_->RemoveExtraPort("ttyGW0");
-    ports_->AddExtraPort({"ttyBAD0", notTty.string(), true});
+    ports_->AddExtraPort("ttyBAD0", notTty.string(), true);
     Find<QRadioButton>("RadioButton2")->click();
     Find<QRadioButton>("RadioButton1")->click();
     ASSERT_EQ(Form().GetPortName(), notTty.string());

@@ -3,9 +3,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "actions/serial_ports.h"
 #include "app/demo_gateway.h"
 #include "ui/app_context.h"
-#include "link/port_discovery.h"
 #include "ui/main/form1.h"
 #include "model/cp1251.h"
 #include "model/t_data.h"
@@ -26,10 +26,10 @@ TEST(DemoGateway, MainWindowChoosesItAndReadsDemoSubscribers) {
     SaveMainWindowOptions(store, {.portName = "ttyS0", .usbCom = false, .abHelpEnable = true});
     TData image;
     RecordingOperator op;
-    PortDiscovery ports((temp.path() + "/sys").toStdString());
+    SerialPorts ports((temp.path() + "/sys").toStdString());
     DemoGateway demo(false);
     ASSERT_TRUE(demo.Offer(ports, store, image)) << demo.Error();
-    AppContext context{image, store, op, ports, LinkTiming::Fast(), temp.path().toStdString()};
+    AppContext context{image, store, op, ports, LinkSpeed::Short(), temp.path().toStdString()};
 
     TForm1 form(context);
     form.show();

@@ -9,7 +9,7 @@
 #include <QToolButton>
 #include <cstdint>
 
-#include "link/total_limit.h"
+#include "sync/total_limit.h"
 #include "ui/sync/acount_ctrl.h"
 #include "ui/sync/form12.h"
 #include "ui/sync/set_dev_name_form.h"

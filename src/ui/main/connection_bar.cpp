@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 
+#include "actions/serial_ports.h"
 #include "ui/main/port_item_delegate.h"
 
 namespace tulvo {
@@ -18,7 +19,7 @@ QString FromUtf8(const std::string& text) {
 
 }  // namespace
 
-ConnectionBar::ConnectionBar(const PortDiscovery& ports, QRadioButton* usb, QRadioButton* com,
+ConnectionBar::ConnectionBar(const SerialPorts& ports, QRadioButton* usb, QRadioButton* com,
                              QComboBox* box, QObject* parent)
     : QObject(parent), ports_(ports), chooser_(ports), usb_(usb), com_(com), box_(box) {
     box_->setItemDelegate(new PortItemDelegate(box_));

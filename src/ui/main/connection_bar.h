@@ -4,14 +4,14 @@
 #include <QTimer>
 #include <string>
 
-#include "link/port_chooser.h"
+#include "actions/port_chooser.h"
 
 class QComboBox;
 class QRadioButton;
 
 namespace tulvo {
 
-class PortDiscovery;
+class SerialPorts;
 
 // The connection bar: "USB"/"COM" radio buttons and the port box ComboBox2,
 // mirroring a PortChooser. Timer1 ticks every 1000 ms once started; the box
@@ -22,7 +22,7 @@ class ConnectionBar : public QObject {
   public:
     static constexpr int kIntervalMs = 1000;
 
-    ConnectionBar(const PortDiscovery& ports, QRadioButton* usb, QRadioButton* com, QComboBox* box,
+    ConnectionBar(const SerialPorts& ports, QRadioButton* usb, QRadioButton* com, QComboBox* box,
                   QObject* parent = nullptr);
 
     // Start-up choice from the window options.
@@ -44,7 +44,7 @@ class ConnectionBar : public QObject {
     void Mirror();
     void DescribeItems();
 
-    const PortDiscovery& ports_;
+    const SerialPorts& ports_;
     PortChooser chooser_;
     QRadioButton* usb_;
     QRadioButton* com_;

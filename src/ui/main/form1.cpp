@@ -60,7 +60,7 @@ TForm1::TForm1(AppContext& context, QWidget* parent)
     : QMainWindow(parent),
       context_(context),
       ui_(std::make_unique<Ui::TForm1>()),
-      port_(context.timing),
+      link_(context.linkSpeed),
       grid_(new SubscriberGridModel(this)) {
     ui_->setupUi(this);
     FormCreate();
@@ -307,7 +307,7 @@ void TForm1::FormDestroy() {
                                            .usbCom = ui_->RadioButton1->isChecked(),
                                            .abHelpEnable = ui_->CheckBox8->isChecked(),
                                            .verifyRead = ui_->VerifyRead->isChecked()});
-    port_.Close();
+    link_.Close();
 }
 
 void TForm1::changeEvent(QEvent* event) {
@@ -327,7 +327,7 @@ std::string TForm1::GetPortName() const {
 }
 
 DeviceAccess TForm1::Device() {
-    return DeviceAccess{port_, context_.op, [this] { return GetPortName(); }};
+    return link_.Access(context_.op, [this] { return GetPortName(); });
 }
 
 void TForm1::SetPathChooser(PathChooser chooser) {

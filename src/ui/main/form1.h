@@ -7,8 +7,8 @@
 #include <string>
 
 #include "actions/device_access.h"
+#include "actions/device_link.h"
 #include "ui/app_context.h"
-#include "link/port_most.h"
 
 namespace Ui {
 class TForm1;
@@ -48,7 +48,7 @@ class TForm1 : public QMainWindow {
 
     void FillGrid();
     std::string GetPortName() const;
-    TPortMost& PortMost() { return port_; }
+    TPortMost& PortMost() { return link_.Port(); }
     DeviceAccess Device();
     SubscriberEditor& Editor() { return *editor_; }
     const SubscriberGridModel& Grid() const { return *grid_; }
@@ -124,7 +124,7 @@ class TForm1 : public QMainWindow {
 
     AppContext& context_;
     std::unique_ptr<Ui::TForm1> ui_;
-    TPortMost port_;
+    DeviceLink link_;
     SubscriberGridModel* grid_;
     SubscriberEditor* editor_ = nullptr;
     ConnectionBar* connectionBar_ = nullptr;

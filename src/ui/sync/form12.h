@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "actions/device_access.h"
-#include "link/total_limit.h"
+#include "sync/total_limit.h"
 
 namespace Ui {
 class TForm12;

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "actions/gateway_actions.h"
-#include "link/pin_code.h"
+#include "sync/pin_code.h"
 #include "model/operator.h"
 #include "ui_set_pin_code_form.h"
 

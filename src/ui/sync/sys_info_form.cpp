@@ -8,10 +8,10 @@
 #include "actions/gateway_actions.h"
 #include "actions/port_session.h"
 #include "ui/busy_cursor.h"
-#include "link/sys_info.h"
 #include "model/cp1251.h"
 #include "model/operator.h"
 #include "model/operator_texts.h"
+#include "sync/sys_info.h"
 #include "ui_sys_info_form.h"
 
 namespace tulvo {

@@ -1,4 +1,4 @@
-#include "link/clock_set.h"
+#include "sync/clock_set.h"
 
 #include <span>
 

@@ -3,9 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "link/port_discovery.h"
 
 namespace tulvo {
+
+class SerialPorts;
 
 // The connection choice behind the main window's connection bar, as plain
 // state: the two port lists, the USB/COM switch, the chosen port and what
@@ -14,7 +15,6 @@ namespace tulvo {
 // while nothing changes.
 class PortChooser {
   public:
-    static constexpr const char* kDefaultPort = "ttyS0";
     static constexpr const char* kPickPortText = "Укажите порт к которому подключен Tulvo";
     static constexpr const char* kNoDeviceText =
         "Устройство не подключено или не установлен драйвер";
@@ -29,12 +29,12 @@ class PortChooser {
         bool operator==(const ComboState&) const = default;
     };
 
-    explicit PortChooser(const PortDiscovery& discovery);
+    explicit PortChooser(const SerialPorts& ports);
 
-    // Start-up state from the store: an empty name becomes kDefaultPort.
+    // Start-up state from the store: an empty name becomes the default port.
     void Restore(const std::string& portName, bool usb);
 
-    // Rebuilds both lists from the discovery.
+    // Rebuilds both lists from the ports present now.
     void RefreshPortLists();
     // One tick of the connection bar. True when Combo() changed.
     bool Timer1Timer();
@@ -68,10 +68,10 @@ class PortChooser {
     bool ShowActiveList();
     bool ShowEmptyList();
 
-    const PortDiscovery& discovery_;
+    const SerialPorts& ports_;
     std::vector<std::string> comPortList_;
     std::vector<std::string> usbPortList_;
-    std::string chosenPort_ = kDefaultPort;
+    std::string chosenPort_;
     bool usb_ = false;
     ComboState combo_;
 };

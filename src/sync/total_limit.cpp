@@ -1,4 +1,4 @@
-#include "link/total_limit.h"
+#include "sync/total_limit.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "link/sys_info.h"
+#include "sync/sys_info.h"
 
 #include "link/byte_io.h"
 #include "link/command_table.h"

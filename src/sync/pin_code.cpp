@@ -1,4 +1,4 @@
-#include "link/pin_code.h"
+#include "sync/pin_code.h"
 
 #include <algorithm>
 

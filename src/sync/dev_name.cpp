@@ -1,4 +1,4 @@
-#include "link/dev_name.h"
+#include "sync/dev_name.h"
 
 #include <algorithm>
 

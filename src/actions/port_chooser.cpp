@@ -1,8 +1,11 @@
-#include "link/port_chooser.h"
+#include "actions/port_chooser.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+
+#include "actions/serial_ports.h"
+#include "link/port_discovery.h"
 
 namespace tulvo {
 
@@ -31,10 +34,11 @@ SortKey KeyOf(const std::string& name) {
 
 }  // namespace
 
-PortChooser::PortChooser(const PortDiscovery& discovery) : discovery_(discovery) {}
+PortChooser::PortChooser(const SerialPorts& ports)
+    : ports_(ports), chosenPort_(PortDiscovery::kDefaultPort) {}
 
 void PortChooser::Restore(const std::string& portName, bool usb) {
-    chosenPort_ = portName.empty() ? std::string(kDefaultPort) : portName;
+    chosenPort_ = portName.empty() ? std::string(PortDiscovery::kDefaultPort) : portName;
     usb_ = usb;
 }
 
@@ -72,8 +76,7 @@ void PortChooser::MatchPortLists(const std::vector<std::string>& all,
 }
 
 void PortChooser::RefreshPortLists() {
-    MatchPortLists(discovery_.ListSerialPorts(), discovery_.ListUsbPorts(), usbPortList_,
-                   comPortList_);
+    MatchPortLists(ports_.ListSerialPorts(), ports_.ListUsbPorts(), usbPortList_, comPortList_);
 }
 
 const std::vector<std::string>& PortChooser::ActivePortList() const {
@@ -140,7 +143,7 @@ std::string PortChooser::GetPortName() const {
     if (chosenPort_.empty() || combo_.selected < 0) {
         return {};
     }
-    return discovery_.DevicePath(chosenPort_);
+    return ports_.DevicePath(chosenPort_);
 }
 
 }  // namespace tulvo
