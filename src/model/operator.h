@@ -1,5 +1,6 @@
 #pragma once
 
+#include <any>
 #include <string>
 
 namespace tulvo {
@@ -29,6 +30,15 @@ class Operator {
     virtual Answer AskYesNoCancel(const std::string& text) {
         return AskYesNo(text) ? Answer::Yes : Answer::No;
     }
+
+    // The window the boxes are centred on, for front ends that have windows:
+    // a window that stays above the others takes the boxes while it is
+    // shown, or they could open behind it, out of sight, and gives them back
+    // when it hides. The window is the front end's own handle (the desktop
+    // program's QWidget*); the core never makes or reads one, and front ends
+    // without windows keep none.
+    virtual std::any BoxOwner() const { return {}; }
+    virtual void SetBoxOwner(const std::any& window) { (void)window; }
 };
 
 }  // namespace tulvo

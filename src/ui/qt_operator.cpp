@@ -84,6 +84,16 @@ void QtOperator::SetParentWindow(QWidget* window) {
     parentWindow_ = window;
 }
 
+std::any QtOperator::BoxOwner() const {
+    return parentWindow_;
+}
+
+void QtOperator::SetBoxOwner(const std::any& window) {
+    if (QWidget* const* widget = std::any_cast<QWidget*>(&window)) {
+        SetParentWindow(*widget);
+    }
+}
+
 template <typename Fn>
 void QtOperator::OnUiThread(Fn&& fn) {
     if (QThread::currentThread() == thread()) {

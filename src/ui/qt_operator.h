@@ -29,6 +29,9 @@ class QtOperator : public QObject, public Operator {
     bool AskYesNo(const std::string& text) override;
     Choice AskAbortIgnoreCancel(const std::string& text) override;
     Answer AskYesNoCancel(const std::string& text) override;
+    // The parent window, as a QWidget*; another kind of handle is ignored.
+    std::any BoxOwner() const override;
+    void SetBoxOwner(const std::any& window) override;
 
     // The text of every box's OK button.
     static constexpr const char* kOkText = "ОК";

@@ -17,7 +17,6 @@
 #include "model/cp1251.h"
 #include "model/operator.h"
 #include "model/t_data.h"
-#include "ui/qt_operator.h"
 #include "ui_form3.h"
 
 namespace tulvo {
@@ -179,12 +178,7 @@ void TForm3::showEvent(QShowEvent* event) {
 }
 
 void TForm3::hideEvent(QHideEvent* event) {
-    if (ownsBoxes_) {
-        if (auto* boxes = dynamic_cast<QtOperator*>(&op_)) {
-            boxes->SetParentWindow(boxOwner_);
-        }
-        ownsBoxes_ = false;
-    }
+    boxes_.reset();
     QDialog::hideEvent(event);
 }
 
@@ -193,10 +187,8 @@ void TForm3::FormShow() {
     // The dialog stays on top of other windows, so a box centred on the main
     // window could open behind it, out of sight, and block the program:
     // while it is shown the boxes belong to it.
-    if (auto* boxes = dynamic_cast<QtOperator*>(&op_); boxes != nullptr && !ownsBoxes_) {
-        boxOwner_ = boxes->ParentWindow();
-        boxes->SetParentWindow(this);
-        ownsBoxes_ = true;
+    if (!boxes_) {
+        boxes_.emplace(op_, this);
     }
 }
 

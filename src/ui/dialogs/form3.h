@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QDialog>
-#include <QPointer>
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
+
+#include "ui/box_owner_scope.h"
 
 namespace Ui {
 class TForm3;
@@ -97,9 +99,8 @@ class TForm3 : public QDialog {
     std::array<Channel, kChannels> channels_{};
     std::vector<int> alarmItemSlot_;
     std::array<int, 300> alarmSlotItem_{};
-    // The window message boxes were centred on before this dialog was shown.
-    QPointer<QWidget> boxOwner_;
-    bool ownsBoxes_ = false;
+    // While the dialog is shown, the message boxes are centred on it.
+    std::optional<BoxOwnerScope> boxes_;
 };
 
 }  // namespace tulvo

@@ -11,7 +11,6 @@
 #include "actions/firmware_update.h"
 #include "model/operator_texts.h"
 #include "ui/guarded_call.h"
-#include "ui/qt_operator.h"
 #include "ui/shutdown_gate.h"
 #include "ui/sync/read_write_data.h"
 #include "ui_form14.h"
@@ -28,7 +27,10 @@ std::string LocalPath(const QString& path) {
 }  // namespace
 
 TForm14::TForm14(const DeviceAccess& device, QWidget* owner)
-    : QDialog(owner), ui_(std::make_unique<Ui::TForm14>()), device_(device) {
+    : QDialog(owner),
+      ui_(std::make_unique<Ui::TForm14>()),
+      device_(device),
+      boxes_(device.op, this) {
     ui_->setupUi(this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     auto guarded = [this](void (TForm14::*handler)()) {
@@ -38,19 +40,9 @@ TForm14::TForm14(const DeviceAccess& device, QWidget* owner)
     connect(ui_->SpeedButton1, &QToolButton::clicked, this, guarded(&TForm14::SpeedButton1Click));
     connect(ui_->SpeedButton2, &QToolButton::clicked, this, guarded(&TForm14::SpeedButton2Click));
     connect(ui_->BitBtn1, &QPushButton::clicked, this, guarded(&TForm14::BitBtn1Click));
-    // The update's messages are centred on this window, over the dialogs
-    // behind it, while it lives.
-    if (auto* boxes = dynamic_cast<QtOperator*>(&device_.op)) {
-        boxOwner_ = boxes->ParentWindow();
-        boxes->SetParentWindow(this);
-    }
 }
 
-TForm14::~TForm14() {
-    if (auto* boxes = dynamic_cast<QtOperator*>(&device_.op)) {
-        boxes->SetParentWindow(boxOwner_);
-    }
-}
+TForm14::~TForm14() = default;
 
 void TForm14::Open(QWidget* owner, const DeviceAccess& device, ShutdownGate* gate) {
     TForm14 form(device, owner);

@@ -7,6 +7,7 @@
 
 #include "actions/device_access.h"
 #include "actions/gateway_actions.h"
+#include "ui/box_owner_scope.h"
 
 namespace Ui {
 class TForm14;
@@ -74,7 +75,9 @@ class TForm14 : public QDialog {
     ShutdownGate* gate_ = nullptr;
     bool asking_ = false;
     bool closeWhenDone_ = false;
-    QWidget* boxOwner_ = nullptr;  // where the operator's boxes went before
+    // The update's messages are centred on this window, over the dialogs
+    // behind it, while it lives.
+    BoxOwnerScope boxes_;
 };
 
 }  // namespace tulvo
