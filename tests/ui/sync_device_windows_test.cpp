@@ -150,7 +150,7 @@ TEST_F(SyncGatewayFixture, SysInfoFirstQueryComesSoonAfterShowAndNoneWhileHidden
 TEST_F(SyncGatewayFixture, DeviceInformationActionClosesPortAfterWindow) {
     Silence(kReadSysInfo);
 
-    TTSysInfoForm::IMEI1Click(nullptr, Access());
+    TTSysInfoForm::ShowDeviceInformation(nullptr, Access());
 
     EXPECT_EQ(op.Texts(), Texts{"Ошибка при чтении данных!"});
     EXPECT_FALSE(port.IsOpen());

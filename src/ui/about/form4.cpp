@@ -35,7 +35,7 @@ TForm4::TForm4(QWidget* owner) : QDialog(owner), ui_(std::make_unique<Ui::TForm4
 
 TForm4::~TForm4() = default;
 
-void TForm4::N8Click(QWidget* owner) {
+void TForm4::ShowAbout(QWidget* owner) {
     TForm4 form(owner);
     form.exec();
 }

@@ -19,8 +19,8 @@ class TForm4 : public QDialog {
 
     static constexpr const char* kWebAddress = "www.zarq-tulvo.example";
 
-    // The main window's N8Click: create, show modally, destroy.
-    static void N8Click(QWidget* owner);
+    // Create, show modally, destroy.
+    static void ShowAbout(QWidget* owner);
 
   protected:
     void showEvent(QShowEvent* event) override;

@@ -80,7 +80,7 @@ TForm3::TForm3(TData& image, Operator& op, QWidget* parent)
 
 TForm3::~TForm3() = default;
 
-void TForm3::N6Click(QWidget* owner, TData& image, Operator& op) {
+void TForm3::Edit(QWidget* owner, TData& image, Operator& op) {
     TForm3 form(image, op, owner);
     form.exec();
 }

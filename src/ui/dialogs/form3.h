@@ -37,9 +37,9 @@ class TForm3 : public QDialog {
     TForm3(TData& image, Operator& op, QWidget* parent = nullptr);
     ~TForm3() override;
 
-    // The main window's "Оповещения" and "Сигнализация": create, show
-    // modally, destroy.
-    static void N6Click(QWidget* owner, TData& image, Operator& op);
+    // Edits the alarm settings of the image: create, show modally, destroy
+    // (the main window's "Оповещения" and "Сигнализация").
+    static void Edit(QWidget* owner, TData& image, Operator& op);
 
     // For each subscriber list item its slot number - 1 (-1 for item 0).
     const std::vector<int>& AlarmItemSlot() const { return alarmItemSlot_; }

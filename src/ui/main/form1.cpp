@@ -443,12 +443,12 @@ void TForm1::LoadConfigFrom(const QString& path) {
 }
 
 void TForm1::IMEI1Click() {
-    TTSysInfoForm::IMEI1Click(this, Device());
+    TTSysInfoForm::ShowDeviceInformation(this, Device());
 }
 
 void TForm1::N9Click() {
     if (accountWindow_ != nullptr) {
-        accountWindow_->N9Click();
+        accountWindow_->ShowBalance();
     }
 }
 
@@ -471,7 +471,7 @@ void TForm1::N5Click() {
 }
 
 void TForm1::N6Click() {
-    TForm3::N6Click(this, context_.image, context_.op);
+    TForm3::Edit(this, context_.image, context_.op);
 }
 
 void TForm1::N15Click() {
@@ -492,15 +492,15 @@ void TForm1::N14Click() {
 }
 
 void TForm1::N8Click() {
-    TForm4::N8Click(this);
+    TForm4::ShowAbout(this);
 }
 
 void TForm1::N09Click() {
-    TSetDevNameForm::N09Click(this, Device());
+    TSetDevNameForm::EditIdentifier(this, Device());
 }
 
 void TForm1::PIN1Click() {
-    TSetPinCodeForm::PIN1Click(this, Device());
+    TSetPinCodeForm::EnterPin(this, Device());
 }
 
 void TForm1::SpeedButton81Click() {

@@ -25,7 +25,7 @@ TAcountCtrl::TAcountCtrl(const DeviceAccess& device, QWidget* parent)
 
 TAcountCtrl::~TAcountCtrl() = default;
 
-void TAcountCtrl::N9Click() {
+void TAcountCtrl::ShowBalance() {
     PortSession session(device_);
     if (!session.IsOpen()) {
         return;

@@ -13,7 +13,7 @@ class TAcountCtrl;
 
 namespace tulvo {
 
-// The account balance window. Lives for the whole run; N9Click opens the
+// The account balance window. Lives for the whole run; ShowBalance opens the
 // port, shows it modally (it reads the balance on show) and closes the port.
 class TAcountCtrl : public QDialog {
     Q_OBJECT
@@ -21,8 +21,8 @@ class TAcountCtrl : public QDialog {
     explicit TAcountCtrl(const DeviceAccess& device, QWidget* parent = nullptr);
     ~TAcountCtrl() override;
 
-    // The main window's N9Click.
-    void N9Click();
+    // Opens the port, shows the balance modally, closes the port.
+    void ShowBalance();
 
     // An amount in 1/10000 units as a plain decimal number with the locale's
     // separator and no trailing zeros: 123400 -> "12.34", 120000 -> "12".

@@ -19,7 +19,7 @@ TSetDevNameForm::TSetDevNameForm(const DeviceAccess& device, QWidget* owner)
 
 TSetDevNameForm::~TSetDevNameForm() = default;
 
-void TSetDevNameForm::N09Click(QWidget* owner, const DeviceAccess& device) {
+void TSetDevNameForm::EditIdentifier(QWidget* owner, const DeviceAccess& device) {
     TSetDevNameForm form(device, owner);
     form.exec();
 }

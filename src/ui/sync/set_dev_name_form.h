@@ -20,8 +20,8 @@ class TSetDevNameForm : public QDialog {
     explicit TSetDevNameForm(const DeviceAccess& device, QWidget* owner = nullptr);
     ~TSetDevNameForm() override;
 
-    // The main window's N09Click: create, show modally, destroy.
-    static void N09Click(QWidget* owner, const DeviceAccess& device);
+    // Reads and writes the device identifier: create, show modally, destroy.
+    static void EditIdentifier(QWidget* owner, const DeviceAccess& device);
 
   private:
     void BitBtn1Click();

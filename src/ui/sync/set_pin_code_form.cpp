@@ -25,7 +25,7 @@ TSetPinCodeForm::TSetPinCodeForm(const DeviceAccess& device, QWidget* owner)
 
 TSetPinCodeForm::~TSetPinCodeForm() = default;
 
-void TSetPinCodeForm::PIN1Click(QWidget* owner, const DeviceAccess& device) {
+void TSetPinCodeForm::EnterPin(QWidget* owner, const DeviceAccess& device) {
     TSetPinCodeForm form(device, owner);
     form.exec();
 }

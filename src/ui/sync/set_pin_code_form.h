@@ -19,8 +19,8 @@ class TSetPinCodeForm : public QDialog {
     explicit TSetPinCodeForm(const DeviceAccess& device, QWidget* owner = nullptr);
     ~TSetPinCodeForm() override;
 
-    // The main window's PIN1Click: create, show modally, destroy.
-    static void PIN1Click(QWidget* owner, const DeviceAccess& device);
+    // Sends a new SIM PIN: create, show modally, destroy.
+    static void EnterPin(QWidget* owner, const DeviceAccess& device);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

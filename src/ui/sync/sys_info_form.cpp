@@ -37,7 +37,7 @@ TTSysInfoForm::TTSysInfoForm(QWidget* owner, TPortMost& port, Operator& op)
 
 TTSysInfoForm::~TTSysInfoForm() = default;
 
-void TTSysInfoForm::IMEI1Click(QWidget* owner, const DeviceAccess& device) {
+void TTSysInfoForm::ShowDeviceInformation(QWidget* owner, const DeviceAccess& device) {
     PortSession session(device);
     if (!session.IsOpen()) {
         return;

@@ -24,7 +24,7 @@ class TTSysInfoForm : public QDialog {
 
     // The main window's "№ версии прошивки ..., IMEI код": opens the port,
     // shows the window modally, destroys it and closes the port.
-    static void IMEI1Click(QWidget* owner, const DeviceAccess& device);
+    static void ShowDeviceInformation(QWidget* owner, const DeviceAccess& device);
 
     // One poll; public so tests can drive it without waiting.
     void Timer1Timer();
