@@ -3,14 +3,10 @@
 #include <QRegularExpression>
 #include <string>
 
-#include "model/cp1251.h"
+#include "ui/cp1251_text.h"
 
 namespace tulvo {
 namespace {
-
-QString FromCp1251(std::string_view text) {
-    return QString::fromStdString(Cp1251ToUtf8(text));
-}
 
 QString Caption(CallLogField field) {
     switch (field) {

@@ -13,13 +13,13 @@
 #include "actions/call_log_download.h"
 #include "calllog/call_log_filter.h"
 #include "calllog/call_log_report.h"
-#include "model/cp1251.h"
 #include "model/operator.h"
 #include "model/operator_texts.h"
 #include "model/t_data.h"
 #include "sync/transfer_progress.h"
 #include "ui/busy_cursor.h"
 #include "ui/calllog/call_log_model.h"
+#include "ui/cp1251_text.h"
 #include "ui/guarded_call.h"
 #include "ui/sync/read_write_data.h"
 #include "ui_form6.h"
@@ -149,9 +149,9 @@ void TForm6::FormShow() {
         QString text;
         if (active) {
             text =
-                name.empty() ? QString::number(slot) : QString::fromStdString(Cp1251ToUtf8(name));
+                name.empty() ? QString::number(slot) : FromCp1251(name);
         } else if (!name.empty()) {
-            text = QString::fromStdString(Cp1251ToUtf8(name));
+            text = FromCp1251(name);
         } else {
             continue;
         }

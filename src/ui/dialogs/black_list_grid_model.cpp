@@ -1,7 +1,7 @@
 #include "ui/dialogs/black_list_grid_model.h"
 
-#include "model/cp1251.h"
 #include "model/t_data.h"
+#include "ui/cp1251_text.h"
 
 namespace tulvo {
 
@@ -35,7 +35,7 @@ void BlackListGridModel::Rebuild(const TData& image) {
         }
         Row row{i, {}};
         row.cells[0] = QString::number(i);
-        row.cells[1] = QString::fromStdString(Cp1251ToUtf8(entry.NUM()));
+        row.cells[1] = FromCp1251(entry.NUM());
         for (int g = 0; g < kGroups; ++g) {
             row.cells[static_cast<std::size_t>(kFirstBox + g)] = Bit(entry.GM(), g);
         }

@@ -9,12 +9,12 @@
 #include <optional>
 #include <utility>
 
+#include "ui/cp1251_text.h"
 #include "ui/dialogs/dialog_help_pane.h"
 #include "ui/dialogs/form2_help_texts.h"
 #include "ui/guarded_call.h"
 #include "ui/main/key_filter_validator.h"
 #include "ui/screen_fit.h"
-#include "model/cp1251.h"
 #include "model/operator.h"
 #include "model/record_error.h"
 #include "model/t_data.h"
@@ -52,14 +52,6 @@ constexpr int kRingCount = 99;
 bool TestRoutingKey(QChar key) {
     const char16_t c = key.unicode();
     return TestKey(key) || c == u'#' || c == u'*' || c == u'P';
-}
-
-QString FromCp1251(const std::string& text) {
-    return QString::fromStdString(Cp1251ToUtf8(text));
-}
-
-std::string ToCp1251(const QString& text) {
-    return Utf8ToCp1251(text.toStdString());
 }
 
 // An index outside the box's list selects no item.

@@ -11,10 +11,10 @@
 #include <optional>
 #include <string>
 
+#include "ui/cp1251_text.h"
 #include "ui/dialogs/dialog_help_texts.h"
 #include "ui/dialogs/dialog_help_pane.h"
 #include "ui/guarded_call.h"
-#include "model/cp1251.h"
 #include "model/operator.h"
 #include "model/t_data.h"
 #include "ui_form3.h"
@@ -28,14 +28,6 @@ constexpr std::uint32_t kInModeShift = 0;
 constexpr std::uint32_t kModeSwitchShift = 8;
 constexpr std::uint32_t kOutModeShift = 16;
 constexpr std::uint8_t kChannelBits = 0x0F;
-
-QString ToUi(const std::string& cp1251) {
-    return QString::fromStdString(Cp1251ToUtf8(cp1251));
-}
-
-std::string FromUi(const QString& text) {
-    return Utf8ToCp1251(text.toStdString());
-}
 
 // A typed number: at most maxChars characters (0: any number of them) that
 // read as a decimal integer from low to high. Values the record cannot hold
@@ -204,7 +196,7 @@ void TForm3::BuildSubscriberLists() {
         const std::string& name = image_.Name(n).AbFNS;
         alarmSlotItem_[static_cast<std::size_t>(n - 1)] = static_cast<int>(alarmItemSlot_.size());
         alarmItemSlot_.push_back(n - 1);
-        items << (name.empty() ? QString::number(n) : ToUi(name));
+        items << (name.empty() ? QString::number(n) : FromCp1251(name));
     }
     for (const Row& row : rows_) {
         row.abName->clear();
@@ -226,7 +218,7 @@ void TForm3::Fill() {
         rows_[n - 1].putSms->setChecked((alarm.PutSMS() >> (n - 1)) & 1U);
         rows_[n - 1].call->setChecked((alarm.Call() >> (n - 1)) & 1U);
     }
-    ui_->Password->setText(ToUi(alarm.Password(0)));
+    ui_->Password->setText(FromCp1251(alarm.Password(0)));
     const std::uint32_t mm = alarm.MM();
     auto bit = [](std::uint32_t word, std::uint32_t at) { return ((word >> at) & 1U) != 0; };
     for (int n = 1; n <= kChannels; ++n) {
@@ -237,7 +229,7 @@ void TForm3::Fill() {
         const bool output = HasOutput(n) && bit(mm, kModeSwitchShift + i);
         (output ? c.output : c.input)->setChecked(true);
         c.modeSwitch->setEnabled(HasOutput(n));
-        c.password->setText(ToUi(alarm.Password(n)));
+        c.password->setText(FromCp1251(alarm.Password(n)));
         c.inMode->setCurrentIndex(bit(mm, kInModeShift + i) ? 1 : 0);
         c.inDebounce->setText(QString::number(alarm.InDebounce(n)));
         c.setTimeout->setText(QString::number(alarm.SetTimeout(n)));
@@ -252,7 +244,7 @@ void TForm3::Fill() {
         for (int k = 1; k <= kChannels; ++k) {
             c.mask[k - 1]->setChecked(k != n && bit(alarm.OutMask(n), k - 1U));
         }
-        c.sms->setText(ToUi(std::as_const(image_).SMSMessage(n - 1).Text()));
+        c.sms->setText(FromCp1251(std::as_const(image_).SMSMessage(n - 1).Text()));
     }
 }
 
@@ -295,7 +287,7 @@ bool TForm3::Store() {
         op_.Message("Не установлен общий пароль");
         return false;
     }
-    alarm.SetPassword(0, FromUi(ui_->Password->text()));
+    alarm.SetPassword(0, ToCp1251(ui_->Password->text()));
     std::uint16_t putSms = 0;
     std::uint16_t call = 0;
     for (int n = 1; n <= kRows; ++n) {
@@ -326,7 +318,7 @@ bool TForm3::Store() {
             op_.Message(ChannelMessage("Не установлен пароль для ", n));
             return false;
         }
-        alarm.SetPassword(n, FromUi(c.password->text()));
+        alarm.SetPassword(n, ToCp1251(c.password->text()));
     }
     if (!StoreNumbers()) {
         return false;
@@ -347,7 +339,7 @@ bool TForm3::Store() {
         alarm.SetOutMask(n, mask);
     }
     for (int n = 1; n <= kChannels; ++n) {
-        image_.SMSMessage(n - 1).SetText(FromUi(channels_[n - 1].sms->text()));
+        image_.SMSMessage(n - 1).SetText(ToCp1251(channels_[n - 1].sms->text()));
     }
     return true;
 }

@@ -11,13 +11,13 @@
 #include <algorithm>
 #include <string>
 
+#include "ui/cp1251_text.h"
 #include "ui/dialogs/black_list_grid_delegate.h"
 #include "ui/dialogs/black_list_grid_model.h"
 #include "ui/dialogs/dialog_help_texts.h"
 #include "ui/dialogs/dialog_help_pane.h"
 #include "ui/guarded_call.h"
 #include "ui/main/key_filter_validator.h"
-#include "model/cp1251.h"
 #include "model/operator.h"
 #include "model/t_data.h"
 #include "store/image_store.h"
@@ -323,7 +323,7 @@ void TForm7::LoadEntry(Tab tab, int entry) {
     const Editor& editor = editors_[tab];
     const ConstBlackListRecord record = std::as_const(image_).BlackListEntry(entry);
     editor.number->setText(QString::number(entry));
-    KeyFilterValidator::SetText(editor.prefix, QString::fromStdString(Cp1251ToUtf8(record.NUM())));
+    KeyFilterValidator::SetText(editor.prefix, FromCp1251(record.NUM()));
     for (std::size_t d = 0; d < editor.directions.size(); ++d) {
         editor.directions[d]->setChecked(((record.FLAG() >> (kFirstDirectionBit + d)) & 1U) != 0);
     }
@@ -336,7 +336,7 @@ void TForm7::LoadEntry(Tab tab, int entry) {
 void TForm7::StoreEditor(Tab tab, int entry) {
     const Editor& editor = editors_[tab];
     BlackListRecord record = image_.BlackListEntry(entry);
-    record.SetNUM(Utf8ToCp1251(editor.prefix->text().toStdString()));
+    record.SetNUM(ToCp1251(editor.prefix->text()));
     std::uint8_t flag = editor.listBit;
     if (editor.prefix->text().isEmpty()) {
         flag |= BlackListRecord::kEmpty;

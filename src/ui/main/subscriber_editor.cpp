@@ -3,9 +3,9 @@
 #include <QButtonGroup>
 #include <QShortcut>
 
+#include "ui/cp1251_text.h"
 #include "ui/main/key_filter_validator.h"
 #include "ui/main/subscriber_grid_view.h"
-#include "model/cp1251.h"
 #include "model/t_data.h"
 #include "ui_form1.h"
 
@@ -14,14 +14,6 @@ namespace tulvo {
 namespace {
 
 const char* const kEnterPhone = "Введите номер телефона абонента!";
-
-QString FromCp1251(const std::string& bytes) {
-    return QString::fromStdString(Cp1251ToUtf8(bytes));
-}
-
-std::string ToCp1251(const QString& text) {
-    return Utf8ToCp1251(text.toStdString());
-}
 
 // An empty (or unconvertible) box stores 0.
 std::uint32_t NumberOf(const QString& text) {

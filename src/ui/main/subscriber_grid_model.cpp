@@ -1,7 +1,7 @@
 #include "ui/main/subscriber_grid_model.h"
 
-#include "model/cp1251.h"
 #include "model/t_data.h"
+#include "ui/cp1251_text.h"
 
 namespace tulvo {
 
@@ -9,10 +9,6 @@ namespace {
 
 const char* const kTitles[SubscriberGridModel::kColumns] = {
     "№", "Вкл", "ФИО абонента", "Тел.номер вход", "Группа", "ID-код"};
-
-QString FromCp1251(const std::string& bytes) {
-    return QString::fromStdString(Cp1251ToUtf8(bytes));
-}
 
 }  // namespace
 

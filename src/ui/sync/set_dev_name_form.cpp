@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "actions/gateway_actions.h"
-#include "model/cp1251.h"
 #include "model/operator.h"
+#include "ui/cp1251_text.h"
 #include "ui_set_dev_name_form.h"
 
 namespace tulvo {
@@ -25,7 +25,7 @@ void TSetDevNameForm::EditIdentifier(QWidget* owner, const DeviceAccess& device)
 }
 
 void TSetDevNameForm::BitBtn1Click() {
-    const std::string name = Utf8ToCp1251(ui_->Edit1->text().toStdString());
+    const std::string name = ToCp1251(ui_->Edit1->text());
     if (GatewayActions(device_).WriteDevName(name, [this] { hide(); })) {
         accept();
     }
@@ -33,7 +33,7 @@ void TSetDevNameForm::BitBtn1Click() {
 
 void TSetDevNameForm::BitBtn2Click() {
     GatewayActions(device_).ReadDevName([this](const std::string& name) {
-        ui_->Edit1->setText(QString::fromStdString(Cp1251ToUtf8(name)));
+        ui_->Edit1->setText(FromCp1251(name));
     });
 }
 

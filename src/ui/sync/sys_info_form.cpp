@@ -8,10 +8,10 @@
 #include "actions/gateway_actions.h"
 #include "actions/port_session.h"
 #include "ui/busy_cursor.h"
-#include "model/cp1251.h"
 #include "model/operator.h"
 #include "model/operator_texts.h"
 #include "sync/sys_info.h"
+#include "ui/cp1251_text.h"
 #include "ui_sys_info_form.h"
 
 namespace tulvo {
@@ -19,10 +19,6 @@ namespace {
 
 constexpr int kFirstQueryMs = 100;
 constexpr int kPollMs = 500;
-
-QString FromCp1251(const std::string& text) {
-    return QString::fromStdString(Cp1251ToUtf8(text));
-}
 
 }  // namespace
 
