@@ -21,13 +21,12 @@
 #include "ui/calllog/call_log_model.h"
 #include "ui/cp1251_text.h"
 #include "ui/guarded_call.h"
+#include "ui/poll_intervals.h"
 #include "ui/sync/read_write_data.h"
 #include "ui_form6.h"
 
 namespace tulvo {
 namespace {
-
-constexpr int kPollMs = 100;
 
 CallDate ToCallDate(const QDate& date) {
     return {date.year(), date.month(), date.day()};
@@ -217,13 +216,9 @@ void TForm6::SpeedButton7Click() {
         };
         connect(&poll, &QTimer::timeout, this, showProgress);
         SetBusy(true);
-        poll.start(kPollMs);
+        poll.start(kProgressRefreshMs);
         thread.start();
-        while (!thread.Done()) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, kPollMs / 10);
-            thread.wait(kPollMs / 10);
-        }
-        thread.wait();
+        thread.ServeEventsUntilDone();
         poll.stop();
         // Status texts the job queued reach the window before the closing one.
         QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);

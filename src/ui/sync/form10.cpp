@@ -1,7 +1,6 @@
 #include "ui/sync/form10.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QPushButton>
 #include <QShowEvent>
 
@@ -11,14 +10,13 @@
 #include "store/image_store.h"
 #include "store/registry_store.h"
 #include "sync/transfer_stage_text.h"
+#include "ui/poll_intervals.h"
 #include "ui/sync/read_data.h"
 #include "ui/sync/write_data.h"
 #include "ui_form10.h"
 
 namespace tulvo {
 namespace {
-
-constexpr int kPollMs = 500;
 
 // Shows the progress window over the thread until the thread has finished.
 // True when the transfer succeeded.
@@ -38,11 +36,7 @@ bool RunTransfer(QWidget* owner, TReadWriteData& thread, const QString& caption)
     if (!thread.isRunning() && !thread.isFinished()) {
         return false;
     }
-    while (!thread.Done()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, kPollMs / 10);
-        thread.wait(kPollMs / 10);
-    }
-    thread.wait();
+    thread.ServeEventsUntilDone();
     return result && thread.Success();
 }
 

@@ -1,7 +1,6 @@
 #include "ui/sync/form14.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
@@ -11,14 +10,13 @@
 #include "actions/firmware_update.h"
 #include "model/operator_texts.h"
 #include "ui/guarded_call.h"
+#include "ui/poll_intervals.h"
 #include "ui/shutdown_gate.h"
 #include "ui/sync/read_write_data.h"
 #include "ui_form14.h"
 
 namespace tulvo {
 namespace {
-
-constexpr int kPollMs = 100;
 
 std::string LocalPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -156,7 +154,7 @@ bool TForm14::RunJob(const GatewayActions::Job& job) {
     auto show = [this] { ShowProgress(); };
     QEventLoop loop;
     QTimer timer;
-    timer.setInterval(kPollMs);
+    timer.setInterval(kProgressRefreshMs);
     connect(&timer, &QTimer::timeout, &loop, [&] {
         show();
         if (thread.Done()) {
@@ -170,11 +168,7 @@ bool TForm14::RunJob(const GatewayActions::Job& job) {
     loop.exec();
     // The loop also ends when the application quits; the upload still owns
     // the port until it ends, and its messages need this thread meanwhile.
-    while (!thread.Done()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, kPollMs / 5);
-        thread.wait(kPollMs / 5);
-    }
-    thread.wait();
+    thread.ServeEventsUntilDone();
     show();
     return thread.Success();
 }

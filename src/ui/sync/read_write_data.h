@@ -25,6 +25,10 @@ class TReadWriteData : public QThread {
     const TransferProgress& Progress() const { return progress_; }
     // Asks the job to stop before its next transaction; safe from any thread.
     void RequestStop() { progress_.RequestStop(); }
+    // Called on the user-interface thread once the thread has been started:
+    // returns when the job has ended and the thread has finished, serving
+    // events meanwhile, since the job's operator calls wait for this thread.
+    void ServeEventsUntilDone();
 
   private:
     void run() final;

@@ -7,18 +7,18 @@
 
 #include "actions/gateway_actions.h"
 #include "actions/port_session.h"
-#include "ui/busy_cursor.h"
 #include "model/operator.h"
 #include "model/operator_texts.h"
 #include "sync/sys_info.h"
+#include "ui/busy_cursor.h"
 #include "ui/cp1251_text.h"
+#include "ui/poll_intervals.h"
 #include "ui_sys_info_form.h"
 
 namespace tulvo {
 namespace {
 
 constexpr int kFirstQueryMs = 100;
-constexpr int kPollMs = 500;
 
 }  // namespace
 
