@@ -9,10 +9,10 @@
 #include "calllog/call_log_table.h"
 #include "calllog/log_record.h"
 #include "link/byte_io.h"
-#include "sync/dev_name.h"
 #include "link/port_most.h"
 #include "model/operator.h"
 #include "model/operator_texts.h"
+#include "sync/dev_name.h"
 #include "sync/transfer_progress.h"
 
 namespace tulvo {

@@ -3,13 +3,13 @@
 #include <array>
 
 #include "actions/port_session.h"
-#include "sync/dev_name.h"
-#include "sync/pin_code.h"
 #include "link/port_most.h"
 #include "model/operator.h"
 #include "model/operator_texts.h"
 #include "sync/clock_sync.h"
+#include "sync/dev_name.h"
 #include "sync/image_transfer.h"
+#include "sync/pin_code.h"
 #include "sync/transfer_progress.h"
 
 namespace tulvo {

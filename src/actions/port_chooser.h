@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-
 namespace tulvo {
 
 class SerialPorts;

@@ -139,7 +139,11 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
         std::cerr << "tulvo-configurator: cannot start the demo gateway: " << demo->Error() << '\n';
         return 1;
     }
-    AppContext context{*image, store, op, ports, LinkSpeed::Protocol(),
+    AppContext context{*image,
+                       store,
+                       op,
+                       ports,
+                       LinkSpeed::Protocol(),
                        options.dataDir.empty() ? AppOptions::DefaultDataDir() : options.dataDir};
 
     auto form1 = std::make_unique<TForm1>(context);

@@ -2,16 +2,16 @@
 // PNG files, with sample data from the demo gateway, for a person to look
 // at. Runs on any Qt platform; the build uses the offscreen one.
 
-#include <QApplication>
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
-#include <QMenu>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -32,8 +32,13 @@
 #include "actions/port_session.h"
 #include "actions/serial_ports.h"
 #include "app/demo_gateway.h"
-#include "ui/about/form4.h"
 #include "app/demo_image.h"
+#include "model/operator.h"
+#include "model/t_data.h"
+#include "store/registry_store.h"
+#include "sync/firmware_samples.h"
+#include "sync/transfer_stage_text.h"
+#include "ui/about/form4.h"
 #include "ui/app_context.h"
 #include "ui/app_icon.h"
 #include "ui/calllog/call_log_model.h"
@@ -43,16 +48,11 @@
 #include "ui/dialogs/form7.h"
 #include "ui/dialogs/fxo_add_setting.h"
 #include "ui/main/form1.h"
-#include "model/operator.h"
-#include "model/t_data.h"
 #include "ui/qt_operator.h"
 #include "ui/qt_translation.h"
 #include "ui/screen_fit.h"
-#include "store/registry_store.h"
 #include "ui/sync/acount_ctrl.h"
-#include "sync/firmware_samples.h"
 #include "ui/sync/form10.h"
-#include "sync/transfer_stage_text.h"
 #include "ui/sync/form12.h"
 #include "ui/sync/form14.h"
 #include "ui/sync/read_data.h"

@@ -128,7 +128,8 @@ int RunFirmware(const CliArgs& args) {
     {
         const bool terminal = isatty(STDERR_FILENO) == 1;
         ProgressLine line(args.Op(), progress, texts::kFirmwareCaption, terminal);
-        const DeviceAccess access = link.Access(line, [device] { return device; }, why);
+        const auto portName = [device] { return device; };
+        const DeviceAccess access = link.Access(line, portName, why);
         FirmwareUpdate update(access);
         outcome = update.Run(files, [&](const GatewayActions::Job& job) {
             FirmwareStopSignals signals(update.Progress(), terminal);

@@ -62,7 +62,8 @@ class StopOnSignals {
 DeviceAccess GatewayAccess(const CliArgs& args, DeviceLink& link, Operator& op) {
     std::string why;
     const std::string device = ResolvePortDevice(args, why);
-    return link.Access(op, [device] { return device; }, why);
+    const auto portName = [device] { return device; };
+    return link.Access(op, portName, why);
 }
 
 std::string SysfsRoot(const CliArgs& args) {

@@ -5,8 +5,8 @@
 
 #include "cli/cli_command.h"
 #include "cli/gateway_session.h"
-#include "sync/sys_info.h"
 #include "model/cp1251.h"
+#include "sync/sys_info.h"
 
 namespace tulvo::cli {
 namespace {

@@ -10,8 +10,7 @@
 namespace tulvo::cli {
 namespace {
 
-void PrintPorts(const SerialPorts& ports, const std::vector<std::string>& names,
-                const char* kind) {
+void PrintPorts(const SerialPorts& ports, const std::vector<std::string>& names, const char* kind) {
     for (const std::string& name : names) {
         std::printf("%-4s %-12s %s\n", kind, name.c_str(), ports.DevicePath(name).c_str());
     }

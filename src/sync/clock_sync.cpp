@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <utility>
 
-#include "sync/clock_set.h"
 #include "link/port_most.h"
 #include "model/operator.h"
 #include "model/operator_texts.h"
+#include "sync/clock_set.h"
 
 namespace tulvo {
 

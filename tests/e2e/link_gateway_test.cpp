@@ -10,12 +10,12 @@
 #include "link/crc8.h"
 #include "link/link_timing.h"
 #include "link/port_most.h"
-#include "sync/sys_info.h"
 #include "model/t_data.h"
 #include "sim/gateway.h"
 #include "support/recording_operator.h"
 #include "sync/image_transfer.h"
 #include "sync/sync_population.h"
+#include "sync/sys_info.h"
 
 namespace tulvo {
 namespace {

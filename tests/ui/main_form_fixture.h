@@ -10,11 +10,11 @@
 #include <string>
 
 #include "actions/serial_ports.h"
-#include "ui/app_context.h"
-#include "ui/main/form1.h"
 #include "model/t_data.h"
 #include "store/registry_store.h"
 #include "support/recording_operator.h"
+#include "ui/app_context.h"
+#include "ui/main/form1.h"
 
 namespace tulvo::test {
 

@@ -5,13 +5,13 @@
 
 #include "actions/serial_ports.h"
 #include "app/demo_gateway.h"
-#include "ui/app_context.h"
-#include "ui/main/form1.h"
 #include "model/cp1251.h"
 #include "model/t_data.h"
 #include "store/registry_store.h"
 #include "store/window_options.h"
 #include "support/recording_operator.h"
+#include "ui/app_context.h"
+#include "ui/main/form1.h"
 
 namespace tulvo::test {
 namespace {

@@ -10,12 +10,12 @@
 #include <cstdint>
 
 #include "sync/total_limit.h"
+#include "sync_gateway_fixture.h"
 #include "ui/sync/acount_ctrl.h"
 #include "ui/sync/form12.h"
 #include "ui/sync/set_dev_name_form.h"
 #include "ui/sync/set_pin_code_form.h"
 #include "ui/sync/sys_info_form.h"
-#include "sync_gateway_fixture.h"
 
 namespace tulvo::test {
 namespace {

@@ -147,8 +147,7 @@ void TForm6::FormShow() {
         const std::string& name = image_.Name(slot).AbFNS;
         QString text;
         if (active) {
-            text =
-                name.empty() ? QString::number(slot) : FromCp1251(name);
+            text = name.empty() ? QString::number(slot) : FromCp1251(name);
         } else if (!name.empty()) {
             text = FromCp1251(name);
         } else {

@@ -9,16 +9,16 @@
 #include <optional>
 #include <utility>
 
+#include "model/operator.h"
+#include "model/record_error.h"
+#include "model/t_data.h"
+#include "store/window_options.h"
 #include "ui/cp1251_text.h"
 #include "ui/dialogs/dialog_help_pane.h"
 #include "ui/dialogs/form2_help_texts.h"
 #include "ui/guarded_call.h"
 #include "ui/main/key_filter_validator.h"
 #include "ui/screen_fit.h"
-#include "model/operator.h"
-#include "model/record_error.h"
-#include "model/t_data.h"
-#include "store/window_options.h"
 #include "ui_form2.h"
 
 namespace tulvo {

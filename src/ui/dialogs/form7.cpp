@@ -11,16 +11,16 @@
 #include <algorithm>
 #include <string>
 
-#include "ui/cp1251_text.h"
-#include "ui/dialogs/black_list_grid_delegate.h"
-#include "ui/dialogs/black_list_grid_model.h"
-#include "ui/dialogs/dialog_help_texts.h"
-#include "ui/dialogs/dialog_help_pane.h"
-#include "ui/guarded_call.h"
-#include "ui/main/key_filter_validator.h"
 #include "model/operator.h"
 #include "model/t_data.h"
 #include "store/image_store.h"
+#include "ui/cp1251_text.h"
+#include "ui/dialogs/black_list_grid_delegate.h"
+#include "ui/dialogs/black_list_grid_model.h"
+#include "ui/dialogs/dialog_help_pane.h"
+#include "ui/dialogs/dialog_help_texts.h"
+#include "ui/guarded_call.h"
+#include "ui/main/key_filter_validator.h"
 #include "ui_form7.h"
 
 namespace tulvo {

@@ -32,9 +32,8 @@ void TSetDevNameForm::BitBtn1Click() {
 }
 
 void TSetDevNameForm::BitBtn2Click() {
-    GatewayActions(device_).ReadDevName([this](const std::string& name) {
-        ui_->Edit1->setText(FromCp1251(name));
-    });
+    GatewayActions(device_).ReadDevName(
+        [this](const std::string& name) { ui_->Edit1->setText(FromCp1251(name)); });
 }
 
 }  // namespace tulvo

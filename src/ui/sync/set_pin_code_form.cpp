@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "actions/gateway_actions.h"
-#include "sync/pin_code.h"
 #include "model/operator.h"
+#include "sync/pin_code.h"
 #include "ui_set_pin_code_form.h"
 
 namespace tulvo {
