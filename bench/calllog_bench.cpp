@@ -115,15 +115,10 @@ int Run() {
             pass = false;
         }
         CallLogFilter filter;
-        filter.byCallType = true;
-        filter.callTypeItem = 9;
-        filter.byOut = true;
-        filter.outItem = CallLogFilter::kDeactivatedItem;
-        filter.byNumber = true;
-        filter.pattern = ParseNumberPattern("*5*");
-        filter.byDate = true;
-        filter.from = {2026, 12, 3};
-        filter.to = {2026, 12, 20};
+        filter.callType = CallTypeCondition{CallTypeCondition::Kind::Unknown, 0};
+        filter.calling = SubscriberCondition{SubscriberCondition::Kind::Deactivated, 0};
+        filter.number = ParseNumberPattern("*5*");
+        filter.dates = DateRange{{2026, 12, 3}, {2026, 12, 20}};
         std::size_t shown = 0;
         const double filtering = Seconds([&] {
             for (const CallLogRow& row : table.Rows()) {
