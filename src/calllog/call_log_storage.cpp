@@ -201,7 +201,7 @@ bool CallLogStorage::Load(CallLogTable& table, Operator& op) {
                 table.AppendNumbered(row);
                 return true;
             },
-            op)) {
+            op, true)) {
         table.Reset();
         return false;
     }
@@ -213,12 +213,15 @@ bool CallLogStorage::Load(CallLogTable& table, Operator& op) {
 }
 
 bool CallLogStorage::ForEachRow(const std::function<bool(const CallLogRow&)>& visit, Operator& op) {
-    // As Load: under a shared lock, created by nobody.
+    // As Load: under a shared lock, created by nobody. A file that cannot be
+    // parsed stays where it is: whoever next loads it to change it sets it
+    // aside.
     const FileLock lock(LockPath(), FileLock::Mode::Shared, false);
-    return Scanned(visit, op);
+    return Scanned(visit, op, false);
 }
 
-bool CallLogStorage::Scanned(const std::function<bool(const CallLogRow&)>& visit, Operator& op) {
+bool CallLogStorage::Scanned(const std::function<bool(const CallLogRow&)>& visit, Operator& op,
+                             bool setAside) {
     const Scan scan = ScanRows(path_, visit);
     switch (scan.result) {
         case ReadResult::Missing:
@@ -230,8 +233,15 @@ bool CallLogStorage::Scanned(const std::function<bool(const CallLogRow&)>& visit
         case ReadResult::Read:
             break;
     }
-    if (!scan.parsed) {
+    if (!scan.parsed && setAside) {
         SetAside(scan.error, op);
+        return false;
+    }
+    if (!scan.parsed) {
+        keepFile_ = true;
+        op.ErrorWithDetail("Невозможно открыть файл базы звонков " + path_ +
+                               ": файл не читается как база звонков; он не изменён.",
+                           scan.error);
         return false;
     }
     return true;

@@ -43,8 +43,8 @@ class CallLogStorage {
 
     // Hands the rows of the file to visit in order, keeping none of them,
     // until visit returns false; the file is only read. A missing or empty
-    // file has no rows. A file that cannot be read or parsed is reported and
-    // dealt with as Load does; false then.
+    // file has no rows. A file that cannot be read or parsed is reported,
+    // left as it is, and gives false.
     bool ForEachRow(const std::function<bool(const CallLogRow&)>& visit, Operator& op);
 
     // Puts the table's own changes (rows added, edited and deleted since it
@@ -98,8 +98,9 @@ class CallLogStorage {
     bool WriteLocked(const std::function<AtomicWriteResult(AtomicFileWriter&)>& write,
                      FileLock& lock, Operator& op);
     // Hands the file's rows to visit; a fault is reported (an unparsable
-    // file set aside) and gives false, a missing file no rows.
-    bool Scanned(const std::function<bool(const CallLogRow&)>& visit, Operator& op);
+    // file set aside when setAside says so) and gives false, a missing file
+    // no rows.
+    bool Scanned(const std::function<bool(const CallLogRow&)>& visit, Operator& op, bool setAside);
     void SetAside(const std::string& error, Operator& op);
     bool Refused(Operator& op) const;
     std::string LockPath() const { return path_ + ".lock"; }
