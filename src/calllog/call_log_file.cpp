@@ -222,10 +222,10 @@ class ItemReader {
 
     bool AtEnd() const { return pos_ >= line_.size(); }
 
-    // The next item; `scratch` holds it when it had to be unfolded.
-    // False for a null item. (A plain flag rather than an optional: the
-    // optional's flag and value, stored and read back at once, cost a
-    // stall on every item of a large file.)
+    // The next item into `item`, false for a null one; `scratch` holds it
+    // when it had to be unfolded. (A flag and an out parameter rather than an
+    // optional: the optional's flag and value, stored and read back at once,
+    // cost a stall on every item of a large file.)
     bool Next(std::string& scratch, std::string_view& item) {
         if (line_[pos_] == '\t') {
             ++pos_;

@@ -285,11 +285,7 @@ bool CallLogStorage::ReadRows(std::vector<CallLogRow>& rows, Operator& op,
         rows.push_back(row);
         return true;
     });
-    if (scan.result == ReadResult::Missing) {
-        rows.clear();
-        return true;
-    }
-    if (scan.result == ReadResult::Read && scan.parsed) {
+    if (scan.result == ReadResult::Missing || (scan.result == ReadResult::Read && scan.parsed)) {
         return true;
     }
     op.ErrorWithDetail(failure + path_ + ": файл не читается как база звонков; он не изменён.",
