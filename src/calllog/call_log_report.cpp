@@ -1,5 +1,7 @@
 #include "calllog/call_log_report.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -232,6 +234,16 @@ bool WriteCallLogReport(const std::string& path, const CallLogTable& table,
 
 bool WriteCallLogReport(const std::string& path, CallLogStorage& storage,
                         const std::function<bool(const CallLogRow&)>& shown, Operator& op) {
+    // The storage file is the only copy of the calls erased in the gateway:
+    // a report never replaces it, whatever name or link leads to it.
+    struct stat target {};
+    struct stat file {};
+    if (::stat(path.c_str(), &target) == 0 && ::stat(storage.Path().c_str(), &file) == 0 &&
+        target.st_dev == file.st_dev && target.st_ino == file.st_ino) {
+        op.ErrorWithDetail("Невозможно создать файл отчёта " + path,
+                           "это файл базы звонков " + storage.Path());
+        return false;
+    }
     ReportWriter report(path, op);
     if (report.Open()) {
         const bool read = storage.ForEachRow(

@@ -102,8 +102,8 @@ std::map<std::string, std::string> Folder(const std::string& path) {
     return files;
 }
 
-// Export only reads the data folder, also when its file cannot be parsed;
-// a failed export leaves an earlier report as it was.
+// Export only reads the data folder, also when its file cannot be parsed or
+// is named as the report; a failed export leaves an earlier report as it was.
 TEST(CallLogCli, ExportLeavesTheDataFolderAsItWas) {
     const std::string header =
         " @@FILE  VERSION@@ \t 251 \r\n @@TABLEDEF  START@@ \r\n"
@@ -114,13 +114,15 @@ TEST(CallLogCli, ExportLeavesTheDataFolderAsItWas) {
         const char* name;
         std::string file;
         int exitCode;
-        const char* report;  // the report's rows after the header; null: the old report
+        const char* report;        // the report's rows after the header; null: the old report
+        bool intoTheFile = false;  // the report named as the call-log file itself
     } cases[] = {
         {"good", header + " 7 \t 0441234567 \t\r\n 9 \t 0449999999 \t\r\n", 0,
          "\r\n7     \t                   \t          \t                   \t          \t"
          "0441234567         \t                  \t        \t        \t        "},
         {"short row", header + " 7 \t 0441234567 \t\r\n 8 \t\r\n", 1, nullptr},
         {"not a call log", "hello\r\n", 1, nullptr},
+        {"report over the file", header, 1, nullptr, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -129,9 +131,11 @@ TEST(CallLogCli, ExportLeavesTheDataFolderAsItWas) {
         std::ofstream(dir.File("data/DataBilling.dbf"), std::ios::binary) << c.file;
         std::ofstream(dir.File("r.xls"), std::ios::binary) << "old";
         const auto before = Folder(dir.File("data"));
+        const std::string target =
+            c.intoTheFile ? dir.File("data/DataBilling.dbf") : dir.File("r.xls");
         const auto run =
-            test::CliChild::Run({"calllog", "export", dir.File("r.xls"), "--number", "*4567",
-                                 "--data-dir", dir.File("data"), "--store", dir.File("none.reg")},
+            test::CliChild::Run({"calllog", "export", target, "--number", "*4567", "--data-dir",
+                                 dir.File("data"), "--store", dir.File("none.reg")},
                                 dir.Path());
         EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
         EXPECT_EQ(Folder(dir.File("data")), before);
