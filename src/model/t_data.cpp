@@ -59,6 +59,7 @@ AbPhoneRecord TData::AbPhone(int n) {
 ConstAbPhoneRecord TData::AbPhone(int n) const {
     return ViewOf<ConstAbPhoneRecord>(abPhone_[SubscriberElement(n)]);
 }
+
 std::uint32_t TData::NextIdCode() const {
     // An ID with bit 31 set reads as negative in AbIdCod, where -1 means
     // none (a deleted slot's ID is 0xFFFFFFFF); such IDs are not counted.
