@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstring>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "model/cp1251.h"
@@ -198,24 +199,19 @@ char* PutRows(char* p, std::span<const CallLogRow> rows) {
 
 // ---- reading ----
 
-bool IsLineBreak(char c) {
-    return c == '\r' || c == '\n' || c == '\0';
-}
-
-// The next line of the file, past any run of CR, LF and zero bytes.
-bool NextLine(std::string_view bytes, std::size_t& pos, std::string_view& line) {
-    while (pos < bytes.size() && IsLineBreak(bytes[pos])) {
-        ++pos;
+// Where the line starting at `from` ends: at the first CR, LF or zero byte,
+// or at `end` when there is none.
+const char* LineEnd(const char* from, const char* end) {
+    const auto length = static_cast<std::size_t>(end - from);
+    const auto* lf = static_cast<const char*>(std::memchr(from, '\n', length));
+    const char* stop = lf != nullptr ? lf : end;
+    const auto before = static_cast<std::size_t>(stop - from);
+    if (const auto* cr = static_cast<const char*>(std::memchr(from, '\r', before))) {
+        stop = cr;
     }
-    if (pos >= bytes.size()) {
-        return false;
-    }
-    const std::size_t start = pos;
-    while (pos < bytes.size() && !IsLineBreak(bytes[pos])) {
-        ++pos;
-    }
-    line = bytes.substr(start, pos - start);
-    return true;
+    const auto* zero =
+        static_cast<const char*>(std::memchr(from, '\0', static_cast<std::size_t>(stop - from)));
+    return zero != nullptr ? zero : stop;
 }
 
 // Reads the items of one line in order. A quoted item is returned with its
@@ -226,13 +222,15 @@ class ItemReader {
 
     bool AtEnd() const { return pos_ >= line_.size(); }
 
-    // The next item; `scratch` holds it when it had to be unfolded.
-    std::optional<std::string_view> Next(std::string& scratch) {
+    // The next item into `item`, false for a null one; `scratch` holds it
+    // when it had to be unfolded. (A flag and an out parameter rather than an
+    // optional: the optional's flag and value, stored and read back at once,
+    // cost a stall on every item of a large file.)
+    bool Next(std::string& scratch, std::string_view& item) {
         if (line_[pos_] == '\t') {
             ++pos_;
-            return std::nullopt;
+            return false;
         }
-        std::optional<std::string_view> item;
         if (line_[pos_] == ' ') {
             item = Quoted(scratch);
         } else {
@@ -245,7 +243,7 @@ class ItemReader {
         if (pos_ < line_.size() && line_[pos_] == '\t') {
             ++pos_;
         }
-        return item;
+        return true;
     }
 
   private:
@@ -253,7 +251,7 @@ class ItemReader {
         const std::size_t start = ++pos_;
         bool folded = false;
         for (;;) {
-            const std::size_t space = line_.find(' ', pos_);
+            const std::size_t space = SpaceFrom(pos_);
             if (space == std::string_view::npos) {
                 if (folded) {
                     scratch.append(line_.substr(pos_));
@@ -286,6 +284,17 @@ class ItemReader {
         return folded ? std::string_view(scratch) : plain;
     }
 
+    // Items are short: a plain loop finds their end sooner than a library
+    // search would.
+    std::size_t SpaceFrom(std::size_t pos) const {
+        for (; pos < line_.size(); ++pos) {
+            if (line_[pos] == ' ') {
+                return pos;
+            }
+        }
+        return std::string_view::npos;
+    }
+
     std::string_view line_;
     std::size_t pos_ = 0;
 };
@@ -296,8 +305,8 @@ std::string FirstItem(std::string_view line) {
         return {};
     }
     ItemReader reader(line);
-    const auto item = reader.Next(scratch);
-    return item ? std::string(*item) : std::string();
+    std::string_view item;
+    return reader.Next(scratch, item) ? std::string(item) : std::string();
 }
 
 template <typename T>
@@ -435,6 +444,32 @@ FormattedFile FormatFile(std::span<const CallLogRow> rows, std::span<const CallL
     return file;
 }
 
+AtomicWriteResult WriteFile(AtomicFileWriter& writer, std::span<const CallLogRow> rows,
+                            std::span<const CallLogRow> more) {
+    constexpr std::size_t kPieceBytes = 1 << 20;
+    std::string definitions;
+    AppendDefinitions(definitions);
+    AtomicWriteResult result = writer.Write(definitions);
+    const auto piece = std::make_unique<char[]>(kPieceBytes + kMaxRowBytes);
+    char* p = piece.get();
+    const auto flush = [&] {
+        result = writer.Write({piece.get(), static_cast<std::size_t>(p - piece.get())});
+        p = piece.get();
+    };
+    for (const std::span<const CallLogRow> part : {rows, more}) {
+        for (std::size_t i = 0; i < part.size() && result; ++i) {
+            p = PutRows(p, part.subspan(i, 1));
+            if (static_cast<std::size_t>(p - piece.get()) >= kPieceBytes) {
+                flush();
+            }
+        }
+    }
+    if (result) {
+        flush();
+    }
+    return result;
+}
+
 std::string FormatRows(std::span<const CallLogRow> rows) {
     std::string out(rows.size() * kMaxRowBytes, '\0');
     char* end = PutRows(out.data(), rows);
@@ -447,88 +482,169 @@ std::string Format(std::span<const CallLogRow> rows, std::span<const CallLogRow>
     return std::string(file.View());
 }
 
-bool Parse(std::string_view bytes, CallLogTable& table, std::string& error) {
-    table.Reset();
-    std::size_t pos = 0;
-    std::string_view line;
-    std::string scratch;
-    // The definition section: the version line, then definitions up to its end.
-    bool inDefinitions = false;
-    bool inIndexes = false;
-    bool defined = false;
-    while (!defined && NextLine(bytes, pos, line)) {
-        const std::string item = FirstItem(line);
-        if (item == kFileVersion) {
-            continue;
+// The lines of a file in order: the definition section, the header, then
+// one row per line.
+class RowStream::Lines {
+  public:
+    enum class Result { Taken, Row, Failed };
+
+    // row is a fresh row; a line of the table fills it.
+    Result Take(std::string_view line, CallLogRow& row, std::string& error) {
+        switch (stage_) {
+            case Stage::Definitions:
+                return Definition(line, error);
+            case Stage::Header:
+                return Header(line, error);
+            case Stage::Rows:
+                break;
         }
-        if (item == kTableDefStart) {
-            inDefinitions = true;
-        } else if (item == kTableDefEnd) {
-            defined = true;
-        } else if (item == kIndexDefStart) {
-            inIndexes = true;
-        } else if (item == kIndexDefEnd) {
-            inIndexes = false;
-        } else if (inDefinitions && !inIndexes) {
-            if (!CheckDefinition(item, error)) {
-                return false;
-            }
-        } else if (!inIndexes) {
-            error = "Это не файл базы звонков: нет описания полей.";
-            return false;
-        }
+        return Row(line, row, error);
     }
-    if (!defined) {
-        if (pos < bytes.size() || inDefinitions) {
+
+    bool Finish(std::string& error) const {
+        if (stage_ == Stage::Definitions && inDefinitions_) {
             error = "Описание полей в файле базы звонков не закончено.";
             return false;
         }
-        return true;  // an empty file
+        return true;  // an empty file, or one without a header or rows
     }
-    // The header: each column's field, or none for a name the table lacks.
-    std::vector<std::optional<CallLogField>> columns;
-    if (!NextLine(bytes, pos, line)) {
-        return true;
+
+  private:
+    enum class Stage { Definitions, Header, Rows };
+
+    // The version line, then definitions up to the section's end.
+    Result Definition(std::string_view line, std::string& error) {
+        const std::string item = FirstItem(line);
+        if (item == kFileVersion) {
+            return Result::Taken;
+        }
+        if (item == kTableDefStart) {
+            inDefinitions_ = true;
+        } else if (item == kTableDefEnd) {
+            stage_ = Stage::Header;
+        } else if (item == kIndexDefStart) {
+            inIndexes_ = true;
+        } else if (item == kIndexDefEnd) {
+            inIndexes_ = false;
+        } else if (inDefinitions_ && !inIndexes_) {
+            if (!CheckDefinition(item, error)) {
+                return Result::Failed;
+            }
+        } else if (!inIndexes_) {
+            error = "Это не файл базы звонков: нет описания полей.";
+            return Result::Failed;
+        }
+        return Result::Taken;
     }
-    for (ItemReader reader(line); !reader.AtEnd();) {
-        const auto name = reader.Next(scratch);
-        columns.push_back(name ? FieldByName(*name) : std::nullopt);
+
+    // Each column's field, or none for a name the table lacks.
+    Result Header(std::string_view line, std::string& error) {
+        std::string_view name;
+        for (ItemReader reader(line); !reader.AtEnd();) {
+            columns_.push_back(reader.Next(scratch_, name) ? FieldByName(name) : std::nullopt);
+        }
+        // A header that names nothing of the table but N is no call-log
+        // header (lines split by another separator match N alone); loading
+        // it would leave every other value empty.
+        if (std::none_of(columns_.begin(), columns_.end(),
+                         [](const auto& field) { return field && *field != CallLogField::N; })) {
+            error = "Это не файл базы звонков: заголовок не называет полей таблицы.";
+            return Result::Failed;
+        }
+        stage_ = Stage::Rows;
+        return Result::Taken;
     }
-    // A header that names nothing of the table but N is no call-log header
-    // (lines split by another separator match N alone); loading it would
-    // leave every other value empty.
-    if (std::none_of(columns.begin(), columns.end(),
-                     [](const auto& field) { return field && *field != CallLogField::N; })) {
-        error = "Это не файл базы звонков: заголовок не называет полей таблицы.";
-        return false;
-    }
-    std::size_t lineNumber = 0;
-    table.Reserve(bytes.size() / 150);
-    while (NextLine(bytes, pos, line)) {
-        ++lineNumber;
-        CallLogRow row;
+
+    Result Row(std::string_view line, CallLogRow& row, std::string& error) {
+        ++lineNumber_;
         std::size_t column = 0;
+        std::string_view item;
         for (ItemReader reader(line); !reader.AtEnd(); ++column) {
-            const auto item = reader.Next(scratch);
-            if (!item || column >= columns.size() || !columns[column]) {
+            if (!reader.Next(scratch_, item) || column >= columns_.size() || !columns_[column]) {
                 continue;
             }
-            if (!SetValue(row, *columns[column], *item)) {
-                error = "Недопустимое значение (" + Cp1251ToUtf8(*item) + ") поля " +
-                        FieldInfo(*columns[column]).name + " в строке " +
-                        std::to_string(lineNumber) + " файла базы звонков.";
-                return false;
+            if (!SetValue(row, *columns_[column], item)) {
+                error = "Недопустимое значение (" + Cp1251ToUtf8(item) + ") поля " +
+                        FieldInfo(*columns_[column]).name + " в строке " +
+                        std::to_string(lineNumber_) + " файла базы звонков.";
+                return Result::Failed;
             }
         }
-        if (column != columns.size()) {
-            error = "Строка " + std::to_string(lineNumber) + " файла базы звонков содержит " +
-                    std::to_string(column) + " значений вместо " + std::to_string(columns.size()) +
+        if (column != columns_.size()) {
+            error = "Строка " + std::to_string(lineNumber_) + " файла базы звонков содержит " +
+                    std::to_string(column) + " значений вместо " + std::to_string(columns_.size()) +
                     ".";
+            return Result::Failed;
+        }
+        return Result::Row;
+    }
+
+    Stage stage_ = Stage::Definitions;
+    bool inDefinitions_ = false;
+    bool inIndexes_ = false;
+    std::vector<std::optional<CallLogField>> columns_;
+    std::size_t lineNumber_ = 0;
+    std::string scratch_;
+};
+
+RowStream::RowStream(std::function<void(const CallLogRow&)> row)
+    : row_(std::move(row)), lines_(std::make_unique<Lines>()) {}
+
+RowStream::~RowStream() = default;
+
+bool RowStream::Line(std::string_view line, std::string& error) {
+    CallLogRow row;
+    switch (lines_->Take(line, row, error)) {
+        case Lines::Result::Taken:
+            return true;
+        case Lines::Result::Row:
+            row_(row);
+            return true;
+        case Lines::Result::Failed:
+            break;
+    }
+    return false;
+}
+
+bool RowStream::Feed(std::string_view bytes, std::string& error) {
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    while (p < end) {
+        const char* stop = LineEnd(p, end);
+        if (stop == end) {
+            partial_.append(p, end);  // the next piece ends this line
+            break;
+        }
+        std::string_view line(p, static_cast<std::size_t>(stop - p));
+        if (!partial_.empty()) {
+            partial_.append(line);
+            line = partial_;
+        }
+        if (!line.empty() && !Line(line, error)) {
             return false;
         }
-        table.AppendNumbered(row);
+        partial_.clear();
+        p = stop + 1;
     }
     return true;
+}
+
+bool RowStream::Finish(std::string& error) {
+    if (!partial_.empty()) {
+        const std::string last = std::move(partial_);
+        partial_.clear();
+        if (!Line(last, error)) {
+            return false;
+        }
+    }
+    return lines_->Finish(error);
+}
+
+bool Parse(std::string_view bytes, CallLogTable& table, std::string& error) {
+    table.Reset();
+    table.Reserve(bytes.size() / 150);
+    RowStream stream([&table](const CallLogRow& row) { table.AppendNumbered(row); });
+    return stream.Feed(bytes, error) && stream.Finish(error);
 }
 
 }  // namespace tulvo::call_log_file

@@ -26,19 +26,21 @@ const std::string& SwitchedOffSuffix() {
     return Cp(" откл.", text);
 }
 
-bool CallTypePasses(const CallLogRow& row, int item) {
-    if (item < 0) {
-        return false;
-    }
-    const int wanted = item == CallLogFilter::kNoLinkItem ? 11 : item;
+bool CallTypePasses(const CallLogRow& row, const CallTypeCondition& condition) {
+    constexpr int kNoLinkCode = 11;
+    constexpr int kUnknownCode = 9;
     const auto code = row.Int(CallLogField::CallType);
-    if (code && *code == wanted) {
-        return true;
+    switch (condition.kind) {
+        case CallTypeCondition::Kind::Code:
+            return code && *code == condition.code;
+        case CallTypeCondition::Kind::NoLink:
+            return code && *code == kNoLinkCode;
+        case CallTypeCondition::Kind::Unknown:
+            return code && (*code == kUnknownCode || *code > kNoLinkCode);
+        case CallTypeCondition::Kind::Nothing:
+            break;
     }
-    if (item < CallLogFilter::kUnknownTypeItem) {
-        return false;
-    }
-    return item == CallLogFilter::kUnknownTypeItem && code && *code > 11;
+    return false;
 }
 
 // A deactivated subscriber's text: "дэактивирован <slot>", "<name> откл.",
@@ -56,25 +58,24 @@ bool IsDeactivatedText(std::string_view text) {
     return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
-bool SidePasses(const CallLogRow& row, int item, std::int32_t id, CallLogField textField,
+bool SidePasses(const CallLogRow& row, const SubscriberCondition& condition, CallLogField textField,
                 CallLogField high, CallLogField low) {
     const std::string_view text = row.Text(textField).value_or(std::string_view());
-    switch (item) {
-        case CallLogFilter::kEmptyItem:
+    switch (condition.kind) {
+        case SubscriberCondition::Kind::Any:
+            return true;
+        case SubscriberCondition::Kind::Empty:
             return text.empty();
-        case CallLogFilter::kUnknownItem:
+        case SubscriberCondition::Kind::Unknown:
             return text == UnknownText();
-        case CallLogFilter::kDeactivatedItem:
+        case SubscriberCondition::Kind::Deactivated:
             return IsDeactivatedText(text);
-        default:
+        case SubscriberCondition::Kind::Id:
             break;
-    }
-    if (item < 0) {
-        return true;  // text typed into the list selects nothing
     }
     const std::int64_t value =
         static_cast<std::int64_t>(row.Int(high).value_or(0)) * 65536 + row.Int(low).value_or(0);
-    return value == static_cast<std::int64_t>(static_cast<std::uint32_t>(id));
+    return value == static_cast<std::int64_t>(static_cast<std::uint32_t>(condition.id));
 }
 
 }  // namespace
@@ -138,24 +139,24 @@ PatternKey TypePatternKey(std::string_view field, bool& patternOpen, char c) {
 }
 
 bool CallLogFilter::Passes(const CallLogRow& row) const {
-    if (byCallType && !CallTypePasses(row, callTypeItem)) {
+    if (callType && !CallTypePasses(row, *callType)) {
         return false;
     }
-    if (byOut && !SidePasses(row, outItem, outId, CallLogField::IdOutStr, CallLogField::IdCodOutH,
-                             CallLogField::IdCodOutL)) {
+    if (calling && !SidePasses(row, *calling, CallLogField::IdOutStr, CallLogField::IdCodOutH,
+                               CallLogField::IdCodOutL)) {
         return false;
     }
-    if (byIn && !SidePasses(row, inItem, inId, CallLogField::IdInStr, CallLogField::IdCodInH,
-                            CallLogField::IdCodInL)) {
+    if (called && !SidePasses(row, *called, CallLogField::IdInStr, CallLogField::IdCodInH,
+                              CallLogField::IdCodInL)) {
         return false;
     }
-    if (byNumber &&
-        !NumberMatches(row.Text(CallLogField::TelNum).value_or(std::string_view()), pattern)) {
+    if (number &&
+        !NumberMatches(row.Text(CallLogField::TelNum).value_or(std::string_view()), *number)) {
         return false;
     }
-    if (byDate) {
+    if (dates) {
         const auto date = row.Date();
-        if (!date || *date < from || *date > to) {
+        if (!date || *date < dates->from || *date > dates->to) {
             return false;
         }
     }

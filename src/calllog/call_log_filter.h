@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,30 +36,45 @@ enum class PatternKey { Accept, Drop, ClearField };
 // field is the text before the key; patternOpen is updated as the key is taken.
 PatternKey TypePatternKey(std::string_view field, bool& patternOpen, char c);
 
-// The filter panel as a value: each condition with its switch. Item indexes
-// are those of the panel's lists; -1 is no selection.
-struct CallLogFilter {
-    // Subscriber items 0 to 2 of both side lists.
-    static constexpr int kEmptyItem = 0;
-    static constexpr int kUnknownItem = 1;
-    static constexpr int kDeactivatedItem = 2;
-    // Call type items: 8 is "Нет связи" (code 11), 9 "Неизвестный".
-    static constexpr int kNoLinkItem = 8;
-    static constexpr int kUnknownTypeItem = 9;
+// Which calls the call type condition keeps.
+struct CallTypeCondition {
+    enum class Kind : std::uint8_t {
+        Code,     // CallType equals code
+        NoLink,   // "Нет связи": code 11
+        Unknown,  // "Неизвестный": code 9, and 12 and above (not 8 nor 10)
+        Nothing,  // no call type chosen: no call
+    };
+    Kind kind = Kind::Code;
+    int code = 0;
+};
 
-    bool byCallType = false;
-    int callTypeItem = 0;
-    bool byOut = false;
-    int outItem = 0;
-    std::int32_t outId = 0;  // the subscriber ID of outItem above 2
-    bool byIn = false;
-    int inItem = 0;
-    std::int32_t inId = 0;
-    bool byNumber = false;
-    NumberPattern pattern;
-    bool byDate = false;
+// Which calls a side's condition keeps, by the calling or called
+// subscriber's text or ID.
+struct SubscriberCondition {
+    enum class Kind : std::uint8_t {
+        Any,          // nothing chosen: every call
+        Empty,        // no subscriber text
+        Unknown,      // "Неизвестный"
+        Deactivated,  // "дэактивирован <slot>", "<name> откл." or the bare word
+        Id,           // the subscriber with this ID
+    };
+    Kind kind = Kind::Any;
+    std::int32_t id = 0;
+};
+
+// Calls dated on from, on to or between them.
+struct DateRange {
     CallDate from;
     CallDate to;
+};
+
+// The conditions of a filter; one that is not set keeps every call.
+struct CallLogFilter {
+    std::optional<CallTypeCondition> callType;
+    std::optional<SubscriberCondition> calling;
+    std::optional<SubscriberCondition> called;
+    std::optional<NumberPattern> number;
+    std::optional<DateRange> dates;
 
     bool Passes(const CallLogRow& row) const;
 };

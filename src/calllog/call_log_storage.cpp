@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <vector>
 
 #include "calllog/call_log_file.h"
 #include "model/operator.h"
@@ -34,16 +36,16 @@ long long Nanoseconds(const timespec& time) {
     return static_cast<long long>(time.tv_sec) * 1000000000LL + time.tv_nsec;
 }
 
-// The whole file. Opened without blocking and read only when it is a
-// regular file, so a FIFO in its place cannot hang the program.
-FileRead ReadWholeFile(const std::string& path) {
-    FileRead read;
+// Opened without blocking and only when it is a regular file, so a FIFO in
+// its place cannot hang the program. -1 with read's result and reason when
+// it cannot be read.
+int OpenForReading(const std::string& path, FileRead& read, off_t& size) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         read.result =
             errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
         read.reason = SystemReason(errno);
-        return read;
+        return -1;
     }
     read.result = ReadResult::Read;
     struct stat info {};
@@ -51,12 +53,18 @@ FileRead ReadWholeFile(const std::string& path) {
         read.result = ReadResult::Failed;
         read.reason = "это не обычный файл";
         ::close(fd);
-        return read;
+        return -1;
     }
-    read.bytes.reserve(static_cast<std::size_t>(std::max<off_t>(info.st_size, 0)) + 1);
-    std::array<char, 1 << 16> chunk{};
+    size = std::max<off_t>(info.st_size, 0);
+    return fd;
+}
+
+// Reads fd to its end, handing each piece over until piece returns false.
+// Closes fd; on a read error read becomes Failed with the reason.
+void ReadPieces(int fd, FileRead& read, const std::function<bool(std::string_view)>& piece) {
+    std::vector<char> buffer(1 << 20);
     for (;;) {
-        const ssize_t got = ::read(fd, chunk.data(), chunk.size());
+        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
         if (got < 0 && errno == EINTR) {
             continue;
         }
@@ -65,13 +73,58 @@ FileRead ReadWholeFile(const std::string& path) {
             read.reason = SystemReason(errno);
             break;
         }
-        if (got == 0) {
+        if (got == 0 || !piece({buffer.data(), static_cast<std::size_t>(got)})) {
             break;
         }
-        read.bytes.append(chunk.data(), static_cast<std::size_t>(got));
     }
     ::close(fd);
+}
+
+// The whole file.
+FileRead ReadWholeFile(const std::string& path) {
+    FileRead read;
+    off_t size = 0;
+    const int fd = OpenForReading(path, read, size);
+    if (fd < 0) {
+        return read;
+    }
+    read.bytes.reserve(static_cast<std::size_t>(size) + 1);
+    ReadPieces(fd, read, [&read](std::string_view piece) {
+        read.bytes.append(piece);
+        return true;
+    });
     return read;
+}
+
+// The rows of a file, handed to visit as they are read until it returns
+// false; none is kept.
+struct Scan {
+    ReadResult result = ReadResult::Missing;
+    std::string reason;  // why it could not be read
+    bool parsed = true;
+    std::string error;  // why it is no call-log file
+};
+
+Scan ScanRows(const std::string& path, const std::function<bool(const CallLogRow&)>& visit) {
+    Scan scan;
+    FileRead read;
+    off_t size = 0;
+    const int fd = OpenForReading(path, read, size);
+    if (fd >= 0) {
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        bool more = true;
+        call_log_file::RowStream rows([&](const CallLogRow& row) { more = more && visit(row); });
+        ReadPieces(fd, read, [&](std::string_view piece) {
+            scan.parsed = rows.Feed(piece, scan.error);
+            return scan.parsed && more;
+        });
+        if (read.result == ReadResult::Read && scan.parsed && more) {
+            scan.parsed = rows.Finish(scan.error);
+        }
+    }
+    scan.result = read.result;
+    scan.reason = read.reason;
+    return scan;
 }
 
 std::string Stamp() {
@@ -142,31 +195,56 @@ bool CallLogStorage::Load(CallLogTable& table, Operator& op) {
     // Reading changes nothing on disk: without a lock file there is no lock.
     const FileLock lock(LockPath(), FileLock::Mode::Shared, false);
     const Snapshot snapshot = Look(lock);
-    const FileRead read = ReadWholeFile(path_);
-    switch (read.result) {
+    table.Reserve(static_cast<std::size_t>(std::max<off_t>(snapshot.size, 0)) / 150);
+    if (!Scanned(
+            [&table](const CallLogRow& row) {
+                table.AppendNumbered(row);
+                return true;
+            },
+            op, true)) {
+        table.Reset();
+        return false;
+    }
+    table.MarkSynced();
+    synced_ = written_ = snapshot;
+    writtenLargestN_ = LargestN(table.Rows());
+    Matched(table);
+    return true;
+}
+
+bool CallLogStorage::ForEachRow(const std::function<bool(const CallLogRow&)>& visit, Operator& op) {
+    // As Load: under a shared lock, created by nobody. A file that cannot be
+    // parsed stays where it is: whoever next loads it to change it sets it
+    // aside.
+    const FileLock lock(LockPath(), FileLock::Mode::Shared, false);
+    return Scanned(visit, op, false);
+}
+
+bool CallLogStorage::Scanned(const std::function<bool(const CallLogRow&)>& visit, Operator& op,
+                             bool setAside) {
+    const Scan scan = ScanRows(path_, visit);
+    switch (scan.result) {
         case ReadResult::Missing:
-            synced_ = written_ = snapshot;
-            writtenLargestN_ = -1;
-            Matched(table);
             return true;
         case ReadResult::Failed:
             keepFile_ = true;
-            op.ErrorWithDetail("Невозможно открыть файл базы звонков " + path_, read.reason);
+            op.ErrorWithDetail("Невозможно открыть файл базы звонков " + path_, scan.reason);
             return false;
         case ReadResult::Read:
             break;
     }
-    std::string error;
-    if (call_log_file::Parse(read.bytes, table, error)) {
-        table.MarkSynced();
-        synced_ = written_ = snapshot;
-        writtenLargestN_ = LargestN(table.Rows());
-        Matched(table);
-        return true;
+    if (!scan.parsed && setAside) {
+        SetAside(scan.error, op);
+        return false;
     }
-    table.Reset();
-    SetAside(error, op);
-    return false;
+    if (!scan.parsed) {
+        keepFile_ = true;
+        op.ErrorWithDetail("Невозможно открыть файл базы звонков " + path_ +
+                               ": файл не читается как база звонков; он не изменён.",
+                           scan.error);
+        return false;
+    }
+    return true;
 }
 
 void CallLogStorage::SetAside(const std::string& error, Operator& op) {
@@ -202,19 +280,16 @@ bool CallLogStorage::Refused(Operator& op) const {
 
 bool CallLogStorage::ReadRows(std::vector<CallLogRow>& rows, Operator& op,
                               const std::string& failure) const {
-    const FileRead read = ReadWholeFile(path_);
-    if (read.result == ReadResult::Missing) {
-        rows.clear();
+    rows.clear();
+    const Scan scan = ScanRows(path_, [&rows](const CallLogRow& row) {
+        rows.push_back(row);
         return true;
-    }
-    std::string error = read.reason;
-    CallLogTable table;
-    if (read.result == ReadResult::Read && call_log_file::Parse(read.bytes, table, error)) {
-        rows = table.ReleaseRows();
+    });
+    if (scan.result == ReadResult::Missing || (scan.result == ReadResult::Read && scan.parsed)) {
         return true;
     }
     op.ErrorWithDetail(failure + path_ + ": файл не читается как база звонков; он не изменён.",
-                       error);
+                       scan.result == ReadResult::Read ? scan.error : scan.reason);
     return false;
 }
 
@@ -228,8 +303,16 @@ bool CallLogStorage::PrepareFolder(Operator& op) const {
     return true;
 }
 
-bool CallLogStorage::WriteLocked(std::string_view bytes, FileLock& lock, Operator& op) {
-    const AtomicWriteResult result = WriteFileAtomically(path_, bytes);
+bool CallLogStorage::WriteLocked(const std::function<AtomicWriteResult(AtomicFileWriter&)>& write,
+                                 FileLock& lock, Operator& op) {
+    AtomicFileWriter writer(path_);
+    AtomicWriteResult result = writer.Open();
+    if (result) {
+        result = write(writer);
+    }
+    if (result) {
+        result = writer.Commit();
+    }
     if (!result) {
         op.ErrorWithDetail(kCannotSave + path_, result.error);
         return false;
@@ -272,8 +355,10 @@ bool CallLogStorage::Save(CallLogTable& table, Operator& op) {
     if (!LockForChange(lock, op) || !CatchUp(table, *lock, op, kCannotSave)) {
         return false;
     }
-    const call_log_file::FormattedFile bytes = call_log_file::FormatFile(table.Rows());
-    if (!WriteLocked(bytes.View(), *lock, op)) {
+    const auto rows = table.Rows();
+    if (!WriteLocked(
+            [rows](AtomicFileWriter& writer) { return call_log_file::WriteFile(writer, rows); },
+            *lock, op)) {
         return false;
     }
     table.MarkSynced();
@@ -326,7 +411,8 @@ bool CallLogStorage::AppendRows(std::vector<CallLogRow>& rows, Operator& op) {
         NumberAfter(rows, largest);
         bytes = call_log_file::Format(file, rows);
     }
-    if (!WriteLocked(bytes, *lock, op)) {
+    if (!WriteLocked([&bytes](AtomicFileWriter& writer) { return writer.Write(bytes); }, *lock,
+                     op)) {
         return false;
     }
     writtenLargestN_ = std::max(largest, LargestN(rows));

@@ -4,12 +4,14 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "calllog/call_log_row.h"
 #include "calllog/call_log_table.h"
+#include "store/atomic_file.h"
 #include "store/file_lock.h"
 
 namespace tulvo {
@@ -38,6 +40,12 @@ class CallLogStorage {
     // neither read nor set aside stays as it is, and nothing replaces it
     // from then on. False when a message was shown.
     bool Load(CallLogTable& table, Operator& op);
+
+    // Hands the rows of the file to visit in order, keeping none of them,
+    // until visit returns false; the file is only read. A missing or empty
+    // file has no rows. A file that cannot be read or parsed is reported,
+    // left as it is, and gives false.
+    bool ForEachRow(const std::function<bool(const CallLogRow&)>& visit, Operator& op);
 
     // Puts the table's own changes (rows added, edited and deleted since it
     // was last loaded or saved) into the file as it is now and replaces it;
@@ -86,7 +94,13 @@ class CallLogStorage {
     // Makes table hold the file as it is now with its own changes on top.
     bool CatchUp(CallLogTable& table, const FileLock& lock, Operator& op,
                  const std::string& failure);
-    bool WriteLocked(std::string_view bytes, FileLock& lock, Operator& op);
+    // Replaces the file with what write puts into the writer.
+    bool WriteLocked(const std::function<AtomicWriteResult(AtomicFileWriter&)>& write,
+                     FileLock& lock, Operator& op);
+    // Hands the file's rows to visit; a fault is reported (an unparsable
+    // file set aside when setAside says so) and gives false, a missing file
+    // no rows.
+    bool Scanned(const std::function<bool(const CallLogRow&)>& visit, Operator& op, bool setAside);
     void SetAside(const std::string& error, Operator& op);
     bool Refused(Operator& op) const;
     std::string LockPath() const { return path_ + ".lock"; }

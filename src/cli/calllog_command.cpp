@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "actions/call_log_download.h"
 #include "actions/device_link.h"
@@ -77,34 +78,43 @@ int Download(const CliArgs& args) {
     return outcome.complete ? kExitDone : kExitFailed;
 }
 
-// "empty", "unknown", "deactivated" or a subscriber number 1..300. False,
-// with a message, for the number of an empty slot: its blank ID would match
+// "empty", "unknown", "deactivated" or a subscriber number 1..300. Nothing,
+// after a message, for the number of an empty slot: its blank ID would match
 // the calls of whoever the gateway logs with that ID.
-bool SideFilter(const CliArgs& args, const char* option, const TData* image, bool& on, int& item,
-                std::int32_t& id) {
-    const auto value = args.Value(option);
-    if (!value) {
-        return true;
+std::optional<SubscriberCondition> SideFilter(const CliArgs& args, const char* option,
+                                              const TData& image) {
+    using Kind = SubscriberCondition::Kind;
+    const std::string value = *args.Value(option);
+    if (value == "empty") {
+        return SubscriberCondition{Kind::Empty, 0};
     }
-    on = true;
-    if (*value == "empty") {
-        item = CallLogFilter::kEmptyItem;
-    } else if (*value == "unknown") {
-        item = CallLogFilter::kUnknownItem;
-    } else if (*value == "deactivated") {
-        item = CallLogFilter::kDeactivatedItem;
-    } else {
-        const long n = args.Int(option, 1, TData::kSubscribers).value_or(1);
-        const ConstAbInfoRecord info = image->AbInfo(static_cast<int>(n));
-        if (info.Empty()) {
-            args.Op().Error("Абонент " + std::to_string(n) +
-                            " не задан (пустая запись); отбор по нему невозможен.");
-            return false;
-        }
-        item = 3;
-        id = static_cast<std::int32_t>(info.ID());
+    if (value == "unknown") {
+        return SubscriberCondition{Kind::Unknown, 0};
     }
-    return true;
+    if (value == "deactivated") {
+        return SubscriberCondition{Kind::Deactivated, 0};
+    }
+    const long n = args.Int(option, 1, TData::kSubscribers).value_or(1);
+    const ConstAbInfoRecord info = image.AbInfo(static_cast<int>(n));
+    if (info.Empty()) {
+        args.Op().Error("Абонент " + std::to_string(n) +
+                        " не задан (пустая запись); отбор по нему невозможен.");
+        return std::nullopt;
+    }
+    return SubscriberCondition{Kind::Id, static_cast<std::int32_t>(info.ID())};
+}
+
+// --call-type 0..7 is a call type code; 8 and 9 stand for "Нет связи"
+// (code 11) and "Неизвестный" (the codes no name is given to).
+CallTypeCondition CallTypeFilter(const CliArgs& args) {
+    constexpr long kNoLinkOption = 8;
+    constexpr long kUnknownOption = 9;
+    const long value = *args.Int("call-type", 0, kUnknownOption);
+    using Kind = CallTypeCondition::Kind;
+    if (value == kNoLinkOption) {
+        return {Kind::NoLink, 0};
+    }
+    return {value == kUnknownOption ? Kind::Unknown : Kind::Code, static_cast<int>(value)};
 }
 
 // DD.MM.YYYY or YYYY-MM-DD.
@@ -138,25 +148,31 @@ CallDate ParseDate(const CliArgs& args, const char* option) {
 std::optional<CallLogFilter> FilterFrom(const CliArgs& args) {
     CallLogFilter filter;
     if (args.Has("call-type")) {
-        filter.byCallType = true;
-        filter.callTypeItem = static_cast<int>(*args.Int("call-type", 0, 9));
+        filter.callType = CallTypeFilter(args);
     }
-    std::unique_ptr<TData> image;
     if (args.Has("calling") || args.Has("called")) {
-        image = StoreImage(args);
-    }
-    if (!SideFilter(args, "calling", image.get(), filter.byOut, filter.outItem, filter.outId) ||
-        !SideFilter(args, "called", image.get(), filter.byIn, filter.inItem, filter.inId)) {
-        return std::nullopt;
+        const auto image = StoreImage(args);
+        for (auto [option, side] :
+             {std::pair{"calling", &filter.calling}, std::pair{"called", &filter.called}}) {
+            if (!args.Has(option)) {
+                continue;
+            }
+            *side = SideFilter(args, option, *image);
+            if (!*side) {
+                return std::nullopt;
+            }
+        }
     }
     if (const auto number = args.Value("number")) {
-        filter.pattern = ParseNumberPattern(*number);
-        filter.byNumber = filter.pattern.mode != PatternMode::None;
+        const NumberPattern pattern = ParseNumberPattern(*number);
+        if (pattern.mode != PatternMode::None) {
+            filter.number = pattern;
+        }
     }
     if (args.Has("from") || args.Has("to")) {
-        filter.byDate = true;
-        filter.from = args.Has("from") ? ParseDate(args, "from") : CallDate{-32768, 1, 1};
-        filter.to = args.Has("to") ? ParseDate(args, "to") : CallDate{32767, 12, 31};
+        filter.dates =
+            DateRange{args.Has("from") ? ParseDate(args, "from") : CallDate{-32768, 1, 1},
+                      args.Has("to") ? ParseDate(args, "to") : CallDate{32767, 12, 31}};
     }
     return filter;
 }
@@ -172,13 +188,14 @@ int Export(const CliArgs& args) {
         args.Op().Error(why);
         return kExitFailed;
     }
-    CallLogStorage storage(args.DataDir());
-    CallLogTable table;
-    if (!filter || !LoadTable(args, storage, table)) {
+    if (!filter) {
         return kExitFailed;
     }
+    // Straight from the file to the report: the table is never held.
+    CallLogStorage storage(args.DataDir());
     const bool written = WriteCallLogReport(
-        report, table, [&filter](const CallLogRow& row) { return filter->Passes(row); }, args.Op());
+        report, storage, [&filter](const CallLogRow& row) { return filter->Passes(row); },
+        args.Op());
     return written ? kExitDone : kExitFailed;
 }
 

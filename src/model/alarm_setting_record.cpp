@@ -11,8 +11,17 @@ constexpr std::uint8_t kDefaultSetTimeout = 5;
 constexpr std::size_t kArrayEntries = 8;
 constexpr int kAllPasswordSlots = 9;
 
+// The first bit of each group of MM: one bit per channel 1..4.
+constexpr int kInModeBit = 0;
+constexpr int kModeSwitchBit = 8;
+constexpr int kOutModeBit = 16;
+
 bool ValidChannel(int channel) {
     return channel >= 1 && channel <= 4;
+}
+
+bool ValidPosition(int position) {
+    return position >= 1 && position <= 10;
 }
 
 // Offset of a channel's entry in a per-channel array of width-byte entries.
@@ -84,6 +93,117 @@ std::uint16_t BasicAlarmSettingRecord<Byte>::PutSMS() const {
 template <typename Byte>
 std::uint16_t BasicAlarmSettingRecord<Byte>::Call() const {
     return ReadU16le(this->ro(), kCall.offset);
+}
+
+template <typename Byte>
+bool BasicAlarmSettingRecord<Byte>::ChannelOn(int channel) const {
+    return ValidChannel(channel) && this->Bit(kEM.offset, channel - 1);
+}
+template <typename Byte>
+bool BasicAlarmSettingRecord<Byte>::ChannelActive(int channel) const {
+    return ValidChannel(channel) && this->Bit(kActive.offset, channel - 1);
+}
+template <typename Byte>
+bool BasicAlarmSettingRecord<Byte>::ButtonMode(int channel) const {
+    return ValidChannel(channel) && this->Bit(kKeyMode.offset, channel - 1);
+}
+template <typename Byte>
+bool BasicAlarmSettingRecord<Byte>::InMode(int channel) const {
+    return ValidChannel(channel) && this->Bit(kMM.offset, kInModeBit + channel - 1);
+}
+template <typename Byte>
+bool BasicAlarmSettingRecord<Byte>::ModeSwitch(int channel) const {
+    return ValidChannel(channel) && this->Bit(kMM.offset, kModeSwitchBit + channel - 1);
+}
+template <typename Byte>
+bool BasicAlarmSettingRecord<Byte>::OutMode(int channel) const {
+    return ValidChannel(channel) && this->Bit(kMM.offset, kOutModeBit + channel - 1);
+}
+template <typename Byte>
+bool BasicAlarmSettingRecord<Byte>::DrivenBy(int channel, int input) const {
+    return ValidChannel(channel) && ValidChannel(input) &&
+           this->Bit(ChannelAt(kOutMask, channel, 1), input - 1);
+}
+template <typename Byte>
+bool BasicAlarmSettingRecord<Byte>::SmsTo(int position) const {
+    return ValidPosition(position) && this->Bit(kPutSMS.offset, position - 1);
+}
+template <typename Byte>
+bool BasicAlarmSettingRecord<Byte>::CallTo(int position) const {
+    return ValidPosition(position) && this->Bit(kCall.offset, position - 1);
+}
+
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetChannelOn(int channel, bool on) requires MutableByte<Byte> {
+    if (!ValidChannel(channel)) {
+        return;
+    }
+    this->SetBit(kEM.offset, channel - 1, on);
+    this->Seal();
+}
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetInMode(int channel,
+                                              bool closing) requires MutableByte<Byte> {
+    if (!ValidChannel(channel)) {
+        return;
+    }
+    this->SetBit(kMM.offset, kInModeBit + channel - 1, closing);
+    this->Seal();
+}
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetModeSwitch(int channel,
+                                                  bool output) requires MutableByte<Byte> {
+    if (!ValidChannel(channel)) {
+        return;
+    }
+    this->SetBit(kMM.offset, kModeSwitchBit + channel - 1, output);
+    this->Seal();
+}
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetOutMode(int channel,
+                                               bool fromInputs) requires MutableByte<Byte> {
+    if (!ValidChannel(channel)) {
+        return;
+    }
+    this->SetBit(kMM.offset, kOutModeBit + channel - 1, fromInputs);
+    this->Seal();
+}
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetChannelActive(int channel,
+                                                     bool on) requires MutableByte<Byte> {
+    if (!ValidChannel(channel)) {
+        return;
+    }
+    this->SetBit(kActive.offset, channel - 1, on);
+}
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetButtonMode(int channel, bool on) requires MutableByte<Byte> {
+    if (!ValidChannel(channel)) {
+        return;
+    }
+    this->SetBit(kKeyMode.offset, channel - 1, on);
+}
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetDrivenBy(int channel, int input,
+                                                bool on) requires MutableByte<Byte> {
+    if (!(ValidChannel(channel) && ValidChannel(input))) {
+        return;
+    }
+    this->SetBit(ChannelAt(kOutMask, channel, 1), input - 1, on);
+}
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetSmsTo(int position, bool on) requires MutableByte<Byte> {
+    if (!ValidPosition(position)) {
+        return;
+    }
+    this->SetBit(kPutSMS.offset, position - 1, on);
+}
+template <typename Byte>
+void BasicAlarmSettingRecord<Byte>::SetCallTo(int position, bool on) requires MutableByte<Byte> {
+    if (!ValidPosition(position)) {
+        return;
+    }
+    this->SetBit(kCall.offset, position - 1, on);
 }
 
 template <typename Byte>
@@ -215,5 +335,14 @@ template std::string BasicAlarmSettingRecord<const std::uint8_t>::Password(int s
 template std::int16_t BasicAlarmSettingRecord<const std::uint8_t>::AbName(int position) const;
 template std::uint16_t BasicAlarmSettingRecord<const std::uint8_t>::PutSMS() const;
 template std::uint16_t BasicAlarmSettingRecord<const std::uint8_t>::Call() const;
+template bool BasicAlarmSettingRecord<const std::uint8_t>::ChannelOn(int channel) const;
+template bool BasicAlarmSettingRecord<const std::uint8_t>::ChannelActive(int channel) const;
+template bool BasicAlarmSettingRecord<const std::uint8_t>::ButtonMode(int channel) const;
+template bool BasicAlarmSettingRecord<const std::uint8_t>::InMode(int channel) const;
+template bool BasicAlarmSettingRecord<const std::uint8_t>::ModeSwitch(int channel) const;
+template bool BasicAlarmSettingRecord<const std::uint8_t>::OutMode(int channel) const;
+template bool BasicAlarmSettingRecord<const std::uint8_t>::DrivenBy(int channel, int input) const;
+template bool BasicAlarmSettingRecord<const std::uint8_t>::SmsTo(int position) const;
+template bool BasicAlarmSettingRecord<const std::uint8_t>::CallTo(int position) const;
 
 }  // namespace tulvo

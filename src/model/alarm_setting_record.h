@@ -58,6 +58,23 @@ class BasicAlarmSettingRecord : public RecordView<Byte, 161> {
     std::uint16_t PutSMS() const;
     std::uint16_t Call() const;
 
+    // One bit per channel 1..4; another channel reads as false.
+    bool ChannelOn(int channel) const;      // EM
+    bool ChannelActive(int channel) const;  // Active
+    bool ButtonMode(int channel) const;     // KeyMode
+    // MM: the alarm trips when the input closes (InMode set) or opens.
+    bool InMode(int channel) const;
+    // MM: the channel works as an output (ModeSwitch set) or as an input.
+    bool ModeSwitch(int channel) const;
+    // MM: the output follows the inputs (OutMode set) or is switched by hand.
+    bool OutMode(int channel) const;
+    // OutMask: input 1..4 drives the channel's output.
+    bool DrivenBy(int channel, int input) const;
+    // PutSMS and Call: notified subscriber 1..10 gets an SMS, is called;
+    // another position reads as false.
+    bool SmsTo(int position) const;
+    bool CallTo(int position) const;
+
     // Recompute the checksum.
     void SetEM(std::uint8_t value) requires MutableByte<Byte>;
     void SetMM(std::uint32_t value) requires MutableByte<Byte>;
@@ -66,6 +83,19 @@ class BasicAlarmSettingRecord : public RecordView<Byte, 161> {
     // The first 7 characters, zero-padded, the slot's byte 7 := 0.
     void SetPassword(int slot, std::string_view text) requires MutableByte<Byte>;
     void SetAbName(int position, std::int16_t subscriber) requires MutableByte<Byte>;
+
+    // One bit each; a channel or position out of range is ignored. The bits
+    // of EM and MM recompute the checksum, the others leave it stale, as the
+    // whole byte or word they belong to does.
+    void SetChannelOn(int channel, bool on) requires MutableByte<Byte>;
+    void SetInMode(int channel, bool closing) requires MutableByte<Byte>;
+    void SetModeSwitch(int channel, bool output) requires MutableByte<Byte>;
+    void SetOutMode(int channel, bool fromInputs) requires MutableByte<Byte>;
+    void SetChannelActive(int channel, bool on) requires MutableByte<Byte>;
+    void SetButtonMode(int channel, bool on) requires MutableByte<Byte>;
+    void SetDrivenBy(int channel, int input, bool on) requires MutableByte<Byte>;
+    void SetSmsTo(int position, bool on) requires MutableByte<Byte>;
+    void SetCallTo(int position, bool on) requires MutableByte<Byte>;
 
     // Leave the checksum stale.
     void SetActive(std::uint8_t value) requires MutableByte<Byte>;  // low 4 bits

@@ -84,6 +84,15 @@ class RecordView {
         WriteU8(rw(), offset, static_cast<std::uint8_t>(kept | shifted));
     }
 
+    // Bit `index` (0 the lowest) of the little-endian bit field starting at
+    // offset.
+    bool Bit(std::size_t offset, int index) const {
+        return GetBits(offset + static_cast<std::size_t>(index / 8), BitMask(index)) != 0;
+    }
+    void SetBit(std::size_t offset, int index, bool on) {
+        SetBits(offset + static_cast<std::size_t>(index / 8), BitMask(index), on ? 1U : 0U);
+    }
+
     // Text of at most maxChars bytes from the field's start, ending at the
     // first zero byte.
     std::string ReadText(Field field, std::size_t maxChars) const {
@@ -104,6 +113,8 @@ class RecordView {
     }
 
   private:
+    static std::uint8_t BitMask(int index) { return static_cast<std::uint8_t>(1U << (index % 8)); }
+
     Bytes bytes_;
 };
 

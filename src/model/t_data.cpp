@@ -59,6 +59,31 @@ AbPhoneRecord TData::AbPhone(int n) {
 ConstAbPhoneRecord TData::AbPhone(int n) const {
     return ViewOf<ConstAbPhoneRecord>(abPhone_[SubscriberElement(n)]);
 }
+
+std::uint32_t TData::NextIdCode() const {
+    // An ID with bit 31 set reads as negative in AbIdCod, where -1 means
+    // none (a deleted slot's ID is 0xFFFFFFFF); such IDs are not counted.
+    constexpr std::uint32_t kUncounted = 0x80000000u;
+    std::uint32_t largest = 0;
+    bool found = false;
+    for (int n = 1; n <= kSubscribers; ++n) {
+        const ConstAbInfoRecord info = AbInfo(n);
+        const std::uint32_t id = info.ID();
+        if (!info.Empty() && (id & kUncounted) == 0 && (!found || id > largest)) {
+            largest = id;
+            found = true;
+        }
+    }
+    return found ? largest + 1 : 1;
+}
+
+std::uint32_t TData::ReserveIdCode(int n) {
+    const std::uint32_t id = NextIdCode();
+    AbInfo(n).SetID(id);
+    Name(n).AbIdCod = static_cast<std::int32_t>(id);
+    return id;
+}
+
 NameEntry& TData::Name(int n) {
     return names_[SubscriberElement(n)];
 }

@@ -50,6 +50,13 @@ class TData {
     NameEntry& Name(int n);
     const NameEntry& Name(int n) const;
 
+    // The ID for a new subscriber: 1 + the largest ID with bit 31 clear
+    // among the slots in use, or 1 when no slot qualifies.
+    std::uint32_t NextIdCode() const;
+    // Gives empty slot n the next ID (ID and AbIdCod at once) ahead of its
+    // first store; the slot stays empty. Returns the ID.
+    std::uint32_t ReserveIdCode(int n);
+
     LineSettingRecord SettingFXO();
     ConstLineSettingRecord SettingFXO() const;
     LineSettingRecord SettingFXS();

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "store/system_reason.h"
@@ -198,58 +199,106 @@ mode_t CurrentUmask() {
     return mask;
 }
 
-AtomicWriteResult WriteFileAtomically(const std::string& requestedPath, std::string_view bytes,
-                                      const AtomicWriteOptions& options) {
-    if (requestedPath == "-") {
-        return WriteInPlace(requestedPath, bytes);
+AtomicFileWriter::AtomicFileWriter(std::string path, AtomicWriteOptions options)
+    : requested_(std::move(path)), options_(std::move(options)) {}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (fd_ >= 0) {
+        ::unlink(temp_.c_str());
+        ::close(fd_);
     }
-    const Target target = Resolve(requestedPath);
+}
+
+AtomicWriteResult AtomicFileWriter::Abandon(const std::string& what, int error) {
+    ::unlink(temp_.c_str());
+    ::close(fd_);
+    fd_ = -1;
+    return Failure(what, path_, error);
+}
+
+AtomicWriteResult AtomicFileWriter::Open() {
+    path_ = requested_;
+    if (requested_ == "-") {
+        inPlace_ = true;
+        return {true, {}};
+    }
+    const Target target = Resolve(requested_);
     if (!target.error.empty()) {
         return {false, target.error};
     }
-    const std::string& path = target.path;
+    path_ = target.path;
     if (target.exists && S_ISDIR(target.info.st_mode)) {
-        return Failure("невозможно записать", path, EISDIR);
+        return Failure("невозможно записать", path_, EISDIR);
     }
     if (target.exists && !S_ISREG(target.info.st_mode)) {
-        return WriteInPlace(path, bytes);
+        inPlace_ = true;
+        return {true, {}};
     }
-    RemoveLeftTemporaries(path);
-    std::string temp;
-    const int fd = CreateLockedTemporary(path, temp);
-    if (fd < 0) {
-        return Failure("невозможно создать временный файл для", path, errno);
+    RemoveLeftTemporaries(path_);
+    fd_ = CreateLockedTemporary(path_, temp_);
+    if (fd_ < 0) {
+        return Failure("невозможно создать временный файл для", path_, errno);
     }
-    auto abandon = [&](const std::string& what, int error) {
-        ::unlink(temp.c_str());
-        ::close(fd);
-        return Failure(what, path, error);
-    };
-    const mode_t mode = options.mode    ? *options.mode
+    const mode_t mode = options_.mode   ? *options_.mode
                         : target.exists ? target.info.st_mode & 07777
                                         : 0666 & ~CurrentUmask();
-    if (::fchmod(fd, mode) != 0) {
-        return abandon("невозможно установить права", errno);
+    if (::fchmod(fd_, mode) != 0) {
+        return Abandon("невозможно установить права", errno);
     }
-    if (!WriteAll(fd, bytes)) {
-        return abandon("невозможно записать", errno);
+    return {true, {}};
+}
+
+AtomicWriteResult AtomicFileWriter::Write(std::string_view bytes) {
+    if (inPlace_) {
+        pending_.append(bytes);
+        return {true, {}};
     }
-    if (::fsync(fd) != 0) {
-        return abandon("невозможно сохранить на диск", errno);
+    if (fd_ < 0) {
+        return Failure("невозможно записать", path_, EBADF);
     }
-    if (options.beforeRename && !options.beforeRename(temp)) {
-        return abandon("запись прервана для", EINTR);
+    if (!WriteAll(fd_, bytes)) {
+        return Abandon("невозможно записать", errno);
+    }
+    return {true, {}};
+}
+
+AtomicWriteResult AtomicFileWriter::Commit() {
+    if (inPlace_) {
+        return WriteInPlace(path_, pending_);
+    }
+    if (fd_ < 0) {
+        return Failure("невозможно записать", path_, EBADF);
+    }
+    if (::fsync(fd_) != 0) {
+        return Abandon("невозможно сохранить на диск", errno);
+    }
+    if (options_.beforeRename && !options_.beforeRename(temp_)) {
+        return Abandon("запись прервана для", EINTR);
     }
     // Renamed while still open and locked, so no other writer takes it for a
     // left-over in between.
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        return abandon("невозможно заменить", errno);
+    if (::rename(temp_.c_str(), path_.c_str()) != 0) {
+        return Abandon("невозможно заменить", errno);
     }
+    const int fd = fd_;
+    fd_ = -1;
     if (::close(fd) != 0) {
-        return Failure("невозможно закрыть", path, errno);
+        return Failure("невозможно закрыть", path_, errno);
     }
-    SyncFolder(FolderOf(path));
+    SyncFolder(FolderOf(path_));
     return {true, {}};
+}
+
+AtomicWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes,
+                                      const AtomicWriteOptions& options) {
+    AtomicFileWriter writer(path, options);
+    if (AtomicWriteResult opened = writer.Open(); !opened) {
+        return opened;
+    }
+    if (AtomicWriteResult written = writer.Write(bytes); !written) {
+        return written;
+    }
+    return writer.Commit();
 }
 
 AtomicWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes,

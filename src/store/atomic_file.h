@@ -43,6 +43,34 @@ AtomicWriteResult WriteFileAtomically(const std::string& path, std::string_view 
 AtomicWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t mode);
 AtomicWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes);
 
+// The same replacement for a file written in pieces: Open, Write as often as
+// needed, Commit. Until Commit succeeds the target stays as it was; a writer
+// that fails or is destroyed before then removes its temporary file. What is
+// written in place (see above) is kept in memory and written at Commit, so
+// such a target gets the whole content or nothing as well.
+class AtomicFileWriter {
+  public:
+    explicit AtomicFileWriter(std::string path, AtomicWriteOptions options = {});
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    AtomicWriteResult Open();
+    AtomicWriteResult Write(std::string_view bytes);
+    AtomicWriteResult Commit();
+
+  private:
+    AtomicWriteResult Abandon(const std::string& what, int error);
+
+    std::string requested_;
+    AtomicWriteOptions options_;
+    std::string path_;  // the target, links followed
+    std::string temp_;
+    int fd_ = -1;
+    bool inPlace_ = false;
+    std::string pending_;  // what an in-place target gets at Commit
+};
+
 // The process's umask, read without changing it.
 mode_t CurrentUmask();
 

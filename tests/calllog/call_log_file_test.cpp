@@ -149,6 +149,38 @@ TEST(CallLogFile, KeepsAwkwardValuesAndNullsApartFromEmptyTexts) {
     EXPECT_FALSE(loaded.Row(0).IsNull(F::TelNum));
 }
 
+// A file read as it arrives gives the same rows, wherever its pieces end:
+// inside an item, between the two spaces of a folded one, inside a run of
+// line breaks, or with no line break after the last row.
+TEST(CallLogFile, RowsReadInPiecesOfAnySizeAreTheSame) {
+    CallLogRow row;
+    row.SetText(F::IdOutStr, " a  b %n%%");
+    row.SetTime(F::Time, CallTime::Of(9, 5, 0));
+    CallLogTable table = ExampleTable();
+    table.Append(row);
+    table.Append(CallLogRow{});
+    const std::string example = Visible(kExample);
+    const std::string unended = example.substr(0, example.size() - 2);
+    for (const std::string& file :
+         {call_log_file::Format(table.Rows()), unended + "\n\0\n"s, unended}) {
+        CallLogTable whole;
+        std::string error;
+        ASSERT_TRUE(call_log_file::Parse(file, whole, error)) << error;
+        for (std::size_t size = 1; size <= file.size(); ++size) {
+            std::vector<CallLogRow> rows;
+            call_log_file::RowStream stream([&rows](const CallLogRow& r) { rows.push_back(r); });
+            for (std::size_t at = 0; at < file.size(); at += size) {
+                ASSERT_TRUE(stream.Feed(std::string_view(file).substr(at, size), error)) << error;
+            }
+            ASSERT_TRUE(stream.Finish(error)) << error;
+            ASSERT_EQ(rows.size(), whole.Size()) << "pieces of " << size;
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                EXPECT_EQ(rows[i], whole.Row(i)) << "pieces of " << size << ", row " << i;
+            }
+        }
+    }
+}
+
 TEST(CallLogFile, CutsTextsToTheirFieldAndReplacesWhatCp1251CannotHold) {
     CallLogRow row;
     row.SetTextUtf8(F::DeviceName, "GATEWAY-NUMBER-ONE");

@@ -23,63 +23,72 @@ CallLogRow RowWith(int callType, const char* out, std::uint32_t outId, const cha
     return row;
 }
 
-TEST(CallLogFilter, CallTypeItemsKeepTheirCodes) {
+TEST(CallLogFilter, CallTypeConditionsKeepTheirCodes) {
+    using Kind = CallTypeCondition::Kind;
+    std::vector<int> unknown{9};
+    for (int code = 12; code <= 255; ++code) {
+        unknown.push_back(code);
+    }
     const struct {
-        int item;
+        CallTypeCondition condition;
         std::vector<int> kept;
     } cases[] = {
-        {0, {0}},
-        {7, {7}},
-        {8, {11}},                   // "Нет связи"
-        {9, {9, 12, 13, 200, 255}},  // "Неизвестный": not 8 nor 10
-        {-1, {}},
+        {{Kind::Code, 0}, {0}},        {{Kind::Code, 7}, {7}},
+        {{Kind::Code, 11}, {11}},      {{Kind::NoLink, 0}, {11}},  // "Нет связи"
+        {{Kind::Unknown, 0}, unknown},  // "Неизвестный": not 8 nor 10
+        {{Kind::Nothing, 0}, {}},
     };
     for (const auto& c : cases) {
         CallLogFilter filter;
-        filter.byCallType = true;
-        filter.callTypeItem = c.item;
+        filter.callType = c.condition;
         std::vector<int> kept;
         for (int code = 0; code <= 255; ++code) {
             if (filter.Passes(RowWith(code, "", 0, ""))) {
                 kept.push_back(code);
             }
         }
-        if (c.item == 9) {
-            EXPECT_EQ(kept.size(), 245U);
-            EXPECT_EQ(kept.front(), 9);
-            EXPECT_EQ(kept[1], 12);
-        } else {
-            EXPECT_EQ(kept, c.kept) << "item " << c.item;
-        }
+        EXPECT_EQ(kept, c.kept) << static_cast<int>(c.condition.kind) << " " << c.condition.code;
     }
+    CallLogFilter filter;
+    filter.callType = CallTypeCondition{Kind::Unknown, 0};
+    EXPECT_FALSE(filter.Passes(CallLogRow{})) << "a row without a call type";
 }
 
-TEST(CallLogFilter, SubscriberItemsSelectTheirTexts) {
+TEST(CallLogFilter, SubscriberConditionsSelectTheirTexts) {
+    using Kind = SubscriberCondition::Kind;
     const struct {
-        int item;
+        Kind kind;
         const char* text;
         bool kept;
     } cases[] = {
-        {0, "", true},
-        {0, "Петров", false},
-        {1, "Неизвестный", true},
-        {1, "Петров", false},
-        {2, "дэактивирован 17", true},
-        {2, "Петров откл.", true},
-        {2, "дэактивирован", true},
-        {2, "дэактивированный", false},
-        {2, "Петров", false},
-        {3, "Петров", true},  // by ID 123456
-        {4, "Петров", false},
-        {-1, "Петров", true},  // text typed into the list: keeps everything
+        {Kind::Empty, "", true},
+        {Kind::Empty, "Петров", false},
+        {Kind::Unknown, "Неизвестный", true},
+        {Kind::Unknown, "Петров", false},
+        {Kind::Deactivated, "дэактивирован 17", true},
+        {Kind::Deactivated, "Петров откл.", true},
+        {Kind::Deactivated, "дэактивирован", true},
+        {Kind::Deactivated, "дэактивированный", false},
+        {Kind::Deactivated, "Петров", false},
+        {Kind::Id, "Петров", true},  // ID 123456: IdCodOutH 1, IdCodOutL 57920
+        {Kind::Any, "Петров", true},
+        {Kind::Any, "", true},
     };
     for (const auto& c : cases) {
-        CallLogFilter filter;
-        filter.byOut = true;
-        filter.outItem = c.item;
-        filter.outId = c.item == 3 ? 123456 : 654321;
-        EXPECT_EQ(filter.Passes(RowWith(0, c.text, 123456, "")), c.kept) << c.item << " " << c.text;
+        for (const bool calling : {true, false}) {
+            CallLogFilter filter;
+            (calling ? filter.calling : filter.called) = SubscriberCondition{c.kind, 123456};
+            CallLogRow row = RowWith(0, "", 0, "");
+            row.SetTextUtf8(calling ? F::IdOutStr : F::IdInStr, c.text);
+            row.SetInt(calling ? F::IdCodOutH : F::IdCodInH, 1);
+            row.SetInt(calling ? F::IdCodOutL : F::IdCodInL, 57920);
+            EXPECT_EQ(filter.Passes(row), c.kept)
+                << static_cast<int>(c.kind) << " " << c.text << (calling ? " calling" : " called");
+        }
     }
+    CallLogFilter other;
+    other.calling = SubscriberCondition{Kind::Id, 654321};
+    EXPECT_FALSE(other.Passes(RowWith(0, "Петров", 123456, "")));
 }
 
 TEST(CallLogFilter, NumberPatterns) {
@@ -96,8 +105,7 @@ TEST(CallLogFilter, NumberPatterns) {
     };
     for (const auto& c : cases) {
         CallLogFilter filter;
-        filter.byNumber = true;
-        filter.pattern = ParseNumberPattern(c.typed);
+        filter.number = ParseNumberPattern(c.typed);
         EXPECT_EQ(filter.Passes(RowWith(0, "", 0, c.number)), c.kept)
             << c.typed << " on " << c.number;
     }
@@ -108,9 +116,7 @@ TEST(CallLogFilter, NumberPatterns) {
 
 TEST(CallLogFilter, DateRangeIncludesBothDays) {
     CallLogFilter filter;
-    filter.byDate = true;
-    filter.from = {2026, 12, 1};
-    filter.to = {2026, 12, 8};
+    filter.dates = DateRange{{2026, 12, 1}, {2026, 12, 8}};
     EXPECT_FALSE(filter.Passes(RowWith(0, "", 0, "", {2026, 11, 30})));
     EXPECT_TRUE(filter.Passes(RowWith(0, "", 0, "", {2026, 12, 1})));
     EXPECT_TRUE(filter.Passes(RowWith(0, "", 0, "", {2026, 12, 8})));

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -89,6 +90,64 @@ TEST(CallLogCli, DownloadExportAndClearAgainstTheSimulatedGateway) {
     EXPECT_EQ(tulvo({"calllog", "export"}).exitCode, 2);
     EXPECT_EQ(tulvo({"calllog", "export", "-", "--from", "31.02.2026"}).exitCode, 2);
     EXPECT_EQ(tulvo({"calllog", "download", "extra", "--port", "x"}).exitCode, 2);
+}
+
+// Every file of a folder with its bytes.
+std::map<std::string, std::string> Folder(const std::string& path) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(path)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        files[entry.path().filename().string()] = {std::istreambuf_iterator<char>(in), {}};
+    }
+    return files;
+}
+
+// Export only reads the data folder, also when its file cannot be parsed or
+// is named as the report; a failed export leaves an earlier report as it was.
+TEST(CallLogCli, ExportLeavesTheDataFolderAsItWas) {
+    const std::string header =
+        " @@FILE  VERSION@@ \t 251 \r\n @@TABLEDEF  START@@ \r\n"
+        " N=AutoInc,0,\"N\",\"\",10,Data,\"\" \r\n"
+        " TelNum=String,19,\"TelNum\",\"\",19,Data,\"\" \r\n @@TABLEDEF  END@@ \r\n"
+        " N \t TelNum \t\r\n";
+    const struct {
+        const char* name;
+        std::string file;
+        int exitCode;
+        const char* report;        // the report's rows after the header; null: the old report
+        bool intoTheFile = false;  // the report named as the call-log file itself
+    } cases[] = {
+        {"good", header + " 7 \t 0441234567 \t\r\n 9 \t 0449999999 \t\r\n", 0,
+         "\r\n7     \t                   \t          \t                   \t          \t"
+         "0441234567         \t                  \t        \t        \t        "},
+        {"short row", header + " 7 \t 0441234567 \t\r\n 8 \t\r\n", 1, nullptr},
+        {"not a call log", "hello\r\n", 1, nullptr},
+        {"report over the file", header, 1, nullptr, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempDir dir;
+        std::filesystem::create_directories(dir.File("data"));
+        std::ofstream(dir.File("data/DataBilling.dbf"), std::ios::binary) << c.file;
+        std::ofstream(dir.File("r.xls"), std::ios::binary) << "old";
+        const auto before = Folder(dir.File("data"));
+        const std::string target =
+            c.intoTheFile ? dir.File("data/DataBilling.dbf") : dir.File("r.xls");
+        const auto run =
+            test::CliChild::Run({"calllog", "export", target, "--number", "*4567", "--data-dir",
+                                 dir.File("data"), "--store", dir.File("none.reg")},
+                                dir.Path());
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+        EXPECT_EQ(Folder(dir.File("data")), before);
+        std::ifstream in(dir.File("r.xls"), std::ios::binary);
+        const std::string report{std::istreambuf_iterator<char>(in), {}};
+        if (c.report == nullptr) {
+            EXPECT_EQ(report, "old");
+            EXPECT_NE(run.err.find("DataBilling.dbf"), std::string::npos) << run.err;
+        } else {
+            EXPECT_EQ(report.substr(report.find("\r\n")), c.report);
+        }
+    }
 }
 
 // A record whose dialled number says where it came from ("g1b2r3").

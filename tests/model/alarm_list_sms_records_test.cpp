@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,71 @@ INSTANTIATE_TEST_SUITE_P(
         AlarmStoreCase{"PutSMS", [](AlarmSettingRecord& a) { a.SetPutSMS(3); }, false},
         AlarmStoreCase{"Call", [](AlarmSettingRecord& a) { a.SetCall(3); }, false}),
     [](const auto& info) { return info.param.name; });
+
+// Each named bit of the record, over every channel (or notified position):
+// the one byte and bit it sets and clears, the checksum kept current only
+// by the stores of EM and MM.
+TEST(AlarmRecordBits, EachBitLandsAloneAtItsByte) {
+    using A = AlarmSettingRecord;
+    struct Case {
+        const char* name;
+        void (*set)(A&, int, bool);
+        bool (*get)(const A&, int);
+        int count;           // channels 1..4 or positions 1..10
+        std::size_t offset;  // byte of the first bit
+        int firstBit;
+        bool recomputes;
+    };
+    const Case cases[] = {
+        {"EM", [](A& a, int i, bool on) { a.SetChannelOn(i, on); },
+         [](const A& a, int i) { return a.ChannelOn(i); }, 4, 0, 0, true},
+        {"Active", [](A& a, int i, bool on) { a.SetChannelActive(i, on); },
+         [](const A& a, int i) { return a.ChannelActive(i); }, 4, 1, 0, false},
+        {"KeyMode", [](A& a, int i, bool on) { a.SetButtonMode(i, on); },
+         [](const A& a, int i) { return a.ButtonMode(i); }, 4, 2, 0, false},
+        {"InMode", [](A& a, int i, bool on) { a.SetInMode(i, on); },
+         [](const A& a, int i) { return a.InMode(i); }, 4, 3, 0, true},
+        {"ModeSwitch", [](A& a, int i, bool on) { a.SetModeSwitch(i, on); },
+         [](const A& a, int i) { return a.ModeSwitch(i); }, 4, 3, 8, true},
+        {"OutMode", [](A& a, int i, bool on) { a.SetOutMode(i, on); },
+         [](const A& a, int i) { return a.OutMode(i); }, 4, 3, 16, true},
+        // Channel c's mask byte is 15 + c - 1, input k its bit k - 1: i runs
+        // over the 16 pairs as bit 8 * (c - 1) + k - 1 of bytes 15 to 18.
+        {"OutMask",
+         [](A& a, int i, bool on) { a.SetDrivenBy((i - 1) / 4 + 1, (i - 1) % 4 + 1, on); },
+         [](const A& a, int i) { return a.DrivenBy((i - 1) / 4 + 1, (i - 1) % 4 + 1); }, 16, 15, -1,
+         false},
+        {"PutSMS", [](A& a, int i, bool on) { a.SetSmsTo(i, on); },
+         [](const A& a, int i) { return a.SmsTo(i); }, 10, 155, 0, false},
+        {"Call", [](A& a, int i, bool on) { a.SetCallTo(i, on); },
+         [](const A& a, int i) { return a.CallTo(i); }, 10, 157, 0, false},
+    };
+    for (const Case& c : cases) {
+        for (int i = 1; i <= c.count; ++i) {
+            SCOPED_TRACE(std::string(c.name) + " " + std::to_string(i));
+            const int bit = c.firstBit >= 0 ? c.firstBit + i - 1 : 8 * ((i - 1) / 4) + (i - 1) % 4;
+            std::array<std::uint8_t, 161> bytes{};
+            A record{A::Bytes(bytes)};
+            std::array<std::uint8_t, 161> expected{};
+            expected[c.offset + static_cast<std::size_t>(bit / 8)] =
+                static_cast<std::uint8_t>(1U << (bit % 8));
+            c.set(record, i, true);
+            expected[160] = c.recomputes ? Crc8(expected.data(), 160) : 0;
+            EXPECT_EQ(bytes, expected);
+            for (int other = 0; other <= c.count + 1; ++other) {
+                EXPECT_EQ(c.get(record, other), other == i) << "read " << other;
+            }
+            c.set(record, i, false);
+            EXPECT_EQ(bytes[c.offset + static_cast<std::size_t>(bit / 8)], 0);
+        }
+        // Outside the range a store is ignored.
+        std::array<std::uint8_t, 161> bytes{};
+        A record{A::Bytes(bytes)};
+        c.set(record, 0, true);
+        c.set(record, c.count + 1, true);
+        EXPECT_EQ(bytes, (std::array<std::uint8_t, 161>{})) << c.name;
+    }
+}
 
 TEST_F(AlarmRecordTest, FieldsLandAtTheirOffsets) {
     alarm.SetActive(0xFF);

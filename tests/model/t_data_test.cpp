@@ -117,5 +117,45 @@ TEST_F(FreshImageTest, SubscriberNumbersMapToDistinctElements) {
     EXPECT_EQ(image.Name(300).AbFNS, "last");
 }
 
+TEST(NextIdCode, CountsOnlyUsedSlotsWithBit31Clear) {
+    struct Slot {
+        int n;
+        std::uint32_t id;
+        bool used;
+    };
+    const struct {
+        std::vector<Slot> slots;
+        std::uint32_t next;
+    } cases[] = {
+        {{}, 1},
+        {{{10, 0x80000005u, true}}, 1},
+        {{{11, 300, true}, {12, 17, true}, {13, 999, false}}, 301},
+        {{{1, 0, true}}, 1},
+        {{{300, 0x7FFFFFFFu, true}, {2, 0xFFFFFFFFu, true}}, 0x80000000u},
+    };
+    for (const auto& c : cases) {
+        TData image;
+        for (const Slot& slot : c.slots) {
+            image.AbInfo(slot.n).SetID(slot.id);
+            if (slot.used) {
+                image.AbInfo(slot.n).SetFLAG(0x08);
+            }
+        }
+        EXPECT_EQ(image.NextIdCode(), c.next) << c.slots.size() << " slots";
+    }
+}
+
+TEST(NextIdCode, IsReservedInTheStillEmptySlot) {
+    TData image;
+    image.AbInfo(4).SetFLAG(0x08);
+    image.AbInfo(4).SetID(0x01020304);
+    EXPECT_EQ(image.ReserveIdCode(7), 0x01020305u);
+    const auto bytes = image.AbInfo(7).bytes();
+    EXPECT_EQ(ToVector(bytes.subspan(0, 5)), HexBytes("8E 05 03 02 01"));
+    EXPECT_TRUE(image.AbInfo(7).ChecksumValid());
+    EXPECT_EQ(image.Name(7).AbIdCod, 0x01020305);
+    EXPECT_EQ(image.NextIdCode(), 0x01020305u) << "a reserved ID is not yet in use";
+}
+
 }  // namespace
 }  // namespace tulvo

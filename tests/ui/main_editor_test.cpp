@@ -362,17 +362,6 @@ TEST_F(EditorTest, DeleteEmptiesSlotAndPreparesNewSubscriber) {
     ExpectButtons(false, false, false);
 }
 
-TEST_F(EditorTest, NextIdCodeCountsOnlyUsedSlotsWithBit31Clear) {
-    Form();
-    EXPECT_EQ(Form().Editor().NextIdCode(), 1u);
-    PutSubscriber(10, 0x80000005u);
-    EXPECT_EQ(Form().Editor().NextIdCode(), 1u);
-    PutSubscriber(11, 300);
-    PutSubscriber(12, 17);
-    image_.AbInfo(13).SetID(999);  // reserved in an empty slot
-    EXPECT_EQ(Form().Editor().NextIdCode(), 301u);
-}
-
 TEST_F(EditorTest, LimitBoxTurnsLimitControlsAndImageBitTogether) {
     PutSubscriber(1, 1);
     image_.AbLimit(1).SetLimitSeconds(725);

@@ -1,5 +1,6 @@
 #include "ui/calllog/form6.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDate>
 #include <QFileDialog>
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QTimer>
+#include <array>
 #include <utility>
 
 #include "actions/call_log_download.h"
@@ -30,6 +32,21 @@ namespace {
 
 CallDate ToCallDate(const QDate& date) {
     return {date.year(), date.month(), date.day()};
+}
+
+// The call type list: items 0 to 7 are the codes 0 to 7, then come
+// "Нет связи" and "Неизвестный".
+CallTypeCondition CallTypeOfItem(int item) {
+    constexpr int kNoLinkItem = 8;
+    constexpr int kUnknownItem = 9;
+    using Kind = CallTypeCondition::Kind;
+    if (item < 0) {
+        return {Kind::Nothing, 0};
+    }
+    if (item == kNoLinkItem) {
+        return {Kind::NoLink, 0};
+    }
+    return {item == kUnknownItem ? Kind::Unknown : Kind::Code, item};
 }
 
 }  // namespace
@@ -255,26 +272,40 @@ void TForm6::SpeedButton4Click() {
         ui_->CheckBox4->setChecked(false);
     }
     CallLogFilter filter;
-    filter.byCallType = ui_->CheckBox1->isChecked();
-    filter.callTypeItem = ui_->ComboBox1->currentIndex();
-    // An item typed into a list (no item selected) selects nothing.
-    auto side = [this](QComboBox* list, int& item, std::int32_t& id) {
-        const int index = list->currentIndex();
-        item = index >= 0 && list->currentText() == list->itemText(index) ? index : -1;
-        id = item >= 0 && static_cast<std::size_t>(item) < filterIds_.size()
-                 ? filterIds_[static_cast<std::size_t>(item)]
-                 : 0;
-    };
-    filter.byOut = ui_->CheckBox2->isChecked();
-    side(ui_->ComboBox2, filter.outItem, filter.outId);
-    filter.byIn = ui_->CheckBox3->isChecked();
-    side(ui_->ComboBox3, filter.inItem, filter.inId);
-    filter.byNumber = ui_->CheckBox4->isChecked();
-    filter.pattern = pattern;
-    filter.byDate = ui_->CheckBox5->isChecked();
-    filter.from = ToCallDate(ui_->DateTimePicker1->date());
-    filter.to = ToCallDate(ui_->DateTimePicker2->date());
+    if (ui_->CheckBox1->isChecked()) {
+        filter.callType = CallTypeOfItem(ui_->ComboBox1->currentIndex());
+    }
+    if (ui_->CheckBox2->isChecked()) {
+        filter.calling = SubscriberOfItem(ui_->ComboBox2);
+    }
+    if (ui_->CheckBox3->isChecked()) {
+        filter.called = SubscriberOfItem(ui_->ComboBox3);
+    }
+    if (ui_->CheckBox4->isChecked()) {
+        filter.number = pattern;
+    }
+    if (ui_->CheckBox5->isChecked()) {
+        filter.dates = DateRange{ToCallDate(ui_->DateTimePicker1->date()),
+                                 ToCallDate(ui_->DateTimePicker2->date())};
+    }
     model_->SetFilter(filter);
+}
+
+// The subscriber lists: "-пустая запись-", "Неизвестный", "дэактивирован",
+// then the subscribers whose IDs filterIds_ holds. Text typed into a list
+// (no item selected) selects nothing.
+SubscriberCondition TForm6::SubscriberOfItem(const QComboBox* list) const {
+    using Kind = SubscriberCondition::Kind;
+    const int index = list->currentIndex();
+    if (index < 0 || list->currentText() != list->itemText(index)) {
+        return {Kind::Any, 0};
+    }
+    constexpr std::array<Kind, 3> kFixedItems{Kind::Empty, Kind::Unknown, Kind::Deactivated};
+    const auto item = static_cast<std::size_t>(index);
+    if (item < kFixedItems.size()) {
+        return {kFixedItems[item], 0};
+    }
+    return {Kind::Id, item < filterIds_.size() ? filterIds_[item] : 0};
 }
 
 QString TForm6::ChooseReportFile() {

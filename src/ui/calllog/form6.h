@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "actions/device_access.h"
+#include "calllog/call_log_filter.h"
 #include "calllog/call_log_storage.h"
 #include "calllog/call_log_table.h"
 
+class QComboBox;
 class QLabel;
 class QProgressBar;
 
@@ -76,6 +78,7 @@ class TForm6 : public QDialog {
     void SetBusy(bool busy);
     void SetStatusText(const QString& text);
     QString ChooseReportFile();
+    SubscriberCondition SubscriberOfItem(const QComboBox* list) const;
 
     std::unique_ptr<Ui::TForm6> ui_;
     TData& image_;

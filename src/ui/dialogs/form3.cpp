@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -24,10 +25,6 @@ namespace tulvo {
 namespace {
 
 constexpr int kNoSubscriber = -1;
-constexpr std::uint32_t kInModeShift = 0;
-constexpr std::uint32_t kModeSwitchShift = 8;
-constexpr std::uint32_t kOutModeShift = 16;
-constexpr std::uint8_t kChannelBits = 0x0F;
 
 // A typed number: at most maxChars characters (0: any number of them) that
 // read as a decimal integer from low to high. Values the record cannot hold
@@ -215,34 +212,31 @@ void TForm3::Fill() {
         rows_[n - 1].abName->setCurrentIndex(item);
     }
     for (int n = 1; n <= kRows; ++n) {
-        rows_[n - 1].putSms->setChecked((alarm.PutSMS() >> (n - 1)) & 1U);
-        rows_[n - 1].call->setChecked((alarm.Call() >> (n - 1)) & 1U);
+        rows_[n - 1].putSms->setChecked(alarm.SmsTo(n));
+        rows_[n - 1].call->setChecked(alarm.CallTo(n));
     }
     ui_->Password->setText(FromCp1251(alarm.Password(0)));
-    const std::uint32_t mm = alarm.MM();
-    auto bit = [](std::uint32_t word, std::uint32_t at) { return ((word >> at) & 1U) != 0; };
     for (int n = 1; n <= kChannels; ++n) {
         const Channel& c = channels_[n - 1];
-        const auto i = static_cast<std::uint32_t>(n - 1);
-        c.enable->setChecked(bit(alarm.EM(), i));
-        c.active->setChecked(bit(alarm.Active(), i));
-        const bool output = HasOutput(n) && bit(mm, kModeSwitchShift + i);
+        c.enable->setChecked(alarm.ChannelOn(n));
+        c.active->setChecked(alarm.ChannelActive(n));
+        const bool output = HasOutput(n) && alarm.ModeSwitch(n);
         (output ? c.output : c.input)->setChecked(true);
         c.modeSwitch->setEnabled(HasOutput(n));
         c.password->setText(FromCp1251(alarm.Password(n)));
-        c.inMode->setCurrentIndex(bit(mm, kInModeShift + i) ? 1 : 0);
+        c.inMode->setCurrentIndex(alarm.InMode(n) ? 1 : 0);
         c.inDebounce->setText(QString::number(alarm.InDebounce(n)));
         c.setTimeout->setText(QString::number(alarm.SetTimeout(n)));
         c.inTimeout->setText(QString::number(alarm.InTimeout(n)));
-        c.outMode->setCurrentIndex(bit(mm, kOutModeShift + i) ? 1 : 0);
+        c.outMode->setCurrentIndex(alarm.OutMode(n) ? 1 : 0);
         c.keyTime->setText(QString::number(alarm.KeyTime(n)));
         c.keyTime->setEnabled(alarm.KeyTime(n) != 0);
-        c.keyMode->setChecked(bit(alarm.KeyMode(), i));
+        c.keyMode->setChecked(alarm.ButtonMode(n));
         if (c.keyMode->isChecked()) {
             KeyModeClick(n);
         }
         for (int k = 1; k <= kChannels; ++k) {
-            c.mask[k - 1]->setChecked(k != n && bit(alarm.OutMask(n), k - 1U));
+            c.mask[k - 1]->setChecked(k != n && alarm.DrivenBy(n, k));
         }
         c.sms->setText(FromCp1251(std::as_const(image_).SMSMessage(n - 1).Text()));
     }
@@ -288,30 +282,24 @@ bool TForm3::Store() {
         return false;
     }
     alarm.SetPassword(0, ToCp1251(ui_->Password->text()));
-    std::uint16_t putSms = 0;
-    std::uint16_t call = 0;
+    // Every bit the dialog has no box for is cleared.
+    alarm.SetPutSMS(0);
+    alarm.SetCall(0);
     for (int n = 1; n <= kRows; ++n) {
-        putSms |= rows_[n - 1].putSms->isChecked() ? 1U << (n - 1) : 0U;
-        call |= rows_[n - 1].call->isChecked() ? 1U << (n - 1) : 0U;
+        alarm.SetSmsTo(n, rows_[n - 1].putSms->isChecked());
+        alarm.SetCallTo(n, rows_[n - 1].call->isChecked());
     }
-    alarm.SetPutSMS(putSms);
-    alarm.SetCall(call);
-    std::uint8_t active = 0;
-    std::uint8_t enabled = 0;
-    std::uint32_t mm = 0;
+    alarm.SetActive(0);
+    alarm.SetEM(0);
+    alarm.SetMM(0);
     for (int n = 1; n <= kChannels; ++n) {
         const Channel& c = channels_[n - 1];
-        const auto i = static_cast<std::uint32_t>(n - 1);
-        active |= c.active->isChecked() ? 1U << i : 0U;
-        enabled |= c.enable->isChecked() ? 1U << i : 0U;
-        mm |= static_cast<std::uint32_t>(c.inMode->currentIndex() == 1) << (kInModeShift + i);
-        mm |= static_cast<std::uint32_t>(HasOutput(n) && c.output->isChecked())
-              << (kModeSwitchShift + i);
-        mm |= static_cast<std::uint32_t>(c.outMode->currentIndex() == 1) << (kOutModeShift + i);
+        alarm.SetChannelActive(n, c.active->isChecked());
+        alarm.SetChannelOn(n, c.enable->isChecked());
+        alarm.SetInMode(n, c.inMode->currentIndex() == 1);
+        alarm.SetModeSwitch(n, HasOutput(n) && c.output->isChecked());
+        alarm.SetOutMode(n, c.outMode->currentIndex() == 1);
     }
-    alarm.SetActive(active);
-    alarm.SetEM(enabled);
-    alarm.SetMM(mm);
     for (int n = 1; n <= kChannels; ++n) {
         const Channel& c = channels_[n - 1];
         if (c.enable->isChecked() && c.password->text().isEmpty()) {
@@ -324,19 +312,17 @@ bool TForm3::Store() {
         return false;
     }
     // Channels without output settings keep their button mode as loaded.
-    std::uint8_t keyMode = 0;
+    std::array<bool, kChannels> buttons{};
     for (int n = 1; n <= kChannels; ++n) {
-        const bool on = HasOutput(n) ? channels_[n - 1].keyMode->isChecked()
-                                     : ((alarm.KeyMode() >> (n - 1)) & 1U) != 0;
-        keyMode |= on ? 1U << (n - 1) : 0U;
+        buttons[n - 1] = HasOutput(n) ? channels_[n - 1].keyMode->isChecked() : alarm.ButtonMode(n);
     }
-    alarm.SetKeyMode(keyMode & kChannelBits);
+    alarm.SetKeyMode(0);
     for (int n = 1; n <= kChannels; ++n) {
-        std::uint8_t mask = 0;
+        alarm.SetButtonMode(n, buttons[n - 1]);
+        alarm.SetOutMask(n, 0);
         for (int k = 1; k <= kChannels; ++k) {
-            mask |= k != n && channels_[n - 1].mask[k - 1]->isChecked() ? 1U << (k - 1) : 0U;
+            alarm.SetDrivenBy(n, k, k != n && channels_[n - 1].mask[k - 1]->isChecked());
         }
-        alarm.SetOutMask(n, mask);
     }
     for (int n = 1; n <= kChannels; ++n) {
         image_.SMSMessage(n - 1).SetText(ToCp1251(channels_[n - 1].sms->text()));

@@ -6,6 +6,7 @@
 #include "ui/cp1251_text.h"
 #include "ui/main/key_filter_validator.h"
 #include "ui/main/subscriber_grid_view.h"
+#include "model/new_subscriber_defaults.h"
 #include "model/t_data.h"
 #include "ui_form1.h"
 
@@ -246,40 +247,22 @@ void SubscriberEditor::StoreSubscriber(int n) {
     hooks_.fillGrid();
 }
 
-std::uint32_t SubscriberEditor::NextIdCode() const {
-    std::uint32_t largest = 0;
-    bool found = false;
-    const TData& image = image_;
-    for (int n = 1; n <= TData::kSubscribers; ++n) {
-        const ConstAbInfoRecord info = image.AbInfo(n);
-        const std::uint32_t id = info.ID();
-        if (!info.Empty() && (id & 0x80000000u) == 0 && (!found || id > largest)) {
-            largest = id;
-            found = true;
-        }
-    }
-    return found ? largest + 1 : 1;
-}
-
 void SubscriberEditor::SpeedButton7Click(int n) {
-    const std::uint32_t id = NextIdCode();
+    const NewSubscriberDefaults defaults;
     ui_.Edit1->clear();
     ui_.Edit2->clear();
-    ui_.Edit3->setText(QStringLiteral("7200"));
-    ui_.Edit4->setText(QStringLiteral("7200"));
+    ui_.Edit3->setText(QString::number(defaults.limIn));
+    ui_.Edit4->setText(QString::number(defaults.limOut));
     ui_.Edit5->clear();
-    ShowGroup(1);
-    ui_.CheckBox2->setChecked(true);
-    ui_.CheckBox4->setChecked(true);
-    ui_.CheckBox3->setChecked(false);
-    ui_.CheckBox5->setChecked(true);
-    ui_.CheckBox6->setChecked(true);
-    ui_.CheckBox1->setChecked(true);
-    SetDefaultLine(0);
-    // The identifier is reserved in the image at once; the slot stays empty
-    // until "Ок".
-    image_.AbInfo(n).SetID(id);
-    image_.Name(n).AbIdCod = static_cast<std::int32_t>(id);
+    ShowGroup(defaults.group);
+    ui_.CheckBox2->setChecked(defaults.longDistance);
+    ui_.CheckBox4->setChecked(defaults.activation);
+    ui_.CheckBox3->setChecked(defaults.callBack);
+    ui_.CheckBox5->setChecked(defaults.lineFxo);
+    ui_.CheckBox6->setChecked(defaults.lineFxs);
+    ui_.CheckBox1->setChecked(defaults.lineConference);
+    SetDefaultLine(defaults.defaultLine);
+    image_.ReserveIdCode(n);
     EnableEditor(true);
 }
 

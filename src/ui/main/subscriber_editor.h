@@ -38,7 +38,6 @@ class SubscriberEditor : public QObject {
     // Prepares the editor for a new subscriber in empty slot n.
     void SpeedButton7Click(int n);
     void EnableEditor(bool on);
-    std::uint32_t NextIdCode() const;
 
     // The grid moved to row n (click, arrow key, wheel): show it, dropping
     // unsaved changes.
