@@ -186,6 +186,20 @@ class ReportWriter {
     char* p_;
 };
 
+// The storage file is the only copy of the calls erased in the gateway: a
+// report never replaces it, whatever name or link leads to it.
+bool WouldReplaceStorage(const std::string& path, const std::string& storagePath, Operator& op) {
+    struct stat target {};
+    struct stat file {};
+    if (::stat(path.c_str(), &target) != 0 || ::stat(storagePath.c_str(), &file) != 0 ||
+        target.st_dev != file.st_dev || target.st_ino != file.st_ino) {
+        return false;
+    }
+    op.ErrorWithDetail("Невозможно создать файл отчёта " + path,
+                       "это файл базы звонков " + storagePath);
+    return true;
+}
+
 }  // namespace
 
 void AppendReportHeader(std::string& out) {
@@ -218,7 +232,11 @@ std::string BuildCallLogReport(const CallLogTable& table,
 }
 
 bool WriteCallLogReport(const std::string& path, const CallLogTable& table,
-                        const std::function<bool(const CallLogRow&)>& shown, Operator& op) {
+                        const std::function<bool(const CallLogRow&)>& shown,
+                        const std::string& storagePath, Operator& op) {
+    if (WouldReplaceStorage(path, storagePath, op)) {
+        return false;
+    }
     ReportWriter report(path, op);
     bool written = report.Open();
     for (const CallLogRow& row : table.Rows()) {
@@ -234,14 +252,7 @@ bool WriteCallLogReport(const std::string& path, const CallLogTable& table,
 
 bool WriteCallLogReport(const std::string& path, CallLogStorage& storage,
                         const std::function<bool(const CallLogRow&)>& shown, Operator& op) {
-    // The storage file is the only copy of the calls erased in the gateway:
-    // a report never replaces it, whatever name or link leads to it.
-    struct stat target {};
-    struct stat file {};
-    if (::stat(path.c_str(), &target) == 0 && ::stat(storage.Path().c_str(), &file) == 0 &&
-        target.st_dev == file.st_dev && target.st_ino == file.st_ino) {
-        op.ErrorWithDetail("Невозможно создать файл отчёта " + path,
-                           "это файл базы звонков " + storage.Path());
+    if (WouldReplaceStorage(path, storage.Path(), op)) {
         return false;
     }
     ReportWriter report(path, op);

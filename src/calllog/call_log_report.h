@@ -22,9 +22,11 @@ void AppendReportHeader(std::string& out);
 void AppendReportRow(std::string& out, const CallLogRow& row);
 
 // Writes the report to path atomically. On failure "Невозможно создать файл отчёта
-// <path>" with the reason, and false; an earlier file stays as it was.
+// <path>" with the reason, and false; an earlier file stays as it was. A path
+// that leads to the storage file (storagePath) is refused.
 bool WriteCallLogReport(const std::string& path, const CallLogTable& table,
-                        const std::function<bool(const CallLogRow&)>& shown, Operator& op);
+                        const std::function<bool(const CallLogRow&)>& shown,
+                        const std::string& storagePath, Operator& op);
 
 // The same report of what the storage file holds, written as the file is
 // read, row by row: the table is never loaded, so a file of any size needs

@@ -376,7 +376,7 @@ TEST(CallLogReport, PadsColumnsAndEndsWithoutALineBreak) {
     test::TempDir dir;
     test::RecordingOperator op;
     const std::string path = dir.File("missing/report.xls");
-    EXPECT_FALSE(WriteCallLogReport(path, table, {}, op));
+    EXPECT_FALSE(WriteCallLogReport(path, table, {}, dir.File("DataBilling.dbf"), op));
     ASSERT_EQ(op.entries.size(), 1U);
     EXPECT_EQ(op.entries[0].text, "Невозможно создать файл отчёта " + path);
     EXPECT_FALSE(std::filesystem::exists(path));

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <filesystem>
 #include <memory>
 
 #include "ui/calllog/call_log_model.h"
@@ -86,6 +87,15 @@ TEST_F(CallLogWindowTest, DownloadFilterExportEditAndClear) {
     QFile file(report);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll().count("\r\n"), 1);  // the header and the one shown row
+    // The storage file itself is never the report: it holds the erased calls.
+    const std::string storage = folder() + "/DataBilling.dbf";
+    const auto before = std::filesystem::file_size(storage);
+    window->SetPathChooser([&] { return QString::fromStdString(storage); });
+    op.entries.clear();
+    Find<QToolButton>(*window, "SpeedButton2")->click();
+    EXPECT_EQ(std::filesystem::file_size(storage), before);
+    ASSERT_EQ(op.entries.size(), 1U);
+    EXPECT_EQ(op.entries[0].text, "Невозможно создать файл отчёта " + storage);
 
     // An edit in the grid is saved when the window closes, with '?' for what
     // Windows-1251 cannot hold.

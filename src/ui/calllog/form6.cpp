@@ -329,7 +329,8 @@ void TForm6::SpeedButton2Click() {
         return;
     }
     BusyCursor busy;
-    WriteCallLogReport(path.toStdString(), table_, model_->ShownPredicate(), op_);
+    WriteCallLogReport(QFile::encodeName(path).toStdString(), table_, model_->ShownPredicate(),
+                       storage_.Path(), op_);
 }
 
 void TForm6::SpeedButton5Click() {
