@@ -301,11 +301,19 @@ void TForm1::FormShow() {
         }
         move(ScreenFit::PlaceWithin(frame, screen->availableGeometry()).topLeft());
     }
-    // The first look at the ports comes right after the window is up rather
-    // than a second later, so the box is not empty meanwhile.
-    QTimer::singleShot(0, connectionBar_, &ConnectionBar::Timer1Timer);
     connectionBar_->Start();
     GuardedCall(context_.op, [this] { editor_->FollowRow(ui_->StringGrid1->CurrentRow()); });
+}
+
+void TForm1::paintEvent(QPaintEvent* event) {
+    QMainWindow::paintEvent(event);
+    if (!painted_) {
+        painted_ = true;
+        // The first look at the ports comes right after the window is on
+        // screen rather than a second later, so the box is not empty
+        // meanwhile; the window does not wait for it.
+        QTimer::singleShot(0, connectionBar_, &ConnectionBar::Timer1Timer);
+    }
 }
 
 void TForm1::FormDestroy() {

@@ -100,6 +100,7 @@ class TForm1 : public QMainWindow {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
     // The window manager's close button asks about typed changes as "Выход"
     // does; a close ordered by the program (a signal, the session's end) does not.
@@ -145,6 +146,7 @@ class TForm1 : public QMainWindow {
     QWidget* content_ = nullptr;  // the scrolled central content
     PathChooser pathChooser_;
     bool shown_ = false;
+    bool painted_ = false;
 };
 
 }  // namespace tulvo
