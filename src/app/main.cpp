@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFontMetrics>
 #include <QSessionManager>
 #include <QTimer>
 #include <chrono>
@@ -129,6 +130,9 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     }
     PortDiscovery ports;
     ports.AddExtraPortsFromEnvironment();
+    // The first window needs the font database, which takes a few
+    // milliseconds to read: read here, while the image is still loading.
+    QFontMetrics(QApplication::font()).height();
     loader.join();
     std::optional<DemoGateway> demo;
     if (options.demo && !demo.emplace().Offer(ports, store, *image)) {
