@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFontMetrics>
+#include <QImageReader>
 #include <QSessionManager>
 #include <QTimer>
 #include <chrono>
@@ -80,11 +81,12 @@ void BringToFront(QWidget* window) {
     window->activateWindow();
 }
 
-// Another program already serves the store: it shows its window and this
-// one ends (0), or it does not answer and this one is refused (1). Nothing
-// when this program is the first.
-std::optional<int> HandOverToRunning(SingleInstance& instance, Operator& op) {
-    switch (instance.Claim()) {
+// Another program already serves the store: it has shown its window and
+// this one ends (0), or it did not answer and this one is refused (1).
+// Nothing when this program is the first.
+std::optional<int> HandOverToRunning(SingleInstance::Role role, const SingleInstance& instance,
+                                     Operator& op) {
+    switch (role) {
         case SingleInstance::Role::First:
             return std::nullopt;
         case SingleInstance::Role::HandedOver:
@@ -105,10 +107,18 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     RegistryStore store(options.storePath.empty() ? RegistryStore::DefaultPath()
                                                   : options.storePath);
     auto image = std::make_unique<TData>();
-    // The image loads itself on a second thread while the application
-    // initialises; nothing touches the image or the store until the load
-    // has been joined, before the first window exists.
-    std::jthread loader([&image, &store] { LoadImage(*image, store); });
+    // While the application initialises, a second thread claims the store
+    // for this program and the image loads itself from it; nothing touches
+    // the image, the store or the claim until it has been joined, before
+    // the first window exists.
+    SingleInstance instance(store.Path());
+    SingleInstance::Role role = SingleInstance::Role::First;
+    std::jthread loader([&instance, &role, &image, &store] {
+        role = instance.Claim();
+        if (role == SingleInstance::Role::First) {
+            LoadImage(*image, store);
+        }
+    });
 
     QApplication app(qtArgs.count, qtArgs.pointers.data());
     QApplication::setApplicationName("tulvo-configurator");
@@ -116,6 +126,9 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     QApplication::setWindowIcon(AppIcon());
     InstallQtTranslation(app);
     ScreenFit::Install();
+    // Qt loads every image-format plugin when the first icon is read: done
+    // on a thread of its own while this one reads the fonts.
+    std::jthread imagePlugins([] { QImageReader::supportedImageFormats(); });
 
     // Installed before any window exists, so a signal that comes
     // early waits in the socket until the message loop serves it.
@@ -124,16 +137,17 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     // A firmware upload holds a shutdown back until it has ended.
     ShutdownGate shutdownGate;
     QtOperator op;
-    SingleInstance instance(store.Path());
-    if (const std::optional<int> handedOver = HandOverToRunning(instance, op)) {
-        return *handedOver;
-    }
     PortDiscovery ports;
     ports.AddExtraPortsFromEnvironment();
     // The first window needs the font database, which takes a few
     // milliseconds to read: read here, while the image is still loading.
     QFontMetrics(QApplication::font()).height();
     loader.join();
+    imagePlugins.join();
+    if (const std::optional<int> handedOver = HandOverToRunning(role, instance, op)) {
+        return *handedOver;
+    }
+    instance.Serve();
     std::optional<DemoGateway> demo;
     if (options.demo && !demo.emplace().Offer(ports, store, *image)) {
         std::cerr << "tulvo-configurator: cannot start the demo gateway: " << demo->Error() << '\n';

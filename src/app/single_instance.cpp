@@ -196,9 +196,17 @@ bool SingleInstance::Listen() {
         return false;
     }
     serverFd_ = fd.Release();
-    server_ = new QSocketNotifier(serverFd_, QSocketNotifier::Read, this);
-    connect(server_, &QSocketNotifier::activated, this, &SingleInstance::Accept);
     return true;
+}
+
+void SingleInstance::Serve() {
+    if (serverFd_ < 0 || server_ != nullptr) {
+        return;
+    }
+    server_ = new QSocketNotifier(serverFd_, QSocketNotifier::Read, this);
+    // A start that came since Claim() waits in the socket and is answered
+    // as soon as the events run.
+    connect(server_, &QSocketNotifier::activated, this, &SingleInstance::Accept);
 }
 
 void SingleInstance::Accept() {

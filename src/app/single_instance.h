@@ -34,8 +34,13 @@ class SingleInstance : public QObject {
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // Needs the application object. Waits a few seconds at most.
+    // Takes the store for this program, or asks the one that has it. Needs
+    // no application object and may run on another thread, but not at the
+    // same time as Serve(). Waits a few seconds at most.
     Role Claim();
+    // Answers later starts from now on, on the thread of the program's
+    // events (once Claim() has given First).
+    void Serve();
     // Why this start was refused, naming the running program, for the operator.
     const QString& Refusal() const { return refusal_; }
 
