@@ -16,11 +16,14 @@ class TForm6;
 class TForm7;
 
 // The windows that live for the whole run once they exist. The main window
-// is made at once; the call-log window right after the main window's first
-// paint (it loads its table file then, and a file it cannot read is reported
-// at start-up as before); the parameters, black/white list, total limit and
-// account windows when they are first opened. Destroying this destroys them
-// in their order, the main window last, each storing its options as it goes.
+// is made at once and the others are not needed for its first paint: the
+// call-log window is made by FinishStartUp, once the main window is on
+// screen (it loads its table file then, so a file it cannot read is still
+// told at start-up); the parameters, black/white list, total limit and
+// account windows when they are first opened, and any of them sooner if it
+// is opened sooner. Destroying this destroys them in their order, the main
+// window last, each storing its options as it goes; the parameters
+// dialog's option gets its default when the dialog was never made.
 class LongLivedWindows : public QObject {
     Q_OBJECT
   public:
@@ -29,8 +32,8 @@ class LongLivedWindows : public QObject {
 
     TForm1& Main() { return *main_; }
 
-    // Runs once the main window has been painted for the first time, after
-    // the events already waiting: start-up's messages, then FinishStartUp.
+    // What start-up does once the main window is on screen (its messages,
+    // FinishStartUp): run once, right after the window's first paint.
     void AfterFirstPaint(std::function<void()> then);
     // Makes the windows start-up still owes: the call-log window.
     void FinishStartUp();

@@ -15,15 +15,9 @@ QIcon AppIcon() {
     // Drawn here rather than left to an image plugin, so the icon never
     // comes out empty on a machine that lacks the plugin; each size only
     // once something shows it.
-    return QIcon(new SvgIconEngine(QStringLiteral(":/icons/com.zarq.TulvoConfigurator.svg"),
-                                   {{16, 16},
-                                    {22, 22},
-                                    {24, 24},
-                                    {32, 32},
-                                    {48, 48},
-                                    {64, 64},
-                                    {128, 128},
-                                    {256, 256}}));
+    return QIcon(new SvgIconEngine(
+        QStringLiteral(":/icons/com.zarq.TulvoConfigurator.svg"),
+        {{16, 16}, {22, 22}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
 }
 
 }  // namespace tulvo
