@@ -3,8 +3,8 @@
 // with a 300-row table), both on the offscreen platform, measured in the
 // same run and interleaved. Time is from just before the child is spawned
 // to its first paint of the main window (fastest run of each); memory is the
-// child's peak resident set (median). Targets: at most 1.5 times the minimal
-// program for both.
+// child's peak resident set (median). Goals: at most 1.3 times the minimal
+// program's time and 1.2 times its memory.
 //
 // Run without arguments. "--baseline-child" is the minimal program itself;
 // "--write-store FILE" only writes the full store used.
@@ -39,7 +39,8 @@ extern char** environ;
 namespace {
 
 constexpr int kRuns = 11;
-constexpr double kTargetRatio = 1.5;
+constexpr double kTimeGoal = 1.3;
+constexpr double kMemoryGoal = 1.2;
 
 long long MonotonicNs() {
     timespec now{};
@@ -223,8 +224,11 @@ int main(int argc, char** argv) {
                 Fastest(appMs), Median(appMs), Median(appKb));
     std::printf("  minimal Qt program  fastest %6.1f ms  median %6.1f ms  %7ld KiB peak\n",
                 Fastest(baseMs), Median(baseMs), Median(baseKb));
-    const bool pass = timeRatio <= kTargetRatio && memoryRatio <= kTargetRatio;
-    std::printf("  time ratio %.2f, memory ratio %.2f (target <= %.1f each): %s\n", timeRatio,
-                memoryRatio, kTargetRatio, pass ? "PASS" : "FAIL");
-    return pass ? 0 : 1;
+    const bool timeMet = timeRatio <= kTimeGoal;
+    const bool memoryMet = memoryRatio <= kMemoryGoal;
+    std::printf("  time ratio    %.2f (goal <= %.1f): %s\n", timeRatio, kTimeGoal,
+                timeMet ? "PASS" : "FAIL");
+    std::printf("  memory ratio  %.2f (goal <= %.1f): %s\n", memoryRatio, kMemoryGoal,
+                memoryMet ? "PASS" : "FAIL");
+    return timeMet && memoryMet ? 0 : 1;
 }

@@ -1,13 +1,16 @@
 // tulvo-configurator: the desktop program.
 //
 // Start-up: the configuration image is created and loaded from the store
-// before any window exists; then the windows that live for the whole run,
-// the main window first. Shutdown: once the message loop has
+// before any window exists; then the main window, and the other windows
+// that live for the whole run after its first paint or when first opened
+// (LongLivedWindows). Shutdown: once the message loop has
 // ended, the image saves itself to the store and is destroyed, and only then
 // are the windows destroyed (the main window stores its options as it goes).
 
 #include <QApplication>
 #include <QFile>
+#include <QFontMetrics>
+#include <QImageReader>
 #include <QSessionManager>
 #include <QTimer>
 #include <chrono>
@@ -22,15 +25,13 @@
 #include "actions/serial_ports.h"
 #include "app/app_options.h"
 #include "app/demo_gateway.h"
+#include "app/long_lived_windows.h"
 #include "app/shutdown_signals.h"
 #include "app/single_instance.h"
 #include "app/startup_probe.h"
 #include "app/startup_stop.h"
 #include "ui/app_context.h"
 #include "ui/app_icon.h"
-#include "ui/calllog/form6.h"
-#include "ui/dialogs/form2.h"
-#include "ui/dialogs/form7.h"
 #include "ui/main/form1.h"
 #include "model/t_data.h"
 #include "program_version.h"
@@ -40,9 +41,6 @@
 #include "ui/shutdown_gate.h"
 #include "store/image_store.h"
 #include "store/registry_store.h"
-#include "ui/sync/acount_ctrl.h"
-#include "ui/sync/form12.h"
-#include "ui/sync/form14.h"
 
 namespace tulvo {
 namespace {
@@ -83,11 +81,12 @@ void BringToFront(QWidget* window) {
     window->activateWindow();
 }
 
-// Another program already serves the store: it shows its window and this
-// one ends (0), or it does not answer and this one is refused (1). Nothing
-// when this program is the first.
-std::optional<int> HandOverToRunning(SingleInstance& instance, Operator& op) {
-    switch (instance.Claim()) {
+// Another program already serves the store: it has shown its window and
+// this one ends (0), or it did not answer and this one is refused (1).
+// Nothing when this program is the first.
+std::optional<int> HandOverToRunning(SingleInstance::Role role, const SingleInstance& instance,
+                                     Operator& op) {
+    switch (role) {
         case SingleInstance::Role::First:
             return std::nullopt;
         case SingleInstance::Role::HandedOver:
@@ -108,10 +107,18 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     RegistryStore store(options.storePath.empty() ? RegistryStore::DefaultPath()
                                                   : options.storePath);
     auto image = std::make_unique<TData>();
-    // The image loads itself on a second thread while the application
-    // initialises; nothing touches the image or the store until the load
-    // has been joined, before the first window exists.
-    std::jthread loader([&image, &store] { LoadImage(*image, store); });
+    // While the application initialises, a second thread claims the store
+    // for this program and the image loads itself from it; nothing touches
+    // the image, the store or the claim until it has been joined, before
+    // the first window exists.
+    SingleInstance instance(store.Path());
+    SingleInstance::Role role = SingleInstance::Role::First;
+    std::jthread loader([&instance, &role, &image, &store] {
+        role = instance.Claim();
+        if (role == SingleInstance::Role::First) {
+            LoadImage(*image, store);
+        }
+    });
 
     QApplication app(qtArgs.count, qtArgs.pointers.data());
     QApplication::setApplicationName("tulvo-configurator");
@@ -119,6 +126,9 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     QApplication::setWindowIcon(AppIcon());
     InstallQtTranslation(app);
     ScreenFit::Install();
+    // Qt loads every image-format plugin when the first icon is read: done
+    // on a thread of its own while this one reads the fonts.
+    std::jthread imagePlugins([] { QImageReader::supportedImageFormats(); });
 
     // Installed before any window exists, so a signal that comes
     // early waits in the socket until the message loop serves it.
@@ -127,13 +137,17 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     // A firmware upload holds a shutdown back until it has ended.
     ShutdownGate shutdownGate;
     QtOperator op;
-    SingleInstance instance(store.Path());
-    if (const std::optional<int> handedOver = HandOverToRunning(instance, op)) {
-        return *handedOver;
-    }
     SerialPorts ports;
     ports.AddExtraPortsFromEnvironment();
+    // The first window needs the font database, which takes a few
+    // milliseconds to read: read here, while the image is still loading.
+    QFontMetrics(QApplication::font()).height();
     loader.join();
+    imagePlugins.join();
+    if (const std::optional<int> handedOver = HandOverToRunning(role, instance, op)) {
+        return *handedOver;
+    }
+    instance.Serve();
     std::optional<DemoGateway> demo;
     if (options.demo && !demo.emplace().Offer(ports, store, *image)) {
         std::cerr << "tulvo-configurator: cannot start the demo gateway: " << demo->Error() << '\n';
@@ -146,79 +160,58 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
                        LinkSpeed::Protocol(),
                        options.dataDir.empty() ? AppOptions::DefaultDataDir() : options.dataDir};
 
-    auto form1 = std::make_unique<TForm1>(context);
-    op.SetParentWindow(form1.get());
-    TForm2::Hooks parametersHooks{
-        .openPinCode = [&form1] { form1->PIN1Click(); },
-        .openDevName = [&form1] { form1->N09Click(); },
-        .openTotalLimit = [&form1] { form1->N7Click(); },
-    };
-    auto form2 =
-        std::make_unique<TForm2>(*image, store, op, std::move(parametersHooks), form1.get());
-    form1->SetParametersWindow(form2.get());
-    form2->SetFirmwareWindowOpener([&form1, &form2, &shutdownGate] {
-        TForm14::Open(form2.get(), form1->Device(), &shutdownGate);
-    });
-    auto form6 =
-        std::make_unique<TForm6>(*image, op, form1->Device(), context.dataDir, form1.get());
-    form1->SetCallLogWindow(form6.get());
-    auto form7 = std::make_unique<TForm7>(*image, store, op, form1.get());
-    form1->SetBlackListWindow(form7.get());
-    auto form12 = std::make_unique<TForm12>(form1->Device(), form1.get());
-    auto acountCtrl = std::make_unique<TAcountCtrl>(form1->Device(), form1.get());
-    form1->SetTotalLimitWindow(form12.get());
-    form1->SetAccountWindow(acountCtrl.get());
+    auto windows = std::make_unique<LongLivedWindows>(context, shutdownGate);
+    TForm1* form1 = &windows->Main();
+    op.SetParentWindow(form1);
 
     // A termination signal or the end of the desktop session closes the main
     // window as "Выход" does; quitting also ends any modal loop that is open.
-    auto closeMainWindow = [&form1] {
+    auto closeMainWindow = [form1] {
         form1->N4Click();
         QCoreApplication::quit();
     };
     startupStop.End();
-    QObject::connect(&shutdownSignals, &ShutdownSignals::requested, form1.get(),
+    QObject::connect(&shutdownSignals, &ShutdownSignals::requested, form1,
                      [&shutdownGate, closeMainWindow] { shutdownGate.Request(closeMainWindow); });
-    QObject::connect(&instance, &SingleInstance::raiseRequested, form1.get(),
-                     [&form1] { BringToFront(form1.get()); });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, form1.get(),
+    QObject::connect(&instance, &SingleInstance::raiseRequested, form1,
+                     [form1] { BringToFront(form1); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, form1,
                      [&shutdownGate, closeMainWindow](QSessionManager&) {
                          shutdownGate.Request(closeMainWindow);
                      });
 
-    StartupProbe probe;
-    if (options.measureStartup) {
-        probe.Watch(form1.get());
-    }
-    form1->show();
-    // A store file that cannot be used is left alone for the whole run: the
-    // image keeps its defaults and is not saved over it.
-    if (!store.Usable()) {
-        QTimer::singleShot(0, form1.get(), [&op, &store] {
+    // Start-up's messages come once the window is on screen, one box at a time.
+    windows->AfterFirstPaint([&] {
+        // A store file that cannot be used is left alone for the whole run:
+        // the image keeps its defaults and is not saved over it.
+        if (!store.Usable()) {
             op.Error(store.Problem() +
                      "\nПрограмма работает с настройками по умолчанию и не изменит этот файл.");
-        });
+        }
+        // Loads the call-log file, telling when it cannot be read.
+        windows->FinishStartUp();
+        // A file named on the command line (a .cnfg opened from the file
+        // manager) is offered last.
+        if (!options.configFile.empty()) {
+            OfferConfigFileWhenFree(form1, QFile::decodeName(options.configFile.c_str()));
+        }
+    });
+    StartupProbe probe;
+    if (options.measureStartup) {
+        probe.Watch(form1);
     }
-    // A file named on the command line (a .cnfg opened from the file
-    // manager) is offered once the window is up.
-    if (!options.configFile.empty()) {
-        OfferConfigFileWhenFree(form1.get(), QFile::decodeName(options.configFile.c_str()));
-    }
+    form1->show();
     // A signal during a start-up box ends the program before its loop runs.
     const int status = startupStop.Requested() ? 0 : QApplication::exec();
     // Rows edited in the call log's grid since its last save.
-    form6->SaveIfEdited();
+    windows->SaveCallLogIfEdited();
 
     if (store.Usable() && !SaveImage(*image, store)) {
         op.ErrorWithDetail("Невозможно сохранить настройки в файл " + store.Path() + "!",
                            store.LastError());
     }
     image.reset();
-    acountCtrl.reset();
-    form12.reset();
-    form2.reset();
-    form6.reset();
-    form7.reset();
-    form1.reset();
+    windows.reset();
     return status;
 }
 

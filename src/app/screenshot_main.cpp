@@ -85,6 +85,9 @@ class Shooter {
     bool Shoot(QWidget& window, const QString& name) {
         window.show();
         QApplication::processEvents();
+        // Once more for what the first paint set off (the main window's first
+        // look at the ports).
+        QApplication::processEvents();
         const QString path = dir_ + "/" + name + ".png";
         const bool ok = window.grab().save(path);
         std::cout << (ok ? "wrote " : "FAILED ") << path.toStdString() << '\n';

@@ -1,22 +1,31 @@
 #include "app/single_instance.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QFile>
+#include <QSocketNotifier>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <utility>
 
 namespace tulvo {
 namespace {
 
 constexpr QByteArrayView kRaise = "raise\n";
 constexpr QByteArrayView kShown = "shown\n";
+// A request is one short line; a peer that sends more is not one of us.
+constexpr qsizetype kMaxLine = 64;
 // How long a later start waits for the first to answer. The first may still
 // be starting (its lock taken, its socket not yet listening).
 constexpr int kAnswerMs = 3000;
@@ -39,6 +48,72 @@ QString RuntimeFolder() {
     return QDir::tempPath();
 }
 
+// The address of a socket path; false when the path does not fit.
+bool SocketAddress(const QString& path, sockaddr_un& address) {
+    const QByteArray name = QFile::encodeName(path);
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (name.size() >= static_cast<qsizetype>(sizeof address.sun_path)) {
+        return false;
+    }
+    std::memcpy(address.sun_path, name.constData(), static_cast<std::size_t>(name.size()));
+    return true;
+}
+
+// Closes the descriptor when it goes out of scope.
+class FdGuard {
+  public:
+    explicit FdGuard(int fd) : fd_(fd) {}
+    ~FdGuard() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    FdGuard(const FdGuard&) = delete;
+    FdGuard& operator=(const FdGuard&) = delete;
+    int Get() const { return fd_; }
+    int Release() { return std::exchange(fd_, -1); }
+
+  private:
+    int fd_;
+};
+
+// Waits for the descriptor to become ready for `events`, at most `ms`.
+bool WaitFor(int fd, short events, int ms) {
+    pollfd entry{fd, events, 0};
+    int ready = 0;
+    do {
+        ready = ::poll(&entry, 1, std::max(ms, 0));
+    } while (ready < 0 && errno == EINTR);
+    return ready > 0;
+}
+
+// Connects to the running program's socket, waiting at most `ms`; -1 when
+// nobody listens there.
+int ConnectTo(const QString& path, int ms) {
+    sockaddr_un address{};
+    if (!SocketAddress(path, address)) {
+        return -1;
+    }
+    FdGuard fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (fd.Get() < 0) {
+        return -1;
+    }
+    if (::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+        return fd.Release();
+    }
+    if (errno != EAGAIN && errno != EINPROGRESS) {
+        return -1;
+    }
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (!WaitFor(fd.Get(), POLLOUT, ms) ||
+        ::getsockopt(fd.Get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
+        return -1;
+    }
+    return fd.Release();
+}
+
 }  // namespace
 
 SingleInstance::SingleInstance(const std::string& storePath, QObject* parent)
@@ -54,8 +129,13 @@ SingleInstance::SingleInstance(const std::string& storePath, QObject* parent)
 }
 
 SingleInstance::~SingleInstance() {
-    if (server_ != nullptr) {
-        server_->close();
+    for (const Peer& peer : peers_) {
+        ::close(peer.fd);
+    }
+    if (serverFd_ >= 0) {
+        ::close(serverFd_);
+        // Still under the lock: the socket is ours to remove.
+        ::unlink(QFile::encodeName(socketPath_).constData());
     }
     if (lockFd_ >= 0) {
         ::close(lockFd_);
@@ -92,50 +172,113 @@ SingleInstance::Role SingleInstance::Claim() {
 }
 
 bool SingleInstance::Listen() {
-    server_ = new QLocalServer(this);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
     // A socket left by a program that was killed is in the way; the lock
     // says no program serves it any more.
-    QLocalServer::removeServer(socketPath_);
-    connect(server_, &QLocalServer::newConnection, this, &SingleInstance::Answer);
-    return server_->listen(socketPath_);
+    const QByteArray socketName = QFile::encodeName(socketPath_);
+    ::unlink(socketName.constData());
+    // Bound in a folder of its own first and only moved into place once only
+    // this user may connect, so no other user ever meets it open.
+    QByteArray folder = socketName + ".XXXXXX";
+    if (::mkdtemp(folder.data()) == nullptr) {
+        return false;
+    }
+    const QByteArray bound = folder + "/s";
+    sockaddr_un address{};
+    FdGuard fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    const bool listening =
+        fd.Get() >= 0 && SocketAddress(QFile::decodeName(bound), address) &&
+        ::bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+        ::chmod(bound.constData(), S_IRWXU) == 0 && ::listen(fd.Get(), SOMAXCONN) == 0 &&
+        ::rename(bound.constData(), socketName.constData()) == 0;
+    ::unlink(bound.constData());
+    ::rmdir(folder.constData());
+    if (!listening) {
+        return false;
+    }
+    serverFd_ = fd.Release();
+    return true;
 }
 
-void SingleInstance::Answer() {
-    while (QLocalSocket* peer = server_->nextPendingConnection()) {
-        connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
-        connect(peer, &QLocalSocket::readyRead, this, [this, peer] {
-            if (!peer->canReadLine()) {
-                return;
-            }
-            if (peer->readLine() == kRaise.toByteArray()) {
-                emit raiseRequested();
-                peer->write(kShown.toByteArray());
-                peer->flush();
-            }
-            peer->disconnectFromServer();
-        });
+void SingleInstance::Serve() {
+    if (serverFd_ < 0 || server_ != nullptr) {
+        return;
+    }
+    server_ = new QSocketNotifier(serverFd_, QSocketNotifier::Read, this);
+    // A start that came since Claim() waits in the socket and is answered
+    // as soon as the events run.
+    connect(server_, &QSocketNotifier::activated, this, &SingleInstance::Accept);
+}
+
+void SingleInstance::Accept() {
+    int fd = -1;
+    while ((fd = ::accept4(serverFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0) {
+        auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, [this, fd] { Read(fd); });
+        peers_.push_back({fd, notifier, {}});
     }
 }
 
-bool SingleInstance::AskRunningToRaise() {
+void SingleInstance::Read(int fd) {
+    const auto peer =
+        std::find_if(peers_.begin(), peers_.end(), [fd](const Peer& p) { return p.fd == fd; });
+    if (peer == peers_.end()) {
+        return;
+    }
+    char buffer[kMaxLine];
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
+        return;
+    }
+    if (got > 0) {
+        peer->received.append(buffer, got);
+    }
+    const qsizetype end = peer->received.indexOf('\n');
+    if (end < 0 && got > 0 && peer->received.size() < kMaxLine) {
+        return;  // the line is not complete yet
+    }
+    if (peer->received.left(end + 1) == kRaise.toByteArray()) {
+        emit raiseRequested();
+        [[maybe_unused]] const ssize_t sent =
+            ::send(fd, kShown.data(), static_cast<std::size_t>(kShown.size()), MSG_NOSIGNAL);
+    }
+    Drop(fd);
+}
+
+void SingleInstance::Drop(int fd) {
+    const auto peer =
+        std::find_if(peers_.begin(), peers_.end(), [fd](const Peer& p) { return p.fd == fd; });
+    if (peer == peers_.end()) {
+        return;
+    }
+    peer->notifier->setEnabled(false);
+    peer->notifier->deleteLater();
+    ::close(peer->fd);
+    peers_.erase(peer);
+}
+
+bool SingleInstance::AskRunningToRaise() const {
     const QDeadlineTimer deadline(kAnswerMs);
     while (!deadline.hasExpired()) {
-        QLocalSocket socket;
-        socket.connectToServer(socketPath_);
-        if (!socket.waitForConnected(kStepMs)) {
+        FdGuard socket(ConnectTo(socketPath_, kStepMs));
+        if (socket.Get() < 0) {
             ::usleep(kStepMs * 1000);  // the first program may not listen yet
             continue;
         }
-        socket.write(kRaise.toByteArray());
-        socket.flush();
-        while (!socket.canReadLine() && !deadline.hasExpired()) {
-            if (!socket.waitForReadyRead(static_cast<int>(deadline.remainingTime())) &&
-                socket.state() != QLocalSocket::ConnectedState) {
+        if (::send(socket.Get(), kRaise.data(), static_cast<std::size_t>(kRaise.size()),
+                   MSG_NOSIGNAL) != kRaise.size()) {
+            return false;
+        }
+        QByteArray answer;
+        while (!answer.contains('\n') && answer.size() < kMaxLine &&
+               WaitFor(socket.Get(), POLLIN, static_cast<int>(deadline.remainingTime()))) {
+            char buffer[kMaxLine];
+            const ssize_t got = ::read(socket.Get(), buffer, sizeof buffer);
+            if (got <= 0) {
                 break;
             }
+            answer.append(buffer, got);
         }
-        return socket.canReadLine() && socket.readLine() == kShown.toByteArray();
+        return answer == kShown.toByteArray();
     }
     return false;
 }

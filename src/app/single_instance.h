@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <memory>
 #include <string>
+#include <vector>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace tulvo {
 
@@ -12,7 +15,8 @@ namespace tulvo {
 // each save their own image over the other's at exit. The first start on a
 // store holds an flock on a lock file named after the store's canonical path
 // (in $XDG_RUNTIME_DIR, else the temporary folder) with its process id in
-// it, and listens on a local socket of the same name. A later start on that
+// it, and listens on a Unix socket of the same name that only its user may
+// connect to. A later start on that
 // store asks the first, through the socket, to bring its window to the front
 // and then ends; when the first does not answer, the later one is refused
 // with a message naming it.
@@ -30,8 +34,13 @@ class SingleInstance : public QObject {
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // Needs the application object. Waits a few seconds at most.
+    // Takes the store for this program, or asks the one that has it. Needs
+    // no application object and may run on another thread, but not at the
+    // same time as Serve(). Waits a few seconds at most.
     Role Claim();
+    // Answers later starts from now on, on the thread of the program's
+    // events (once Claim() has given First).
+    void Serve();
     // Why this start was refused, naming the running program, for the operator.
     const QString& Refusal() const { return refusal_; }
 
@@ -40,16 +49,27 @@ class SingleInstance : public QObject {
     void raiseRequested();
 
   private:
+    // A program that connected, until its request line is complete.
+    struct Peer {
+        int fd = -1;
+        QSocketNotifier* notifier = nullptr;
+        QByteArray received;
+    };
+
     bool Listen();
-    bool AskRunningToRaise();
-    void Answer();
+    bool AskRunningToRaise() const;
+    void Accept();
+    void Read(int fd);
+    void Drop(int fd);
     QString RunningProcess() const;
 
     std::string storePath_;
     QString lockPath_;
     QString socketPath_;
     int lockFd_ = -1;
-    QLocalServer* server_ = nullptr;
+    int serverFd_ = -1;
+    QSocketNotifier* server_ = nullptr;
+    std::vector<Peer> peers_;
     QString refusal_;
 };
 

@@ -8,7 +8,7 @@ namespace tulvo {
 
 // For start-up measurements: once the watched window has painted for the
 // first time, prints "shown-at-ns <CLOCK_MONOTONIC nanoseconds>" on standard
-// output and quits the application.
+// output and quits the application once the events waiting then have run.
 class StartupProbe : public QObject {
     Q_OBJECT
   public:

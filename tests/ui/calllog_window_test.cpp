@@ -137,7 +137,7 @@ TEST_F(CallLogMenuTest, MenuItemIsEnabledOnlyWithTheWindowAndShowsItModally) {
     EXPECT_FALSE(Find<QAction>("N14")->isEnabled());
     QTemporaryDir folder;
     TForm6 window(image_, op_, Form().Device(), folder.path().toStdString(), &Form());
-    Form().SetCallLogWindow(&window);
+    Form().SetCallLogWindow([&window] { return &window; });
     ASSERT_TRUE(Find<QAction>("N14")->isEnabled());
     QString opened;
     QTimer::singleShot(0, &Form(), [&opened] {

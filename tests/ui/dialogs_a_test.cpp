@@ -525,7 +525,7 @@ TEST_F(Form2MainWindowTest, MenuItemAndToolbarButtonOpenTheDialog) {
     auto* button = Find<QToolButton>("SpeedButton5");
     EXPECT_FALSE(item->isEnabled());
     TForm2 form(image_, *store_, op_, TForm2::Hooks{}, &main);
-    main.SetParametersWindow(&form);
+    main.SetParametersWindow([&form] { return &form; });
     EXPECT_TRUE(item->isEnabled());
     EXPECT_TRUE(button->isEnabled());
 

@@ -222,7 +222,7 @@ class DialogOpeningTest : public MainFormTest {};
 
 TEST_F(DialogOpeningTest, MenuItemsAndButtonsOpenTheDialogs) {
     TForm7 blackList(image_, *store_, op_, &Form());
-    Form().SetBlackListWindow(&blackList);
+    Form().SetBlackListWindow([&blackList] { return &blackList; });
     const struct {
         const char* control;
         bool action;

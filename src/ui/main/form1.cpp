@@ -54,6 +54,12 @@ constexpr const char* kConfigSuffix = "cnfg";
 // and a desktop panel.
 constexpr int kWindowWidth = 1140;
 
+// The window a source gives, or none when there is no source.
+template <typename Window>
+Window* WindowFrom(const std::function<Window*()>& source) {
+    return source ? source() : nullptr;
+}
+
 }  // namespace
 
 TForm1::TForm1(AppContext& context, QWidget* parent)
@@ -295,11 +301,19 @@ void TForm1::FormShow() {
         }
         move(ScreenFit::PlaceWithin(frame, screen->availableGeometry()).topLeft());
     }
-    // The first look at the ports comes right after the window is up rather
-    // than a second later, so the box is not empty meanwhile.
-    QTimer::singleShot(0, connectionBar_, &ConnectionBar::Timer1Timer);
     connectionBar_->Start();
     GuardedCall(context_.op, [this] { editor_->FollowRow(ui_->StringGrid1->CurrentRow()); });
+}
+
+void TForm1::paintEvent(QPaintEvent* event) {
+    QMainWindow::paintEvent(event);
+    if (!painted_) {
+        painted_ = true;
+        // The first look at the ports comes right after the window is on
+        // screen rather than a second later, so the box is not empty
+        // meanwhile; the window does not wait for it.
+        QTimer::singleShot(0, connectionBar_, &ConnectionBar::Timer1Timer);
+    }
 }
 
 void TForm1::FormDestroy() {
@@ -447,26 +461,26 @@ void TForm1::IMEI1Click() {
 }
 
 void TForm1::N9Click() {
-    if (accountWindow_ != nullptr) {
-        accountWindow_->ShowBalance();
+    if (TAcountCtrl* window = WindowFrom(accountWindow_)) {
+        window->ShowBalance();
     }
 }
 
 void TForm1::N7Click() {
-    if (totalLimitWindow_ != nullptr) {
-        totalLimitWindow_->exec();
+    if (TForm12* window = WindowFrom(totalLimitWindow_)) {
+        window->exec();
     }
 }
 
-void TForm1::SetParametersWindow(TForm2* window) {
-    parametersWindow_ = window;
-    ui_->N5->setEnabled(window != nullptr);
-    ui_->SpeedButton5->setEnabled(window != nullptr);
+void TForm1::SetParametersWindow(WindowSource<TForm2> window) {
+    parametersWindow_ = std::move(window);
+    ui_->N5->setEnabled(static_cast<bool>(parametersWindow_));
+    ui_->SpeedButton5->setEnabled(static_cast<bool>(parametersWindow_));
 }
 
 void TForm1::N5Click() {
-    if (parametersWindow_ != nullptr) {
-        parametersWindow_->exec();
+    if (TForm2* window = WindowFrom(parametersWindow_)) {
+        window->exec();
     }
 }
 
@@ -475,19 +489,19 @@ void TForm1::N6Click() {
 }
 
 void TForm1::N15Click() {
-    if (blackListWindow_ != nullptr) {
-        blackListWindow_->exec();
+    if (TForm7* window = WindowFrom(blackListWindow_)) {
+        window->exec();
     }
 }
 
-void TForm1::SetCallLogWindow(TForm6* window) {
-    callLogWindow_ = window;
-    ui_->N14->setEnabled(window != nullptr);
+void TForm1::SetCallLogWindow(WindowSource<TForm6> window) {
+    callLogWindow_ = std::move(window);
+    ui_->N14->setEnabled(static_cast<bool>(callLogWindow_));
 }
 
 void TForm1::N14Click() {
-    if (callLogWindow_ != nullptr) {
-        callLogWindow_->exec();
+    if (TForm6* window = WindowFrom(callLogWindow_)) {
+        window->exec();
     }
 }
 

@@ -53,14 +53,20 @@ class TForm1 : public QMainWindow {
     SubscriberEditor& Editor() { return *editor_; }
     const SubscriberGridModel& Grid() const { return *grid_; }
 
-    // Long-lived windows created after this one.
-    void SetTotalLimitWindow(TForm12* window) { totalLimitWindow_ = window; }
-    void SetAccountWindow(TAcountCtrl* window) { accountWindow_ = window; }
+    // Long-lived windows created after this one. Each comes from a function
+    // that is asked every time the window is opened, so the window can be
+    // made on its first use.
+    template <typename Window>
+    using WindowSource = std::function<Window*()>;
+    void SetTotalLimitWindow(WindowSource<TForm12> window) {
+        totalLimitWindow_ = std::move(window);
+    }
+    void SetAccountWindow(WindowSource<TAcountCtrl> window) { accountWindow_ = std::move(window); }
     // Enables "GSM шлюза" and "Настройка", which show it modally.
-    void SetParametersWindow(TForm2* window);
-    void SetBlackListWindow(TForm7* window) { blackListWindow_ = window; }
+    void SetParametersWindow(WindowSource<TForm2> window);
+    void SetBlackListWindow(WindowSource<TForm7> window) { blackListWindow_ = std::move(window); }
     // Enables "База звонков", which shows it modally.
-    void SetCallLogWindow(TForm6* window);
+    void SetCallLogWindow(WindowSource<TForm6> window);
 
     void N4Click();             // "Выход": closes the window, no questions asked
     void N12Click();            // "Чтение"
@@ -94,6 +100,7 @@ class TForm1 : public QMainWindow {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
     // The window manager's close button asks about typed changes as "Выход"
     // does; a close ordered by the program (a signal, the session's end) does not.
@@ -131,14 +138,15 @@ class TForm1 : public QMainWindow {
     HelpPane* helpPane_ = nullptr;
     TrayController* tray_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
-    TForm12* totalLimitWindow_ = nullptr;
-    TAcountCtrl* accountWindow_ = nullptr;
-    TForm2* parametersWindow_ = nullptr;
-    TForm7* blackListWindow_ = nullptr;
-    TForm6* callLogWindow_ = nullptr;
+    WindowSource<TForm12> totalLimitWindow_;
+    WindowSource<TAcountCtrl> accountWindow_;
+    WindowSource<TForm2> parametersWindow_;
+    WindowSource<TForm7> blackListWindow_;
+    WindowSource<TForm6> callLogWindow_;
     QWidget* content_ = nullptr;  // the scrolled central content
     PathChooser pathChooser_;
     bool shown_ = false;
+    bool painted_ = false;
 };
 
 }  // namespace tulvo
