@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QImageReader>
 #include <QSessionManager>
@@ -73,6 +74,12 @@ void OfferConfigFileWhenFree(TForm1* form, const QString& path, int delayMs = 0)
     });
 }
 
+// A file named on the command line, as the running program can find it
+// whatever its own working folder.
+QString AbsoluteFile(const std::string& path) {
+    return path.empty() ? QString() : QFileInfo(QFile::decodeName(path.c_str())).absoluteFilePath();
+}
+
 // Shows the main window above the others, restored if it was minimised.
 void BringToFront(QWidget* window) {
     window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
@@ -85,13 +92,15 @@ void BringToFront(QWidget* window) {
 // this one ends (0), or it did not answer and this one is refused (1).
 // Nothing when this program is the first.
 std::optional<int> HandOverToRunning(SingleInstance::Role role, const SingleInstance& instance,
-                                     Operator& op) {
+                                     const std::string& configFile, Operator& op) {
     switch (role) {
         case SingleInstance::Role::First:
             return std::nullopt;
         case SingleInstance::Role::HandedOver:
             std::cerr << "tulvo-configurator: программа уже запущена с этим файлом настроек; "
-                         "показано её окно.\n";
+                         "показано её окно"
+                      << (configFile.empty() ? "" : ", ей передан файл " + configFile)
+                      << ".\n";
             return 0;
         case SingleInstance::Role::Refused:
             std::cerr << "tulvo-configurator: " << instance.Refusal().toStdString() << '\n';
@@ -111,7 +120,7 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     // for this program and the image loads itself from it; nothing touches
     // the image, the store or the claim until it has been joined, before
     // the first window exists.
-    SingleInstance instance(store.Path());
+    SingleInstance instance(store.Path(), AbsoluteFile(options.configFile));
     SingleInstance::Role role = SingleInstance::Role::First;
     std::jthread loader([&instance, &role, &image, &store] {
         role = instance.Claim();
@@ -144,7 +153,7 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     QFontMetrics(QApplication::font()).height();
     loader.join();
     imagePlugins.join();
-    if (const std::optional<int> handedOver = HandOverToRunning(role, instance, op)) {
+    if (const std::optional<int> handedOver = HandOverToRunning(role, instance, options.configFile, op)) {
         return *handedOver;
     }
     instance.Serve();
@@ -175,6 +184,9 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
                      [&shutdownGate, closeMainWindow] { shutdownGate.Request(closeMainWindow); });
     QObject::connect(&instance, &SingleInstance::raiseRequested, form1,
                      [form1] { BringToFront(form1); });
+    // A .cnfg opened from the file manager while this program runs.
+    QObject::connect(&instance, &SingleInstance::fileOffered, form1,
+                     [form1](const QString& path) { OfferConfigFileWhenFree(form1, path); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, form1,
                      [&shutdownGate, closeMainWindow](QSessionManager&) {
                          shutdownGate.Request(closeMainWindow);

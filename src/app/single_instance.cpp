@@ -15,6 +15,7 @@
 #include <QSocketNotifier>
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <utility>
@@ -23,9 +24,10 @@ namespace tulvo {
 namespace {
 
 constexpr QByteArrayView kRaise = "raise\n";
+constexpr QByteArrayView kOpen = "open ";  // then the file's path and a line end
 constexpr QByteArrayView kShown = "shown\n";
 // A request is one short line; a peer that sends more is not one of us.
-constexpr qsizetype kMaxLine = 64;
+constexpr qsizetype kMaxLine = PATH_MAX + 16;  // "open ", a path, the line end
 // How long a later start waits for the first to answer. The first may still
 // be starting (its lock taken, its socket not yet listening).
 constexpr int kAnswerMs = 3000;
@@ -116,8 +118,9 @@ int ConnectTo(const QString& path, int ms) {
 
 }  // namespace
 
-SingleInstance::SingleInstance(const std::string& storePath, QObject* parent)
-    : QObject(parent), storePath_(storePath) {
+SingleInstance::SingleInstance(const std::string& storePath, QString offeredFile,
+                               QObject* parent)
+    : QObject(parent), storePath_(storePath), offeredFile_(std::move(offeredFile)) {
     const QByteArray hash =
         QCryptographicHash::hash(CanonicalStore(storePath).toUtf8(), QCryptographicHash::Sha256)
             .toHex()
@@ -236,15 +239,33 @@ void SingleInstance::Read(int fd) {
     if (end < 0 && got > 0 && peer->received.size() < kMaxLine) {
         return;  // the line is not complete yet
     }
-    if (peer->received.left(end + 1) == kRaise.toByteArray()) {
+    const QByteArray line = end < 0 ? QByteArray() : peer->received.left(end);
+    Drop(fd, false);
+    Answer(fd, line);
+}
+
+void SingleInstance::Answer(int fd, const QByteArray& line) {
+    const bool raise = line + '\n' == kRaise.toByteArray();
+    const bool open = line.startsWith(kOpen.toByteArray()) && line.size() > kOpen.size();
+    if (raise || open) {
         emit raiseRequested();
+        if (open) {
+            emit fileOffered(QString::fromUtf8(line.mid(kOpen.size())));
+        }
         [[maybe_unused]] const ssize_t sent =
             ::send(fd, kShown.data(), static_cast<std::size_t>(kShown.size()), MSG_NOSIGNAL);
     }
-    Drop(fd);
+    ::close(fd);
 }
 
-void SingleInstance::Drop(int fd) {
+QByteArray SingleInstance::Request() const {
+    if (offeredFile_.isEmpty()) {
+        return kRaise.toByteArray();
+    }
+    return kOpen.toByteArray() + offeredFile_.toUtf8() + '\n';
+}
+
+void SingleInstance::Drop(int fd, bool close) {
     const auto peer =
         std::find_if(peers_.begin(), peers_.end(), [fd](const Peer& p) { return p.fd == fd; });
     if (peer == peers_.end()) {
@@ -252,7 +273,9 @@ void SingleInstance::Drop(int fd) {
     }
     peer->notifier->setEnabled(false);
     peer->notifier->deleteLater();
-    ::close(peer->fd);
+    if (close) {
+        ::close(peer->fd);
+    }
     peers_.erase(peer);
 }
 
@@ -264,8 +287,9 @@ bool SingleInstance::AskRunningToRaise() const {
             ::usleep(kStepMs * 1000);  // the first program may not listen yet
             continue;
         }
-        if (::send(socket.Get(), kRaise.data(), static_cast<std::size_t>(kRaise.size()),
-                   MSG_NOSIGNAL) != kRaise.size()) {
+        const QByteArray request = Request();
+        if (::send(socket.Get(), request.data(), static_cast<std::size_t>(request.size()),
+                   MSG_NOSIGNAL) != request.size()) {
             return false;
         }
         QByteArray answer;

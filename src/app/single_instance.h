@@ -18,8 +18,9 @@ namespace tulvo {
 // it, and listens on a Unix socket of the same name that only its user may
 // connect to. A later start on that
 // store asks the first, through the socket, to bring its window to the front
-// and then ends; when the first does not answer, the later one is refused
-// with a message naming it.
+// (and to offer the configuration file it was started with, if any) and then
+// ends; when the first does not answer, the later one is refused with a
+// message naming it.
 class SingleInstance : public QObject {
     Q_OBJECT
   public:
@@ -29,7 +30,10 @@ class SingleInstance : public QObject {
         Refused,     // the running program does not answer; see Refusal()
     };
 
-    explicit SingleInstance(const std::string& storePath, QObject* parent = nullptr);
+    // offeredFile: a configuration file this start was given, handed to the
+    // running program when there is one (an absolute path, or empty).
+    explicit SingleInstance(const std::string& storePath, QString offeredFile = {},
+                            QObject* parent = nullptr);
     ~SingleInstance() override;
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
@@ -47,6 +51,8 @@ class SingleInstance : public QObject {
   signals:
     // Another start on the same store asked for the window.
     void raiseRequested();
+    // ... and was given this configuration file to load.
+    void fileOffered(const QString& path);
 
   private:
     // A program that connected, until its request line is complete.
@@ -57,13 +63,18 @@ class SingleInstance : public QObject {
     };
 
     bool Listen();
+    // The line a later start sends: the window, or the window and a file.
+    QByteArray Request() const;
+    void Answer(int fd, const QByteArray& line);
     bool AskRunningToRaise() const;
     void Accept();
     void Read(int fd);
-    void Drop(int fd);
+    // Forgets a connected program; close: also closes its socket.
+    void Drop(int fd, bool close = true);
     QString RunningProcess() const;
 
     std::string storePath_;
+    QString offeredFile_;
     QString lockPath_;
     QString socketPath_;
     int lockFd_ = -1;
