@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "../sync/cli_child.h"
+#include "cli/cli_child.h"
 #include "model/cp1251.h"
 #include "sim/demo_call_log.h"
 #include "sim/gateway.h"

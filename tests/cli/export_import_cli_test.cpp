@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "example_config.h"
+#include "store/example_config.h"
 #include "store/regedit_format.h"
-#include "temp_dir.h"
+#include "store/temp_dir.h"
 
 extern char** environ;
 

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "cli_child.h"
+#include "cli/cli_child.h"
 #include "sim/gateway.h"
 #include "sync/firmware_samples.h"
 

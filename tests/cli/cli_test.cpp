@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "child_process.h"
+#include "e2e/child_process.h"
 #include "program_version.h"
 #include "support/short_cli_link_timing.h"
 

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "cli_child.h"
+#include "cli/cli_child.h"
 #include "link/crc8.h"
 #include "link/port_fake_sysfs.h"
 #include "link/port_most.h"
@@ -18,7 +18,7 @@
 #include "store/config_file.h"
 #include "store/image_store.h"
 #include "store/registry_store.h"
-#include "sync_population.h"
+#include "sync/sync_population.h"
 
 namespace tulvo {
 namespace {

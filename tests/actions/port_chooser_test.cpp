@@ -6,7 +6,7 @@
 
 #include "actions/port_chooser.h"
 #include "actions/serial_ports.h"
-#include "port_fake_sysfs.h"
+#include "link/port_fake_sysfs.h"
 
 namespace tulvo {
 namespace {
