@@ -235,7 +235,8 @@ int Run() {
         std::printf("calllog filter keeps %zu rows\n", shown);
         pass &= Report("filter", filtering, awk);
         const std::string report = (dir / "report.xls").string();
-        const double exporting = Seconds([&] { WriteCallLogReport(report, table, {}, storage.Path(), op); });
+        const double exporting =
+            Seconds([&] { WriteCallLogReport(report, table, {}, storage.Path(), op); });
         pass &= Report("export", exporting, awk);
 
         rusage usage{};

@@ -63,8 +63,7 @@ int ReadMix(TPortMost& port, const sim::Gateway& gateway, std::vector<double>& e
         return ok && status == 0;
     };
     for (int n = 1; n <= 300; ++n) {
-        if (!step(port.ReadAbInfo(n, data, status)) ||
-            !step(port.ReadAbPhone(n, data, status)) ||
+        if (!step(port.ReadAbInfo(n, data, status)) || !step(port.ReadAbPhone(n, data, status)) ||
             !step(port.ReadAbLimit(n, data, status))) {
             return -1;
         }

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "ui/main/subscriber_grid_model.h"
-#include "ui/main/subscriber_grid_view.h"
 #include "model/cp1251.h"
 #include "model/t_data.h"
+#include "ui/main/subscriber_grid_model.h"
+#include "ui/main/subscriber_grid_view.h"
 
 namespace {
 

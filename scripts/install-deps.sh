@@ -15,7 +15,8 @@ if [[ "${1:-}" == "--dev" ]]; then
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     xvfb xauth socat
     clang-16 libclang-rt-16-dev
-    dpkg-dev file appstream desktop-file-utils libxml2-utils
+    dpkg-dev file appstream desktop-file-utils
+    clang-format libxml2-utils
     help2man lintian bash-completion
   )
 fi

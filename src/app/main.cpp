@@ -31,17 +31,17 @@
 #include "app/single_instance.h"
 #include "app/startup_probe.h"
 #include "app/startup_stop.h"
+#include "model/t_data.h"
+#include "program_version.h"
+#include "store/image_store.h"
+#include "store/registry_store.h"
 #include "ui/app_context.h"
 #include "ui/app_icon.h"
 #include "ui/main/form1.h"
-#include "model/t_data.h"
-#include "program_version.h"
 #include "ui/qt_operator.h"
 #include "ui/qt_translation.h"
 #include "ui/screen_fit.h"
 #include "ui/shutdown_gate.h"
-#include "store/image_store.h"
-#include "store/registry_store.h"
 
 namespace tulvo {
 namespace {
@@ -99,8 +99,7 @@ std::optional<int> HandOverToRunning(SingleInstance::Role role, const SingleInst
         case SingleInstance::Role::HandedOver:
             std::cerr << "tulvo-configurator: программа уже запущена с этим файлом настроек; "
                          "показано её окно"
-                      << (configFile.empty() ? "" : ", ей передан файл " + configFile)
-                      << ".\n";
+                      << (configFile.empty() ? "" : ", ей передан файл " + configFile) << ".\n";
             return 0;
         case SingleInstance::Role::Refused:
             std::cerr << "tulvo-configurator: " << instance.Refusal().toStdString() << '\n';
@@ -153,7 +152,8 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     QFontMetrics(QApplication::font()).height();
     loader.join();
     imagePlugins.join();
-    if (const std::optional<int> handedOver = HandOverToRunning(role, instance, options.configFile, op)) {
+    if (const std::optional<int> handedOver =
+            HandOverToRunning(role, instance, options.configFile, op)) {
         return *handedOver;
     }
     instance.Serve();

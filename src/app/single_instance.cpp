@@ -118,8 +118,7 @@ int ConnectTo(const QString& path, int ms) {
 
 }  // namespace
 
-SingleInstance::SingleInstance(const std::string& storePath, QString offeredFile,
-                               QObject* parent)
+SingleInstance::SingleInstance(const std::string& storePath, QString offeredFile, QObject* parent)
     : QObject(parent), storePath_(storePath), offeredFile_(std::move(offeredFile)) {
     const QByteArray hash =
         QCryptographicHash::hash(CanonicalStore(storePath).toUtf8(), QCryptographicHash::Sha256)

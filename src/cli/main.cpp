@@ -9,8 +9,8 @@
 
 #include "cli/cli_command.h"
 #include "cli/stderr_operator.h"
-#include "program_version.h"
 #include "cli/test_link_timing.h"
+#include "program_version.h"
 #include "sim/fault_rule.h"
 
 namespace tulvo::cli {

@@ -140,7 +140,8 @@ TEST_F(StoreFileTest, FailedSaveNamesTheLockFileOrTheFolderInTheWay) {
         std::string start;
         std::string named;
     } cases[] = {
-        {path_, "невозможно сохранить файл настроек " + path_, "файл блокировки " + path_ + ".lock"},
+        {path_, "невозможно сохранить файл настроек " + path_,
+         "файл блокировки " + path_ + ".lock"},
         {blocked, "Файл настроек " + blocked + " не может быть использован",
          "часть пути не является папкой (Not a directory)"},
     };

@@ -15,15 +15,15 @@
 #include <filesystem>
 #include <memory>
 
-#include "ui/calllog/call_log_model.h"
-#include "ui/calllog/form6.h"
-#include "ui/main/form1.h"
 #include "calllog/call_log_storage.h"
 #include "main_form_fixture.h"
 #include "model/cp1251.h"
 #include "model/t_data.h"
 #include "sim/demo_call_log.h"
 #include "sync_gateway_fixture.h"
+#include "ui/calllog/call_log_model.h"
+#include "ui/calllog/form6.h"
+#include "ui/main/form1.h"
 
 namespace tulvo {
 namespace {

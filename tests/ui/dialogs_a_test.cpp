@@ -19,16 +19,16 @@
 #include <vector>
 
 #include "app/demo_image.h"
-#include "ui/dialogs/form2.h"
-#include "ui/dialogs/fxo_add_setting.h"
-#include "ui/main/form1.h"
 #include "main_form_fixture.h"
 #include "model/cp1251.h"
 #include "model/t_data.h"
 #include "sim/demo_population.h"
 #include "store/registry_store.h"
-#include "ui/sync/form10.h"
 #include "sync_gateway_fixture.h"
+#include "ui/dialogs/form2.h"
+#include "ui/dialogs/fxo_add_setting.h"
+#include "ui/main/form1.h"
+#include "ui/sync/form10.h"
 
 namespace tulvo::test {
 namespace {

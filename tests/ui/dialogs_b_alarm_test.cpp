@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "ui/dialogs/form3.h"
 #include "model/t_data.h"
-#include "ui/qt_operator.h"
 #include "support/recording_operator.h"
+#include "ui/dialogs/form3.h"
+#include "ui/qt_operator.h"
 
 namespace tulvo::test {
 namespace {

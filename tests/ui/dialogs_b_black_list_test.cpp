@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "ui/dialogs/black_list_grid_model.h"
-#include "ui/dialogs/form7.h"
 #include "model/t_data.h"
 #include "store/image_store.h"
 #include "store/registry_store.h"
 #include "support/recording_operator.h"
+#include "ui/dialogs/black_list_grid_model.h"
+#include "ui/dialogs/form7.h"
 
 namespace tulvo::test {
 namespace {

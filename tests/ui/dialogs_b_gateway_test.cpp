@@ -17,16 +17,16 @@
 #include <vector>
 
 #include "app/demo_image.h"
-#include "ui/dialogs/form3.h"
-#include "ui/dialogs/form7.h"
 #include "link/crc8.h"
 #include "main_form_fixture.h"
 #include "model/t_data.h"
 #include "sim/demo_population.h"
 #include "store/image_store.h"
 #include "store/registry_store.h"
-#include "ui/sync/form10.h"
 #include "sync_gateway_fixture.h"
+#include "ui/dialogs/form3.h"
+#include "ui/dialogs/form7.h"
+#include "ui/sync/form10.h"
 
 namespace tulvo::test {
 namespace {

@@ -8,9 +8,9 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "main_form_fixture.h"
 #include "ui/main/subscriber_editor.h"
 #include "ui/main/subscriber_grid_model.h"
-#include "main_form_fixture.h"
 
 namespace tulvo::test {
 namespace {

@@ -6,10 +6,10 @@
 #include <QWheelEvent>
 #include <chrono>
 
-#include "ui/main/subscriber_grid_model.h"
-#include "ui/main/subscriber_grid_view.h"
 #include "main_form_fixture.h"
 #include "model/cp1251.h"
+#include "ui/main/subscriber_grid_model.h"
+#include "ui/main/subscriber_grid_view.h"
 
 namespace tulvo::test {
 namespace {

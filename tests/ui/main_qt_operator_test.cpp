@@ -12,11 +12,11 @@
 #include <stdexcept>
 #include <thread>
 
+#include "support/recording_operator.h"
 #include "ui/busy_cursor.h"
 #include "ui/guarded_call.h"
 #include "ui/qt_operator.h"
 #include "ui/qt_translation.h"
-#include "support/recording_operator.h"
 
 namespace tulvo {
 namespace {

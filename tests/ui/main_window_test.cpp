@@ -12,10 +12,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ui/main/subscriber_grid_model.h"
 #include "main_form_fixture.h"
 #include "sim/gateway.h"
 #include "store/image_store.h"
+#include "ui/main/subscriber_grid_model.h"
 #include "ui/screen_fit.h"
 
 namespace tulvo::test {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "actions/device_access.h"
 #include "link/port_most.h"
 #include "sim/gateway.h"
 #include "support/recording_operator.h"
-#include "actions/device_access.h"
 
 namespace tulvo::test {
 

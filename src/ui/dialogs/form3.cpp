@@ -12,12 +12,12 @@
 #include <optional>
 #include <string>
 
-#include "ui/cp1251_text.h"
-#include "ui/dialogs/dialog_help_texts.h"
-#include "ui/dialogs/dialog_help_pane.h"
-#include "ui/guarded_call.h"
 #include "model/operator.h"
 #include "model/t_data.h"
+#include "ui/cp1251_text.h"
+#include "ui/dialogs/dialog_help_pane.h"
+#include "ui/dialogs/dialog_help_texts.h"
+#include "ui/guarded_call.h"
 #include "ui_form3.h"
 
 namespace tulvo {

@@ -130,8 +130,7 @@ void TForm7::SetUpHelp() {
         const Editor& editor = editors_[topic.tab];
         help_->Bind(lines(topic.prefix), {editor.prefix});
         help_->Bind(lines(topic.groups), {editor.groups.begin(), editor.groups.end()});
-        help_->Bind(lines(topic.directions),
-                              {editor.directions.begin(), editor.directions.end()});
+        help_->Bind(lines(topic.directions), {editor.directions.begin(), editor.directions.end()});
     }
 }
 

@@ -68,11 +68,11 @@ class TForm1 : public QMainWindow {
     // Enables "База звонков", which shows it modally.
     void SetCallLogWindow(WindowSource<TForm6> window);
 
-    void N4Click();             // "Выход": closes the window, no questions asked
-    void N12Click();            // "Чтение"
-    void N13Click();            // "Запись"
-    void SpeedButton8Click();   // save to file
-    void SpeedButton9Click();   // load from file
+    void N4Click();            // "Выход": closes the window, no questions asked
+    void N12Click();           // "Чтение"
+    void N13Click();           // "Запись"
+    void SpeedButton8Click();  // save to file
+    void SpeedButton9Click();  // load from file
     // A file named on the command line: asks whether to load it, then loads
     // it as "Загрузить из файла" does.
     void OfferConfigFile(const QString& path);

@@ -3,11 +3,11 @@
 #include <QButtonGroup>
 #include <QShortcut>
 
+#include "model/new_subscriber_defaults.h"
+#include "model/t_data.h"
 #include "ui/cp1251_text.h"
 #include "ui/main/key_filter_validator.h"
 #include "ui/main/subscriber_grid_view.h"
-#include "model/new_subscriber_defaults.h"
-#include "model/t_data.h"
 #include "ui_form1.h"
 
 namespace tulvo {

@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "actions/gateway_actions.h"
-#include "ui/busy_cursor.h"
 #include "model/operator.h"
+#include "ui/busy_cursor.h"
 #include "ui_form12.h"
 
 namespace tulvo {
