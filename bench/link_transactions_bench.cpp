@@ -14,6 +14,7 @@
 
 #include "link/crc8.h"
 #include "link/port_most.h"
+#include "one_cpu.h"
 #include "sim/gateway.h"
 
 namespace tulvo {
@@ -170,6 +171,7 @@ bool Paced(sim::Gateway& gateway, TPortMost& port) {
 }  // namespace tulvo
 
 int main() {
+    tulvo::bench::RunOnOneCpu("link_transactions_bench");
     tulvo::sim::Gateway gateway;
     tulvo::Populate(gateway.State());
     if (!gateway.Start()) {
