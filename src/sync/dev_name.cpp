@@ -3,20 +3,14 @@
 #include <algorithm>
 
 #include "link/command_table.h"
-#include "link/crc8.h"
+#include "sync/sealed_text.h"
 
 namespace tulvo {
 
 static_assert(CarriesRecord(command::ReadDevName, command::WriteDevName, DevName::kSize));
 
 DevName::Payload DevName::Build(std::string_view text) {
-    Payload p{};
-    const std::size_t n = std::min(text.size(), kMaxLength);
-    for (std::size_t i = 0; i < n; ++i) {
-        p[i] = static_cast<std::uint8_t>(text[i]);
-    }
-    p[kSize - 1] = Crc8(p.data(), kSize - 1);
-    return p;
+    return SealedText<kSize>(text, kMaxLength);
 }
 
 std::string DevName::Parse(std::span<const std::uint8_t> payload) {
