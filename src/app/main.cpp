@@ -109,6 +109,60 @@ std::optional<int> HandOverToRunning(SingleInstance::Role role, const SingleInst
     return std::nullopt;
 }
 
+void SetUpApplication(QApplication& app) {
+    QApplication::setApplicationName("tulvo-configurator");
+    QGuiApplication::setDesktopFileName("com.zarq.TulvoConfigurator");
+    QApplication::setWindowIcon(AppIcon());
+    InstallQtTranslation(app);
+    ScreenFit::Install();
+}
+
+// Requests from outside the window: a termination signal or the end of the
+// desktop session close the main window as "Выход" does (quitting also
+// ends any modal loop that is open; a firmware upload holds it back until it
+// has ended), and a later start on the same store shows this window and may
+// bring a .cnfg opened from the file manager.
+void ConnectOutsideRequests(QApplication& app, ShutdownSignals& shutdownSignals, ShutdownGate& gate,
+                            SingleInstance& instance, TForm1& form1) {
+    TForm1* form = &form1;
+    auto closeMainWindow = [form] {
+        form->N4Click();
+        QCoreApplication::quit();
+    };
+    QObject::connect(&shutdownSignals, &ShutdownSignals::requested, form,
+                     [&gate, closeMainWindow] { gate.Request(closeMainWindow); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, form,
+                     [&gate, closeMainWindow](QSessionManager&) { gate.Request(closeMainWindow); });
+    QObject::connect(&instance, &SingleInstance::raiseRequested, form,
+                     [form] { BringToFront(form); });
+    QObject::connect(&instance, &SingleInstance::fileOffered, form,
+                     [form](const QString& path) { OfferConfigFileWhenFree(form, path); });
+}
+
+// Once the window is on screen: an unusable store (left alone for the whole
+// run: the image keeps its defaults and is not saved over it), the call-log
+// file (told when it cannot be read), then a file named on the command line.
+void TellStartUpMatters(const RegistryStore& store, Operator& op, LongLivedWindows& windows,
+                        const std::string& configFile) {
+    if (!store.Usable()) {
+        op.Error(store.Problem() +
+                 "\nПрограмма работает с настройками по умолчанию и не изменит этот файл.");
+    }
+    windows.FinishStartUp();
+    if (!configFile.empty()) {
+        OfferConfigFileWhenFree(&windows.Main(), QFile::decodeName(configFile.c_str()));
+    }
+}
+
+// The image goes back to the store it came from, unless that store was
+// refused at start-up.
+void SaveAtExit(TData& image, RegistryStore& store, Operator& op) {
+    if (store.Usable() && !SaveImage(image, store)) {
+        op.ErrorWithDetail("Невозможно сохранить настройки в файл " + store.Path() + "!",
+                           store.LastError());
+    }
+}
+
 int Run(const AppOptions& options, QtArguments& qtArgs) {
     // Before any thread exists: it changes the environment.
     PreferRussianLocale();
@@ -129,11 +183,7 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     });
 
     QApplication app(qtArgs.count, qtArgs.pointers.data());
-    QApplication::setApplicationName("tulvo-configurator");
-    QGuiApplication::setDesktopFileName("com.zarq.TulvoConfigurator");
-    QApplication::setWindowIcon(AppIcon());
-    InstallQtTranslation(app);
-    ScreenFit::Install();
+    SetUpApplication(app);
     // Qt loads every image-format plugin when the first icon is read: done
     // on a thread of its own while this one reads the fonts.
     std::jthread imagePlugins([] { QImageReader::supportedImageFormats(); });
@@ -173,41 +223,10 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     TForm1* form1 = &windows->Main();
     op.SetParentWindow(form1);
 
-    // A termination signal or the end of the desktop session closes the main
-    // window as "Выход" does; quitting also ends any modal loop that is open.
-    auto closeMainWindow = [form1] {
-        form1->N4Click();
-        QCoreApplication::quit();
-    };
     startupStop.End();
-    QObject::connect(&shutdownSignals, &ShutdownSignals::requested, form1,
-                     [&shutdownGate, closeMainWindow] { shutdownGate.Request(closeMainWindow); });
-    QObject::connect(&instance, &SingleInstance::raiseRequested, form1,
-                     [form1] { BringToFront(form1); });
-    // A .cnfg opened from the file manager while this program runs.
-    QObject::connect(&instance, &SingleInstance::fileOffered, form1,
-                     [form1](const QString& path) { OfferConfigFileWhenFree(form1, path); });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, form1,
-                     [&shutdownGate, closeMainWindow](QSessionManager&) {
-                         shutdownGate.Request(closeMainWindow);
-                     });
-
+    ConnectOutsideRequests(app, shutdownSignals, shutdownGate, instance, *form1);
     // Start-up's messages come once the window is on screen, one box at a time.
-    windows->AfterFirstPaint([&] {
-        // A store file that cannot be used is left alone for the whole run:
-        // the image keeps its defaults and is not saved over it.
-        if (!store.Usable()) {
-            op.Error(store.Problem() +
-                     "\nПрограмма работает с настройками по умолчанию и не изменит этот файл.");
-        }
-        // Loads the call-log file, telling when it cannot be read.
-        windows->FinishStartUp();
-        // A file named on the command line (a .cnfg opened from the file
-        // manager) is offered last.
-        if (!options.configFile.empty()) {
-            OfferConfigFileWhenFree(form1, QFile::decodeName(options.configFile.c_str()));
-        }
-    });
+    windows->AfterFirstPaint([&] { TellStartUpMatters(store, op, *windows, options.configFile); });
     StartupProbe probe;
     if (options.measureStartup) {
         probe.Watch(form1);
@@ -218,10 +237,7 @@ int Run(const AppOptions& options, QtArguments& qtArgs) {
     // Rows edited in the call log's grid since its last save.
     windows->SaveCallLogIfEdited();
 
-    if (store.Usable() && !SaveImage(*image, store)) {
-        op.ErrorWithDetail("Невозможно сохранить настройки в файл " + store.Path() + "!",
-                           store.LastError());
-    }
+    SaveAtExit(*image, store, op);
     image.reset();
     windows.reset();
     return status;
