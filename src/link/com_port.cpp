@@ -141,6 +141,18 @@ bool HoldsMaster(int procFd, const std::filesystem::path& procRoot, const std::s
     });
 }
 
+// A character device the kernel files under a class other than "tty" (the
+// null device, a disk) is no serial port, whoever holds it: opening it tells
+// the operator so. Pseudo-terminal slaves have no entry there and count as
+// terminals.
+bool OtherThanTerminal(dev_t rdev) {
+    const std::filesystem::path subsystem = "/sys/dev/char/" + std::to_string(::major(rdev)) + ":" +
+                                            std::to_string(::minor(rdev)) + "/subsystem";
+    std::error_code failed;
+    const std::filesystem::path target = std::filesystem::read_symlink(subsystem, failed);
+    return !failed && target.filename() != "tty";
+}
+
 std::string ProcessName(const std::filesystem::path& procRoot, const std::string& pid) {
     std::ifstream in(procRoot / pid / "comm");
     std::string name;
@@ -153,7 +165,8 @@ std::string ProcessName(const std::filesystem::path& procRoot, const std::string
 std::optional<TComPort::Holder> TComPort::FindHolder(const std::string& device,
                                                      const std::filesystem::path& procRoot) {
     struct stat target {};
-    if (::stat(device.c_str(), &target) != 0 || !S_ISCHR(target.st_mode)) {
+    if (::stat(device.c_str(), &target) != 0 || !S_ISCHR(target.st_mode) ||
+        OtherThanTerminal(target.st_rdev)) {
         return std::nullopt;
     }
     const int procFd = ::open(procRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -184,6 +184,12 @@ TEST_F(ComPortTest, OpenFailuresExplainThemselves) {
     EXPECT_FALSE(plain.IsOpen());
     EXPECT_FALSE(plain.LastError().empty());
     std::remove(file.c_str());
+
+    // Every process may hold the null device; it is no port, not a busy one.
+    TComPort null;
+    EXPECT_FALSE(null.Open("/dev/null", 115200, 100ms));
+    EXPECT_NE(null.LastError().find("не является последовательным портом"), std::string::npos)
+        << null.LastError();
 }
 
 TEST_F(ComPortTest, OpenWithoutPermissionNamesTheRemedy) {
