@@ -6,7 +6,10 @@
 
 namespace tulvo {
 
-DeviceLink::DeviceLink(LinkSpeed speed) : port_(std::make_unique<TPortMost>(speed.Timing())) {}
+DeviceLink::DeviceLink(LinkSpeed speed, LinkTrace* trace)
+    : port_(std::make_unique<TPortMost>(speed.Timing())) {
+    SetTrace(trace);
+}
 
 DeviceLink::~DeviceLink() {
     Close();
@@ -19,6 +22,10 @@ DeviceAccess DeviceLink::Access(Operator& op, std::function<std::string()> portN
 
 void DeviceLink::Close() {
     port_->Close();
+}
+
+void DeviceLink::SetTrace(LinkTrace* trace) {
+    port_->SetTrace(trace);
 }
 
 }  // namespace tulvo

@@ -9,6 +9,7 @@
 
 namespace tulvo {
 
+class LinkTrace;
 class Operator;
 class TPortMost;
 
@@ -17,7 +18,9 @@ class TPortMost;
 // the destructor) closes one an action left open.
 class DeviceLink {
   public:
-    explicit DeviceLink(LinkSpeed speed = {});
+    // With a trace, every request, reply and trouble on the link is
+    // reported to it (see SetTrace).
+    explicit DeviceLink(LinkSpeed speed = {}, LinkTrace* trace = nullptr);
     ~DeviceLink();
     DeviceLink(const DeviceLink&) = delete;
     DeviceLink& operator=(const DeviceLink&) = delete;
@@ -29,6 +32,9 @@ class DeviceLink {
                         std::string noPortDetail = {});
     TPortMost& Port() { return *port_; }
     void Close();
+    // Where the link reports its traffic from now on (null: nowhere). The
+    // trace must outlive this link or be replaced first.
+    void SetTrace(LinkTrace* trace);
 
   private:
     std::unique_ptr<TPortMost> port_;

@@ -48,7 +48,7 @@ int Download(const CliArgs& args) {
     LoadTable(args, storage, table);  // an unreadable file is set aside, the download goes on
     const auto image = StoreImage(args);
     TransferProgress progress;
-    DeviceLink link(args.Speed());
+    DeviceLink link(args.Speed(), args.Trace());
     CallLogDownload::Outcome outcome;
     {
         ProgressLine line(args.Op(), progress, "Чтение базы звонков", isatty(STDERR_FILENO) == 1);

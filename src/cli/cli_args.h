@@ -10,6 +10,10 @@
 #include "actions/link_speed.h"
 #include "model/operator.h"
 
+namespace tulvo {
+class LinkTrace;
+}  // namespace tulvo
+
 namespace tulvo::cli {
 
 // Bad command-line usage: main() prints the text with the usage and exits 2.
@@ -49,6 +53,9 @@ class CliArgs {
 
     Operator& Op() const { return op_; }
     LinkSpeed Speed() const { return linkSpeed_; }
+    // Where the links of this command report their traffic (--trace), or null.
+    LinkTrace* Trace() const { return trace_; }
+    void SetTrace(LinkTrace* trace) { trace_ = trace; }
 
   private:
     // Records one value; throws UsageError for a second value of an option
@@ -59,6 +66,7 @@ class CliArgs {
     std::vector<std::pair<std::string, std::string>> options_;
     Operator& op_;
     LinkSpeed linkSpeed_;
+    LinkTrace* trace_ = nullptr;
 };
 
 }  // namespace tulvo::cli

@@ -123,7 +123,7 @@ int RunFirmware(const CliArgs& args) {
     TransferProgress progress;
     // The line starts with the first image's own count.
     progress.SetMaximum(FirmwareUpdate::FirstImageBlocks(files));
-    DeviceLink link(args.Speed());
+    DeviceLink link(args.Speed(), args.Trace());
     FirmwareUpdate::Outcome outcome;
     {
         const bool terminal = isatty(STDERR_FILENO) == 1;

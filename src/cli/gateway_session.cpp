@@ -98,7 +98,7 @@ bool RunStoppable(TransferProgress& progress, const std::function<bool(TransferP
 
 int RunGatewayCommand(const CliArgs& args, Operator& op,
                       const std::function<int(GatewayActions&)>& command) {
-    DeviceLink link(args.Speed());
+    DeviceLink link(args.Speed(), args.Trace());
     const DeviceAccess access = GatewayAccess(args, link, op);
     GatewayActions actions(access);
     return command(actions);
@@ -107,7 +107,7 @@ int RunGatewayCommand(const CliArgs& args, Operator& op,
 GatewayActions::TransferOutcome TransferWithProgress(const CliArgs& args, TData& image,
                                                      Transfer transfer, bool verify) {
     TransferProgress progress;
-    DeviceLink link(args.Speed());
+    DeviceLink link(args.Speed(), args.Trace());
     GatewayActions::TransferOutcome outcome;
     {
         const bool read = transfer == Transfer::Read;

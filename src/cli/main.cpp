@@ -1,12 +1,15 @@
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <exception>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "actions/trace_file.h"
 #include "cli/cli_command.h"
 #include "cli/stderr_operator.h"
 #include "cli/test_link_timing.h"
@@ -33,7 +36,7 @@ std::string SummaryAtColumn(std::string_view summary) {
 
 std::string HelpText() {
     std::ostringstream out;
-    out << "Usage: tulvo COMMAND [OPTIONS]\n"
+    out << "Usage: tulvo [--trace FILE] COMMAND [OPTIONS]\n"
            "  or:  tulvo --help | --version\n"
            "Read, write and compare the configuration of a Tulvo Universal GSM gateway\n"
            "over a serial port, download its call log and update its firmware.\n"
@@ -53,6 +56,9 @@ std::string HelpText() {
            "  --yes              answer yes to questions\n"
            "  --on-error abort|ignore|cancel   answer to error boxes (default abort)\n"
            "  --port DEV         a device path or a port name from `tulvo ports`\n"
+           "  --trace FILE       append the link's traffic to FILE, one line per request,\n"
+           "                     reply and failed attempt (commands with --port; may also\n"
+           "                     come before the command: tulvo --trace FILE read ...)\n"
            "  --help             the usage of a command\n"
            "A value that begins with -- is written --option=VALUE.\n"
            "\nfault rules of `simulate --fault RULE` (repeatable):\n  "
@@ -60,6 +66,21 @@ std::string HelpText() {
         << "\n\nexit status: 0 done, 1 the operation failed, 2 bad usage;\n"
            "diff: 0 the same, 1 different, 2 the comparison failed or bad usage\n";
     return out.str();
+}
+
+bool Listed(std::string_view list, std::string_view option) {
+    std::istringstream words{std::string(list)};
+    for (std::string word; words >> word;) {
+        if (word == "*" || word == option) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Commands that talk to the gateway take --port, and --trace with it.
+bool TalksToGateway(const CliCommand& command) {
+    return Listed(command.options, "port");
 }
 
 // One command's usage, summary and every option it takes.
@@ -73,7 +94,7 @@ std::string CommandHelpText(const CliCommand& command) {
             out << " --" << word;
         }
     }
-    out << "\n";
+    out << (TalksToGateway(command) ? " --trace\n" : "\n");
     return out.str();
 }
 
@@ -87,16 +108,10 @@ const CliCommand* FindCommand(std::string_view name) {
 }
 
 bool Accepts(const CliCommand& command, const std::string& option) {
-    auto listed = [&](std::string_view list) {
-        std::istringstream words{std::string(list)};
-        for (std::string word; words >> word;) {
-            if (word == "*" || word == option) {
-                return true;
-            }
-        }
-        return false;
-    };
-    return listed(kCommonOptions) || listed(command.options);
+    if (option == "trace") {
+        return TalksToGateway(command);
+    }
+    return Listed(kCommonOptions, option) || Listed(command.options, option);
 }
 
 Operator::Choice ParseChoice(const std::optional<std::string>& value) {
@@ -122,11 +137,75 @@ int UsageFailure(const CliCommand* command, const std::string& why) {
     return kExitUsage;
 }
 
+// The options that may come before the command (only --trace), as
+// "--name=value" words for the command's own parser; `first` is left at the
+// command's name. Throws UsageError for an option without its value.
+std::vector<std::string> LeadingOptions(int argc, char** argv, int& first) {
+    std::vector<std::string> words;
+    for (first = 1; first < argc; ++first) {
+        const std::string_view word = argv[first];
+        if (word.starts_with("--trace=")) {
+            words.emplace_back(word);
+        } else if (word == "--trace") {
+            if (first + 1 >= argc) {
+                throw UsageError("option --trace needs a value");
+            }
+            words.push_back("--trace=" + std::string(argv[++first]));
+        } else {
+            break;
+        }
+    }
+    return words;
+}
+
+// Opens the --trace file before anything goes out and heads this run's lines
+// with the command and the date. Null without --trace; throws UsageError
+// when the file cannot be opened.
+std::unique_ptr<TraceFile> OpenTraceFile(const CliArgs& args, const CliCommand& command) {
+    const std::optional<std::string> path = args.Value("trace");
+    if (!path) {
+        return nullptr;
+    }
+    if (path->empty()) {
+        throw UsageError("option --trace needs a value");
+    }
+    std::string why;
+    std::unique_ptr<TraceFile> file = TraceFile::Open(*path, why);
+    if (!file) {
+        throw UsageError("невозможно открыть журнал обмена " + *path + ": " + why);
+    }
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char date[32];
+    std::strftime(date, sizeof date, "%Y-%m-%d %H:%M:%S", &local);
+    file->Note(std::string("# tulvo ") + command.name + " " + date);
+    return file;
+}
+
+int RunWithTrace(CliArgs& args, const CliCommand& command) {
+    const std::unique_ptr<TraceFile> trace = OpenTraceFile(args, command);
+    args.SetTrace(trace.get());
+    const int status = command.run(args);
+    if (trace && !trace->WriteError().empty()) {
+        std::fprintf(stderr, "tulvo: журнал обмена %s записан не полностью: %s\n",
+                     trace->Path().c_str(), trace->WriteError().c_str());
+    }
+    return status;
+}
+
 int Run(int argc, char** argv) {
-    if (argc < 2) {
+    int first = 1;
+    std::vector<std::string> words;
+    try {
+        words = LeadingOptions(argc, argv, first);
+    } catch (const UsageError& e) {
+        return UsageFailure(nullptr, e.what());
+    }
+    if (first >= argc) {
         return UsageFailure(nullptr, "no command given");
     }
-    const std::string_view name = argv[1];
+    const std::string_view name = argv[first];
     if (name == "--help" || name == "-h" || name == "help") {
         std::fputs(HelpText().c_str(), stdout);
         return kExitDone;
@@ -139,7 +218,7 @@ int Run(int argc, char** argv) {
     if (command == nullptr) {
         return UsageFailure(nullptr, "unknown command \"" + std::string(name) + "\"");
     }
-    const std::vector<std::string> words(argv + 2, argv + argc);
+    words.insert(words.end(), argv + first + 1, argv + argc);
     try {
         StderrOperator op;
         CliArgs args(words, op, LinkSpeedFromEnvironment());
@@ -157,7 +236,7 @@ int Run(int argc, char** argv) {
             throw UsageError("unexpected argument \"" + args.Positional()[command->positionals] +
                              "\"");
         }
-        return command->run(args);
+        return RunWithTrace(args, *command);
     } catch (const UsageError& e) {
         return UsageFailure(command, e.what());
     } catch (const std::exception& e) {

@@ -394,10 +394,17 @@ bool TComPort::ReadByte(std::uint8_t& byte) {
     return ReadByte(byte, Clock::now() + 2 * timeout_);
 }
 
-bool TComPort::Drain(std::chrono::milliseconds quiet, std::chrono::milliseconds limit) {
+bool TComPort::Drain(std::chrono::milliseconds quiet, std::chrono::milliseconds limit,
+                     std::size_t* discarded) {
+    std::size_t thrownAway = 0;
+    if (discarded == nullptr) {
+        discarded = &thrownAway;
+    }
+    *discarded = 0;
     if (!IsOpen()) {
         return false;
     }
+    *discarded = readEnd_ - readPos_;
     readPos_ = readEnd_ = 0;
     const auto start = Clock::now();
     const auto end = start + limit;
@@ -418,6 +425,7 @@ bool TComPort::Drain(std::chrono::milliseconds quiet, std::chrono::milliseconds 
         if (got <= 0) {
             return false;
         }
+        *discarded += static_cast<std::size_t>(got);
         quietUntil = Clock::now() + quiet;
     }
 }

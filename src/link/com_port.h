@@ -62,8 +62,9 @@ class TComPort {
     // Reads and throws away whatever arrives until the line has stayed quiet
     // for `quiet`, or `limit` has passed in all, so it takes at least the
     // shorter of the two. False at once when the port cannot be read (closed,
-    // hung up).
-    bool Drain(std::chrono::milliseconds quiet, std::chrono::milliseconds limit);
+    // hung up). How many bytes were thrown away goes to *discarded when given.
+    bool Drain(std::chrono::milliseconds quiet, std::chrono::milliseconds limit,
+               std::size_t* discarded = nullptr);
     // Whether received bytes are waiting to be read now.
     bool BytesWaiting();
 

@@ -126,7 +126,72 @@ inline constexpr Command SendCode12{           "SendCode12",           CommandCo
 inline constexpr Command SendCodeF0{           "SendCodeF0",           CommandCode::SendCodeF0,          0,   0,   0,           5};
 // clang-format on
 
+// Every command above, in table order.
+inline constexpr Command kAll[] = {
+    WriteSettingFXO,
+    ReadSettingFXO,
+    WriteSettingFXS,
+    ReadSettingFXS,
+    WriteSettingMOB,
+    ReadSettingMOB,
+    WriteSettingPASSWORD,
+    ReadSettingPASSWORD,
+    WriteSettingAlarm,
+    ReadSettingAlarm,
+    WriteTotalLimit,
+    ReadTotalLimit,
+    WriteDevName,
+    ReadDevName,
+    WritePinCode,
+    WriteControlAccount,
+    ReadControlAccount,
+    ReadAccountBalance,
+    WriteAbInfo,
+    ReadAbInfo,
+    WriteAbPhone,
+    ReadAbPhone,
+    WriteAbLimit,
+    ReadAbLimit,
+    WriteBlackListEntry,
+    ReadBlackListEntry,
+    ClearBlackListEntry,
+    WriteSMSMessage,
+    ReadSMSMessage,
+    WriteClock,
+    ReadClock,
+    ReadSysInfo,
+    ReadLogHeader,
+    ReadLogRecord,
+    EraseLogBlock,
+    WriteFirmwareBlock,
+    EndFirmwareUpdate,
+    SendCode01,
+    SendCode08,
+    SendCode09,
+    SendCode0A,
+    SendCode0E,
+    SendCode0F,
+    SendCode12,
+    SendCodeF0,
+};
+
 }  // namespace command
+
+// The table's name of a request. Several commands share a code (the
+// settings blocks, WriteAbPhone and SendCode0A), so its sizes and index tell
+// them apart; where even those agree (ClearBlackListEntry is a
+// WriteBlackListEntry) the first in the table is named. Empty when no
+// command fits.
+constexpr std::string_view CommandName(std::uint8_t code, int requestLength, int replyLength,
+                                       std::uint16_t index) {
+    for (const Command& c : command::kAll) {
+        if (c.Code() == code && c.requestLength == requestLength && c.replyLength == replyLength &&
+            (c.index == kIndexGiven || c.index == index)) {
+            return c.name;
+        }
+    }
+    return {};
+}
 
 // Whether a record of `size` bytes is what `read` answers and `write` sends.
 constexpr bool CarriesRecord(const Command& read, const Command& write, std::size_t size) {

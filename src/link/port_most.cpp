@@ -21,11 +21,40 @@ TPortMost::TPortMost(LinkTiming timing) : timing_(timing) {}
 
 bool TPortMost::Open(const std::string& device) {
     lateReplyPossible_ = true;  // whatever the line carried before is unknown
-    return port_.Open(device, timing_.baudRate, timing_.readTimeout);
+    const bool opened = port_.Open(device, timing_.baudRate, timing_.readTimeout);
+    if (trace_) {
+        TraceEvent event{.kind = TraceEvent::Kind::Open,
+                         .time = std::chrono::system_clock::now(),
+                         .device = device};
+        if (!opened) {
+            event.failure = TraceEvent::Failure::OpenFailed;
+            event.detail = port_.LastError();
+        }
+        trace_->Record(event);
+    }
+    return opened;
 }
 
 bool TPortMost::Close() {
+    if (trace_ && port_.IsOpen()) {
+        Report(TraceEvent::Kind::Close);
+    }
     return port_.Close();
+}
+
+void TPortMost::Report(TraceEvent::Kind kind, std::span<const std::uint8_t> bytes,
+                       TraceEvent::Failure failure, std::size_t count) {
+    trace_->Record(TraceEvent{.kind = kind,
+                              .failure = failure,
+                              .time = std::chrono::system_clock::now(),
+                              .command = exchange_.command,
+                              .requestLength = exchange_.requestLength,
+                              .replyLength = exchange_.replyLength,
+                              .index = exchange_.index,
+                              .attempt = exchange_.attempt,
+                              .attempts = exchange_.attempts,
+                              .bytes = bytes,
+                              .count = count});
 }
 
 void TPortMost::Pause(std::chrono::milliseconds duration) {
@@ -46,16 +75,31 @@ void TPortMost::WaitForQuietLine() {
         pauseObserver_(timing_.noReplyPause);
     }
     const auto start = std::chrono::steady_clock::now();
-    if (!port_.Drain(timing_.LateReplyQuiet(), timing_.LateReplyLimit())) {
+    std::size_t discarded = 0;
+    if (!port_.Drain(timing_.LateReplyQuiet(), timing_.LateReplyLimit(), &discarded)) {
         // Nothing can arrive on a closed or hung-up port: the plain pause.
         Sleep(std::chrono::duration_cast<std::chrono::milliseconds>(
             start + timing_.noReplyPause - std::chrono::steady_clock::now()));
+    }
+    if (trace_ && discarded > 0) {
+        Report(TraceEvent::Kind::Drained, {}, TraceEvent::Failure::None, discarded);
+    }
+}
+
+void TPortMost::DrainStaleBytes() {
+    std::size_t discarded = 0;
+    port_.Drain(timing_.StaleBytesQuiet(), timing_.readTimeout, &discarded);
+    if (trace_ && discarded > 0) {
+        Report(TraceEvent::Kind::Drained, {}, TraceEvent::Failure::None, discarded);
     }
 }
 
 void TPortMost::Resynchronise() {
     Pause(timing_.beforeResyncPause);
     port_.WriteFrame(nullptr, 0);
+    if (trace_) {
+        Report(TraceEvent::Kind::Resync);
+    }
     Pause(timing_.afterResyncPause);
 }
 
@@ -84,7 +128,9 @@ bool TPortMost::Transact(std::span<std::uint8_t> data, std::uint8_t& status, std
         return false;
     }
     const std::size_t expected = static_cast<std::size_t>(replyLength);
+    exchange_ = {command, requestLength, replyLength, index, 0, attempts};
     for (int attempt = 0; attempt < attempts; ++attempt) {
+        exchange_.attempt = attempt + 1;
         BuildRequest(data, command, requestLength, replyLength, index);
         port_.Purge();
         // The purge leaves bytes that were still on their way, such as the
@@ -92,7 +138,7 @@ bool TPortMost::Transact(std::span<std::uint8_t> data, std::uint8_t& status, std
         // request that went unanswered can have one, so the line is looked
         // at only then, and not before every request of a healthy transfer.
         if (attempt == 0 && lateReplyPossible_ && port_.BytesWaiting()) {
-            port_.Drain(timing_.StaleBytesQuiet(), timing_.readTimeout);
+            DrainStaleBytes();
         }
         lateReplyPossible_ = true;  // until this attempt has its answer
         if (Attempt(requestLength, expected, data, status)) {
@@ -106,14 +152,29 @@ bool TPortMost::Transact(std::span<std::uint8_t> data, std::uint8_t& status, std
 
 bool TPortMost::Attempt(int requestLength, std::size_t expected, std::span<std::uint8_t> data,
                         std::uint8_t& status) {
-    port_.WriteFrame(message_.data(), kHeaderSize + static_cast<std::size_t>(requestLength));
+    using Failure = TraceEvent::Failure;
+    const std::size_t requestSize = kHeaderSize + static_cast<std::size_t>(requestLength);
+    const bool written = port_.WriteFrame(message_.data(), requestSize);
+    if (trace_) {
+        Report(TraceEvent::Kind::Request, std::span(message_.data(), requestSize),
+               written ? Failure::None : Failure::WriteFailed);
+    }
     // One byte beyond the announced length tells a longer reply apart.
     const std::size_t k = port_.ReadFrame(message_.data(), kHeaderSize + expected + 1);
     if (k < kHeaderSize) {
+        if (trace_ && k == 0) {
+            Report(TraceEvent::Kind::AttemptFailed, {}, Failure::NoReply);
+        } else if (trace_) {
+            ReportReply(k, Failure::BrokenFrame);
+        }
         WaitForQuietLine();
         return false;
     }
-    if (Crc8(message_.data(), kHeaderSize) != 0 || k > kHeaderSize + expected) {
+    const bool headerBroken = Crc8(message_.data(), kHeaderSize) != 0;
+    if (headerBroken || k > kHeaderSize + expected) {
+        if (trace_) {
+            ReportReply(k, headerBroken ? Failure::BrokenFrame : Failure::LongerThanAnnounced);
+        }
         Resynchronise();
         return false;
     }
@@ -121,12 +182,21 @@ bool TPortMost::Attempt(int requestLength, std::size_t expected, std::span<std::
     const std::size_t m = k - kHeaderSize;
     const std::uint8_t* payload = message_.data() + kHeaderSize;
     if (m > 1 && Crc8(payload, m) != 0) {
+        if (trace_) {
+            ReportReply(k, Failure::BrokenFrame);
+        }
         Resynchronise();
         return false;
     }
     if (status == 0 && m < expected) {
+        if (trace_) {
+            ReportReply(k, Failure::ShortReply);
+        }
         Pause(timing_.noReplyPause);
         return false;
+    }
+    if (trace_) {
+        ReportReply(k, Failure::None);
     }
     if (m == expected) {
         std::copy(payload, payload + m, data.begin());
@@ -237,6 +307,10 @@ bool TPortMost::SendExit(std::span<std::uint8_t> data, std::uint8_t& status) {
     static constexpr std::uint8_t kExit[] = {'+', '+', '+', '_', 'E', 'X', 'I', 'T'};
     port_.SetBaudRate(timing_.exitBaudRate);
     port_.WriteFrame(kExit, sizeof kExit);
+    if (trace_) {
+        Report(TraceEvent::Kind::Exit, kExit, TraceEvent::Failure::None,
+               static_cast<std::size_t>(timing_.exitBaudRate));
+    }
     lateReplyPossible_ = true;
     Pause(timing_.exitPause);
     port_.SetBaudRate(timing_.baudRate);

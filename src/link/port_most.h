@@ -10,6 +10,7 @@
 #include "link/com_port.h"
 #include "link/command_table.h"
 #include "link/link_timing.h"
+#include "link/link_trace.h"
 #include "link/port_most_interfice.h"
 
 namespace tulvo {
@@ -125,6 +126,10 @@ class TPortMost : public TPortMostInterfice {
     using PauseObserver = std::function<void(std::chrono::milliseconds)>;
     void SetPauseObserver(PauseObserver observer) { pauseObserver_ = std::move(observer); }
 
+    // Reports every request, reply and trouble on the link to `trace`
+    // (null: nothing is reported). The trace must outlive its use here.
+    void SetTrace(LinkTrace* trace) { trace_ = trace; }
+
     // Running index of ReadLogRecord; ReadLogHeader sets it to 0.
     std::int32_t LogSequence = 0;
 
@@ -158,6 +163,16 @@ class TPortMost : public TPortMostInterfice {
     // arrives until the line stays quiet, so a late reply is never taken for
     // the answer to the next attempt or request.
     void WaitForQuietLine();
+    // Drains stale bytes before a request, telling the trace how many.
+    void DrainStaleBytes();
+    // Tells the trace of an event of the current exchange. Callers test
+    // trace_ first, so a link without a trace formats and times nothing.
+    void Report(TraceEvent::Kind kind, std::span<const std::uint8_t> bytes = {},
+                TraceEvent::Failure failure = TraceEvent::Failure::None, std::size_t count = 0);
+    // The reply of k bytes in message_ as a trace event with its verdict.
+    void ReportReply(std::size_t k, TraceEvent::Failure failure) {
+        Report(TraceEvent::Kind::Reply, std::span(message_.data(), k), failure);
+    }
     // The one place the link waits a fixed time; the observer hears of it.
     void Pause(std::chrono::milliseconds duration);
     // Sleeps the calling thread (nothing for a duration of zero or less).
@@ -168,6 +183,16 @@ class TPortMost : public TPortMostInterfice {
     std::array<std::uint8_t, kBuffer + kBufferSize> message_{};
     TComPort port_;
     PauseObserver pauseObserver_;
+    LinkTrace* trace_ = nullptr;
+    // The request under way and its attempt, for the trace.
+    struct Exchange {
+        std::uint8_t command = 0;
+        int requestLength = 0;
+        int replyLength = 0;
+        std::uint16_t index = 0;
+        int attempt = 0;
+        int attempts = 0;
+    } exchange_;
     std::size_t lastReplyLength_ = 0;
     // A reply may still be on its way: the port was just opened, an attempt
     // went unanswered, or a retry succeeded in an earlier attempt's place.

@@ -1,0 +1,64 @@
+#include "actions/trace_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "link/trace_line.h"
+#include "store/system_reason.h"
+
+namespace tulvo {
+
+std::unique_ptr<TraceFile> TraceFile::Open(const std::string& path, std::string& why) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) {
+        why = SystemReason(errno);
+        return nullptr;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        why = SystemReason(EISDIR);
+        return nullptr;
+    }
+    return std::unique_ptr<TraceFile>(new TraceFile(path, fd));
+}
+
+TraceFile::TraceFile(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
+
+TraceFile::~TraceFile() {
+    ::close(fd_);
+}
+
+void TraceFile::Record(const TraceEvent& event) {
+    WriteLine(FormatTraceLine(event));
+}
+
+void TraceFile::Note(std::string_view text) {
+    WriteLine(std::string(text));
+}
+
+// One write per line, straight to the file: nothing waits in a buffer of
+// this process when it is killed.
+void TraceFile::WriteLine(std::string line) {
+    line += '\n';
+    std::string_view rest = line;
+    while (!rest.empty()) {
+        const ssize_t written = ::write(fd_, rest.data(), rest.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            if (writeError_.empty()) {
+                writeError_ = SystemReason(written < 0 ? errno : ENOSPC);
+            }
+            return;
+        }
+        rest.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+}  // namespace tulvo
