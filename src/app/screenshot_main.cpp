@@ -29,14 +29,18 @@
 #include <string>
 
 #include "actions/device_link.h"
+#include "actions/gateway_actions.h"
 #include "actions/port_session.h"
 #include "actions/serial_ports.h"
 #include "app/demo_gateway.h"
 #include "app/demo_image.h"
 #include "model/operator.h"
 #include "model/t_data.h"
+#include "sim/fault_rule.h"
+#include "sim/gateway.h"
 #include "store/registry_store.h"
 #include "sync/firmware_samples.h"
+#include "sync/transfer_progress.h"
 #include "sync/transfer_stage_text.h"
 #include "ui/about/form4.h"
 #include "ui/app_context.h"
@@ -59,6 +63,7 @@
 #include "ui/sync/set_dev_name_form.h"
 #include "ui/sync/set_pin_code_form.h"
 #include "ui/sync/sys_info_form.h"
+#include "ui/sync/traffic_log_form.h"
 
 namespace tulvo {
 namespace {
@@ -154,6 +159,31 @@ void ShootDeviceWindows(Shooter& shooter, QWidget* owner, const DeviceAccess& de
         form.findChild<QToolButton*>("SpeedButton18")->click();
         shooter.Shoot(form, "TForm12");
     }
+}
+
+// The traffic log after a read from a gateway that misses two replies and
+// breaks one, whole and with the errors only.
+void ShootTrafficLog(Shooter& shooter, TForm1& form1, Operator& op) {
+    sim::Gateway faulty;
+    if (!faulty.Start()) {
+        std::cerr << "cannot start the faulty gateway: " << faulty.Error() << '\n';
+        return;
+    }
+    for (const char* rule : {"silent:cmd=07:index=2:count=2", "badheader:cmd=05:index=1:count=1"}) {
+        faulty.Faults().Add(*sim::ParseFaultRule(rule));
+    }
+    const DeviceAccess device{form1.PortMost(), op, [&faulty] { return faulty.DevicePath(); }};
+    auto image = std::make_unique<TData>();
+    GatewayActions(device).ReadImage(*image, [](const GatewayActions::Job& job) {
+        TransferProgress progress;
+        return job(progress);
+    });
+    form1.TrafficLog1Click();
+    auto* window = form1.findChild<TTrafficLogForm*>();
+    shooter.Shoot(*window, "TTrafficLogForm");
+    window->findChild<QCheckBox*>("CheckBox1")->click();
+    shooter.Shoot(*window, "TTrafficLogForm_errors_only");
+    window->close();
 }
 
 // The device parameters dialog, every tab, with a help text on the FXO tab and
@@ -371,6 +401,7 @@ int Run(const QString& outDir) {
     const DeviceAccess device{form1.PortMost(), op, [&demo] { return demo.DevicePath(); }};
     ShootCallLog(shooter, &form1, image, op, device, temp.path());
     ShootDeviceWindows(shooter, &form1, device);
+    ShootTrafficLog(shooter, form1, op);
     {
         // Sample images picked and sent to a gateway that answers at the
         // real link's pace, so the upload can be caught half way; the bar

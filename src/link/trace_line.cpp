@@ -89,8 +89,8 @@ void AppendRequest(std::string& line, const TraceEvent& event) {
     AppendCommand(line, event);
     AppendAttempt(line, event);
     line += " len=" + std::to_string(event.requestLength);
-    AppendHex(line, event.bytes);
     AppendFailure(line, event.failure);
+    AppendHex(line, event.bytes);
 }
 
 void AppendReply(std::string& line, const TraceEvent& event) {
@@ -104,8 +104,8 @@ void AppendReply(std::string& line, const TraceEvent& event) {
     AppendAttempt(line, event);
     const std::size_t size = event.bytes.size();
     line += " len=" + std::to_string(size >= kHeaderSize ? size - kHeaderSize : 0);
-    AppendHex(line, event.bytes);
     AppendFailure(line, event.failure);
+    AppendHex(line, event.bytes);
 }
 
 void AppendMark(std::string& line, const TraceEvent& event) {

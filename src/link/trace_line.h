@@ -17,8 +17,8 @@ namespace tulvo {
 // else; the command's name from the command table, the index as it travels,
 // the reply's status, the attempt of the command's attempts, the payload
 // length and the frame body in hex (header and payload, before escaping).
-// A reply that fails its attempt ends in "FAILED" and the reason; an attempt
-// that got no reply has a "!" line of its own. The words are plain ASCII so
+// A reply that fails its attempt says "FAILED" and the reason before its
+// bytes; an attempt that got no reply has a "!" line of its own. The words are plain ASCII so
 // the log reads the same in any terminal or mail.
 std::string FormatTraceLine(const TraceEvent& event);
 

@@ -42,6 +42,7 @@
 #include "ui/sync/set_dev_name_form.h"
 #include "ui/sync/set_pin_code_form.h"
 #include "ui/sync/sys_info_form.h"
+#include "ui/sync/traffic_log_form.h"
 #include "ui_form1.h"
 
 namespace tulvo {
@@ -66,7 +67,7 @@ TForm1::TForm1(AppContext& context, QWidget* parent)
     : QMainWindow(parent),
       context_(context),
       ui_(std::make_unique<Ui::TForm1>()),
-      link_(context.linkSpeed),
+      link_(context.linkSpeed, &traceLog_),
       grid_(new SubscriberGridModel(this)) {
     ui_->setupUi(this);
     FormCreate();
@@ -249,6 +250,7 @@ void TForm1::ConnectActions() {
     Bind(ui_->SpeedButton18, &QToolButton::clicked, &TForm1::N12Click);
     Bind(ui_->SpeedButton19, &QToolButton::clicked, &TForm1::N13Click);
     Bind(ui_->IMEI1, &QAction::triggered, &TForm1::IMEI1Click);
+    Bind(ui_->TrafficLog1, &QAction::triggered, &TForm1::TrafficLog1Click);
     Bind(ui_->N9, &QAction::triggered, &TForm1::N9Click);
     Bind(ui_->N7, &QAction::triggered, &TForm1::N7Click);
     Bind(ui_->N8, &QAction::triggered, &TForm1::N8Click);
@@ -458,6 +460,19 @@ void TForm1::LoadConfigFrom(const QString& path) {
 
 void TForm1::IMEI1Click() {
     TTSysInfoForm::ShowDeviceInformation(this, Device());
+}
+
+void TForm1::TrafficLog1Click() {
+    ShowTrafficLog();
+}
+
+void TForm1::ShowTrafficLog() {
+    if (trafficLog_ == nullptr) {
+        trafficLog_ = new TTrafficLogForm(traceLog_, context_.op, this);
+    }
+    trafficLog_->show();
+    trafficLog_->raise();
+    trafficLog_->activateWindow();
 }
 
 void TForm1::N9Click() {

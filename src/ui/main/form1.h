@@ -8,6 +8,7 @@
 
 #include "actions/device_access.h"
 #include "actions/device_link.h"
+#include "actions/trace_log.h"
 #include "ui/app_context.h"
 
 namespace Ui {
@@ -28,6 +29,7 @@ class TForm12;
 class TForm2;
 class TForm6;
 class TForm7;
+class TTrafficLogForm;
 class TrayController;
 
 // The main window: the subscriber grid and its editor, the menus, the two
@@ -89,6 +91,7 @@ class TForm1 : public QMainWindow {
     void SpeedButton81Click();  // hide to the tray
     void SpeedButton29Click();  // write the subscriber's total limit
     void CheckBox8Click();      // help pane on/off
+    void TrafficLog1Click();    // "Журнал обмена"
 
     // Before an action that would leave typed editor changes behind: asks
     // whether to store them ("Да"), drop them ("Нет") or call the action off
@@ -129,9 +132,17 @@ class TForm1 : public QMainWindow {
     void Bind(Sender* sender, Signal signal, void (TForm1::*handler)());
     QString ChooseFile(bool save);
 
+    // Opens the one traffic log window of the run, beside this one.
+    void ShowTrafficLog();
+
     AppContext& context_;
     std::unique_ptr<Ui::TForm1> ui_;
+    // Every exchange of the link is kept here (bounded), so the traffic log
+    // window shows a failure that happened before it was opened. Declared
+    // before the link, which reports to it until it is destroyed.
+    TraceLog traceLog_;
     DeviceLink link_;
+    TTrafficLogForm* trafficLog_ = nullptr;  // made on first use, a child of this window
     SubscriberGridModel* grid_;
     SubscriberEditor* editor_ = nullptr;
     ConnectionBar* connectionBar_ = nullptr;
