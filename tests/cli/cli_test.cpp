@@ -3,9 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "e2e/child_process.h"
@@ -120,6 +122,77 @@ TEST_F(TulvoCli, BadUsageExitsWithTwo) {
         EXPECT_EQ(run.status, 2) << argv.back();
         EXPECT_FALSE(run.err.empty()) << argv.back();
     }
+}
+
+// The lines of a file, or none when it cannot be read.
+std::vector<std::string> FileLines(const std::string& path) {
+    std::ifstream file(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::size_t CountContaining(const std::vector<std::string>& lines, const std::string& text) {
+    return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [&](const auto& l) {
+        return l.find(text) != std::string::npos;
+    }));
+}
+
+TEST_F(TulvoCli, TraceOfAReadShowsTheFiveFailedAttemptsOfASilentRecord) {
+    const test::ShortCliLinkTiming shortTiming;
+    auto sim = StartSimulator({"--fault", "silent:cmd=07:index=4"});
+    const std::string trace = dir + "/trace.log";
+    const auto read = ChildProcess::Run(
+        {kTulvo, "--trace", trace, "read", "--port", Link(), "--store", dir + "/s.reg"}, 60s);
+    EXPECT_EQ(read.status, 1);
+    EXPECT_NE(read.err.find("Ошибка связи с устройством!"), std::string::npos) << read.err;
+
+    const auto lines = FileLines(trace);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front().rfind("# tulvo read ", 0), 0u) << lines.front();
+    for (int attempt = 1; attempt <= 5; ++attempt) {
+        const std::string of = " try=" + std::to_string(attempt) + "/5";
+        EXPECT_EQ(CountContaining(lines, "> ReadAbInfo idx=4" + of + " len=0 [07 00 21 04 00 6C]"),
+                  1u)
+            << attempt;
+        EXPECT_EQ(CountContaining(lines, "! ReadAbInfo idx=4" + of + " FAILED no-reply"), 1u)
+            << attempt;
+    }
+    EXPECT_EQ(CountContaining(lines, "FAILED"), 5u);
+    EXPECT_EQ(CountContaining(lines, "< ReadAbInfo idx=3 st=02 try=1/5"), 1u);
+
+    // After the command too; a second run appends its own lines.
+    const auto info = ChildProcess::Run(
+        {kTulvo, "info", "--port", Link(), "--store", dir + "/s.reg", "--trace", trace}, 30s);
+    EXPECT_EQ(info.status, 0) << info.err;
+    const auto more = FileLines(trace);
+    EXPECT_EQ(std::vector<std::string>(more.begin(), more.begin() + lines.size()), lines);
+    EXPECT_EQ(CountContaining(more, "# tulvo info "), 1u);
+    EXPECT_EQ(CountContaining(more, "< ReadSysInfo idx=0 st=00 try=1/1 len=34 ["), 1u);
+    sim->Signal(SIGTERM);
+    EXPECT_EQ(sim->Wait(10s), 0);
+}
+
+TEST_F(TulvoCli, TraceFileThatCannotBeOpenedIsBadUsageBeforeThePortOpens) {
+    // No simulator: a run that went as far as the port would fail with 1.
+    const std::vector<std::vector<std::string>> cases = {
+        {kTulvo, "--trace", dir + "/no/such/folder/t.log", "info", "--port", Link()},
+        {kTulvo, "--trace", dir, "info", "--port", Link()},
+        {kTulvo, "info", "--port", Link(), "--trace=" + dir + "/no/such/t.log"},
+        {kTulvo, "info", "--port", Link(), "--trace="},
+        {kTulvo, "--trace"},
+        {kTulvo, "--trace", dir + "/a.log", "info", "--port", Link(), "--trace", dir + "/b.log"},
+        {kTulvo, "--trace", dir + "/t.log", "export", dir + "/x.cnfg"},
+    };
+    for (const auto& argv : cases) {
+        const auto run = ChildProcess::Run(argv, 10s);
+        EXPECT_EQ(run.status, 2) << argv.back() << ": " << run.err;
+        EXPECT_EQ(run.err.find("Невозможно открыть порт"), std::string::npos) << run.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir + "/t.log")) << "a command that does not talk to "
+                                                             "the gateway takes no trace";
 }
 
 TEST_F(TulvoCli, HelpListsTheCommandsAndTheFaultRules) {
