@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "actions/trace_log.h"
 #include "main_form_fixture.h"
 #include "ui/about/form4.h"
 #include "ui/calllog/form6.h"
@@ -24,6 +25,7 @@
 #include "ui/sync/set_dev_name_form.h"
 #include "ui/sync/set_pin_code_form.h"
 #include "ui/sync/sys_info_form.h"
+#include "ui/sync/traffic_log_form.h"
 
 namespace tulvo::test {
 namespace {
@@ -87,6 +89,7 @@ TEST_F(ScreenFitTest, EveryDialogFits) {
         TFXOAddSetting extra(&dialog);
         ExpectFits(extra, "TFXOAddSetting");
     }
+    TraceLog traceLog;
     std::unique_ptr<QWidget> dialogs[] = {
         std::make_unique<TForm3>(image_, op_, &owner),
         std::make_unique<TForm7>(image_, *store_, op_, &owner),
@@ -98,6 +101,7 @@ TEST_F(ScreenFitTest, EveryDialogFits) {
         std::make_unique<TSetDevNameForm>(device, &owner),
         std::make_unique<TSetPinCodeForm>(device, &owner),
         std::make_unique<TTSysInfoForm>(&owner, owner.PortMost(), op_),
+        std::make_unique<TTrafficLogForm>(traceLog, op_, &owner),
     };
     for (auto& dialog : dialogs) {
         ExpectFits(*dialog, dialog->metaObject()->className());
