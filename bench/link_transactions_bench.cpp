@@ -12,16 +12,15 @@
 #include <functional>
 #include <vector>
 
-#include "link/crc8.h"
 #include "link/port_most.h"
 #include "one_cpu.h"
+#include "read_mix.h"
 #include "sim/gateway.h"
 
 namespace tulvo {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using sim::RecordFamily;
 
 constexpr double kRateTarget = 40000.0;
 constexpr double kRatioTarget = 1.03;
@@ -30,69 +29,20 @@ constexpr auto kLatency = std::chrono::microseconds(200);
 constexpr int kUnpacedRuns = 10;
 constexpr int kPacedRuns = 3;
 
-void Populate(sim::GatewayState& state) {
-    for (auto family : {RecordFamily::AbInfo, RecordFamily::AbPhone, RecordFamily::AbLimit,
-                        RecordFamily::BlackListEntry, RecordFamily::SMSMessage}) {
-        for (int i = 0; i < sim::FamilyCount(family); ++i) {
-            std::vector<std::uint8_t> record(sim::RecordSize(family, i));
-            for (std::size_t k = 0; k < record.size(); ++k) {
-                record[k] = static_cast<std::uint8_t>(i + k);
-            }
-            record[0] = 0x01;  // in use
-            record.back() = Crc8(record.data(), record.size() - 1);
-            state.Put(family, i, record);
-        }
-    }
-}
-
 // Runs the mix once; returns the number of transactions, or -1 on a failure.
 // Each transaction's time beyond its modelled wire time goes to `excess`.
 int ReadMix(TPortMost& port, const sim::Gateway& gateway, std::vector<double>& excess) {
-    std::array<std::uint8_t, TPortMost::kMaxPayload> data{};
-    std::uint8_t status = 0;
-    int count = 0;
     auto start = Clock::now();
     auto modelled = gateway.ModelledTime();
-    auto step = [&](bool ok) {
+    return bench::ReadMix(port, [&](bool done, std::uint8_t status) {
         const auto now = Clock::now();
         const auto model = gateway.ModelledTime();
         excess.push_back(std::chrono::duration<double, std::micro>(now - start).count() -
                          static_cast<double>((model - modelled).count()));
         start = now;
         modelled = model;
-        ++count;
-        return ok && status == 0;
-    };
-    for (int n = 1; n <= 300; ++n) {
-        if (!step(port.ReadAbInfo(n, data, status)) || !step(port.ReadAbPhone(n, data, status)) ||
-            !step(port.ReadAbLimit(n, data, status))) {
-            return -1;
-        }
-    }
-    const std::vector<std::function<bool()>> blocks = {
-        [&] { return port.ReadSettingFXO(data, status); },
-        [&] { return port.ReadSettingFXS(data, status); },
-        [&] { return port.ReadSettingMOB(data, status); },
-        [&] { return port.ReadSettingPASSWORD(data, status); },
-        [&] { return port.ReadControlAccount(data, status); },
-        [&] { return port.ReadSettingAlarm(data, status); },
-    };
-    for (const auto& read : blocks) {
-        if (!step(read())) {
-            return -1;
-        }
-    }
-    for (int n = 1; n <= 186; ++n) {
-        if (!step(port.ReadBlackListEntry(n, data, status))) {
-            return -1;
-        }
-    }
-    for (int m = 0; m < 10; ++m) {
-        if (!step(port.ReadSMSMessage(m, data, status))) {
-            return -1;
-        }
-    }
-    return count;
+        return done && status == 0;
+    });
 }
 
 struct Run {
@@ -173,7 +123,7 @@ bool Paced(sim::Gateway& gateway, TPortMost& port) {
 int main() {
     tulvo::bench::RunOnOneCpu("link_transactions_bench");
     tulvo::sim::Gateway gateway;
-    tulvo::Populate(gateway.State());
+    tulvo::bench::Populate(gateway.State());
     if (!gateway.Start()) {
         std::printf("cannot start the simulated gateway: %s\n", gateway.Error().c_str());
         return 1;

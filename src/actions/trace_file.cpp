@@ -13,9 +13,11 @@
 namespace tulvo {
 
 std::unique_ptr<TraceFile> TraceFile::Open(const std::string& path, std::string& why) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY, 0666);
+    // Not blocking: a FIFO that nobody reads is refused instead of waited for.
+    const int fd = ::open(path.c_str(),
+                          O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     if (fd < 0) {
-        why = SystemReason(errno);
+        why = SystemReason(errno == ENXIO ? EPIPE : errno);
         return nullptr;
     }
     struct stat info {};
@@ -24,7 +26,16 @@ std::unique_ptr<TraceFile> TraceFile::Open(const std::string& path, std::string&
         why = SystemReason(EISDIR);
         return nullptr;
     }
+    // Lines are then written whole, however slow the reader of a pipe.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return std::unique_ptr<TraceFile>(new TraceFile(path, fd));
+}
+
+bool TraceFile::SameDevice(const std::string& path, const std::string& device) {
+    struct stat a {};
+    struct stat b {};
+    return ::stat(path.c_str(), &a) == 0 && ::stat(device.c_str(), &b) == 0 && S_ISCHR(a.st_mode) &&
+           S_ISCHR(b.st_mode) && a.st_rdev == b.st_rdev;
 }
 
 TraceFile::TraceFile(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}

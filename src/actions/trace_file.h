@@ -18,6 +18,9 @@ class TraceFile : public LinkTrace {
     // Opens (creates) the file for appending; null with the reason in words
     // fit for an operator when it cannot be opened.
     static std::unique_ptr<TraceFile> Open(const std::string& path, std::string& why);
+    // Whether path names the character device `device` (links followed):
+    // a trace written there would go to the gateway.
+    static bool SameDevice(const std::string& path, const std::string& device);
     ~TraceFile() override;
     TraceFile(const TraceFile&) = delete;
     TraceFile& operator=(const TraceFile&) = delete;

@@ -169,6 +169,11 @@ std::unique_ptr<TraceFile> OpenTraceFile(const CliArgs& args, const CliCommand& 
     if (path->empty()) {
         throw UsageError("option --trace needs a value");
     }
+    if (const auto port = args.Value("port");
+        port &&
+        (TraceFile::SameDevice(*path, *port) || TraceFile::SameDevice(*path, "/dev/" + *port))) {
+        throw UsageError("журнал обмена " + *path + " не может писаться в порт шлюза");
+    }
     std::string why;
     std::unique_ptr<TraceFile> file = TraceFile::Open(*path, why);
     if (!file) {

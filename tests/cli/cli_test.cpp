@@ -199,7 +199,7 @@ TEST_F(TulvoCli, HelpListsTheCommandsAndTheFaultRules) {
     const auto help = ChildProcess::Run({kTulvo, "--help"}, 10s);
     EXPECT_EQ(help.status, 0);
     for (const char* word : {"info", "simulate", "silent", "badheader", "noise", "--store",
-                             "1 different, 2 the comparison failed"}) {
+                             "--trace FILE", "1 different, 2 the comparison failed"}) {
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
     }
     const auto version = ChildProcess::Run({kTulvo, "--version"}, 10s);
