@@ -17,7 +17,7 @@ std::unique_ptr<TraceFile> TraceFile::Open(const std::string& path, std::string&
     const int fd = ::open(path.c_str(),
                           O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     if (fd < 0) {
-        why = SystemReason(errno == ENXIO ? EPIPE : errno);
+        why = errno == ENXIO ? "этот канал (FIFO) никто не читает" : SystemReason(errno);
         return nullptr;
     }
     struct stat info {};
