@@ -124,9 +124,8 @@ bool Paced(sim::Gateway& gateway, TPortMost& port, Traces& traces) {
 int main() {
     tulvo::bench::RunOnOneCpu("link_trace_bench");
     tulvo::sim::Gateway gateway;
-    tulvo::bench::Populate(gateway.State());
-    if (!gateway.Start()) {
-        std::printf("cannot start the simulated gateway: %s\n", gateway.Error().c_str());
+    tulvo::TPortMost port;
+    if (!tulvo::bench::StartWithFullImage(gateway, port)) {
         return 1;
     }
     tulvo::Traces traces;
@@ -139,12 +138,6 @@ int main() {
     }
     if (!traces.file) {
         std::printf("cannot open a trace file in /tmp: %s\n", why.c_str());
-        return 1;
-    }
-    tulvo::TPortMost port;
-    if (!port.Open(gateway.DevicePath())) {
-        std::printf("cannot open %s: %s\n", gateway.DevicePath().c_str(),
-                    port.LastOpenError().c_str());
         return 1;
     }
     const bool unpaced = tulvo::Unpaced(gateway, port, traces);

@@ -123,15 +123,8 @@ bool Paced(sim::Gateway& gateway, TPortMost& port) {
 int main() {
     tulvo::bench::RunOnOneCpu("link_transactions_bench");
     tulvo::sim::Gateway gateway;
-    tulvo::bench::Populate(gateway.State());
-    if (!gateway.Start()) {
-        std::printf("cannot start the simulated gateway: %s\n", gateway.Error().c_str());
-        return 1;
-    }
     tulvo::TPortMost port;
-    if (!port.Open(gateway.DevicePath())) {
-        std::printf("cannot open %s: %s\n", gateway.DevicePath().c_str(),
-                    port.LastOpenError().c_str());
+    if (!tulvo::bench::StartWithFullImage(gateway, port)) {
         return 1;
     }
     const bool unpaced = tulvo::Unpaced(gateway, port);

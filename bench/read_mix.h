@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <vector>
 
@@ -27,6 +28,22 @@ inline void Populate(sim::GatewayState& state) {
             state.Put(family, i, record);
         }
     }
+}
+
+// Starts the gateway with every record in use and opens the port on it;
+// false after saying what failed.
+inline bool StartWithFullImage(sim::Gateway& gateway, TPortMost& port) {
+    Populate(gateway.State());
+    if (!gateway.Start()) {
+        std::printf("cannot start the simulated gateway: %s\n", gateway.Error().c_str());
+        return false;
+    }
+    if (!port.Open(gateway.DevicePath())) {
+        std::printf("cannot open %s: %s\n", gateway.DevicePath().c_str(),
+                    port.LastOpenError().c_str());
+        return false;
+    }
+    return true;
 }
 
 // The transactions of a full read: 300 x (ReadAbInfo, ReadAbPhone,
