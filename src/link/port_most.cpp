@@ -21,7 +21,7 @@ TPortMost::TPortMost(LinkTiming timing) : timing_(timing) {}
 
 bool TPortMost::Open(const std::string& device) {
     lateReplyPossible_ = true;  // whatever the line carried before is unknown
-    return port_.Open(device, timing_.baudRate, timing_.readTimeout);
+    return port_.Open(device, timing_.baudRate, timing_.readTimeout, timing_.connectTimeout);
 }
 
 bool TPortMost::Close() {

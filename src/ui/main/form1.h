@@ -8,6 +8,7 @@
 
 #include "actions/device_access.h"
 #include "actions/device_link.h"
+#include "store/window_options.h"
 #include "ui/app_context.h"
 
 namespace Ui {
@@ -21,6 +22,7 @@ namespace tulvo {
 
 class ConnectionBar;
 class HelpPane;
+class NetworkPortMenu;
 class SubscriberEditor;
 class SubscriberGridModel;
 class TAcountCtrl;
@@ -51,6 +53,7 @@ class TForm1 : public QMainWindow {
     TPortMost& PortMost() { return link_.Port(); }
     DeviceAccess Device();
     SubscriberEditor& Editor() { return *editor_; }
+    NetworkPortMenu& NetworkPorts() { return *networkPorts_; }
     const SubscriberGridModel& Grid() const { return *grid_; }
 
     // Long-lived windows created after this one. Each comes from a function
@@ -110,6 +113,7 @@ class TForm1 : public QMainWindow {
     void FormCreate();
     void FormShow();
     void FormDestroy();
+    MainWindowOptions CurrentOptions() const;
     void SetUpWindow();
     void FitWindow();
     // The window's content (grid, editor, help pane) scrolls when the
@@ -135,6 +139,7 @@ class TForm1 : public QMainWindow {
     SubscriberGridModel* grid_;
     SubscriberEditor* editor_ = nullptr;
     ConnectionBar* connectionBar_ = nullptr;
+    NetworkPortMenu* networkPorts_ = nullptr;
     HelpPane* helpPane_ = nullptr;
     TrayController* tray_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
