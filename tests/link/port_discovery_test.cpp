@@ -108,9 +108,17 @@ TEST_F(PortDiscoveryTest, OnlyListedNamesGiveADevice) {
     sysfs.AddVirtualTty("tty1");
     discovery.AddExtraPort({"demo", "/tmp/gw-link", true});
     const std::pair<std::string, std::optional<std::string>> cases[] = {
-        {"ttyACM0", "/dev/ttyACM0"}, {"ttyUSB1", "/dev/ttyUSB1"},    {"demo", "/tmp/gw-link"},
-        {"ttyS1", std::nullopt},     {"tty1", std::nullopt},         {"ttyACM7", std::nullopt},
-        {"", std::nullopt},          {"/dev/ttyACM0", std::nullopt},
+        {"ttyACM0", "/dev/ttyACM0"},
+        {"ttyUSB1", "/dev/ttyUSB1"},
+        {"demo", "/tmp/gw-link"},
+        {"ttyS1", std::nullopt},
+        {"tty1", std::nullopt},
+        {"ttyACM7", std::nullopt},
+        {"", std::nullopt},
+        {"/dev/ttyACM0", std::nullopt},
+        // A network address is its own device, unless it is malformed.
+        {"tcp://10.0.0.5:4001", "tcp://10.0.0.5:4001"},
+        {"tcp://10.0.0.5", std::nullopt},
     };
     for (const auto& [name, device] : cases) {
         EXPECT_EQ(discovery.ListedDevicePath(name), device) << name;
@@ -136,6 +144,11 @@ TEST(PortDiscoveryNames, ParsesExtraPortLists) {
         {"a=/p,,b=/q:usb,", {{"a", "/p", false}, {"b", "/q", true}}, true},
         {"noequals,=/p,c=,../d=/p,e=/q", {{"e", "/q", false}}, false},
         {"u=:usb", {}, false},
+        // Only a trailing ":usb" is the flag; the port number stays.
+        {"site=tcp://10.0.0.5:4001,v6=tcp://[::1]:4002:usb",
+         {{"site", "tcp://10.0.0.5:4001", false}, {"v6", "tcp://[::1]:4002", true}},
+         true},
+        {"bad=tcp://h,x=tcp://h:0,ok=tcp://h:1", {{"ok", "tcp://h:1", false}}, false},
     };
     for (const Case& c : cases) {
         bool ok = !c.ok;
@@ -145,12 +158,14 @@ TEST(PortDiscoveryNames, ParsesExtraPortLists) {
 }
 
 TEST(PortDiscoveryNames, ReadsExtraPortsFromTheEnvironment) {
-    setenv(PortDiscovery::kEnvironmentVariable, "gw=/dev/null:usb,bad", 1);
+    setenv(PortDiscovery::kEnvironmentVariable, "gw=/dev/null:usb,bad,site=tcp://10.0.0.5:4001", 1);
     PortDiscovery discovery("/nonexistent");
     EXPECT_FALSE(discovery.AddExtraPortsFromEnvironment());
     unsetenv(PortDiscovery::kEnvironmentVariable);
     EXPECT_EQ(discovery.ListUsbPorts(), Names{"gw"});
-    EXPECT_EQ(discovery.ListSerialPorts(), Names{"gw"});
+    // A network port has no path to find: it is always listed.
+    EXPECT_EQ(discovery.ListSerialPorts(), (Names{"gw", "site"}));
+    EXPECT_EQ(discovery.DevicePath("site"), "tcp://10.0.0.5:4001");
     EXPECT_EQ(discovery.DevicePath("gw"), "/dev/null");
 }
 
