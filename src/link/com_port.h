@@ -85,7 +85,6 @@ class TComPort {
     // operator ("Соединение с HOST:PORT разорвано ..."); empty while it is
     // whole, for a serial port, and again after the next Open.
     const std::string& LastLinkError() const { return lastLinkError_; }
-    bool IsNetwork() const { return network_.has_value(); }
 
     // A process that has a device open.
     struct Holder {
