@@ -9,6 +9,7 @@
 #include "calllog/call_log_file.h"
 #include "calllog/call_log_table.h"
 #include "link/frame_codec.h"
+#include "link/network_address.h"
 #include "model/operator.h"
 #include "model/t_data.h"
 #include "sim/fault_rule.h"
@@ -208,6 +209,23 @@ std::string FaultRuleInput(const std::uint8_t* data, std::size_t size) {
     return {};
 }
 
+std::string NetworkAddressInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    std::string why;
+    const std::optional<NetworkAddress> address = NetworkAddress::Parse(text, &why);
+    if (!address) {
+        return why.empty() ? "a refused address gave no reason" : std::string();
+    }
+    const std::string written = address->Text();
+    if (NetworkAddress::Parse(written) != address) {
+        return "an address does not read back as itself";
+    }
+    if (written.find_first_of(", \t\r\n=") != std::string::npos) {
+        return "an address holds a list separator";
+    }
+    return {};
+}
+
 Entry EntryFor(std::string_view target) {
     static constexpr std::pair<std::string_view, Entry> kEntries[] = {
         {"config_file", ConfigFileInput},
@@ -217,6 +235,7 @@ Entry EntryFor(std::string_view target) {
         {"call_log", CallLogFileInput},
         {"firmware_image", FirmwareImageInput},
         {"fault_rule", FaultRuleInput},
+        {"network_address", NetworkAddressInput},
     };
     for (const auto& [name, entry] : kEntries) {
         if (name == target) {

@@ -48,6 +48,12 @@ std::string ReplyInput(const std::uint8_t* data, std::size_t size);
 // most one step per block the file can hold.
 std::string FirmwareImageInput(const std::uint8_t* data, std::size_t size);
 
+// A network port's name (--port, TULVO_EXTRA_PORTS, the window options): an
+// address that parses is written back as text that parses to the same
+// address and holds none of the separators of the lists it is kept in; a
+// refused one says why.
+std::string NetworkAddressInput(const std::uint8_t* data, std::size_t size);
+
 using Entry = std::string (*)(const std::uint8_t* data, std::size_t size);
 
 // The entry of a target named in fuzz/targets; nullptr for any other name.

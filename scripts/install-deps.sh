@@ -13,7 +13,7 @@ packages=(
 if [[ "${1:-}" == "--dev" ]]; then
   packages+=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
-    xvfb xauth socat
+    xvfb xauth socat ser2net
     clang-16 libclang-rt-16-dev
     dpkg-dev file appstream desktop-file-utils
     clang-format libxml2-utils

@@ -33,6 +33,10 @@ bool GatewayActions::Done(const std::function<bool(std::uint8_t&)>& command) {
     return transacted && status == 0;
 }
 
+void GatewayActions::TellLinkError() {
+    access_.op.MessageWithDetail(texts::kLinkErrorPlain, access_.port.LastLinkError());
+}
+
 std::optional<SysInfo> GatewayActions::QuerySysInfo(TPortMost& port) {
     Buffer data{};
     std::uint8_t status = 0xFF;
@@ -56,7 +60,7 @@ std::optional<SysInfo> GatewayActions::ReadSysInfo() {
     }
     std::optional<SysInfo> info = QuerySysInfo(access_.port);
     if (!info) {
-        access_.op.Error(texts::kReadDataError);
+        access_.op.ErrorWithDetail(texts::kReadDataError, access_.port.LastLinkError());
     }
     return info;
 }
@@ -69,7 +73,7 @@ bool GatewayActions::ReadTotalLimit(TotalLimit& limit, const Shown& shown) {
     Buffer data{};
     std::copy(limit.Bytes().begin(), limit.Bytes().end(), data.begin());
     if (!Done([&](std::uint8_t& status) { return access_.port.ReadTotalLimit(data, status); })) {
-        access_.op.Message(texts::kLinkErrorPlain);
+        TellLinkError();
         return false;
     }
     limit.Load(std::span(data).first(TotalLimit::kSize));
@@ -87,7 +91,7 @@ bool GatewayActions::WriteTotalLimit(TotalLimit& limit, bool enabled, std::uint3
     TotalLimit::Payload payload = limit.ForWrite(enabled, limitSeconds, thresholdSeconds);
     if (!Done(
             [&](std::uint8_t& status) { return access_.port.WriteTotalLimit(payload, status); })) {
-        access_.op.Message(texts::kLinkErrorPlain);
+        TellLinkError();
         return false;
     }
     limit.Load(payload);
@@ -103,7 +107,7 @@ std::optional<std::string> GatewayActions::ReadDevName(
     }
     Buffer data{};
     if (!Done([&](std::uint8_t& status) { return access_.port.ReadDevName(data, status); })) {
-        access_.op.Message(texts::kLinkErrorPlain);
+        TellLinkError();
         return std::nullopt;
     }
     const std::string name = DevName::Parse(std::span(data).first(DevName::kSize));
@@ -121,7 +125,7 @@ bool GatewayActions::WriteDevName(const std::string& cp1251Name, const Shown& sh
     }
     DevName::Payload payload = DevName::Build(cp1251Name);
     if (!Done([&](std::uint8_t& status) { return access_.port.WriteDevName(payload, status); })) {
-        access_.op.Message(texts::kLinkErrorPlain);
+        TellLinkError();
         return false;
     }
     Call(shown);
@@ -136,7 +140,7 @@ bool GatewayActions::WritePinCode(const std::string& digits, const Shown& shown)
     }
     PinCode::Payload payload = PinCode::Build(digits);
     if (!Done([&](std::uint8_t& status) { return access_.port.WritePinCode(payload, status); })) {
-        access_.op.Message(texts::kLinkErrorPlain);
+        TellLinkError();
         return false;
     }
     Call(shown);

@@ -69,6 +69,9 @@ class GatewayActions {
   private:
     // Runs one command; true when it was transacted and the gateway said done.
     static bool Done(const std::function<bool(std::uint8_t&)>& command);
+    // "Ошибка связи с устройством", with why a network connection ended as
+    // detail text when it did.
+    void TellLinkError();
 
     DeviceAccess access_;
 };

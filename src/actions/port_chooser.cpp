@@ -139,6 +139,13 @@ void PortChooser::ComboBox2Change(int index) {
     chosenPort_ = combo_.text;
 }
 
+bool PortChooser::Choose(const std::string& name) {
+    usb_ = false;
+    chosenPort_ = name;
+    combo_.items.clear();  // shown afresh, so the choice is selected
+    return Timer1Timer();
+}
+
 std::string PortChooser::GetPortName() const {
     if (chosenPort_.empty() || combo_.selected < 0) {
         return {};

@@ -42,6 +42,10 @@ class PortChooser {
     bool RadioButton2Click();
     // The operator picked item `index` of the box; out of range is ignored.
     void ComboBox2Change(int index);
+    // The operator named a COM port (a network port just added): "COM" is
+    // checked and the port chosen, shown selected once it is listed. True
+    // when Combo() changed.
+    bool Choose(const std::string& name);
 
     // The device to open, or empty when no usable port is chosen.
     std::string GetPortName() const;

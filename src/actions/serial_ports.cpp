@@ -1,5 +1,6 @@
 #include "actions/serial_ports.h"
 
+#include "link/network_address.h"
 #include "link/port_discovery.h"
 
 namespace tulvo {
@@ -31,6 +32,27 @@ std::string SerialPorts::Describe(const std::string& name) const {
 
 void SerialPorts::AddExtraPort(const std::string& name, const std::string& path, bool usb) {
     discovery_->AddExtraPort({name, path, usb});
+}
+
+std::optional<SerialPorts::NetworkPort> SerialPorts::AddNetworkPort(const std::string& address,
+                                                                    std::string& why) {
+    const std::optional<NetworkAddress> parsed = NetworkAddress::Parse(address, &why);
+    if (!parsed) {
+        return std::nullopt;
+    }
+    NetworkPort port{parsed->HostPort(), parsed->Text()};
+    discovery_->AddExtraPort({port.name, port.address, false});
+    return port;
+}
+
+bool SerialPorts::IsNetworkName(const std::string& name) {
+    return NetworkAddress::IsNetworkName(name);
+}
+
+std::string SerialPorts::NetworkNameProblem(const std::string& name) {
+    std::string why;
+    NetworkAddress::Parse(name, &why);
+    return why;
 }
 
 void SerialPorts::RemoveExtraPort(const std::string& name) {

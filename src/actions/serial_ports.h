@@ -35,6 +35,24 @@ class SerialPorts {
     // What a listed port is, for the operator; empty when nothing is known.
     std::string Describe(const std::string& name) const;
 
+    // A serial device server reached over TCP, as the desktop program
+    // offers it: listed as a COM port under `name` (HOST:PORT), described by
+    // and opened at `address` (tcp://HOST:PORT).
+    struct NetworkPort {
+        std::string name;
+        std::string address;
+
+        bool operator==(const NetworkPort&) const = default;
+    };
+    // Offers the device server at `address` (tcp://HOST:PORT). Nothing, with
+    // the reason for the operator in `why`, when the address is malformed.
+    std::optional<NetworkPort> AddNetworkPort(const std::string& address, std::string& why);
+
+    // Whether a port name asks for a network port (tcp://...), well-formed
+    // or not, and what is wrong with it (empty when it is well-formed).
+    static bool IsNetworkName(const std::string& name);
+    static std::string NetworkNameProblem(const std::string& name);
+
     // Offers `path` under `name`, as a gateway USB port when usb is set.
     void AddExtraPort(const std::string& name, const std::string& path, bool usb);
     void RemoveExtraPort(const std::string& name);

@@ -18,6 +18,7 @@
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -52,6 +53,7 @@
 #include "ui/dialogs/form7.h"
 #include "ui/dialogs/fxo_add_setting.h"
 #include "ui/main/form1.h"
+#include "ui/main/network_port_menu.h"
 #include "ui/qt_operator.h"
 #include "ui/qt_translation.h"
 #include "ui/screen_fit.h"
@@ -321,6 +323,19 @@ void ShootMenusAndPorts(Shooter& shooter, TForm1& form) {
     QApplication::processEvents();
     shooter.Save(ports->view()->window()->grab(), "TForm1_port_list");
     ports->hidePopup();
+    // A serial device server the operator added, among the COM ports.
+    form.NetworkPorts().Restore({"tcp://192.168.1.20:4001"});
+    form.findChild<QRadioButton*>("RadioButton2")->click();
+    ports->showPopup();
+    QApplication::processEvents();
+    shooter.Save(ports->view()->window()->grab(), "TForm1_port_list_network");
+    ports->hidePopup();
+    auto* network = form.findChild<QToolButton*>("NetworkPortButton");
+    network->menu()->popup(network->mapToGlobal(QPoint(0, network->height())));
+    QApplication::processEvents();
+    shooter.Save(network->menu()->grab(), "TForm1_network_port_menu");
+    network->menu()->hide();
+    form.findChild<QRadioButton*>("RadioButton1")->click();
 }
 
 // Qt's standard dialogs as the program shows them, in Russian.

@@ -72,13 +72,19 @@ std::string SysfsRoot(const CliArgs& args) {
 
 void AddEnvironmentPorts(SerialPorts& ports) {
     if (!ports.AddExtraPortsFromEnvironment()) {
-        std::fprintf(stderr, "tulvo: %s: entries that are not name=path[:usb] are skipped\n",
+        std::fprintf(stderr,
+                     "tulvo: %s: entries that are not name=path[:usb] or name=tcp://HOST:PORT "
+                     "are skipped\n",
                      SerialPorts::EnvironmentVariable());
     }
 }
 
 std::string ResolvePortDevice(const CliArgs& args, std::string& why) {
     const std::string port = args.Required("port");
+    if (SerialPorts::IsNetworkName(port)) {
+        why = SerialPorts::NetworkNameProblem(port);
+        return why.empty() ? port : std::string();
+    }
     if (port.find('/') != std::string::npos) {
         return port;
     }

@@ -24,8 +24,10 @@ std::string SysfsRoot(const CliArgs& args);
 // reported on standard error and skipped.
 void AddEnvironmentPorts(SerialPorts& ports);
 
-// The device for --port: a value with a '/' is a path and used as given,
-// anything else must be a port name as `tulvo ports` lists it. An unlisted
+// The device for --port: tcp://HOST:PORT is a network port (a malformed
+// one gives no device, with the reason in `why`), another value with a '/'
+// is a path and used as given, anything else must be a port name as
+// `tulvo ports` lists it. An unlisted
 // name gives an empty device and, in `why`, the reason. Throws UsageError
 // when --port is missing or empty.
 std::string ResolvePortDevice(const CliArgs& args, std::string& why);

@@ -35,7 +35,10 @@ int RunPorts(const CliArgs& args) {
 }  // namespace
 
 CliCommand PortsCommand() {
-    return {"ports", RunPorts, "[--sysfs DIR]", "list ports: USB (gateway) and COM", "sysfs"};
+    return {"ports", RunPorts, "[--sysfs DIR]",
+            "list ports: USB (gateway) and COM;\n"
+            "  a serial device server is --port tcp://HOST:PORT",
+            "sysfs"};
 }
 
 }  // namespace tulvo::cli

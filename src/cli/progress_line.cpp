@@ -91,6 +91,10 @@ void ProgressLine::ErrorWithDetail(const std::string& text, const std::string& d
     Passing([&] { inner_.ErrorWithDetail(text, detail); });
 }
 
+void ProgressLine::MessageWithDetail(const std::string& text, const std::string& detail) {
+    Passing([&] { inner_.MessageWithDetail(text, detail); });
+}
+
 bool ProgressLine::AskYesNo(const std::string& text) {
     return Passing([&] { return inner_.AskYesNo(text); });
 }

@@ -32,6 +32,7 @@ class ProgressLine : public Operator {
     void Message(const std::string& text) override;
     void Error(const std::string& text) override;
     void ErrorWithDetail(const std::string& text, const std::string& detail) override;
+    void MessageWithDetail(const std::string& text, const std::string& detail) override;
     bool AskYesNo(const std::string& text) override;
     Choice AskAbortIgnoreCancel(const std::string& text) override;
 

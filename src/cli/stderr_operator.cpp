@@ -23,6 +23,10 @@ void StderrOperator::ErrorWithDetail(const std::string& text, const std::string&
     }
 }
 
+void StderrOperator::MessageWithDetail(const std::string& text, const std::string& detail) {
+    ErrorWithDetail(text, detail);
+}
+
 bool StderrOperator::AskYesNo(const std::string& text) {
     Line(text + (yes_ ? " -> yes" : " -> no (--yes to confirm)"));
     return yes_;

@@ -25,6 +25,7 @@ class StderrOperator : public Operator {
     void Message(const std::string& text) override;
     void Error(const std::string& text) override;
     void ErrorWithDetail(const std::string& text, const std::string& detail) override;
+    void MessageWithDetail(const std::string& text, const std::string& detail) override;
     bool AskYesNo(const std::string& text) override;
     Choice AskAbortIgnoreCancel(const std::string& text) override;
 

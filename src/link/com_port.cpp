@@ -21,6 +21,7 @@
 
 #include "link/baud_rate.h"
 #include "link/frame_codec.h"
+#include "link/tcp_connection.h"
 
 namespace tulvo {
 namespace {
@@ -200,10 +201,16 @@ TComPort::~TComPort() {
     Close();
 }
 
-bool TComPort::Open(const std::string& device, int baud, std::chrono::milliseconds timeout) {
+bool TComPort::Open(const std::string& device, int baud, std::chrono::milliseconds timeout,
+                    std::chrono::milliseconds connectTimeout) {
     lastError_.clear();
-    if (!IsOpen() && !OpenDevice(device)) {
-        return false;
+    lastLinkError_.clear();
+    if (!IsOpen()) {
+        const bool opened = NetworkAddress::IsNetworkName(device) ? Connect(device, connectTimeout)
+                                                                  : OpenDevice(device);
+        if (!opened) {
+            return false;
+        }
     }
     // Linux has no settable driver queue sizes; its tty buffers are larger than
     // any frame of the link, so that step has no equivalent here.
@@ -252,7 +259,31 @@ bool TComPort::OpenDevice(const std::string& device) {
     return true;
 }
 
+bool TComPort::Connect(const std::string& device, std::chrono::milliseconds timeout) {
+    const std::optional<NetworkAddress> address = NetworkAddress::Parse(device, &lastError_);
+    if (!address) {
+        return false;
+    }
+    const int fd = TcpConnection::Connect(*address, timeout, lastError_);
+    if (fd < 0) {
+        return false;
+    }
+    fd_ = fd;
+    device_ = device;
+    network_ = address;
+    return true;
+}
+
+void TComPort::NoteDrop(int errorNumber) {
+    if (network_ && lastLinkError_.empty()) {
+        lastLinkError_ = TcpConnection::DescribeDrop(fd_, *network_, errorNumber);
+    }
+}
+
 bool TComPort::ApplyLineSettings(int baud) {
+    if (network_) {
+        return true;  // the device server owns the line and its rate
+    }
     speed_t speed{};
     if (!BaudToSpeed(baud, speed)) {
         lastError_ = "Неподдерживаемая скорость порта " + std::to_string(baud) + ".";
@@ -309,6 +340,9 @@ bool TComPort::Purge() {
         return false;
     }
     readPos_ = readEnd_ = 0;
+    if (network_) {
+        return TcpConnection::DiscardPending(fd_);
+    }
     return ::tcflush(fd_, TCIOFLUSH) == 0;
 }
 
@@ -329,9 +363,12 @@ void TComPort::CloseDescriptor() {
     }
     // The exclusive flag outlives this descriptor while anyone else keeps the
     // tty open (a pseudo-terminal's own side does), so drop it explicitly.
-    ::ioctl(fd_, TIOCNXCL);
+    if (!network_) {
+        ::ioctl(fd_, TIOCNXCL);
+    }
     ::close(fd_);
     fd_ = -1;
+    network_.reset();
     device_.clear();
     readPos_ = readEnd_ = 0;
 }
@@ -363,7 +400,11 @@ TComPort::Wait TComPort::WaitReadable(Clock::time_point deadline) const {
 // in false at once.
 bool TComPort::FillReadAhead(Clock::time_point deadline) {
     for (;;) {
-        if (WaitReadable(deadline) != Wait::Readable) {
+        const Wait wait = WaitReadable(deadline);
+        if (wait != Wait::Readable) {
+            if (wait == Wait::Broken) {
+                NoteDrop(0);
+            }
             return false;
         }
         const ssize_t got = ::read(fd_, readAhead_.data(), readAhead_.size());
@@ -371,6 +412,7 @@ bool TComPort::FillReadAhead(Clock::time_point deadline) {
             continue;
         }
         if (got <= 0) {
+            NoteDrop(got < 0 ? errno : 0);
             return false;
         }
         readPos_ = 0;
@@ -447,6 +489,13 @@ bool TComPort::WriteFrame(const std::uint8_t* data, std::size_t n) {
     }
     frameOut_.clear();
     EncodeFrameInto(std::span<const std::uint8_t>(data, n), frameOut_);
+    if (network_) {
+        if (!TcpConnection::SendAll(fd_, frameOut_.data(), frameOut_.size())) {
+            NoteDrop(errno);
+            return false;
+        }
+        return true;
+    }
     std::size_t written = 0;
     while (written < frameOut_.size()) {
         const ssize_t put = ::write(fd_, frameOut_.data() + written, frameOut_.size() - written);

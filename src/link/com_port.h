@@ -11,11 +11,19 @@
 #include <string>
 #include <vector>
 
+#include "link/link_timing.h"
+#include "link/network_address.h"
+
 namespace tulvo {
 
 // One serial port (a POSIX tty in raw 8N1 mode, no flow control) carrying the
 // link's frames. It knows nothing of requests or checksums. Every operation
 // returns a success flag; none throws.
+//
+// A device named tcp://HOST:PORT is a serial device server's line reached
+// over TCP instead: the same reads, frames and time-outs on a socket. The
+// server owns the line settings, so those are left alone, and the end of
+// the connection is a hang-up (see LastLinkError).
 class TComPort {
   public:
     TComPort() = default;
@@ -31,9 +39,13 @@ class TComPort {
     // opened the port first, and a second reader would take the replies. On
     // failure LastError() holds the reason in words fit for an operator,
     // naming the program that holds the port when there is one. The line
-    // settings the device had are put back by Close.
-    bool Open(const std::string& device, int baud, std::chrono::milliseconds timeout);
+    // settings the device had are put back by Close. A network port is
+    // connected within connectTimeout; a connection that cannot be made
+    // fails the same way, with host, port and the system's reason.
+    bool Open(const std::string& device, int baud, std::chrono::milliseconds timeout,
+              std::chrono::milliseconds connectTimeout = LinkTiming{}.connectTimeout);
     // Applies the line settings with another rate; on failure the port closes.
+    // A network port has none to apply: the device server sets the rate.
     bool SetBaudRate(int baud);
     // Discards everything waiting in both directions, including bytes already
     // taken from the driver into this object's read-ahead buffer.
@@ -70,6 +82,10 @@ class TComPort {
 
     bool IsOpen() const { return fd_ >= 0; }
     const std::string& LastError() const { return lastError_; }
+    // Why a network port's connection ended while it was open, for the
+    // operator ("Соединение с HOST:PORT разорвано ..."); empty while it is
+    // whole, for a serial port, and again after the next Open.
+    const std::string& LastLinkError() const { return lastLinkError_; }
 
     // A process that has a device open.
     struct Holder {
@@ -89,6 +105,10 @@ class TComPort {
 
   private:
     bool OpenDevice(const std::string& device);
+    bool Connect(const std::string& device, std::chrono::milliseconds timeout);
+    // Keeps the first reason a network connection ended (errorNumber: the
+    // failed call's errno, 0 for the far end's close).
+    void NoteDrop(int errorNumber);
     bool ApplyLineSettings(int baud);
     enum class Wait { Readable, TimedOut, Broken };
     // Waits until the port is readable or the deadline passes.
@@ -101,6 +121,8 @@ class TComPort {
     std::string device_;                    // path of the open device, for messages
     std::optional<termios> savedSettings_;  // the device's own, put back on close
     std::string lastError_;
+    std::optional<NetworkAddress> network_;  // set while a network port is open
+    std::string lastLinkError_;
     std::array<std::uint8_t, 4096> readAhead_{};
     std::size_t readPos_ = 0;
     std::size_t readEnd_ = 0;

@@ -14,6 +14,8 @@ struct LinkTiming {
     std::chrono::milliseconds afterResyncPause{200};   // after the empty frame
     std::chrono::milliseconds exitPause{1000};         // after "+++_EXIT"
     std::chrono::milliseconds firmwarePause{100};      // once, before the 97th program block
+    // A network port (tcp://) gives up connecting after this long.
+    std::chrono::milliseconds connectTimeout{5000};
     int baudRate = 115200;
     int exitBaudRate = 9600;
 
@@ -38,6 +40,9 @@ struct LinkTiming {
         t.afterResyncPause = std::chrono::milliseconds(scaleMs / 5);
         t.exitPause = std::chrono::milliseconds(scaleMs);
         t.firmwarePause = std::chrono::milliseconds(scaleMs / 10);
+        // Connecting costs no link time on loopback; a generous bound keeps
+        // a loaded machine from failing a healthy connect.
+        t.connectTimeout = std::chrono::milliseconds(scaleMs * 100);
         return t;
     }
 };

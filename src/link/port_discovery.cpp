@@ -6,6 +6,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "link/network_address.h"
+
 namespace tulvo {
 namespace fs = std::filesystem;
 
@@ -155,7 +157,9 @@ std::vector<std::string> PortDiscovery::ListSerialPorts() const {
     }
     std::error_code ec;
     for (const ExtraPort& port : extras_) {
-        if (fs::exists(port.path, ec)) {
+        // A network port has no path to look for; whether it answers shows
+        // when it is opened.
+        if (NetworkAddress::IsNetworkName(port.path) || fs::exists(port.path, ec)) {
             names.push_back(port.name);
         }
     }
@@ -193,6 +197,9 @@ std::string PortDiscovery::DevicePath(const std::string& name) const {
 }
 
 std::optional<std::string> PortDiscovery::ListedDevicePath(const std::string& name) const {
+    if (NetworkAddress::IsNetworkName(name)) {
+        return NetworkAddress::Parse(name) ? std::optional(name) : std::nullopt;
+    }
     if (name.empty() || name.find('/') != std::string::npos) {
         return std::nullopt;
     }
@@ -269,7 +276,8 @@ std::vector<ExtraPort> PortDiscovery::ParseExtraPorts(const std::string& text, b
             port.path.resize(port.path.size() - kUsbSuffix.size());
             port.usb = true;
         }
-        if (port.name.empty() || port.path.empty() || port.name.find('/') != std::string::npos) {
+        if (port.name.empty() || port.path.empty() || port.name.find('/') != std::string::npos ||
+            (NetworkAddress::IsNetworkName(port.path) && !NetworkAddress::Parse(port.path))) {
             allParsed = false;
             continue;
         }

@@ -34,7 +34,7 @@ class PortDiscovery {
     explicit PortDiscovery(std::filesystem::path sysfsRoot = "/sys");
 
     // Every serial port present now: the discovered ttys and the extra ports
-    // whose path exists, sorted by name.
+    // whose path exists or is a network address (tcp://), sorted by name.
     std::vector<std::string> ListSerialPorts() const;
     // The gateway's USB ports: discovered ttys with the gateway's USB
     // identity and extra ports marked usb (present or not).
@@ -47,6 +47,8 @@ class PortDiscovery {
     // The device to open for a bare port name (no '/') that is listed now:
     // a discovered tty, a gateway USB port or an extra port (present or not).
     // Nothing for a name that is not listed, for an empty name and for a path.
+    // A well-formed network address (tcp://HOST:PORT) is its own device;
+    // a malformed one gives nothing.
     std::optional<std::string> ListedDevicePath(const std::string& name) const;
 
     // What a listed port is, for the operator: for a USB port the maker,
@@ -63,8 +65,10 @@ class PortDiscovery {
     // (the entries that parse are still added).
     bool AddExtraPortsFromEnvironment();
 
-    // "name=path[:usb],..." -> ports. Entries without a name or a path, or
-    // with a '/' in the name, are skipped and make *ok false.
+    // "name=path[:usb],..." -> ports; the path may be tcp://HOST:PORT (only
+    // a trailing ":usb" is the flag). Entries without a name or a path, with
+    // a '/' in the name, or with a malformed network address are skipped and
+    // make *ok false.
     static std::vector<ExtraPort> ParseExtraPorts(const std::string& text, bool* ok = nullptr);
 
     // Whether a USB vendor:product pair (hexadecimal text, any case) is one

@@ -21,7 +21,8 @@ TPortMost::TPortMost(LinkTiming timing) : timing_(timing) {}
 
 bool TPortMost::Open(const std::string& device) {
     lateReplyPossible_ = true;  // whatever the line carried before is unknown
-    const bool opened = port_.Open(device, timing_.baudRate, timing_.readTimeout);
+    const bool opened =
+        port_.Open(device, timing_.baudRate, timing_.readTimeout, timing_.connectTimeout);
     if (trace_) {
         TraceEvent event{.kind = TraceEvent::Kind::Open,
                          .time = std::chrono::system_clock::now(),

@@ -31,6 +31,8 @@ class TPortMost : public TPortMostInterfice {
     bool IsOpen() const { return port_.IsOpen(); }
     // The operating system's reason for the last failed Open, in plain words.
     const std::string& LastOpenError() const { return port_.LastError(); }
+    // Why a network port's connection ended mid-action; empty otherwise.
+    const std::string& LastLinkError() const { return port_.LastLinkError(); }
 
     const LinkTiming& Timing() const { return timing_; }
     // Pauses apply at once; the read time-out and baud rate from the next Open.

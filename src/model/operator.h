@@ -22,6 +22,12 @@ class Operator {
         (void)detail;
         Error(text);
     }
+    // Message with the reason as detail text (a network connection that
+    // ended, for instance); an empty detail is the plain message.
+    virtual void MessageWithDetail(const std::string& text, const std::string& detail) {
+        (void)detail;
+        Message(text);
+    }
     virtual bool AskYesNo(const std::string& text) = 0;
     virtual Choice AskAbortIgnoreCancel(const std::string& text) = 0;
     // A yes/no question that may also call off what was about to happen

@@ -109,8 +109,10 @@ bool ImageTransfer::Stopped() const {
     return progress_.StopRequested();
 }
 
+// A network port's connection that ended says so in the detail text.
 bool ImageTransfer::LinkFailed() {
-    Tell(texts::kLinkError);
+    problemsTold_ = true;
+    op_.MessageWithDetail(texts::kLinkError, port_.LastLinkError());
     return false;
 }
 

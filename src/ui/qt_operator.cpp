@@ -107,6 +107,10 @@ void QtOperator::Message(const std::string& text) {
     OnUiThread([this, t = FromUtf8(text)] { ShowInformation(t); });
 }
 
+void QtOperator::MessageWithDetail(const std::string& text, const std::string& detail) {
+    OnUiThread([this, t = FromUtf8(text), d = FromUtf8(detail)] { ShowInformation(t, d); });
+}
+
 void QtOperator::Error(const std::string& text) {
     ErrorWithDetail(text, {});
 }
@@ -133,8 +137,12 @@ Operator::Answer QtOperator::AskYesNoCancel(const std::string& text) {
     return answer;
 }
 
-void QtOperator::ShowInformation(const QString& text) {
-    Exec(*Box(QMessageBox::Information, text, QMessageBox::Ok, parentWindow_));
+void QtOperator::ShowInformation(const QString& text, const QString& detail) {
+    const auto box = Box(QMessageBox::Information, text, QMessageBox::Ok, parentWindow_);
+    if (!detail.isEmpty()) {
+        box->setDetailedText(detail);
+    }
+    Exec(*box);
 }
 
 void QtOperator::ShowCritical(const QString& text, const QString& detail) {

@@ -24,6 +24,7 @@ class QtOperator : public QObject, public Operator {
     QWidget* ParentWindow() const { return parentWindow_; }
 
     void Message(const std::string& text) override;
+    void MessageWithDetail(const std::string& text, const std::string& detail) override;
     void Error(const std::string& text) override;
     void ErrorWithDetail(const std::string& text, const std::string& detail) override;
     bool AskYesNo(const std::string& text) override;
@@ -48,7 +49,7 @@ class QtOperator : public QObject, public Operator {
     template <typename Fn>
     void OnUiThread(Fn&& fn);
 
-    void ShowInformation(const QString& text);
+    void ShowInformation(const QString& text, const QString& detail = {});
     void ShowCritical(const QString& text, const QString& detail);
     bool ShowYesNo(const QString& text);
     Choice ShowAbortIgnoreCancel(const QString& text);

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "link/network_address.h"
 #include "link/port_discovery.h"
 #include "port_fake_sysfs.h"
 
@@ -110,7 +111,8 @@ TEST_F(PortDiscoveryTest, OnlyListedNamesGiveADevice) {
     const std::pair<std::string, std::optional<std::string>> cases[] = {
         {"ttyACM0", "/dev/ttyACM0"}, {"ttyUSB1", "/dev/ttyUSB1"},    {"demo", "/tmp/gw-link"},
         {"ttyS1", std::nullopt},     {"tty1", std::nullopt},         {"ttyACM7", std::nullopt},
-        {"", std::nullopt},          {"/dev/ttyACM0", std::nullopt},
+        {"", std::nullopt},          {"/dev/ttyACM0", std::nullopt}, {"tcp://h:1", "tcp://h:1"},
+        {"tcp://h", std::nullopt},
     };
     for (const auto& [name, device] : cases) {
         EXPECT_EQ(discovery.ListedDevicePath(name), device) << name;
@@ -136,6 +138,10 @@ TEST(PortDiscoveryNames, ParsesExtraPortLists) {
         {"a=/p,,b=/q:usb,", {{"a", "/p", false}, {"b", "/q", true}}, true},
         {"noequals,=/p,c=,../d=/p,e=/q", {{"e", "/q", false}}, false},
         {"u=:usb", {}, false},
+        {"a=tcp://h:4001,b=tcp://[::1]:2:usb",
+         {{"a", "tcp://h:4001"}, {"b", "tcp://[::1]:2", true}},
+         true},
+        {"x=tcp://h,ok=tcp://h:1", {{"ok", "tcp://h:1"}}, false},
     };
     for (const Case& c : cases) {
         bool ok = !c.ok;
@@ -144,13 +150,41 @@ TEST(PortDiscoveryNames, ParsesExtraPortLists) {
     }
 }
 
+TEST(PortDiscoveryNames, OnlyAWellFormedTcpAddressIsANetworkPort) {
+    const std::pair<std::string, std::optional<NetworkAddress>> cases[] = {
+        {"tcp://192.168.1.20:4001", NetworkAddress{"192.168.1.20", 4001}},
+        {"tcp://gw-3.site_a.org:1", NetworkAddress{"gw-3.site_a.org", 1}},
+        {"tcp://[::1]:65535", NetworkAddress{"::1", 65535}},
+        {"tcp://[fe80::1%eth0]:04001", NetworkAddress{"fe80::1%eth0", 4001}},
+        {"tcp://h:0", std::nullopt},
+        {"tcp://h:65536", std::nullopt},
+        {"tcp://h:1/", std::nullopt},
+        {"tcp://h", std::nullopt},
+        {"tcp://:1", std::nullopt},
+        {"tcp://::1:1", std::nullopt},
+        {"tcp://[::1:1", std::nullopt},
+        {"tcp://[]:1", std::nullopt},
+        {"tcp://[h]:1", std::nullopt},
+        {"tcp://a,b:1", std::nullopt},
+        {"tcp://u@h:1", std::nullopt},
+        {"TCP://h:1", std::nullopt},
+    };
+    for (const auto& [text, address] : cases) {
+        std::string why;
+        EXPECT_EQ(NetworkAddress::Parse(text, &why), address) << text;
+        EXPECT_EQ(why.rfind("Неверный сетевой адрес «" + text + "»: ", 0) == 0, !address) << why;
+    }
+    EXPECT_EQ(NetworkAddress::Parse("tcp://[fe80::1%eth0]:04001")->Text(),
+              "tcp://[fe80::1%eth0]:4001");
+}
+
 TEST(PortDiscoveryNames, ReadsExtraPortsFromTheEnvironment) {
-    setenv(PortDiscovery::kEnvironmentVariable, "gw=/dev/null:usb,bad", 1);
+    setenv(PortDiscovery::kEnvironmentVariable, "gw=/dev/null:usb,bad,net=tcp://h:1", 1);
     PortDiscovery discovery("/nonexistent");
     EXPECT_FALSE(discovery.AddExtraPortsFromEnvironment());
     unsetenv(PortDiscovery::kEnvironmentVariable);
     EXPECT_EQ(discovery.ListUsbPorts(), Names{"gw"});
-    EXPECT_EQ(discovery.ListSerialPorts(), Names{"gw"});
+    EXPECT_EQ(discovery.ListSerialPorts(), (Names{"gw", "net"}));  // a network port is always there
     EXPECT_EQ(discovery.DevicePath("gw"), "/dev/null");
 }
 

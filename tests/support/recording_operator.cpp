@@ -14,6 +14,10 @@ void RecordingOperator::ErrorWithDetail(const std::string& text, const std::stri
     entries.push_back({Entry::Kind::Error, text, detail});
 }
 
+void RecordingOperator::MessageWithDetail(const std::string& text, const std::string& detail) {
+    entries.push_back({Entry::Kind::Message, text, detail});
+}
+
 bool RecordingOperator::AskYesNo(const std::string& text) {
     entries.push_back({Entry::Kind::YesNo, text, {}});
     if (yesNoAnswers.empty()) {

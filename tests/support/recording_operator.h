@@ -21,6 +21,7 @@ class RecordingOperator : public Operator {
     void Message(const std::string& text) override;
     void Error(const std::string& text) override;
     void ErrorWithDetail(const std::string& text, const std::string& detail) override;
+    void MessageWithDetail(const std::string& text, const std::string& detail) override;
     bool AskYesNo(const std::string& text) override;
     Choice AskAbortIgnoreCancel(const std::string& text) override;
     Answer AskYesNoCancel(const std::string& text) override;

@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,6 +16,7 @@
 #include "main_form_fixture.h"
 #include "sim/gateway.h"
 #include "store/image_store.h"
+#include "ui/main/network_port_menu.h"
 #include "ui/main/subscriber_grid_model.h"
 #include "ui/screen_fit.h"
 
@@ -45,6 +47,35 @@ TEST_F(WindowOptionsTest, FirstRunChoosesComShowsHelpAndWritesTheDefaults) {
     EXPECT_EQ(StoredBool("USB_COM"), false);
     EXPECT_EQ(StoredBool("ABHelpEnable"), true);
     EXPECT_TRUE(StoredString("PortName").has_value());
+}
+
+TEST_F(WindowOptionsTest, NetworkPortAddedOnceIsOfferedOnEveryStartUntilRemoved) {
+    QString typed;
+    Form().NetworkPorts().SetAddressAsker([&] { return std::optional(typed); });
+    typed = "tcp://10.0.0.5";
+    Form().NetworkPorts().AddClick();
+    ASSERT_EQ(op_.Texts().size(), 1u);
+    EXPECT_EQ(op_.Texts()[0].rfind("Неверный сетевой адрес «tcp://10.0.0.5»", 0), 0u);
+    EXPECT_FALSE(StoredString("NetworkPorts").has_value());
+
+    Find<QRadioButton>("RadioButton1")->click();
+    typed = "tcp://10.0.0.5:4001";
+    Form().NetworkPorts().AddClick();
+    EXPECT_TRUE(Find<QRadioButton>("RadioButton2")->isChecked());
+    EXPECT_EQ(Form().GetPortName(), "tcp://10.0.0.5:4001");
+    EXPECT_EQ(Find<QComboBox>("ComboBox2")->currentText(), "10.0.0.5:4001");
+    EXPECT_EQ(StoredString("NetworkPorts"), "tcp://10.0.0.5:4001");  // kept at once
+
+    // The next start: a new program, which knows no such port by itself.
+    form_.reset();
+    ports_ = std::make_unique<SerialPorts>(dir_ / "sys");
+    Restart();
+    Find<QRadioButton>("RadioButton2")->click();
+    EXPECT_EQ(Form().GetPortName(), "tcp://10.0.0.5:4001");
+
+    Form().NetworkPorts().Remove("tcp://10.0.0.5:4001");
+    EXPECT_EQ(Form().GetPortName(), "");
+    EXPECT_EQ(StoredString("NetworkPorts"), "");
 }
 
 TEST_F(WindowOptionsTest, HelpPaneOffAndUsbChoiceSurviveARestart) {

@@ -58,6 +58,12 @@ void ConnectionBar::Timer1Timer() {
     }
 }
 
+void ConnectionBar::Choose(const std::string& name) {
+    com_->setChecked(true);
+    chooser_.Choose(name);
+    Mirror();
+}
+
 void ConnectionBar::Mirror() {
     const PortChooser::ComboState& combo = chooser_.Combo();
     const QSignalBlocker block(box_);

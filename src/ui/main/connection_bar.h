@@ -31,6 +31,8 @@ class ConnectionBar : public QObject {
     void Start();
 
     void Timer1Timer();
+    // Checks "COM" and chooses the port `name` (a network port just added).
+    void Choose(const std::string& name);
     // The device to open, or empty when no usable port is chosen.
     std::string GetPortName() const { return chooser_.GetPortName(); }
     const std::string& ChosenPort() const { return chooser_.ChosenPort(); }

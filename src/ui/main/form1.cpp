@@ -31,6 +31,7 @@
 #include "ui/guarded_call.h"
 #include "ui/main/connection_bar.h"
 #include "ui/main/help_pane.h"
+#include "ui/main/network_port_menu.h"
 #include "ui/main/subscriber_editor.h"
 #include "ui/main/subscriber_grid_model.h"
 #include "ui/main/tray_controller.h"
@@ -103,11 +104,16 @@ void TForm1::FormCreate() {
     editor_ = new SubscriberEditor(*ui_, context_.image, std::move(hooks), this);
     connectionBar_ = new ConnectionBar(context_.ports, ui_->RadioButton1, ui_->RadioButton2,
                                        ui_->ComboBox2, this);
+    networkPorts_ = new NetworkPortMenu(ui_->NetworkPortButton, context_.ports, *connectionBar_,
+                                        context_.op, this);
+    // An added or removed network port is kept at once, not only at exit.
+    networkPorts_->SetChanged([this] { SaveMainWindowOptions(context_.store, CurrentOptions()); });
     tray_ = new TrayController(this, windowIcon(), ui_->N900, ui_->N901, this);
     tray_->SetQuitCheck([this] { return SettleEditorChanges(); });
     SetUpHelp();
 
     const MainWindowOptions options = LoadMainWindowOptions(context_.store);
+    networkPorts_->Restore(options.networkPorts);
     connectionBar_->Restore(options.portName, options.usbCom);
     ui_->CheckBox8->setChecked(options.abHelpEnable);
     helpPane_->SetEnabled(options.abHelpEnable);
@@ -319,11 +325,16 @@ void TForm1::paintEvent(QPaintEvent* event) {
 }
 
 void TForm1::FormDestroy() {
-    SaveMainWindowOptions(context_.store, {.portName = connectionBar_->ChosenPort(),
-                                           .usbCom = ui_->RadioButton1->isChecked(),
-                                           .abHelpEnable = ui_->CheckBox8->isChecked(),
-                                           .verifyRead = ui_->VerifyRead->isChecked()});
+    SaveMainWindowOptions(context_.store, CurrentOptions());
     link_.Close();
+}
+
+MainWindowOptions TForm1::CurrentOptions() const {
+    return {.portName = connectionBar_->ChosenPort(),
+            .usbCom = ui_->RadioButton1->isChecked(),
+            .abHelpEnable = ui_->CheckBox8->isChecked(),
+            .verifyRead = ui_->VerifyRead->isChecked(),
+            .networkPorts = networkPorts_->Addresses()};
 }
 
 void TForm1::changeEvent(QEvent* event) {

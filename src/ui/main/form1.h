@@ -9,6 +9,7 @@
 #include "actions/device_access.h"
 #include "actions/device_link.h"
 #include "actions/trace_log.h"
+#include "store/window_options.h"
 #include "ui/app_context.h"
 
 namespace Ui {
@@ -22,6 +23,7 @@ namespace tulvo {
 
 class ConnectionBar;
 class HelpPane;
+class NetworkPortMenu;
 class SubscriberEditor;
 class SubscriberGridModel;
 class TAcountCtrl;
@@ -53,6 +55,7 @@ class TForm1 : public QMainWindow {
     TPortMost& PortMost() { return link_.Port(); }
     DeviceAccess Device();
     SubscriberEditor& Editor() { return *editor_; }
+    NetworkPortMenu& NetworkPorts() { return *networkPorts_; }
     const SubscriberGridModel& Grid() const { return *grid_; }
 
     // Long-lived windows created after this one. Each comes from a function
@@ -113,6 +116,7 @@ class TForm1 : public QMainWindow {
     void FormCreate();
     void FormShow();
     void FormDestroy();
+    MainWindowOptions CurrentOptions() const;
     void SetUpWindow();
     void FitWindow();
     // The window's content (grid, editor, help pane) scrolls when the
@@ -146,6 +150,7 @@ class TForm1 : public QMainWindow {
     SubscriberGridModel* grid_;
     SubscriberEditor* editor_ = nullptr;
     ConnectionBar* connectionBar_ = nullptr;
+    NetworkPortMenu* networkPorts_ = nullptr;
     HelpPane* helpPane_ = nullptr;
     TrayController* tray_ = nullptr;
     QProgressBar* progressBar_ = nullptr;

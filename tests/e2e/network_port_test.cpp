@@ -1,0 +1,194 @@
+// `tulvo` reaching the simulated gateway through a serial device server
+// (ser2net, socat) on a loopback TCP port, with --port tcp://HOST:PORT.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "child_process.h"
+#include "cli/cli_child.h"
+#include "model/t_data.h"
+#include "sim/gateway.h"
+#include "store/image_store.h"
+#include "store/registry_store.h"
+#include "support/short_cli_link_timing.h"
+#include "sync/sync_population.h"
+
+namespace tulvo {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Pop = test::SyncPopulation;
+
+std::string ReadFile(const fs::path& path) {
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+// Binds (port 0: any free port) or connects a loopback socket; the port, or
+// 0 when that fails.
+int Loopback(int port, bool connect) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{AF_INET, htons(static_cast<std::uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
+    socklen_t length = sizeof a;
+    auto* address = reinterpret_cast<sockaddr*>(&a);
+    const bool done =
+        connect ? ::connect(fd, address, length) == 0
+                : ::bind(fd, address, length) == 0 && ::getsockname(fd, address, &length) == 0;
+    ::close(fd);
+    return done ? ntohs(a.sin_port) : 0;
+}
+
+class NetworkPort : public ::testing::TestWithParam<std::string> {
+  protected:
+    void SetUp() override {
+        if (::access(("/usr/bin/socat"), X_OK) != 0 || ::access("/usr/sbin/ser2net", X_OK) != 0) {
+            GTEST_SKIP() << "socat or ser2net is missing (scripts/install-deps.sh --dev)";
+        }
+        std::string pattern = (fs::temp_directory_path() / "tulvo-net-XXXXXX").string();
+        dir_ = ::mkdtemp(pattern.data());
+    }
+    void TearDown() override {
+        StopServer();
+        for (auto& gateway : gateways_) {
+            gateway->Stop();
+        }
+        fs::remove_all(dir_);
+    }
+
+    sim::Gateway& NewGateway() {
+        gateways_.push_back(std::make_unique<sim::Gateway>());
+        EXPECT_TRUE(gateways_.back()->Start()) << gateways_.back()->Error();
+        return *gateways_.back();
+    }
+
+    // The device server `server` (ser2net or socat) in front of the gateway.
+    void StartServer(const sim::Gateway& gateway, const std::string& server) {
+        port_ = Loopback(0, false);
+        const std::string device = gateway.DevicePath();
+        std::vector<std::string> argv = {
+            "/usr/bin/socat", "-d", "-d",
+            "TCP-LISTEN:" + std::to_string(port_) + ",bind=127.0.0.1,reuseaddr",
+            "FILE:" + device + ",raw,echo=0"};
+        if (server == "ser2net") {
+            std::ofstream(dir_ / "ser2net.yaml")
+                << "connection: &gw\n  accepter: tcp,127.0.0.1," << port_
+                << "\n  connector: serialdev," << device << ",115200n81,local\n";
+            argv = {"/usr/sbin/ser2net", "-n", "-d", "-c", (dir_ / "ser2net.yaml").string()};
+        }
+        server_ = std::make_unique<test::ChildProcess>(argv);
+        // Ready once it accepts; between tries its output is read for a moment.
+        for (const auto end = std::chrono::steady_clock::now() + 10s;
+             std::chrono::steady_clock::now() < end;) {
+            if ((server == "socat" ? server_->Err().find("listening on") != std::string::npos
+                                   : Loopback(port_, true) != 0)) {
+                return;
+            }
+            server_->ReadLine(20ms);
+        }
+        FAIL() << server << " did not start: " << server_->Err();
+    }
+    void StopServer() {
+        if (server_) {
+            server_->Signal(SIGTERM);
+            server_->Wait(10s);
+            server_.reset();
+        }
+    }
+
+    test::CliChild Tulvo(const std::string& command, const std::string& port,
+                         const std::string& store, const std::function<void(pid_t)>& during = {}) {
+        return test::CliChild::Run({command, "--port", port, "--store", (dir_ / store).string()},
+                                   dir_, {}, 60s, during);
+    }
+    std::string Address() const { return "tcp://127.0.0.1:" + std::to_string(port_); }
+
+    fs::path dir_;
+    std::vector<std::unique_ptr<sim::Gateway>> gateways_;
+    std::unique_ptr<test::ChildProcess> server_;
+    int port_ = 0;
+};
+
+TEST_P(NetworkPort, ReadStoresTheSameImageAsADirectRead) {
+    sim::Gateway& gateway = NewGateway();
+    Pop::Seed(gateway.State());
+    ASSERT_EQ(Tulvo("read", gateway.DevicePath(), "d.reg").exitCode, 0);
+    ASSERT_NO_FATAL_FAILURE(StartServer(gateway, GetParam()));
+    const auto network = Tulvo("read", Address(), "n.reg");
+    EXPECT_EQ(network.exitCode, 0);
+    EXPECT_EQ(network.err, "Чтение завершено!\n");
+    EXPECT_EQ(ReadFile(dir_ / "n.reg"), ReadFile(dir_ / "d.reg"));
+}
+
+TEST_P(NetworkPort, WriteLeavesTheGatewayAsADirectWriteDoes) {
+    {
+        auto image = std::make_unique<TData>();
+        RegistryStore store((dir_ / "s.reg").string());
+        Pop::ApplyTo(*image);
+        ASSERT_TRUE(SaveImage(*image, store));
+    }
+    sim::Gateway& direct = NewGateway();
+    ASSERT_EQ(Tulvo("write", direct.DevicePath(), "s.reg").exitCode, 0);
+    sim::Gateway& networked = NewGateway();
+    ASSERT_NO_FATAL_FAILURE(StartServer(networked, GetParam()));
+    const auto network = Tulvo("write", Address(), "s.reg");
+    EXPECT_EQ(network.exitCode, 0) << network.err;
+    EXPECT_EQ(networked.State().ClockWrites(), 1);
+    // What each gateway holds now, read back directly.
+    StopServer();
+    ASSERT_EQ(Tulvo("read", direct.DevicePath(), "d.reg").exitCode, 0);
+    ASSERT_EQ(Tulvo("read", networked.DevicePath(), "n.reg").exitCode, 0);
+    EXPECT_EQ(ReadFile(dir_ / "n.reg"), ReadFile(dir_ / "d.reg"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, NetworkPort, ::testing::Values("ser2net", "socat"),
+                         [](const auto& info) { return info.param; });
+
+using NetworkPortTrouble = NetworkPort;
+
+// While the read waits for a reply the gateway holds back (subscriber 10),
+// the device server goes away.
+TEST_F(NetworkPortTrouble, DroppedConnectionEndsTheReadWithTheLinkErrorAndKeepsWhatWasRead) {
+    const test::ShortCliLinkTiming shortTiming;
+    sim::Gateway& gateway = NewGateway();
+    Pop::Seed(gateway.State());
+    gateway.Faults().Add({.command = command::ReadAbInfo.Code(), .fromIndex = 9, .toIndex = 9});
+    ASSERT_NO_FATAL_FAILURE(StartServer(gateway, "socat"));
+    const auto read = Tulvo("read", Address(), "n.reg", [&](pid_t) {
+        gateway.Log().WaitFor([](const auto& r) { return !r.empty() && r.back().index == 9; }, 30s);
+        StopServer();
+    });
+    EXPECT_EQ(read.exitCode, 1);
+    EXPECT_EQ(read.err, "Ошибка связи с устройством!\nСоединение с " + Address().substr(6) +
+                            " разорвано удалённой стороной.\n");
+    auto image = std::make_unique<TData>();
+    RegistryStore store((dir_ / "n.reg").string());
+    LoadImage(*image, store);
+    EXPECT_EQ(Pop::BytesOf(image->AbInfo(9)), Pop::AbInfo(9));
+}
+
+TEST_F(NetworkPortTrouble, RefusedOrMalformedAddressDoesNotOpenThePort) {
+    const std::string closed = "127.0.0.1:" + std::to_string(Loopback(0, false));
+    const std::pair<std::string, std::string> cases[] = {
+        {"tcp://" + closed, "Не удалось подключиться к " + closed + ": Connection refused."},
+        {"tcp://127.0.0.1:0",
+         "Неверный сетевой адрес «tcp://127.0.0.1:0»: порт должен быть "
+         "числом от 1 до 65535. Ожидается tcp://УЗЕЛ:ПОРТ."},
+    };
+    for (const auto& [address, detail] : cases) {
+        const auto info = Tulvo("info", address, "s.reg");
+        EXPECT_EQ(info.exitCode, 1);
+        EXPECT_EQ(info.err, "Невозможно открыть порт!\n" + detail + "\n");
+    }
+}
+
+}  // namespace
+}  // namespace tulvo
