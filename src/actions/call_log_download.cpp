@@ -66,7 +66,7 @@ CallLogDownload::Outcome CallLogDownload::Run(CallLogTable& table,
         return outcome;
     }
     if (!closing.empty()) {
-        access_.op.Message(closing);
+        access_.op.MessageWithDetail(closing, access_.port.LastLinkError());
     }
     if (status) {
         status(texts::kReadDone);

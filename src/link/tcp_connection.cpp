@@ -11,13 +11,70 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <utility>
 
 namespace tulvo {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using AddressList = std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)>;
+
+// One name lookup, shared by the caller and the thread that runs it, so a
+// caller that stopped waiting leaves the thread a place to finish in.
+struct Lookup {
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    int result = EAI_AGAIN;
+    int systemError = 0;
+    addrinfo* found = nullptr;
+
+    ~Lookup() {
+        if (found != nullptr) {
+            ::freeaddrinfo(found);
+        }
+    }
+};
+
+// The host's addresses, looked up on a thread of its own: getaddrinfo has no
+// time-out, and a slow name server must not hold the caller past the
+// deadline. Empty with the reason in `why` when the lookup fails or is late.
+AddressList Resolve(const NetworkAddress& address, Clock::time_point deadline, std::string& why) {
+    auto lookup = std::make_shared<Lookup>();
+    std::thread([lookup, host = address.host, service = std::to_string(address.port)] {
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        hints.ai_flags = AI_NUMERICSERV;
+        addrinfo* found = nullptr;
+        const int result = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &found);
+        const int systemError = errno;
+        const std::lock_guard lock(lookup->mutex);
+        lookup->result = result;
+        lookup->systemError = systemError;
+        lookup->found = found;
+        lookup->done = true;
+        lookup->finished.notify_all();
+    }).detach();
+    std::unique_lock lock(lookup->mutex);
+    if (!lookup->finished.wait_until(lock, deadline, [&] { return lookup->done; })) {
+        why = "Не удалось найти узел " + address.host + ": время ожидания истекло.";
+        return AddressList(nullptr, ::freeaddrinfo);
+    }
+    if (lookup->result != 0) {
+        why = "Не удалось найти узел " + address.host + ": " +
+              (lookup->result == EAI_SYSTEM ? std::strerror(lookup->systemError)
+                                            : ::gai_strerror(lookup->result)) +
+              ".";
+        return AddressList(nullptr, ::freeaddrinfo);
+    }
+    return AddressList(std::exchange(lookup->found, nullptr), ::freeaddrinfo);
+}
 
 int MillisecondsUntil(Clock::time_point deadline) {
     const auto left =
@@ -86,22 +143,13 @@ int ConnectTo(const addrinfo& address, Clock::time_point deadline, int& error) {
 int TcpConnection::Connect(const NetworkAddress& address, std::chrono::milliseconds timeout,
                            std::string& why) {
     const auto deadline = Clock::now() + timeout;
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICSERV;
-    addrinfo* found = nullptr;
-    // The resolver bounds a name lookup by its own time-outs (resolv.conf).
-    const int lookup =
-        ::getaddrinfo(address.host.c_str(), std::to_string(address.port).c_str(), &hints, &found);
-    if (lookup != 0) {
-        why = "Не удалось найти узел " + address.host + ": " +
-              (lookup == EAI_SYSTEM ? std::strerror(errno) : ::gai_strerror(lookup)) + ".";
+    const AddressList addresses = Resolve(address, deadline, why);
+    if (!addresses) {
         return -1;
     }
-    const std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> addresses(found, ::freeaddrinfo);
     int error = ETIMEDOUT;
-    for (const addrinfo* a = found; a != nullptr && Clock::now() < deadline; a = a->ai_next) {
+    for (const addrinfo* a = addresses.get(); a != nullptr && Clock::now() < deadline;
+         a = a->ai_next) {
         if (const int fd = ConnectTo(*a, deadline, error); fd >= 0) {
             return fd;
         }

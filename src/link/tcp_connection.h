@@ -14,10 +14,9 @@ namespace tulvo {
 // never raises SIGPIPE.
 class TcpConnection {
   public:
-    // Connects to the address within `timeout` (name resolution included as
-    // far as the resolver allows) and returns a blocking, close-on-exec
-    // socket that sends each write at once (no Nagle delay); -1 on failure,
-    // with the reason in words fit for an operator in `why`.
+    // Connects to the address within `timeout` (name lookup included) and returns a blocking,
+    // close-on-exec socket that sends each write at once (no Nagle delay); -1 on failure, with the
+    // reason in words fit for an operator in `why`.
     static int Connect(const NetworkAddress& address, std::chrono::milliseconds timeout,
                        std::string& why);
     // Throws away every byte that has arrived and not been read yet. False

@@ -29,10 +29,14 @@ bool ClockSync::Send() {
     return port_.WriteClock(payload, status) && status == 0;
 }
 
+void ClockSync::TellClockError() {
+    op_.MessageWithDetail(texts::kClockError, port_.LastLinkError());
+}
+
 bool ClockSync::AfterWrite() {
     const bool done = Send();
     if (!done) {
-        op_.Message(texts::kClockError);
+        TellClockError();
     }
     op_.Message(texts::kClockAfterWrite);
     return done;
@@ -40,7 +44,11 @@ bool ClockSync::AfterWrite() {
 
 bool ClockSync::SetClock() {
     const bool done = Send();
-    op_.Message(done ? texts::kClockDone : texts::kClockError);
+    if (done) {
+        op_.Message(texts::kClockDone);
+    } else {
+        TellClockError();
+    }
     return done;
 }
 

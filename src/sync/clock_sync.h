@@ -28,6 +28,8 @@ class ClockSync {
 
   private:
     std::tm LocalTimeNow() const;
+    // The failure message, with the reason when the connection ended.
+    void TellClockError();
 
     TPortMost& port_;
     Operator& op_;

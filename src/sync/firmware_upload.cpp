@@ -112,7 +112,7 @@ bool FirmwareUpload::SendProgram(std::istream& file, std::uintmax_t size, const 
         }
         firmware_.SetStarted();
         if (!SendBlock(reader.Address(), reader.Buffer())) {
-            op_.Error(texts::kFirmwareWriteError);
+            op_.ErrorWithDetail(texts::kFirmwareWriteError, port_.LastLinkError());
             return false;
         }
         Sent(reader.BlockNumber() + 1);
@@ -156,7 +156,7 @@ bool FirmwareUpload::SendVoice(std::istream& file) {
         }
         firmware_.SetStarted();
         if (!SendBlock(reader.Address(), reader.Buffer())) {
-            op_.Error(texts::kFirmwareWriteError);
+            op_.ErrorWithDetail(texts::kFirmwareWriteError, port_.LastLinkError());
             return false;
         }
         Sent(reader.BlockNumber() + 1);

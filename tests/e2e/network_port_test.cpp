@@ -5,11 +5,16 @@
 #include <netinet/in.h>
 #include <unistd.h>
 
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <atomic>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <thread>
 
 #include "child_process.h"
 #include "cli/cli_child.h"
@@ -46,6 +51,41 @@ int Loopback(int port, bool connect) {
     ::close(fd);
     return done ? ntohs(a.sin_port) : 0;
 }
+
+// A device server whose line is dead: it takes each connection and closes
+// it at once.
+class ClosingServer {
+  public:
+    ClosingServer() : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+        sockaddr_in a{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+        socklen_t length = sizeof a;
+        auto* address = reinterpret_cast<sockaddr*>(&a);
+        if (::bind(fd_, address, length) == 0 && ::listen(fd_, 8) == 0 &&
+            ::getsockname(fd_, address, &length) == 0) {
+            port_ = ntohs(a.sin_port);
+        }
+        thread_ = std::thread([this] {
+            while (!stop_) {
+                pollfd pfd{fd_, POLLIN, 0};
+                if (::poll(&pfd, 1, 20) == 1) {
+                    ::close(::accept(fd_, nullptr, nullptr));
+                }
+            }
+        });
+    }
+    ~ClosingServer() {
+        stop_ = true;
+        thread_.join();
+        ::close(fd_);
+    }
+    std::string Address() const { return "tcp://127.0.0.1:" + std::to_string(port_); }
+
+  private:
+    int fd_;
+    int port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
 
 class NetworkPort : public ::testing::TestWithParam<std::string> {
   protected:
@@ -173,6 +213,30 @@ TEST_F(NetworkPortTrouble, DroppedConnectionEndsTheReadWithTheLinkErrorAndKeepsW
     RegistryStore store((dir_ / "n.reg").string());
     LoadImage(*image, store);
     EXPECT_EQ(Pop::BytesOf(image->AbInfo(9)), Pop::AbInfo(9));
+}
+
+// Every conversation that meets a dropped connection says its own failure
+// with the drop as the reason.
+TEST_F(NetworkPortTrouble, EachConversationNamesTheDroppedConnection) {
+    const test::ShortCliLinkTiming shortTiming;
+    const ClosingServer server;
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"info"}, "Ошибка при чтении данных!"},
+        {{"clock"}, "Ошибка синхронизации времени в устройстве!"},
+        {{"read"}, "Ошибка связи с устройством!"},
+        {{"calllog", "download", "--data-dir", dir_.string()},
+         "Ошибка чтения количества соединений!"},
+    };
+    for (const auto& [words, message] : cases) {
+        std::vector<std::string> argv = words;
+        argv.insert(argv.end(), {"--port", server.Address(), "--store", (dir_ / "s.reg").string()});
+        const auto run = test::CliChild::Run(argv, dir_, {}, 60s);
+        EXPECT_EQ(run.exitCode, 1) << words[0];
+        EXPECT_EQ(run.err.rfind(
+                      message + "\nСоединение с " + server.Address().substr(6) + " разорвано", 0),
+                  0u)
+            << run.err;
+    }
 }
 
 TEST_F(NetworkPortTrouble, RefusedOrMalformedAddressDoesNotOpenThePort) {
