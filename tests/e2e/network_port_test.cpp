@@ -16,8 +16,8 @@
 #include <sstream>
 #include <thread>
 
-#include "child_process.h"
 #include "cli/cli_child.h"
+#include "device_server.h"
 #include "model/t_data.h"
 #include "sim/gateway.h"
 #include "store/image_store.h"
@@ -36,20 +36,6 @@ std::string ReadFile(const fs::path& path) {
     std::ostringstream text;
     text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
-}
-
-// Binds (port 0: any free port) or connects a loopback socket; the port, or
-// 0 when that fails.
-int Loopback(int port, bool connect) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{AF_INET, htons(static_cast<std::uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
-    socklen_t length = sizeof a;
-    auto* address = reinterpret_cast<sockaddr*>(&a);
-    const bool done =
-        connect ? ::connect(fd, address, length) == 0
-                : ::bind(fd, address, length) == 0 && ::getsockname(fd, address, &length) == 0;
-    ::close(fd);
-    return done ? ntohs(a.sin_port) : 0;
 }
 
 // A device server whose line is dead: it takes each connection and closes
@@ -90,7 +76,8 @@ class ClosingServer {
 class NetworkPort : public ::testing::TestWithParam<std::string> {
   protected:
     void SetUp() override {
-        if (::access(("/usr/bin/socat"), X_OK) != 0 || ::access("/usr/sbin/ser2net", X_OK) != 0) {
+        if (!test::DeviceServer::Available(test::DeviceServer::Kind::Socat) ||
+            !test::DeviceServer::Available(test::DeviceServer::Kind::Ser2net)) {
             GTEST_SKIP() << "socat or ser2net is missing (scripts/install-deps.sh --dev)";
         }
         std::string pattern = (fs::temp_directory_path() / "tulvo-net-XXXXXX").string();
@@ -112,35 +99,15 @@ class NetworkPort : public ::testing::TestWithParam<std::string> {
 
     // The device server `server` (ser2net or socat) in front of the gateway.
     void StartServer(const sim::Gateway& gateway, const std::string& server) {
-        port_ = Loopback(0, false);
-        const std::string device = gateway.DevicePath();
-        std::vector<std::string> argv = {
-            "/usr/bin/socat", "-d", "-d",
-            "TCP-LISTEN:" + std::to_string(port_) + ",bind=127.0.0.1,reuseaddr",
-            "FILE:" + device + ",raw,echo=0"};
-        if (server == "ser2net") {
-            std::ofstream(dir_ / "ser2net.yaml")
-                << "connection: &gw\n  accepter: tcp,127.0.0.1," << port_
-                << "\n  connector: serialdev," << device << ",115200n81,local\n";
-            argv = {"/usr/sbin/ser2net", "-n", "-d", "-c", (dir_ / "ser2net.yaml").string()};
-        }
-        server_ = std::make_unique<test::ChildProcess>(argv);
-        // Ready once it accepts; between tries its output is read for a moment.
-        for (const auto end = std::chrono::steady_clock::now() + 10s;
-             std::chrono::steady_clock::now() < end;) {
-            if ((server == "socat" ? server_->Err().find("listening on") != std::string::npos
-                                   : Loopback(port_, true) != 0)) {
-                return;
-            }
-            server_->ReadLine(20ms);
-        }
-        FAIL() << server << " did not start: " << server_->Err();
+        server_ = std::make_unique<test::DeviceServer>(server == "ser2net"
+                                                           ? test::DeviceServer::Kind::Ser2net
+                                                           : test::DeviceServer::Kind::Socat,
+                                                       gateway.DevicePath(), dir_);
+        ASSERT_TRUE(server_->Started()) << server << " did not start: " << server_->Error();
     }
     void StopServer() {
         if (server_) {
-            server_->Signal(SIGTERM);
-            server_->Wait(10s);
-            server_.reset();
+            server_->Stop();
         }
     }
 
@@ -149,12 +116,11 @@ class NetworkPort : public ::testing::TestWithParam<std::string> {
         return test::CliChild::Run({command, "--port", port, "--store", (dir_ / store).string()},
                                    dir_, {}, 60s, during);
     }
-    std::string Address() const { return "tcp://127.0.0.1:" + std::to_string(port_); }
+    std::string Address() const { return server_->Address(); }
 
     fs::path dir_;
     std::vector<std::unique_ptr<sim::Gateway>> gateways_;
-    std::unique_ptr<test::ChildProcess> server_;
-    int port_ = 0;
+    std::unique_ptr<test::DeviceServer> server_;
 };
 
 TEST_P(NetworkPort, ReadStoresTheSameImageAsADirectRead) {
@@ -240,7 +206,7 @@ TEST_F(NetworkPortTrouble, EachConversationNamesTheDroppedConnection) {
 }
 
 TEST_F(NetworkPortTrouble, RefusedOrMalformedAddressDoesNotOpenThePort) {
-    const std::string closed = "127.0.0.1:" + std::to_string(Loopback(0, false));
+    const std::string closed = "127.0.0.1:" + std::to_string(test::DeviceServer::FreePort());
     const std::pair<std::string, std::string> cases[] = {
         {"tcp://" + closed, "Не удалось подключиться к " + closed + ": Connection refused."},
         {"tcp://127.0.0.1:0",

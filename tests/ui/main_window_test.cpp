@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "e2e/device_server.h"
 #include "main_form_fixture.h"
 #include "sim/gateway.h"
 #include "store/image_store.h"
@@ -442,6 +443,26 @@ TEST_F(MainWindowGatewayTest, ReadEverythingRebuildsGridButLeavesEditor) {
     EXPECT_NE(RegistryText().find("AbInfo"), std::string::npos);
     ClickRow(1);
     EXPECT_EQ(Find<QLineEdit>("Edit2")->text(), "70000000001");
+}
+
+// A gateway behind a serial device server: the operator adds its address
+// once and "Чтение" goes through it.
+TEST_F(MainWindowGatewayTest, ReadsThroughANetworkPortTheOperatorAdded) {
+    if (!DeviceServer::Available(DeviceServer::Kind::Socat)) {
+        GTEST_SKIP() << "socat is missing (scripts/install-deps.sh --dev)";
+    }
+    const DeviceServer server(DeviceServer::Kind::Socat, gateway_.DevicePath(), dir_);
+    ASSERT_TRUE(server.Started()) << server.Error();
+    const QString address = QString::fromStdString(server.Address());
+    Form().NetworkPorts().SetAddressAsker([&] { return std::optional(address); });
+    Form().NetworkPorts().AddClick();
+    ASSERT_EQ(Form().GetPortName(), server.Address());
+
+    const auto requestsBefore = gateway_.Log().Count();
+    Form().N12Click();
+
+    EXPECT_EQ(op_.Texts().back(), "Чтение завершено!");
+    EXPECT_GT(gateway_.Log().Count(), requestsBefore);
 }
 
 }  // namespace
