@@ -15,9 +15,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr const char* kSocat = "/usr/bin/socat";
-constexpr const char* kSer2net = "/usr/sbin/ser2net";
-
 // Binds (port 0: any free port) or connects a loopback socket; the port, or
 // 0 when that fails.
 int Loopback(int port, bool connect) {
@@ -35,52 +32,36 @@ int Loopback(int port, bool connect) {
 }  // namespace
 
 bool DeviceServer::Available(Kind kind) {
-    return ::access(kind == Kind::Socat ? kSocat : kSer2net, X_OK) == 0;
+    return ::access(kind == Kind::Ser2net ? "/usr/sbin/ser2net" : "/usr/bin/socat", X_OK) == 0;
 }
 
 int DeviceServer::FreePort() {
     return Loopback(0, false);
 }
 
-bool DeviceServer::Accepts(int port) {
-    return Loopback(port, true) != 0;
-}
-
 DeviceServer::DeviceServer(Kind kind, const std::string& device,
                            const std::filesystem::path& workDir)
     : port_(FreePort()) {
-    std::vector<std::string> argv = {
-        kSocat, "-d", "-d", "TCP-LISTEN:" + std::to_string(port_) + ",bind=127.0.0.1,reuseaddr",
-        "FILE:" + device + ",raw,echo=0"};
-    if (kind == Kind::Ser2net) {
+    const std::string listen = "TCP-LISTEN:" + std::to_string(port_) + ",bind=127.0.0.1,reuseaddr";
+    std::vector<std::string> argv = {"/usr/bin/socat", "-d", "-d", listen,
+                                     "FILE:" + device + ",raw,echo=0"};
+    if (kind == Kind::DeadLine) {
+        argv = {"/usr/bin/socat", "-d", "-d", listen + ",fork", "SYSTEM:true"};
+    } else if (kind == Kind::Ser2net) {
         const auto config = workDir / "ser2net.yaml";
         std::ofstream(config) << "connection: &gw\n  accepter: tcp,127.0.0.1," << port_
                               << "\n  connector: serialdev," << device << ",115200n81,local\n";
-        argv = {kSer2net, "-n", "-d", "-c", config.string()};
+        argv = {"/usr/sbin/ser2net", "-n", "-d", "-c", config.string()};
     }
     child_ = std::make_unique<ChildProcess>(argv);
-    // Ready once it accepts; between tries its output is read for a moment.
+    // Ready once it listens (a plain socat serves one connection only, so
+    // it is not tried); between looks its output is read for a moment.
     for (const auto end = std::chrono::steady_clock::now() + 10s;
-         child_->Started() && std::chrono::steady_clock::now() < end;) {
-        started_ = kind == Kind::Socat ? child_->Err().find("listening on") != std::string::npos
-                                       : Accepts(port_);
-        if (started_) {
-            return;
-        }
+         !started_ && child_->Started() && std::chrono::steady_clock::now() < end;) {
         child_->ReadLine(20ms);
+        started_ = kind == Kind::Ser2net ? Loopback(port_, true) != 0
+                                         : child_->Err().find("listening on") != std::string::npos;
     }
-}
-
-DeviceServer::~DeviceServer() {
-    Stop();
-}
-
-std::string DeviceServer::Error() const {
-    return child_ ? child_->Err() : std::string();
-}
-
-std::string DeviceServer::Address() const {
-    return "tcp://127.0.0.1:" + std::to_string(port_);
 }
 
 void DeviceServer::Stop() {

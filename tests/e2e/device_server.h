@@ -8,34 +8,27 @@
 
 namespace tulvo::test {
 
-// A serial device server on a loopback TCP port in front of a device (the
-// simulated gateway's pseudo-terminal): Debian's ser2net or socat, run as a
-// child process until Stop or destruction.
+// A serial device server on a loopback TCP port, run as a child process
+// until Stop or destruction: Debian's ser2net or socat in front of a device
+// (the simulated gateway's pseudo-terminal), or, as DeadLine, a socat that
+// takes each connection and closes it at once.
 class DeviceServer {
   public:
-    enum class Kind { Ser2net, Socat };
+    enum class Kind { Ser2net, Socat, DeadLine };
 
-    // Whether the server's program is installed.
     static bool Available(Kind kind);
-    // Starts the server and waits until it takes connections; `workDir`
-    // receives its configuration. Started() tells whether it came up, Error()
-    // what it printed otherwise.
-    DeviceServer(Kind kind, const std::string& device, const std::filesystem::path& workDir);
-    ~DeviceServer();
-    DeviceServer(const DeviceServer&) = delete;
-    DeviceServer& operator=(const DeviceServer&) = delete;
-
-    bool Started() const { return started_; }
-    std::string Error() const;
-    // tcp://127.0.0.1:PORT
-    std::string Address() const;
-    int Port() const { return port_; }
-    void Stop();
-
     // A loopback port that was free a moment ago (0 when none was found).
     static int FreePort();
-    // Whether something takes connections on the loopback port.
-    static bool Accepts(int port);
+
+    // Starts the server and waits until it takes connections; `workDir`
+    // receives its configuration.
+    DeviceServer(Kind kind, const std::string& device, const std::filesystem::path& workDir);
+    ~DeviceServer() { Stop(); }
+
+    bool Started() const { return started_; }
+    std::string Error() const { return child_ ? child_->Err() : std::string(); }
+    std::string Address() const { return "tcp://127.0.0.1:" + std::to_string(port_); }
+    void Stop();
 
   private:
     std::unique_ptr<ChildProcess> child_;

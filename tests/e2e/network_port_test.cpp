@@ -1,20 +1,12 @@
 // `tulvo` reaching the simulated gateway through a serial device server
 // (ser2net, socat) on a loopback TCP port, with --port tcp://HOST:PORT.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <unistd.h>
 
-#include <poll.h>
-#include <sys/socket.h>
-
-#include <atomic>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
-#include <thread>
 
 #include "cli/cli_child.h"
 #include "device_server.h"
@@ -37,41 +29,6 @@ std::string ReadFile(const fs::path& path) {
     text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
 }
-
-// A device server whose line is dead: it takes each connection and closes
-// it at once.
-class ClosingServer {
-  public:
-    ClosingServer() : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-        sockaddr_in a{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-        socklen_t length = sizeof a;
-        auto* address = reinterpret_cast<sockaddr*>(&a);
-        if (::bind(fd_, address, length) == 0 && ::listen(fd_, 8) == 0 &&
-            ::getsockname(fd_, address, &length) == 0) {
-            port_ = ntohs(a.sin_port);
-        }
-        thread_ = std::thread([this] {
-            while (!stop_) {
-                pollfd pfd{fd_, POLLIN, 0};
-                if (::poll(&pfd, 1, 20) == 1) {
-                    ::close(::accept(fd_, nullptr, nullptr));
-                }
-            }
-        });
-    }
-    ~ClosingServer() {
-        stop_ = true;
-        thread_.join();
-        ::close(fd_);
-    }
-    std::string Address() const { return "tcp://127.0.0.1:" + std::to_string(port_); }
-
-  private:
-    int fd_;
-    int port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
 
 class NetworkPort : public ::testing::TestWithParam<std::string> {
   protected:
@@ -185,7 +142,8 @@ TEST_F(NetworkPortTrouble, DroppedConnectionEndsTheReadWithTheLinkErrorAndKeepsW
 // with the drop as the reason.
 TEST_F(NetworkPortTrouble, EachConversationNamesTheDroppedConnection) {
     const test::ShortCliLinkTiming shortTiming;
-    const ClosingServer server;
+    const test::DeviceServer server(test::DeviceServer::Kind::DeadLine, "", dir_);
+    ASSERT_TRUE(server.Started()) << server.Error();
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"info"}, "Ошибка при чтении данных!"},
         {{"clock"}, "Ошибка синхронизации времени в устройстве!"},
