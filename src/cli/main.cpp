@@ -2,6 +2,7 @@
 #include <cstring>
 #include <ctime>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "actions/trace_file.h"
+#include "calllog/call_log_file.h"
 #include "cli/cli_command.h"
 #include "cli/stderr_operator.h"
 #include "cli/test_link_timing.h"
@@ -173,8 +175,15 @@ std::unique_ptr<TraceFile> OpenTraceFile(const CliArgs& args, const CliCommand& 
     }
     if (const auto port = args.Value("port");
         port &&
-        (TraceFile::SameDevice(*path, *port) || TraceFile::SameDevice(*path, "/dev/" + *port))) {
+        (TraceFile::SameFile(*path, *port) || TraceFile::SameFile(*path, "/dev/" + *port))) {
         throw UsageError("журнал обмена " + *path + " не может писаться в порт шлюза");
+    }
+    const std::string callLog =
+        (std::filesystem::path(args.DataDir()) / call_log_file::kFileName).string();
+    for (const std::string& own : {args.StorePath(), callLog}) {
+        if (TraceFile::SameFile(*path, own)) {
+            throw UsageError("журнал обмена " + *path + " не может писаться в файл " + own);
+        }
     }
     std::string why;
     std::unique_ptr<TraceFile> file = TraceFile::Open(*path, why);

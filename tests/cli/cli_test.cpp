@@ -185,6 +185,11 @@ TEST_F(TulvoCli, TraceFileThatCannotBeOpenedIsBadUsageBeforeThePortOpens) {
         {kTulvo, "--trace"},
         {kTulvo, "--trace", dir + "/a.log", "info", "--port", Link(), "--trace", dir + "/b.log"},
         {kTulvo, "--trace", dir + "/t.log", "export", dir + "/x.cnfg"},
+        // Never into the gateway's port nor into the program's own files.
+        {kTulvo, "--trace", Link(), "info", "--port", Link()},
+        {kTulvo, "--trace", dir + "/s.reg", "read", "--port", Link(), "--store", dir + "/s.reg"},
+        {kTulvo, "--trace", dir + "/d/DataBilling.dbf", "calllog", "download", "--port", Link(),
+         "--data-dir", dir + "/d"},
     };
     for (const auto& argv : cases) {
         const auto run = ChildProcess::Run(argv, 10s);
