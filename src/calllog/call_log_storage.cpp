@@ -171,8 +171,11 @@ bool CallLogStorage::Snapshot::operator==(const Snapshot& other) const {
 }
 
 CallLogStorage::CallLogStorage(std::string folder)
-    : folder_(folder.empty() ? std::string(".") : std::move(folder)),
-      path_(folder_ + "/" + call_log_file::kFileName) {}
+    : folder_(folder.empty() ? std::string(".") : std::move(folder)), path_(PathIn(folder_)) {}
+
+std::string CallLogStorage::PathIn(const std::string& folder) {
+    return (folder.empty() ? std::string(".") : folder) + "/" + call_log_file::kFileName;
+}
 
 CallLogStorage::Snapshot CallLogStorage::Look(const FileLock& lock) const {
     Snapshot snapshot;

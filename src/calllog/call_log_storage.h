@@ -32,6 +32,8 @@ class CallLogStorage {
     explicit CallLogStorage(std::string folder);
 
     const std::string& Path() const { return path_; }
+    // The storage file in `folder` (the current folder when it is empty).
+    static std::string PathIn(const std::string& folder);
 
     // Fills table from the file. A missing or empty file is an empty table
     // without a message. A file that cannot be parsed is renamed aside (with

@@ -2,7 +2,6 @@
 #include <cstring>
 #include <ctime>
 #include <exception>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -11,7 +10,7 @@
 #include <vector>
 
 #include "actions/trace_file.h"
-#include "calllog/call_log_file.h"
+#include "calllog/call_log_storage.h"
 #include "cli/cli_command.h"
 #include "cli/stderr_operator.h"
 #include "cli/test_link_timing.h"
@@ -178,8 +177,7 @@ std::unique_ptr<TraceFile> OpenTraceFile(const CliArgs& args, const CliCommand& 
         (TraceFile::SameFile(*path, *port) || TraceFile::SameFile(*path, "/dev/" + *port))) {
         throw UsageError("журнал обмена " + *path + " не может писаться в порт шлюза");
     }
-    const std::string callLog =
-        (std::filesystem::path(args.DataDir()) / call_log_file::kFileName).string();
+    const std::string callLog = CallLogStorage::PathIn(args.DataDir());
     for (const std::string& own : {args.StorePath(), callLog}) {
         if (TraceFile::SameFile(*path, own)) {
             throw UsageError("журнал обмена " + *path + " не может писаться в файл " + own);

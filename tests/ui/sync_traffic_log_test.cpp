@@ -58,8 +58,13 @@ TEST_F(TrafficLogWindow, ShowsTheLinesLiveFiltersToErrorsSavesAndClears) {
         QString path;
         bool written;
     };
+    // The program's own files are never saved over.
+    const QString callLog = temp.filePath("DataBilling.dbf");
+    std::ofstream(callLog.toStdString()) << "calls";
+    form.SetOwnFiles({callLog.toStdString()});
     const Save saves[] = {{temp.filePath("errors.log"), true},
-                          {temp.filePath("no/such/folder/errors.log"), false}};
+                          {temp.filePath("no/such/folder/errors.log"), false},
+                          {callLog, false}};
     for (const auto& save : saves) {
         op.entries.clear();
         form.SetPathChooser([&save] { return save.path; });
@@ -67,7 +72,8 @@ TEST_F(TrafficLogWindow, ShowsTheLinesLiveFiltersToErrorsSavesAndClears) {
         std::ifstream file(save.path.toStdString());
         std::stringstream content;
         content << file.rdbuf();
-        EXPECT_EQ(file.is_open(), save.written) << save.path.toStdString();
+        EXPECT_EQ(content.str() == (Shown().join('\n') + '\n').toStdString(), save.written)
+            << save.path.toStdString();
         if (save.written) {
             EXPECT_EQ(QString::fromStdString(content.str()), Shown().join('\n') + '\n');
             EXPECT_TRUE(op.entries.empty());

@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include "actions/subscriber_limit_writer.h"
+#include "calllog/call_log_storage.h"
 #include "model/operator.h"
 #include "model/t_data.h"
 #include "store/config_file.h"
@@ -480,6 +481,7 @@ void TForm1::TrafficLog1Click() {
 void TForm1::ShowTrafficLog() {
     if (trafficLog_ == nullptr) {
         trafficLog_ = new TTrafficLogForm(traceLog_, context_.op, this);
+        trafficLog_->SetOwnFiles({context_.store.Path(), CallLogStorage::PathIn(context_.dataDir)});
     }
     trafficLog_->show();
     trafficLog_->raise();

@@ -9,6 +9,7 @@
 #include <QShowEvent>
 #include <string>
 
+#include "actions/trace_file.h"
 #include "actions/trace_log.h"
 #include "model/operator.h"
 #include "store/atomic_file.h"
@@ -120,6 +121,12 @@ void TTrafficLogForm::Button1Click() {
         text += '\n';
     }
     const std::string file = path.toStdString();
+    for (const std::string& own : ownFiles_) {
+        if (TraceFile::SameFile(file, own)) {
+            op_.ErrorWithDetail("Невозможно сохранить файл " + file + "!", "это файл " + own);
+            return;
+        }
+    }
     if (const AtomicWriteResult written = WriteFileAtomically(file, text); !written) {
         op_.ErrorWithDetail("Невозможно сохранить файл " + file + "!", written.error);
     }

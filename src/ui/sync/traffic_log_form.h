@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace Ui {
 class TTrafficLogForm;
@@ -35,6 +38,9 @@ class TTrafficLogForm : public QDialog {
     using PathChooser = std::function<QString()>;
     void SetPathChooser(PathChooser chooser) { pathChooser_ = std::move(chooser); }
 
+    // Files "Сохранить…" never replaces: the program's own data.
+    void SetOwnFiles(std::vector<std::string> files) { ownFiles_ = std::move(files); }
+
     // Shows the lines recorded since the last look; public so tests can
     // drive it without waiting for the timer.
     void Timer1Timer();
@@ -57,6 +63,7 @@ class TTrafficLogForm : public QDialog {
     Operator& op_;
     QTimer timer1_;  // objectName "Timer1"
     PathChooser pathChooser_;
+    std::vector<std::string> ownFiles_;
     std::uint64_t shownUpTo_ = 0;  // sequence of the last line looked at
 };
 
