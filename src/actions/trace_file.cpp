@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 #include "link/trace_line.h"
@@ -31,20 +29,6 @@ std::unique_ptr<TraceFile> TraceFile::Open(const std::string& path, std::string&
     // Lines are then written whole, however slow the reader of a pipe.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return std::unique_ptr<TraceFile>(new TraceFile(path, fd));
-}
-
-bool TraceFile::SameFile(const std::string& path, const std::string& other) {
-    struct stat a {};
-    struct stat b {};
-    if (::stat(path.c_str(), &a) != 0 || ::stat(other.c_str(), &b) != 0) {
-        std::error_code ignored;
-        return std::filesystem::weakly_canonical(path, ignored) ==
-               std::filesystem::weakly_canonical(other, ignored);
-    }
-    if (S_ISCHR(a.st_mode) && S_ISCHR(b.st_mode)) {
-        return a.st_rdev == b.st_rdev;
-    }
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 TraceFile::TraceFile(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}

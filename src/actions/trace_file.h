@@ -18,11 +18,6 @@ class TraceFile : public LinkTrace {
     // Opens (creates) the file for appending; null with the reason in words
     // fit for an operator when it cannot be opened.
     static std::unique_ptr<TraceFile> Open(const std::string& path, std::string& why);
-    // Whether path names the same file as `other` (links followed): the
-    // same device, the same file, or, while either is missing, the same
-    // place. A trace written there would go to the gateway or into the
-    // program's own data.
-    static bool SameFile(const std::string& path, const std::string& other);
     ~TraceFile() override;
     TraceFile(const TraceFile&) = delete;
     TraceFile& operator=(const TraceFile&) = delete;

@@ -1,7 +1,5 @@
 #include "calllog/call_log_report.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -10,6 +8,7 @@
 #include "model/cp1251.h"
 #include "model/operator.h"
 #include "store/atomic_file.h"
+#include "store/store_file_checks.h"
 
 namespace tulvo {
 namespace {
@@ -189,10 +188,7 @@ class ReportWriter {
 // The storage file is the only copy of the calls erased in the gateway: a
 // report never replaces it, whatever name or link leads to it.
 bool WouldReplaceStorage(const std::string& path, const std::string& storagePath, Operator& op) {
-    struct stat target {};
-    struct stat file {};
-    if (::stat(path.c_str(), &target) != 0 || ::stat(storagePath.c_str(), &file) != 0 ||
-        target.st_dev != file.st_dev || target.st_ino != file.st_ino) {
+    if (!store_file_checks::SameFile(path, storagePath)) {
         return false;
     }
     op.ErrorWithDetail("Невозможно создать файл отчёта " + path,

@@ -16,6 +16,7 @@
 #include "cli/test_link_timing.h"
 #include "program_version.h"
 #include "sim/fault_rule.h"
+#include "store/store_file_checks.h"
 
 namespace tulvo::cli {
 namespace {
@@ -173,13 +174,13 @@ std::unique_ptr<TraceFile> OpenTraceFile(const CliArgs& args, const CliCommand& 
         throw UsageError("option --trace needs a value");
     }
     if (const auto port = args.Value("port");
-        port &&
-        (TraceFile::SameFile(*path, *port) || TraceFile::SameFile(*path, "/dev/" + *port))) {
+        port && (store_file_checks::SameFile(*path, *port) ||
+                 store_file_checks::SameFile(*path, "/dev/" + *port))) {
         throw UsageError("журнал обмена " + *path + " не может писаться в порт шлюза");
     }
     const std::string callLog = CallLogStorage::PathIn(args.DataDir());
     for (const std::string& own : {args.StorePath(), callLog}) {
-        if (TraceFile::SameFile(*path, own)) {
+        if (store_file_checks::SameFile(*path, own)) {
             throw UsageError("журнал обмена " + *path + " не может писаться в файл " + own);
         }
     }

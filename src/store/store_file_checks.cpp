@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <string_view>
+#include <system_error>
 
 #include "store/image_store.h"
 #include "store/registry_key.h"
@@ -104,6 +105,21 @@ bool UsableFileArgument(const std::string& path, std::string& why) {
         return true;  // a missing file is told by whoever opens it
     }
     return RefuseIrregular(path, info, why);
+}
+
+bool SameFile(const std::string& path, const std::string& other) {
+    struct stat a {};
+    struct stat b {};
+    if (::stat(path.c_str(), &a) != 0 || ::stat(other.c_str(), &b) != 0) {
+        std::error_code error;
+        const auto one = std::filesystem::weakly_canonical(path, error);
+        const auto two = error ? one : std::filesystem::weakly_canonical(other, error);
+        return error ? path == other : one == two;
+    }
+    if (S_ISCHR(a.st_mode) && S_ISCHR(b.st_mode)) {
+        return a.st_rdev == b.st_rdev;
+    }
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 }  // namespace tulvo::store_file_checks

@@ -31,5 +31,11 @@ bool WriteProtected(const std::string& path);
 // never comes.
 bool UsableFileArgument(const std::string& path, std::string& why);
 
+// Whether path names the same file as `other` (links followed): the same
+// device, the same file, or, while either is missing, the same place. A
+// file written there would replace the program's own data or go to the
+// gateway.
+bool SameFile(const std::string& path, const std::string& other);
+
 }  // namespace store_file_checks
 }  // namespace tulvo

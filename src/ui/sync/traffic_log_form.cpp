@@ -9,10 +9,10 @@
 #include <QShowEvent>
 #include <string>
 
-#include "actions/trace_file.h"
 #include "actions/trace_log.h"
 #include "model/operator.h"
 #include "store/atomic_file.h"
+#include "store/store_file_checks.h"
 #include "ui/guarded_call.h"
 #include "ui_traffic_log_form.h"
 
@@ -122,7 +122,7 @@ void TTrafficLogForm::Button1Click() {
     }
     const std::string file = path.toStdString();
     for (const std::string& own : ownFiles_) {
-        if (TraceFile::SameFile(file, own)) {
+        if (store_file_checks::SameFile(file, own)) {
             op_.ErrorWithDetail("Невозможно сохранить файл " + file + "!", "это файл " + own);
             return;
         }
